@@ -1,0 +1,40 @@
+#include "core/context.h"
+
+#include "platform/file_io.h"
+
+namespace orvi {
+namespace {
+
+UtcDate DateOrToday(UtcDate date) { return date.year != 0 ? date : CurrentUtcDate(); }
+
+}  // namespace
+
+Context::Context(ContextOptions options) : Context(options, DateOrToday(options.startDate)) {}
+
+// The date is read once, so month and year agree even at the turn of a month.
+Context::Context(const ContextOptions& options, UtcDate startDate)
+    : AppFolder(WithTrailingSlash(options.appFolder.empty() ? ExecutableFolder()
+                                                            : options.appFolder)),
+      StartMonth(startDate.month),
+      StartYear(startDate.year),
+      clock_(options.clock ? options.clock : std::make_shared<RealClock>()),
+      ui_(options.ui ? options.ui : std::make_shared<NullUi>()) {}
+
+void Context::LoadSettings() {
+  IniFile ini = IniFile::Load(SettingsPath());
+  settings = ReadGlobalSettings(ini);
+  engines = ReadEngineSettings(ini);
+  hosts = ReadHostSettings(ini);
+}
+
+bool Context::SaveSettings() {
+  IniFile ini = IniFile::Load(SettingsPath());
+  WriteGlobalSettings(settings, ini);
+  return ini.Save();
+}
+
+void Context::BuildProxyAuthHeader() {
+  settings.ProxyAuthHeader = orvi::BuildProxyAuthHeader(settings.ProxyLogin, settings.ProxyPass);
+}
+
+}  // namespace orvi

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "core/socket_registry.h"
+#include "core/ui_port.h"
+#include "platform/clock.h"
+
+namespace orvi {
+
+struct ContextOptions {
+  // The program folder; empty: the folder of the executable.
+  std::string appFolder;
+  // The start-up date; year 0: today's UTC date.
+  UtcDate startDate{};
+  // Both optional: the real clock and a UI that drops every call by default.
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<UiPort> ui;
+};
+
+// Everything that lives for the whole process: the program folder and start
+// date, the settings, the socket registry, the three locks and the run state.
+// The program makes one; tests make as many independent ones as they like.
+class Context {
+ public:
+  explicit Context(ContextOptions options = {});
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  const std::string AppFolder;  // ends in "/"
+  const int StartMonth;         // 1-12, UTC, at start-up
+  const int StartYear;
+
+  std::string SettingsPath() const { return AppFolder + "ORVI.ini"; }
+
+  // Reads ORVI.ini: section "Config" with its rules, then the service
+  // addresses and host fragments, and builds the proxy authorization.
+  void LoadSettings();
+  // Writes section "Config" of ORVI.ini; false when the file cannot be written.
+  bool SaveSettings();
+  void BuildProxyAuthHeader();
+
+  Clock& clock() { return *clock_; }
+  UiPort& ui() { return *ui_; }
+
+  GlobalSettings settings;
+  EngineSettings engines;
+  HostSettings hosts;
+
+  ExplorationRun run;
+  NetStatus net;
+  SocketRegistry sockets{run.inProgress};
+
+  // No path holds two of them, except a stop, which takes SocketLock (inside
+  // the registry) while it holds QueueLock.
+  std::mutex QueueLock;
+  std::mutex CatalogueLock;
+
+ private:
+  Context(const ContextOptions& options, UtcDate startDate);
+
+  std::shared_ptr<Clock> clock_;
+  std::shared_ptr<UiPort> ui_;
+};
+
+}  // namespace orvi

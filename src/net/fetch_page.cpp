@@ -1,0 +1,157 @@
+#include "net/fetch_page.h"
+
+#include "net/http_request.h"
+#include "net/http_response.h"
+#include "platform/socket.h"
+
+namespace orvi {
+namespace {
+
+// "Déconnecté Attente connexion", in Windows-1252.
+constexpr char kDisconnectedNotice[] = "D\xE9" "connect\xE9 Attente connexion";
+
+bool HoldsBodyEnd(std::string_view text, size_t from) {
+  from = from > 6 ? from - 6 : 0;  // "</body>" may straddle two reads
+  std::string_view tail = text.substr(from);
+  return tail.find("</body>") != std::string_view::npos ||
+         tail.find("</BODY>") != std::string_view::npos;
+}
+
+// A failed name look-up: counts towards the lost-connection pause.
+void NoteNameFailure(Context& ctx) {
+  int streak = ++ctx.net.nameFailureStreak;
+  if (streak > kNameFailuresBeforePause && !ctx.run.paused) {
+    ctx.ui().PostCommand(ids::kPauseContinue);
+    ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
+    ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
+    ctx.net.disconnectedShown = true;
+  }
+}
+
+// A name resolved again: resumes a run that the lost connection paused.
+void NoteNameSuccess(Context& ctx) {
+  if (ctx.net.nameFailureStreak > kNameFailuresBeforePause && ctx.run.paused) {
+    ctx.ui().PostCommand(ids::kPauseContinue);
+  }
+  if (ctx.net.disconnectedShown.exchange(false)) {
+    ctx.ui().ShowControl(ids::kDisconnectedNotice, false);
+  }
+  ctx.net.nameFailureStreak = 0;
+}
+
+}  // namespace
+
+std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
+                                     bool stopAtBodyEnd, int timeoutSeconds,
+                                     std::string_view extraHeaders) {
+  const GlobalSettings& settings = ctx.settings;
+  std::string host;
+  std::string request;
+  if (!BuildGetRequest(settings, url, host, request, extraHeaders)) {
+    label = FetchError::ExtractURL;
+    return std::nullopt;
+  }
+  HostPort target;
+  if (settings.ProxyName.empty()) {
+    if (!SplitHostPort(host, target)) {
+      label = FetchError::ExtractURL;
+      return std::nullopt;
+    }
+  } else {
+    target.name = host;
+    target.port = static_cast<uint16_t>(settings.ProxyPort);
+  }
+  const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
+  ExplorationRun& run = ctx.run;
+
+  std::string buffer;
+  buffer.reserve(kPageBuffer);
+  int attempts = 0;
+  for (;;) {
+    label = FetchError::None;
+    buffer.clear();
+    int fd = CreateTcpSocket();
+    if (fd == kInvalidSocket) {
+      label = FetchError::InvalidSocket;
+      return std::nullopt;
+    }
+    SetSocketTimeouts(fd, timeoutMs);
+    ctx.sockets.RegisterSocket(fd);
+
+    std::optional<in_addr> address = ResolveIPv4(target.name);
+    if (!address) {
+      label = FetchError::HostName;
+      ctx.sockets.ReleaseSocket(fd);
+      NoteNameFailure(ctx);
+      ++attempts;
+      // While the run is paused for a lost connection the fetch waits for the
+      // network to come back; a stopped run ends that wait.
+      if ((run.paused && run.collecting) || attempts == 1) {
+        ctx.clock().SleepMs(kRetryWaitMs);
+        continue;
+      }
+      return std::nullopt;
+    }
+    NoteNameSuccess(ctx);
+
+    if (!ConnectIPv4(fd, *address, target.port)) {
+      label = FetchError::Connect;
+      ctx.sockets.ReleaseSocket(fd);
+      if (++attempts > 1) return std::nullopt;
+      ctx.clock().SleepMs(kRetryWaitMs);
+      continue;
+    }
+
+    IoResult sent = SendAll(fd, request);
+    if (sent.bytes < 0) {
+      if (sent.error == SocketError::TimedOut) ++run.timeoutCount;
+      label = FetchError::Send;
+    }
+
+    bool retry = false;
+    ResponseFraming framing;
+    buffer.resize(kMaxReceived);
+    size_t received = 0;
+    while (label == FetchError::None) {
+      if (!stopAtBodyEnd && !run.collecting) break;
+      size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
+      if (chunk < 1) break;
+      IoResult got = Receive(fd, buffer.data() + received, chunk);
+      if (got.bytes < 0) {
+        // A server that keeps the connection open ends this way, by the time-out.
+        if (received > 1023) break;
+        if (got.error == SocketError::TimedOut) {
+          label = FetchError::Timeout;
+          ++run.timeoutCount;
+        } else {
+          label = FetchError::Recv;
+          retry = ++attempts == 1;
+        }
+        break;
+      }
+      if (int throttle = run.throttle; throttle != 0) {
+        ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
+      }
+      size_t before = received;
+      received += static_cast<size_t>(got.bytes);
+      run.CountReceived(got.bytes);
+      if (got.bytes == 0 || received > kReadEnough) break;
+      std::string_view text(buffer.data(), received);
+      if (stopAtBodyEnd && HoldsBodyEnd(text, before)) break;
+      // The response says it is complete: a server that closed here would
+      // have given exactly this, so there is no need to wait for the close.
+      if (framing.Complete(text)) break;
+    }
+    ctx.sockets.ReleaseSocket(fd);
+    buffer.resize(received);
+    if (retry) {
+      ctx.clock().SleepMs(kRetryWaitMs);
+      continue;
+    }
+    FetchOutcome outcome = InterpretResponse(std::move(buffer), label);
+    label = outcome.label;
+    return std::move(outcome.text);
+  }
+}
+
+}  // namespace orvi

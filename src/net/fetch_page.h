@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/context.h"
+#include "net/fetch_error.h"
+
+namespace orvi {
+
+// Receive buffer of one fetch and its limits: reading stops once more than
+// kReadEnough bytes have arrived and never takes more than kMaxReceived.
+constexpr size_t kPageBuffer = 150000;
+constexpr size_t kMaxReceived = kPageBuffer - 512;  // 149488
+constexpr size_t kReadEnough = 145904;
+constexpr size_t kReceiveChunk = 4096;
+constexpr int kRetryWaitMs = 2000;
+constexpr int kThrottleStepMs = 600;
+constexpr int kNameFailuresBeforePause = 12;
+
+// Fetches one page with a GET on a fresh connection, directly or through the
+// proxy of the settings. Returns the body (or, with label "3xx", the whole
+// response), or nothing with the label set. timeoutSeconds 0 means
+// HttpTimeOut. With stopAtBodyEnd, reading ends once "</body>" has arrived;
+// without it, reading also ends when the run's collecting flag is cleared.
+std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
+                                     bool stopAtBodyEnd, int timeoutSeconds,
+                                     std::string_view extraHeaders);
+
+}  // namespace orvi

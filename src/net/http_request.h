@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/settings.h"
+
+namespace orvi {
+
+constexpr size_t kMaxUrl = 239;  // URLs and host texts are cut to this many characters
+
+// Builds the GET request of a page. The URL must begin with "http://" (any
+// letter case). host receives the host text of the URL (at most 239
+// characters, up to the first "/"), or ProxyName when a proxy is set. Extra
+// header lines are empty or whole lines each ending in CR LF. False for any
+// other scheme, and for a URL holding CR, LF or NUL, which could only smuggle
+// lines into the request.
+bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
+                     std::string& request, std::string_view extraHeaders);
+
+// Where a host text connects to: "name:port" names its port, anything else
+// means 80. False when the text names a port outside 1-65535.
+struct HostPort {
+  std::string name;
+  uint16_t port = 80;
+};
+bool SplitHostPort(std::string_view host, HostPort& out);
+
+}  // namespace orvi

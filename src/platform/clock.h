@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+namespace orvi {
+
+// Time as the program sees it. The real clock is used by the program; tests put
+// in a clock whose sleeps return at once, so that the designed waits (2 s
+// between attempts, the brake, the scheduler pass) cost nothing.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds on a monotonic scale; only differences are meaningful.
+  virtual int64_t NowMs() const = 0;
+  virtual void SleepMs(int64_t ms) = 0;
+};
+
+class RealClock final : public Clock {
+ public:
+  int64_t NowMs() const override;
+  void SleepMs(int64_t ms) override;
+};
+
+struct UtcDate {
+  int year = 0;
+  int month = 0;  // 1-12
+  int day = 0;    // 1-31
+};
+
+UtcDate CurrentUtcDate();
+
+}  // namespace orvi

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvi {
+
+// Plain blocking TCP sockets with the semantics the program was designed on:
+// per-socket send and receive time-outs that make a call fail with a distinct
+// time-out error, no time-out on connect, sends that never raise SIGPIPE.
+// A descriptor is closed only by the thread that owns it; another thread that
+// must break a blocked call uses ShutdownSocket.
+
+constexpr int kInvalidSocket = -1;
+
+enum class SocketError {
+  None,
+  TimedOut,  // the send or receive time-out expired
+  Other,
+};
+
+struct IoResult {
+  long long bytes = 0;  // -1 on failure, 0 at the end of the stream
+  SocketError error = SocketError::None;
+};
+
+int CreateTcpSocket();
+// Both time-outs, in milliseconds; 0 or less means none (block).
+bool SetSocketTimeouts(int fd, int64_t ms);
+// A dotted IPv4 address as is, otherwise a name looked up with getaddrinfo
+// (IPv4, first address). Thread-safe.
+std::optional<in_addr> ResolveIPv4(const std::string& host);
+bool ConnectIPv4(int fd, in_addr address, uint16_t port);
+// Sends all bytes (MSG_NOSIGNAL).
+IoResult SendAll(int fd, std::string_view data);
+IoResult Receive(int fd, char* buffer, size_t size);
+// Wakes any thread blocked on the socket; the descriptor stays open.
+void ShutdownSocket(int fd);
+void CloseSocket(int fd);
+
+// The IPv4 address of the connected peer, if any.
+std::optional<in_addr> PeerAddress(int fd);
+
+// A listening socket on 127.0.0.1 (port 0: any free port). Returns the
+// descriptor and sets port, or kInvalidSocket.
+int ListenLoopback(uint16_t& port, int backlog = 64);
+
+}  // namespace orvi

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "app/cli.h"
+#include "support/temp_dir.h"
+
+namespace orvi {
+namespace {
+
+struct CliRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+CliRun Cli(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  int code = RunCli(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+TEST(Cli, HelpAndVersion) {
+  EXPECT_EQ(Cli({"--version"}).out, "0.41\n");
+  CliRun help = Cli({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_NE(help.out.find("config [--save]"), std::string::npos);
+}
+
+TEST(Cli, UsageErrorsAreOneLineAndExitTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"--home"}, {"frobnicate"}, {"--bogus"}, {"config", "--force"}}) {
+    CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(Cli, ConfigPrintsTheEffectiveSettingsAndSavesThem) {
+  test::TempDir home;
+  home.Write("ORVI.ini", "[Config]\r\nMaxConnect=30\r\nMinConnect=40\r\nProxyName=  proxy.lan \r\n");
+  CliRun run = Cli({"--home", home.path(), "config"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out,
+            "MinConnect=24\nMaxConnect=24\nHttpTimeOut=60\nVerifyTimeOut=60\nNbRetry=3\n"
+            "ProxyName=proxy.lan\nProxyPort=0\nProxyLogin=\nProxyPass=\nNewWindow=0\n"
+            "ColorPrinc=7915770\nColorDialog=15124680\nColorProfil=15527125\nAutosave=0\n"
+            "StartWindow=1\n");
+  EXPECT_EQ(home.Read("ORVI.ini"),
+            "[Config]\r\nMaxConnect=30\r\nMinConnect=40\r\nProxyName=  proxy.lan \r\n");
+  EXPECT_EQ(Cli({"--home", home.path(), "config", "--save"}).code, 0);
+  EXPECT_EQ(home.Read("ORVI.ini"),
+            "[Config]\r\nMaxConnect=24\r\nMinConnect=24\r\nProxyName=proxy.lan\r\n"
+            "HttpTimeOut=60\r\nVerifyTimeOut=60\r\nNbRetry=3\r\nProxyPort=0\r\nProxyLogin=\r\n"
+            "ProxyPass=\r\nNewWindow=0\r\nColorPrinc=7915770\r\nColorDialog=15124680\r\n"
+            "ColorProfil=15527125\r\nAutosave=0\r\nStartWindow=1\r\n");
+}
+
+TEST(Cli, ConfigSaveIntoAnUnwritableFolderFails) {
+  CliRun run = Cli({"--home", "/nonexistent/folder", "config", "--save"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("cannot write"), std::string::npos);
+}
+
+// The installed program: a home folder of its own, and the folder beside it.
+TEST(Cli, TheProgramRuns) {
+  test::TempDir home;
+  std::string command = std::string(ORVI_CLI_PATH) + " --home " + home.path() + " config";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buffer[256];
+  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  int status = ::pclose(pipe);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 15);
+  EXPECT_EQ(out.rfind("MinConnect=6\nMaxConnect=14\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace orvi

@@ -1,0 +1,82 @@
+#include "core/socket_registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <fcntl.h>
+
+#include <thread>
+#include <vector>
+
+namespace orvi {
+namespace {
+
+bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+
+TEST(SocketRegistry, AFullRegistryIsNoError) {
+  std::atomic<int> inProgress{5};
+  SocketRegistry registry(inProgress);
+  std::vector<int> fds;
+  for (int i = 0; i < SocketRegistry::kSlots + 3; ++i) {
+    int fd = CreateTcpSocket();
+    ASSERT_GE(fd, 0);
+    registry.RegisterSocket(fd);
+    fds.push_back(fd);
+  }
+  EXPECT_EQ(registry.RegisteredCount(), SocketRegistry::kSlots);
+  registry.CloseAllSockets();
+  EXPECT_EQ(registry.RegisteredCount(), 0);
+  EXPECT_EQ(inProgress, 0);
+  // The stop breaks sockets but closes none: each owner closes its own.
+  for (int fd : fds) EXPECT_TRUE(IsOpen(fd));
+  for (int fd : fds) registry.ReleaseSocket(fd);
+  for (int fd : fds) EXPECT_FALSE(IsOpen(fd));
+}
+
+TEST(SocketRegistry, ReleaseFreesTheSlotAndCloses) {
+  std::atomic<int> inProgress{0};
+  SocketRegistry registry(inProgress);
+  int a = CreateTcpSocket();
+  int b = CreateTcpSocket();
+  registry.RegisterSocket(a);
+  registry.RegisterSocket(b);
+  registry.ReleaseSocket(a);
+  EXPECT_EQ(registry.RegisteredCount(), 1);
+  EXPECT_FALSE(IsOpen(a));
+  registry.ReleaseSocket(kInvalidSocket);  // ignored
+  registry.ReleaseSocket(b);
+  EXPECT_EQ(registry.RegisteredCount(), 0);
+}
+
+TEST(SocketRegistry, CloseAllBreaksABlockedReceive) {
+  std::atomic<int> inProgress{0};
+  SocketRegistry registry(inProgress);
+  uint16_t port = 0;
+  int listener = ListenLoopback(port);
+  ASSERT_GE(listener, 0);
+  int client = CreateTcpSocket();
+  in_addr loopback{};
+  loopback.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_TRUE(ConnectIPv4(client, loopback, port));
+  int served = ::accept(listener, nullptr, nullptr);
+  SetSocketTimeouts(client, 10000);  // a stop that fails ends the test, not the suite
+  registry.RegisterSocket(client);
+  std::atomic<bool> started{false};
+  IoResult result;
+  std::thread reader([&] {
+    char buffer[16];
+    started = true;
+    result = Receive(client, buffer, sizeof buffer);  // the server never sends
+  });
+  while (!started) std::this_thread::yield();
+  registry.CloseAllSockets();
+  reader.join();
+  EXPECT_LE(result.bytes, 0);
+  EXPECT_NE(result.error, SocketError::TimedOut);
+  EXPECT_TRUE(IsOpen(client));
+  registry.ReleaseSocket(client);
+  CloseSocket(served);
+  CloseSocket(listener);
+}
+
+}  // namespace
+}  // namespace orvi

@@ -1,0 +1,306 @@
+#include "net/fetch_page.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <thread>
+
+#include "support/manual_clock.h"
+#include "support/real_servers.h"
+#include "support/recording_ui.h"
+#include "support/script_server.h"
+
+namespace orvi {
+namespace {
+
+using test::ScriptServer;
+
+constexpr char kAccept[] =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*\r\n";
+
+class FetchPageTest : public ::testing::Test {
+ protected:
+  FetchPageTest()
+      : clock(std::make_shared<test::ManualClock>()),
+        ui(std::make_shared<test::RecordingUi>()),
+        ctx(ContextOptions{.appFolder = "/tmp", .clock = clock, .ui = ui}) {
+    ctx.settings.HttpTimeOut = 20;
+    ctx.run.collecting = true;  // a running search, as for the exploration's fetches
+  }
+
+  std::optional<std::string> Fetch(const std::string& url, bool stopAtBodyEnd = false,
+                                   int timeout = 0) {
+    return FetchPage(ctx, url, label, stopAtBodyEnd, timeout, "");
+  }
+
+  // A server that reads the request, answers these bytes and closes.
+  static ScriptServer::Handler Answer(std::string bytes) {
+    return [bytes](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      c.Send(bytes);
+    };
+  }
+
+  std::shared_ptr<test::ManualClock> clock;
+  std::shared_ptr<test::RecordingUi> ui;
+  Context ctx;
+  FetchError label = FetchError::None;
+};
+
+TEST_F(FetchPageTest, ExactRequestBytesDirectAndThroughAProxy) {
+  ScriptServer server(Answer(ScriptServer::Response("200 OK", "page")));
+  ASSERT_EQ(Fetch(server.Url("/dir/page.html?q=a b")), "\r\npage");
+  EXPECT_EQ(label, FetchError::None);
+  std::string host = "127.0.0.1:" + std::to_string(server.port());
+  EXPECT_EQ(server.Requests().back(),
+            "GET /dir/page.html?q=a b HTTP/1.1\r\nHost: " + host + "\r\n" + kAccept + "\r\n");
+
+  ctx.settings.ProxyName = "127.0.0.1";
+  ctx.settings.ProxyPort = server.port();
+  ctx.settings.ProxyLogin = "alice";
+  ctx.settings.ProxyPass = "s3cret";
+  ctx.BuildProxyAuthHeader();
+  ASSERT_TRUE(Fetch("HTTP://far.example/x").has_value());
+  EXPECT_EQ(server.Requests().back(),
+            std::string("GET HTTP://far.example/x HTTP/1.1\r\nHost: far.example\r\n") + kAccept +
+                "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
+}
+
+TEST_F(FetchPageTest, LabelsOfTheServersAnswers) {
+  struct Case {
+    std::string answer;
+    FetchError label;
+    std::optional<std::string> text;
+  };
+  const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: http://x/y.html\r\n\r\n";
+  const Case cases[] = {
+      {"HTTP/1.1 200 OK\r\n\r\n<html>", FetchError::None, "\r\n<html>"},
+      {"HTTP/1.0 200 OK\nServer: old\n\n<html>", FetchError::None, "<html>"},
+      {redirect, FetchError::Redirect, redirect},
+      {"HTTP/1.1 302 Found\r\nLocation: /errors/404.htm\r\n\r\n", FetchError::NotFound404, {}},
+      {"HTTP/1.1 403 Forbidden\r\n\r\n", FetchError::Status40x, {}},
+      {"HTTP/1.1 503 Busy\r\n\r\n", FetchError::Status40x, {}},
+      {"HTTP/1.1 200 OK\r\nno blank line follows", FetchError::NoCRLF, {}},
+      {"HTTP/1.1\r\n", FetchError::NoSpace, {}},
+      {"", FetchError::NRead0, {}},
+      {std::string("\x89PNG\0\0 \x1a\xff garbage\n\n", 20), FetchError::Status40x, {}},
+  };
+  for (const Case& c : cases) {
+    ScriptServer server(Answer(c.answer));
+    EXPECT_EQ(Fetch(server.Url("/")), c.text) << c.answer;
+    EXPECT_EQ(label, c.label) << c.answer;
+  }
+}
+
+TEST_F(FetchPageTest, LabelsOfTheClientSideFailures) {
+  EXPECT_FALSE(Fetch("https://127.0.0.1/").has_value());
+  EXPECT_EQ(label, FetchError::ExtractURL);
+  EXPECT_FALSE(Fetch("http://127.0.0.1:99999/").has_value());
+  EXPECT_EQ(label, FetchError::ExtractURL);
+  EXPECT_TRUE(clock->Sleeps().empty());
+
+  // Nothing listens: one more attempt after 2 s, then "Connect".
+  EXPECT_FALSE(Fetch("http://127.0.0.1:" + std::to_string(test::FreePort()) + "/").has_value());
+  EXPECT_EQ(label, FetchError::Connect);
+  EXPECT_EQ(clock->Sleeps(), std::vector<int64_t>{2000});
+
+  // A name that does not resolve: one more attempt, then "host_name".
+  EXPECT_FALSE(Fetch("http://no-such-host.invalid/").has_value());
+  EXPECT_EQ(label, FetchError::HostName);
+  EXPECT_EQ(clock->Sleeps(), (std::vector<int64_t>{2000, 2000}));
+  EXPECT_EQ(ctx.net.nameFailureStreak, 2);
+}
+
+TEST_F(FetchPageTest, AResetBeforeAnyByteIsRetriedOnceThenRecv) {
+  ScriptServer server([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Reset();
+  });
+  EXPECT_FALSE(Fetch(server.Url("/")).has_value());
+  EXPECT_EQ(label, FetchError::Recv);
+  EXPECT_EQ(server.Connections(), 2);
+  EXPECT_EQ(clock->Sleeps(), std::vector<int64_t>{2000});
+}
+
+TEST_F(FetchPageTest, HeldOpenConnectionsEndByTheReceiveTimeout) {
+  // Unframed, so only the time-out ends them: 3000 bytes are a page, 500 are not.
+  std::string head = "HTTP/1.1 200 OK\r\n\r\n";
+  for (size_t size : {3000u, 500u}) {
+    std::string answer = head + std::string(size - head.size(), 'x');
+    ScriptServer server([&](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      c.Send(answer);
+      c.HoldUntilClosed();
+    });
+    std::optional<std::string> page = Fetch(server.Url("/"), false, 1);
+    if (size == 3000) {
+      EXPECT_EQ(label, FetchError::None);
+      EXPECT_EQ(page, answer.substr(head.size() - 2));
+    } else {
+      EXPECT_EQ(label, FetchError::Timeout);
+      EXPECT_FALSE(page.has_value());
+      EXPECT_EQ(ctx.run.timeoutCount, 1);
+    }
+  }
+}
+
+TEST_F(FetchPageTest, FramedResponsesEndWithoutWaitingForTheClose) {
+  // Small bodies held open: without reading the framing they would end as
+  // "timeout" after 20 s; the server notes that the client hung up.
+  const std::string chunked =
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+      "6\r\n<a hre\r\nC\r\nf=\"x.zip\">x<\r\n3\r\n/a>\r\n0\r\n\r\n";
+  const std::string answers[] = {ScriptServer::Response("200 OK", "<html>small</html>"), chunked,
+                                 "HTTP/1.1 301 Moved\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n"};
+  const std::optional<std::string> pages[] = {"\r\n<html>small</html>",
+                                              "\r\n<a href=\"x.zip\">x</a>", answers[2]};
+  for (size_t i = 0; i < 3; ++i) {
+    std::atomic<bool> clientClosed{false};
+    {
+      ScriptServer server([&](ScriptServer::Conn& c) {
+        c.ReadRequest();
+        c.SendSlowly(answers[i], 7, 1);
+        clientClosed = c.HoldUntilClosed();
+      });
+      EXPECT_EQ(Fetch(server.Url("/")), pages[i]) << i;
+    }
+    EXPECT_TRUE(clientClosed) << i;
+  }
+}
+
+TEST_F(FetchPageTest, StopAtBodyEndAndTheCollectingFlag) {
+  ScriptServer server([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.1 200 OK\r\n\r\n<html><BODY>results</BODY>");
+    c.HoldUntilClosed();
+  });
+  EXPECT_EQ(Fetch(server.Url("/"), true, 2), "\r\n<html><BODY>results</BODY>");
+  EXPECT_EQ(label, FetchError::None);
+
+  // An exploration fetch reads nothing once the run stops collecting.
+  ctx.run.collecting = false;
+  EXPECT_FALSE(Fetch(server.Url("/"), false, 2).has_value());
+  EXPECT_EQ(label, FetchError::NRead0);
+}
+
+TEST_F(FetchPageTest, LargePagesAreCutWithinTheBuffer) {
+  for (bool framed : {false, true}) {
+    std::string body(200000, 'a');
+    std::string answer = framed ? ScriptServer::Response("200 OK", body)
+                                : "HTTP/1.1 200 OK\r\n\r\n" + body;
+    ScriptServer server([&](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      c.Send(answer);
+    });
+    int64_t before = ctx.run.totalBytes;
+    std::optional<std::string> page = Fetch(server.Url("/"));
+    ASSERT_TRUE(page.has_value());
+    size_t received = static_cast<size_t>(ctx.run.totalBytes - before);
+    EXPECT_GT(received, kReadEnough);
+    EXPECT_LE(received, kMaxReceived);
+    EXPECT_EQ(page->size(), received - (answer.size() - body.size()) + 2);
+  }
+  // Ten megabytes of junk end the same way.
+  std::string junk(10 << 20, '\xff');
+  ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\n" + junk));
+  std::optional<std::string> page = Fetch(server.Url("/"));
+  ASSERT_TRUE(page.has_value());
+  EXPECT_LE(page->size(), kMaxReceived);
+}
+
+TEST_F(FetchPageTest, TheBrakeSleepsAndTheCountersCount) {
+  ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\n12345"));
+  ctx.run.throttle = 3;
+  ASSERT_TRUE(Fetch(server.Url("/")).has_value());
+  std::vector<int64_t> sleeps = clock->Sleeps();
+  ASSERT_FALSE(sleeps.empty());
+  for (int64_t ms : sleeps) EXPECT_EQ(ms, 1800);
+  EXPECT_EQ(ctx.run.totalBytes, 24);
+  int64_t inRing = 0;
+  for (auto& slot : ctx.run.speedRing.bytes) inRing += slot;
+  EXPECT_EQ(inRing, 24);
+}
+
+TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
+  ui->onCommand = [&](int id) {
+    if (id == ids::kPauseContinue) ctx.run.paused = !ctx.run.paused;
+  };
+  ctx.run.collecting = false;  // no run to wait for: every fetch gives up after its retry
+  for (int fetch = 0; fetch < 7; ++fetch) Fetch("http://gone.invalid/");
+  EXPECT_EQ(ctx.net.nameFailureStreak, 14);
+  EXPECT_TRUE(ctx.run.paused);
+  EXPECT_TRUE(ctx.net.disconnectedShown);
+  EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501",
+                                                    "text 9306=D\xE9" "connect\xE9 Attente connexion",
+                                                    "show 9306"}));
+  ui->Clear();
+  ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\nback"));
+  ASSERT_TRUE(Fetch(server.Url("/"), true).has_value());
+  EXPECT_FALSE(ctx.run.paused);
+  EXPECT_FALSE(ctx.net.disconnectedShown);
+  EXPECT_EQ(ctx.net.nameFailureStreak, 0);
+  EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501", "hide 9306"}));
+}
+
+TEST_F(FetchPageTest, APausedRunWaitsForTheNetworkUntilItStops) {
+  ctx.run.paused = true;
+  clock->onSleep = [&](size_t sleeps) {
+    if (sleeps == 5) ctx.run.collecting = false;  // the user stops the search
+  };
+  EXPECT_FALSE(Fetch("http://gone.invalid/").has_value());
+  EXPECT_EQ(label, FetchError::HostName);
+  EXPECT_EQ(clock->Sleeps().size(), 5u);
+}
+
+TEST_F(FetchPageTest, CloseAllSocketsCutsABlockedFetchShort) {
+  std::atomic<bool> answered{false};
+  std::atomic<bool> clientClosed{false};
+  std::atomic<bool> handlerDone{false};
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.1 200 OK\r\n\r\n<html>");
+    answered = true;
+    clientClosed = c.HoldUntilClosed();
+    handlerDone = true;
+  });
+  ctx.settings.HttpTimeOut = 60;
+  std::optional<std::string> page;
+  std::thread worker([&] { page = Fetch(server.Url("/")); });
+  while (!answered) std::this_thread::yield();
+  ctx.sockets.CloseAllSockets();
+  worker.join();
+  // The fetch ended before the server gave up holding (30 s): it hung up.
+  while (!handlerDone) std::this_thread::yield();
+  EXPECT_TRUE(clientClosed);
+  EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
+}
+
+int OpenDescriptors() {
+  int count = 0;
+  DIR* dir = ::opendir("/proc/self/fd");
+  while (::readdir(dir) != nullptr) ++count;
+  ::closedir(dir);
+  return count;
+}
+
+TEST_F(FetchPageTest, ThousandsOfFetchesLeaveNoDescriptorOpen) {
+  std::mt19937 random(7);
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    switch (random() % 4) {
+      case 0: c.Send(ScriptServer::Response("200 OK", "ok")); break;
+      case 1: c.Send("HTTP/1.1 404 Nope\r\n\r\n"); break;
+      case 2: c.Reset(); break;
+      default: break;  // close at once
+    }
+  });
+  const int before = OpenDescriptors();
+  for (int i = 0; i < 1000; ++i) Fetch(server.Url("/"));
+  Fetch("http://127.0.0.1:" + std::to_string(test::FreePort()) + "/");
+  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
+}
+
+}  // namespace
+}  // namespace orvi

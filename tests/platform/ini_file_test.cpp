@@ -1,0 +1,101 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace orvi {
+namespace {
+
+const char kSample[] =
+    "; comment without an equals sign\r\n"
+    "[Other]\r\n"
+    "Name=other section\r\n"
+    "\r\n"
+    "[config]\r\n"
+    "  name  =  first value  \r\n"
+    "NAME=second value\r\n"
+    "Double=\"quoted phrase\"\r\n"
+    "Single='single'\r\n"
+    "Mixed=\"mixed'\r\n"
+    "Inner=a \"b\" c\r\n"
+    "Lone=\"\r\n"
+    "Empty=\r\n"
+    "Equals=a=b\r\n"
+    "\r\n"
+    "[Last]\r\n"
+    "Key=last\r\n";
+
+TEST(IniFile, ReadsWithPrivateProfileRules) {
+  IniFile ini = IniFile::Parse(kSample);
+  // Sections and keys ignore case; the first matching line wins; white space
+  // goes at both ends.
+  EXPECT_EQ(ini.Get("Config", "Name", "x", 100), "first value");
+  EXPECT_EQ(ini.Get("OTHER", "name", "x", 100), "other section");
+  // One matching pair of quotes goes; anything else stays.
+  EXPECT_EQ(ini.Get("Config", "Double", "", 100), "quoted phrase");
+  EXPECT_EQ(ini.Get("Config", "Single", "", 100), "single");
+  EXPECT_EQ(ini.Get("Config", "Mixed", "", 100), "\"mixed'");
+  EXPECT_EQ(ini.Get("Config", "Inner", "", 100), "a \"b\" c");
+  EXPECT_EQ(ini.Get("Config", "Lone", "", 100), "\"");
+  EXPECT_EQ(ini.Get("Config", "Equals", "", 100), "a=b");
+  // Present but empty is not missing.
+  EXPECT_EQ(ini.Get("Config", "Empty", "default", 100), "");
+  EXPECT_TRUE(ini.Has("Config", "Empty"));
+  EXPECT_FALSE(ini.Has("Config", "Key"));
+  EXPECT_EQ(ini.Get("Config", "Key", "fallback", 100), "fallback");
+  EXPECT_EQ(ini.Get("Missing", "Key", "fallback", 100), "fallback");
+  // A read is cut to the read size less one, as into a buffer of that size.
+  EXPECT_EQ(ini.Get("Config", "Name", "", 6), "first");
+  EXPECT_EQ(ini.Get("Config", "Missing", "fallback", 4), "fal");
+  EXPECT_EQ(ini.Get("Config", "Name", "", 0), "");
+}
+
+TEST(IniFile, ReadsLfOnlyFilesAndHeadersWithSpaces) {
+  IniFile ini = IniFile::Parse("[ Config ]\nA = 1\nB=2");
+  EXPECT_EQ(ini.Get("config", "a", "", 10), "1");
+  EXPECT_EQ(ini.Get("config", "b", "", 10), "2");
+}
+
+TEST(IniFile, WritesInPlaceOrAtTheEndOfTheSection) {
+  IniFile ini = IniFile::Parse(kSample);
+  ini.Set("Config", "NAME", "replaced");  // the first matching line only
+  ini.Set("Config", "New", "appended");
+  ini.Set("Fresh", "K", "v");
+  EXPECT_EQ(ini.Serialize(),
+            "; comment without an equals sign\r\n"
+            "[Other]\r\n"
+            "Name=other section\r\n"
+            "\r\n"
+            "[config]\r\n"
+            "NAME=replaced\r\n"
+            "NAME=second value\r\n"
+            "Double=\"quoted phrase\"\r\n"
+            "Single='single'\r\n"
+            "Mixed=\"mixed'\r\n"
+            "Inner=a \"b\" c\r\n"
+            "Lone=\"\r\n"
+            "Empty=\r\n"
+            "Equals=a=b\r\n"
+            "New=appended\r\n"
+            "\r\n"
+            "[Last]\r\n"
+            "Key=last\r\n"
+            "\r\n"
+            "[Fresh]\r\n"
+            "K=v\r\n");
+}
+
+TEST(IniFile, CreatesTheFileAndKeepsValuesOnOneLine) {
+  test::TempDir dir;
+  std::string path = dir.File("new.ini");
+  ASSERT_TRUE(WriteProfileString(path, "Config", "A", "1"));
+  ASSERT_TRUE(WriteProfileString(path, "Config", "B", "two\r\nlines"));
+  ASSERT_TRUE(WriteProfileString(path, "Config", "a", "3"));
+  EXPECT_EQ(dir.Read("new.ini"), "[Config]\r\na=3\r\nB=two  lines\r\n");
+  EXPECT_EQ(ReadProfileString(path, "config", "b", "", 100), "two  lines");
+  EXPECT_EQ(ReadProfileString(dir.File("absent.ini"), "Config", "A", "dflt", 100), "dflt");
+}
+
+}  // namespace
+}  // namespace orvi

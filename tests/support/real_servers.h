@@ -1,0 +1,55 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace orvi::test {
+
+// A server program from Debian, started in the foreground on a free port of
+// 127.0.0.1 with a configuration of its own in a temporary folder, and stopped
+// by its process id when the object goes. Start() fails with a message when the
+// program is missing or does not come up.
+class RealServer {
+ public:
+  virtual ~RealServer();
+  uint16_t port() const { return port_; }
+  const std::string& error() const { return error_; }
+  const TempDir& dir() const { return dir_; }
+
+ protected:
+  RealServer();
+  bool Launch(const std::string& program, const std::vector<std::string>& args);
+  // The server's log, for failure messages.
+  std::string Log() const;
+
+  TempDir dir_;
+  uint16_t port_ = 0;
+  pid_t pid_ = -1;
+  std::string error_;
+};
+
+// nginx serving the folder www/ of its temporary folder.
+class Nginx : public RealServer {
+ public:
+  bool Start();
+  // Puts a file (world-readable: nginx workers drop privileges) under www/.
+  void AddFile(const std::string& name, const std::string& bytes);
+  std::string Url(const std::string& path) const;
+};
+
+// tinyproxy demanding Basic authentication with the given login.
+class Tinyproxy : public RealServer {
+ public:
+  bool Start(const std::string& login, const std::string& password);
+};
+
+// A free TCP port on 127.0.0.1 (bound and released at once).
+uint16_t FreePort();
+
+}  // namespace orvi::test
