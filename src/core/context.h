@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/run_state.h"
+#include "core/search_profile.h"
 #include "core/settings.h"
 #include "core/socket_registry.h"
 #include "core/ui_port.h"
@@ -50,6 +51,13 @@ class Context {
   GlobalSettings settings;
   EngineSettings engines;
   HostSettings hosts;
+
+  // The profile the running search reads, and the profile editor's copy.
+  SearchProfile activeProfile;
+  SearchProfile editorProfile;
+  // The lower-cased input of the search (Windows-1252) and the profile name.
+  std::string SearchText;
+  std::string ProfileName;
 
   ExplorationRun run;
   NetStatus net;

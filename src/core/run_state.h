@@ -3,6 +3,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace orvi {
 
@@ -35,6 +37,17 @@ struct ExplorationRun {
   SpeedRing speedRing;
   std::atomic<int64_t> totalBytes{0};
   std::atomic<int> timeoutCount{0};
+
+  std::atomic<int> serverCounter{0};  // numbering of server folders found in the run
+
+  // Built from the profile and the search text when a run starts, before any
+  // worker exists; only read while the run goes on.
+  std::vector<std::string> Extensions;    // up to 16 wanted extensions, lower case, no dot
+  bool ImageMode = false;                 // Extensions hold jpg, jpeg or gif
+  std::vector<std::string> NamePrefixes;  // up to 9: first 3 letters of each word of 3 or more
+  std::vector<std::string> UrlKeywords;   // up to 9 of 15 characters
+  std::string BareName;                   // the search text without its extension
+  int LinksPerAnchor = 8;
 
   void CountReceived(int64_t n) {
     speedRing.Add(n);
