@@ -13,3 +13,10 @@ function(orvi_module name)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
 endfunction()
+
+# orvi_module_glob(NAME DEPS ...): a library of every .cpp file of the folder.
+function(orvi_module_glob name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  orvi_module(${name} SOURCES ${sources} DEPS ${ARG_DEPS})
+endfunction()

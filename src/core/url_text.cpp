@@ -1,0 +1,1 @@
+#include "core/url_text.h"

@@ -1,0 +1,1 @@
+#include "platform/cp1252.h"
