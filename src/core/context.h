@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/catalogue.h"
 #include "core/run_state.h"
 #include "core/search_profile.h"
 #include "core/settings.h"
@@ -58,6 +59,9 @@ class Context {
   // The lower-cased input of the search (Windows-1252) and the profile name.
   std::string SearchText;
   std::string ProfileName;
+
+  // Every file link the search found; guarded by CatalogueLock.
+  FileCatalogue catalogue{FileCatalogue::kMainCapacity};
 
   ExplorationRun run;
   NetStatus net;

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace orvi {
+
+enum class FileState : int32_t {
+  Waiting = 0,     // not probed yet, or reset for a new check
+  Verifying = -1,  // a probe thread owns the file
+  Valid = 1,
+  Failed = 2,
+  TimedOut = 3,
+};
+
+enum class ArchiveType { None = 0, Zip = 1, Rar = 2, Ace = 3 };
+
+// Also the image index of a results list row.
+enum class EntryStatus {
+  ServerFolder = 0,
+  SetPending = 1,
+  SinglePending = 2,
+  SingleValid = 3,
+  SingleFailed = 4,
+  SetFailed = 5,
+  SetValid = 6,
+};
+
+constexpr size_t kMaxName = 79;
+constexpr size_t kMaxDate = 31;
+inline constexpr char kUnknownDate[] = "?? ??";
+
+// One link to a file. name, url and page are set before the file is linked
+// into the catalogue and never change. The links between files are guarded
+// by CatalogueLock; state, size, date and probeSocket are written by the one
+// probe thread that verifies the file, without that lock.
+struct FoundFile {
+  std::string name;  // at most 79 characters, case kept
+  std::string url;   // at most 239
+  std::string page;  // at most 239
+  FoundFile* nextCopy = nullptr;   // next file of the same group
+  FoundFile* nextGroup = nullptr;  // on a group's first file: the next group's first file
+  std::atomic<int32_t> state{static_cast<int32_t>(FileState::Waiting)};
+  std::atomic<int32_t> size{0};
+  std::atomic<int> probeSocket{-1};
+
+  FileState State() const { return static_cast<FileState>(state.load()); }
+  void SetState(FileState s) { state = static_cast<int32_t>(s); }
+  std::string Date() const {
+    std::lock_guard lock(dateMutex_);
+    return date_;
+  }
+  void SetDate(std::string date) {
+    if (date.size() > kMaxDate) date.resize(kMaxDate);
+    std::lock_guard lock(dateMutex_);
+    date_ = std::move(date);
+  }
+
+ private:
+  mutable std::mutex dateMutex_;
+  std::string date_ = kUnknownDate;
+};
+
+// One row of the results: a file, an archive series or a server folder. An
+// entry owns every file ever linked into it; a removed file is only unlinked
+// and stays alive until the catalogue is cleared, so a probe thread that still
+// holds it never writes into freed memory.
+struct FoundEntry {
+  std::string key;  // lower case, at most 79 characters; "@tag~n" for a server folder
+  FoundFile* files = nullptr;  // first file of the first group
+  int32_t hits = 1;
+  int32_t shownSize = 0;
+  int32_t fileCount = 0;
+  std::string typeText;  // up to three characters
+  bool deleted = false;
+  std::vector<std::unique_ptr<FoundFile>> owned;
+
+  FoundFile* NewFile() { return owned.emplace_back(std::make_unique<FoundFile>()).get(); }
+};
+
+// A fixed-capacity table of entries. Entries are appended and never move: an
+// index is an entry's identity. A slot released by FreeEntry stays empty.
+struct FileCatalogue {
+  static constexpr int kMainCapacity = 4096;
+  static constexpr int kPageCapacity = 128;
+
+  explicit FileCatalogue(int cap) : capacity(cap) {}
+
+  int count() const { return static_cast<int>(entries.size()); }
+
+  const int capacity;
+  std::vector<std::unique_ptr<FoundEntry>> entries;
+};
+
+}  // namespace orvi

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/catalogue.h"
+#include "core/context.h"
+
+namespace orvi {
+
+// Adds one file link to a table (the main catalogue or a page's own table),
+// under CatalogueLock: cleans the URL, drops a URL the catalogue already
+// holds, reduces the name to an entry key (setup1.zip and setup2.zip of one
+// series share the key setup) and joins or creates the entry. True only when
+// a new entry was created.
+bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name,
+                  std::string_view url, std::string_view page, bool lettered, int seriesLength);
+
+// Unlinks one file; true when that left its entry without files (the entry is
+// then deleted). The file itself stays alive until the catalogue is cleared.
+bool RemoveFoundFile(Context& ctx, FoundFile* file);
+void MarkEntryDeleted(Context& ctx, int index);
+void ResetFileForRecheck(Context& ctx, FoundFile* file);
+// Empties the main catalogue. The link verification is stopped first (so no
+// probe still holds a file) and started again after.
+void ClearCatalogue(Context& ctx);
+// Releases one entry of a page's own table.
+void FreeEntry(Context& ctx, FileCatalogue& table, int index);
+
+// Derived values; the caller holds CatalogueLock.
+struct FileType {
+  ArchiveType type = ArchiveType::None;
+  std::string extension;  // lower case, at most four characters, no dot
+};
+FileType FileTypeOf(std::string_view name);
+struct SizeAndCount {
+  int64_t size = 0;
+  int32_t count = 0;
+};
+SizeAndCount EntrySizeAndCount(const FoundEntry& entry);
+EntryStatus EntryStatusOf(const FoundEntry& entry);
+FileState GroupStatusOf(const FoundFile& group);
+std::string EntryTypeText(const FoundEntry& entry);
+
+const char* EntryStatusName(EntryStatus status);
+const char* FileStateName(FileState state);
+// The "Taille" column: 999, 12.3k (12345 bytes), 1234k (1234567 bytes).
+std::string ListSizeText(int64_t size);
+
+}  // namespace orvi

@@ -1,0 +1,222 @@
+#include "results/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace orvi {
+namespace {
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  bool Add(std::string_view name, std::string_view url, std::string_view page = "http://p/",
+           bool lettered = false, int series = 0) {
+    return AddFoundLink(ctx, ctx.catalogue, name, url, page, lettered, series);
+  }
+  FoundEntry& Entry(int i) { return *ctx.catalogue.entries.at(i); }
+  // "key: name name | name" — groups separated by "|".
+  std::string Shape(int i) {
+    std::string out = Entry(i).key + ":";
+    for (FoundFile* g = Entry(i).files; g; g = g->nextGroup) {
+      if (g != Entry(i).files) out += " |";
+      for (FoundFile* f = g; f; f = f->nextCopy) out += " " + f->name;
+    }
+    return out;
+  }
+
+  Context ctx{ContextOptions{.appFolder = "/tmp"}};
+};
+
+TEST_F(CatalogueTest, SeriesShareOneEntryAndSizesFollowTheColumns) {
+  EXPECT_TRUE(Add("setup1.zip", "http://a/setup1.zip", "http://p/", false, 2));
+  EXPECT_FALSE(Add("setup2.zip", "http://a/setup2.zip", "http://p/", false, 2));
+  ASSERT_EQ(ctx.catalogue.count(), 1);
+  EXPECT_EQ(Shape(0), "setup: setup1.zip | setup2.zip");
+  // A second host for volume 1 is a copy within its group.
+  EXPECT_FALSE(Add("setup1.zip", "http://b/setup1.zip", "http://q/", false, 2));
+  EXPECT_EQ(Shape(0), "setup: setup1.zip setup1.zip | setup2.zip");
+  EXPECT_EQ(Entry(0).hits, 2);
+  Entry(0).files->nextCopy->size = 700;
+  Entry(0).files->nextGroup->size = 300;
+  SizeAndCount sc = EntrySizeAndCount(Entry(0));
+  EXPECT_EQ(sc.count, 2);
+  EXPECT_EQ(sc.size, 1000);  // the first known size of each volume
+  EXPECT_EQ(EntryTypeText(Entry(0)), "zip");
+
+  // Added one by one, the same names are two entries.
+  Context other{ContextOptions{.appFolder = "/tmp"}};
+  AddFoundLink(other, other.catalogue, "setup1.zip", "http://a/setup1.zip", "p", false, 0);
+  AddFoundLink(other, other.catalogue, "setup2.zip", "http://a/setup2.zip", "p", false, 0);
+  ASSERT_EQ(other.catalogue.count(), 2);
+  EXPECT_EQ(other.catalogue.entries[1]->key, "setup2");
+}
+
+TEST_F(CatalogueTest, RarVolumesGroupWhateverTheSeriesAndOtherTypesStayApart) {
+  Add("movie.rar", "http://a/movie.rar");
+  Add("movie.r00", "http://a/movie.r00");
+  Add("Movie.R01", "http://a/Movie.R01");
+  Add("readme.txt", "http://a/readme.txt");
+  Add("readme.zip", "http://a/readme.zip");
+  ASSERT_EQ(ctx.catalogue.count(), 3);
+  EXPECT_EQ(Shape(0), "movie: movie.rar | movie.r00 | Movie.R01");
+  EXPECT_EQ(EntryTypeText(Entry(0)), "rar");
+  EXPECT_EQ(Shape(1), "readme: readme.txt");
+  EXPECT_EQ(Shape(2), "readme: readme.zip");
+}
+
+TEST_F(CatalogueTest, KeysAndVolumeNumbers) {
+  struct Case {
+    const char* name;
+    bool lettered;
+    int series;
+    const char* key;
+  } cases[] = {
+      {"setup12.zip", false, 2, "setup"}, {"disk1234.zip", false, 2, "disk1"},
+      {"cd1a.zip", true, 2, "cd"},        {"setup.zip", false, 2, "set"},
+      {"tool2.exe", false, 2, "tool2"},   {"Part3.ZIP", false, 0, "part3"},
+      {"noext", false, 2, "noext"},       {".zip", false, 2, ""},
+      {"a.zip.html", false, 0, "a"},
+  };
+  for (const Case& c : cases) {
+    Context fresh{ContextOptions{.appFolder = "/tmp"}};
+    AddFoundLink(fresh, fresh.catalogue, c.name, std::string("http://h/") + c.name, "p", c.lettered,
+                 c.series);
+    ASSERT_EQ(fresh.catalogue.count(), 1) << c.name;
+    EXPECT_EQ(fresh.catalogue.entries[0]->key, c.key) << c.name;
+  }
+  // With Protected_X a numeric extension stays in the key.
+  ctx.activeProfile.Protected_X = true;
+  Add("film.001", "http://a/film.001");
+  Add("film.002", "http://a/film.002");
+  Add("film.zip", "http://a/film.zip");
+  EXPECT_EQ(Entry(0).key, "film.001");
+  EXPECT_EQ(Entry(1).key, "film.002");
+  EXPECT_EQ(Entry(2).key, "film");
+}
+
+TEST_F(CatalogueTest, DuplicatesAndCleaning) {
+  for (std::string name : {"ab.zip", "a.zip"}) {  // a one-letter name too
+    Context fresh{ContextOptions{.appFolder = "/tmp"}};
+    auto add = [&](std::string_view url, std::string_view page) {
+      return AddFoundLink(fresh, fresh.catalogue, name, url, page, false, 0);
+    };
+    EXPECT_TRUE(add("http://h/" + name, "http://p1/"));
+    // The same URL again, even from another page: dropped, hits unchanged.
+    EXPECT_FALSE(add("http://h/" + name, "http://p2/"));
+    FoundEntry& entry = *fresh.catalogue.entries[0];
+    EXPECT_EQ(entry.hits, 1) << name;
+    EXPECT_EQ(entry.files->nextCopy, nullptr);
+    // A copy from a page that already gave one: no new hit; from a new page: one.
+    EXPECT_FALSE(add("http://mirror/" + name, "http://p1/"));
+    EXPECT_EQ(entry.hits, 1);
+    EXPECT_FALSE(add("http://third/" + name, "http://p3/"));
+    EXPECT_EQ(entry.hits, 2);
+  }
+
+  EXPECT_TRUE(Add("b c.zip", "http://h/b c.zip%20target=_blank more"));
+  EXPECT_EQ(Entry(0).files->url, "http://h/b%20c.zip");
+  EXPECT_TRUE(Add("long.zip", "http://h/" + std::string(300, 'x')));
+  EXPECT_EQ(Entry(1).files->url.size(), 239u);
+}
+
+TEST_F(CatalogueTest, AFullTableRefusesEvenExistingEntries) {
+  FileCatalogue page(FileCatalogue::kPageCapacity);
+  for (int i = 0; i < FileCatalogue::kPageCapacity; ++i) {
+    std::string name = "f" + std::to_string(i) + ".zip";
+    EXPECT_TRUE(AddFoundLink(ctx, page, name, "http://h/" + name, "p", false, 0));
+  }
+  EXPECT_FALSE(AddFoundLink(ctx, page, "f0.zip", "http://mirror/f0.zip", "p", false, 0));
+  EXPECT_EQ(page.entries[0]->files->nextCopy, nullptr);
+  FreeEntry(ctx, page, 3);
+  EXPECT_EQ(page.entries[3], nullptr);
+  EXPECT_EQ(page.count(), FileCatalogue::kPageCapacity);  // a freed slot stays
+}
+
+TEST_F(CatalogueTest, RemovingFilesRelinksGroupsAndDeletesEmptyEntries) {
+  Add("v1.zip", "http://a/v1.zip", "p", false, 2);
+  Add("v1.zip", "http://b/v1.zip", "p", false, 2);
+  Add("v2.zip", "http://a/v2.zip", "p", false, 2);
+  Add("v2.zip", "http://b/v2.zip", "p", false, 2);
+  Add("v3.zip", "http://a/v3.zip", "p", false, 2);
+  ASSERT_EQ(Shape(0), "v: v1.zip v1.zip | v2.zip v2.zip | v3.zip");
+  FoundFile* firstV2 = Entry(0).files->nextGroup;
+  EXPECT_FALSE(RemoveFoundFile(ctx, firstV2));  // its copy takes its place
+  EXPECT_EQ(Shape(0), "v: v1.zip v1.zip | v2.zip | v3.zip");
+  EXPECT_EQ(Entry(0).files->nextGroup->url, "http://b/v2.zip");
+  EXPECT_FALSE(RemoveFoundFile(ctx, Entry(0).files->nextGroup));
+  EXPECT_EQ(Shape(0), "v: v1.zip v1.zip | v3.zip");
+  EXPECT_FALSE(RemoveFoundFile(ctx, Entry(0).files->nextCopy));
+  EXPECT_FALSE(RemoveFoundFile(ctx, Entry(0).files));
+  EXPECT_EQ(Shape(0), "v: v3.zip");
+  FoundFile* last = Entry(0).files;
+  EXPECT_TRUE(RemoveFoundFile(ctx, last));
+  EXPECT_TRUE(Entry(0).deleted);
+  // Removed files stay readable for a probe that still holds one.
+  EXPECT_EQ(firstV2->url, "http://a/v2.zip");
+  EXPECT_EQ(last->name, "v3.zip");
+}
+
+TEST_F(CatalogueTest, StatusesFromFileStates) {
+  Add("one.zip", "http://a/one.zip");
+  Add("one.zip", "http://b/one.zip");
+  FoundEntry& single = Entry(0);
+  EXPECT_EQ(EntryStatusOf(single), EntryStatus::SinglePending);
+  single.files->SetState(FileState::Failed);
+  single.files->nextCopy->SetState(FileState::TimedOut);
+  EXPECT_EQ(EntryStatusOf(single), EntryStatus::SingleFailed);
+  EXPECT_EQ(GroupStatusOf(*single.files), FileState::Failed);
+  single.files->SetState(FileState::TimedOut);
+  EXPECT_EQ(GroupStatusOf(*single.files), FileState::TimedOut);
+  single.files->nextCopy->SetState(FileState::Valid);
+  EXPECT_EQ(EntryStatusOf(single), EntryStatus::SingleValid);
+
+  Add("s1.zip", "http://a/s1.zip", "p", false, 2);
+  Add("s2.zip", "http://a/s2.zip", "p", false, 2);
+  FoundEntry& set = Entry(1);
+  set.files->SetState(FileState::Valid);
+  EXPECT_EQ(EntryStatusOf(set), EntryStatus::SetPending);
+  set.files->nextGroup->SetState(FileState::Verifying);
+  EXPECT_EQ(GroupStatusOf(*set.files->nextGroup), FileState::Verifying);
+  set.files->nextGroup->SetState(FileState::Failed);
+  EXPECT_EQ(EntryStatusOf(set), EntryStatus::SetFailed);
+  set.files->nextGroup->SetState(FileState::Valid);
+  EXPECT_EQ(EntryStatusOf(set), EntryStatus::SetValid);
+
+  Add("@idrive~1", "http://idrive.com/u/folder");
+  EXPECT_EQ(EntryStatusOf(Entry(2)), EntryStatus::ServerFolder);
+}
+
+TEST(Catalogue, ListSizeFormat) {
+  EXPECT_EQ(ListSizeText(999), "999");
+  EXPECT_EQ(ListSizeText(1000), "1.0k");
+  EXPECT_EQ(ListSizeText(12345), "12.3k");
+  EXPECT_EQ(ListSizeText(1234567), "1234k");
+  EXPECT_EQ(FileTypeOf("x.c01").type, ArchiveType::Ace);
+  EXPECT_EQ(FileTypeOf("x.r9").type, ArchiveType::Rar);
+  EXPECT_EQ(FileTypeOf("x.jpeg").extension, "jpeg");
+  EXPECT_EQ(FileTypeOf("x.jpegs").extension, "");
+  EXPECT_EQ(FileTypeOf("x.").extension, "");
+}
+
+TEST_F(CatalogueTest, ConcurrentAdditionsLoseNothing) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < 200; ++i) {
+        std::string name = "file" + std::to_string(i) + ".zip";
+        Add(name, "http://host" + std::to_string(t) + "/" + name, "http://p" + std::to_string(t));
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  ASSERT_EQ(ctx.catalogue.count(), 200);
+  for (auto& entry : ctx.catalogue.entries) {
+    int copies = 0;
+    for (FoundFile* f = entry->files; f; f = f->nextCopy) ++copies;
+    EXPECT_EQ(copies, 4);
+    EXPECT_EQ(entry->hits, 4);
+  }
+}
+
+}  // namespace
+}  // namespace orvi
