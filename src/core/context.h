@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/catalogue.h"
 #include "core/run_state.h"
@@ -13,6 +14,17 @@
 #include "platform/clock.h"
 
 namespace orvi {
+
+struct QueueEntry;  // a page of the exploration queue (explore/queue.h)
+
+// The pages of the current search, in the order they were accepted; an
+// entry's index never changes during a run. Guarded by QueueLock. Entries are
+// shared, so a worker still analysing its page keeps it alive after a stop
+// has emptied the queue.
+struct ExplorationQueue {
+  std::vector<std::shared_ptr<QueueEntry>> entries;
+  int count() const { return static_cast<int>(entries.size()); }
+};
 
 struct ContextOptions {
   // The program folder; empty: the folder of the executable.
@@ -60,6 +72,7 @@ class Context {
   std::string SearchText;
   std::string ProfileName;
 
+  ExplorationQueue queue;
   // Every file link the search found; guarded by CatalogueLock.
   FileCatalogue catalogue{FileCatalogue::kMainCapacity};
 

@@ -32,6 +32,7 @@ struct ExplorationRun {
   std::atomic<bool> schedulerActive{false};
   std::atomic<bool> paused{false};
   std::atomic<int> inProgress{0};       // connections in progress
+  std::atomic<int> addedCount{0};       // pages the exploration added to the queue
   std::atomic<int> finishedCount{0};
   std::atomic<int> throttle{0};         // 0-20: the speed brake
   SpeedRing speedRing;

@@ -1,0 +1,79 @@
+#include "explore/queue.h"
+
+#include "core/url_text.h"
+#include "explore/url_filter.h"
+#include "platform/text.h"
+
+namespace orvi {
+namespace {
+
+constexpr int kStopGraceMs = 200;
+
+void CutAt(std::string& text, std::string_view marker) {
+  size_t at = text.find(marker);
+  if (at != std::string::npos) text.resize(at);
+}
+
+}  // namespace
+
+std::string NormaliseQueueUrl(std::string_view url) {
+  std::string normal(url.substr(0, kMaxLinkChars));
+  for (std::string_view tail : {"%20class", "%20target", "%20TARGET"}) CutAt(normal, tail);
+  if (normal.find(' ') != std::string::npos) EncodeSpaces(normal);
+  for (std::string_view marker : {">", "<", "#"}) CutAt(normal, marker);
+  return normal;
+}
+
+QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int engine,
+                        FoundBy foundBy, int depth) {
+  added = false;
+  bool cacheLink = false;
+  {
+    // The count read here may be a few entries stale; the capacity is checked
+    // again under the lock.
+    int count;
+    {
+      std::lock_guard lock(ctx.QueueLock);
+      count = ctx.queue.count();
+    }
+    if (!PassesUrlFilters(ctx, AsciiLower(url.substr(0, kMaxLinkChars)), count, cacheLink)) {
+      return nullptr;
+    }
+  }
+  std::string normal = NormaliseQueueUrl(url);
+  if (!ctx.run.collecting) return nullptr;
+
+  // The host: after "http://", up to the first "/"; without a "/" no quota.
+  std::string_view host;
+  size_t slash = normal.find('/', 7);
+  if (slash != std::string::npos && normal.size() >= 7) host = std::string_view(normal).substr(7, slash - 7);
+  const bool quota = !host.empty() && !cacheLink;
+  int limit = ctx.activeProfile.MaxDomains;
+  if (engine != 0) limit = static_cast<int>(limit * 0.75);
+
+  std::lock_guard lock(ctx.QueueLock);
+  int sameHost = 0;
+  for (const QueueEntryPtr& entry : ctx.queue.entries) {
+    if (EqualsIgnoreCase(entry->url, normal)) return entry;
+    if (quota && entry->url.size() >= 7 &&
+        StartsWithIgnoreCase(std::string_view(entry->url).substr(7), host) && ++sameHost > limit) {
+      return nullptr;
+    }
+  }
+  if (ctx.queue.count() >= kQueueCapacity) return nullptr;
+  auto entry = std::make_shared<QueueEntry>(std::move(normal), engine, foundBy, depth);
+  ctx.queue.entries.push_back(entry);
+  if (engine == 0) ++ctx.run.addedCount;
+  added = true;
+  return entry;
+}
+
+void StopAndClearQueue(Context& ctx) {
+  ctx.run.collecting = false;
+  ctx.clock().SleepMs(kStopGraceMs);
+  std::lock_guard lock(ctx.QueueLock);
+  ctx.sockets.CloseAllSockets();
+  ctx.queue.entries.clear();
+}
+
+}  // namespace orvi

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/context.h"
+#include "explore/found_by.h"
+
+namespace orvi {
+
+enum QueueState : int { kWaiting = 0, kTaken = -1, kDone = 1 };
+
+// One page of the exploration queue.
+struct QueueEntry {
+  QueueEntry(std::string pageUrl, int engineId, FoundBy how, int linkDepth)
+      : url(std::move(pageUrl)), engine(engineId), foundBy(how), depth(linkDepth) {}
+
+  const std::string url;  // at most 239 characters, as accepted
+  std::string cacheUrl;   // the engine's cache link of the page; guarded by QueueLock
+  std::atomic<int> state{kWaiting};
+  std::atomic<int> engine;  // 1 Google, 2 Fast, 3 WiseNut, 0 the exploration or several engines
+  const FoundBy foundBy;
+  const int depth;  // link distance from the engine results
+};
+
+using QueueEntryPtr = std::shared_ptr<QueueEntry>;
+
+// The one door into the queue: filters, normalises, and refuses duplicates
+// (letter case ignored), pages over the host quota and pages past the
+// capacity. Gives the new entry (added true), the entry already queued with
+// that URL (added false), or null when refused or when no search phase runs.
+QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int engine,
+                        FoundBy foundBy, int depth);
+
+// The form in which a URL is stored: tag leftovers and fragments cut, spaces
+// encoded, at most 239 characters.
+std::string NormaliseQueueUrl(std::string_view url);
+
+// Ends the search phase and empties the queue: the collecting flag is
+// cleared, the workers get 200 ms, then every registered socket is broken.
+void StopAndClearQueue(Context& ctx);
+
+}  // namespace orvi

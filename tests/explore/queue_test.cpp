@@ -1,0 +1,108 @@
+#include "explore/queue.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "support/manual_clock.h"
+
+namespace orvi {
+namespace {
+
+class QueueTest : public ::testing::Test {
+ protected:
+  QueueTest() { ctx.run.collecting = true; }
+
+  QueueEntryPtr Accept(std::string_view url, int engine = 0, FoundBy how = FoundBy::NearbyLink,
+                       int depth = 1) {
+    return AcceptUrl(ctx, url, added, engine, how, depth);
+  }
+
+  std::shared_ptr<test::ManualClock> clock = std::make_shared<test::ManualClock>();
+  Context ctx{ContextOptions{.appFolder = "/tmp", .clock = clock}};
+  bool added = false;
+};
+
+TEST_F(QueueTest, DuplicatesIgnoreLetterCase) {
+  ctx.activeProfile.MaxDomains = 10;
+  QueueEntryPtr first = Accept("http://Example.com/Page.html", 1, FoundBy::FromEngine, 0);
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(added);
+  EXPECT_EQ(first->engine, 1);
+  EXPECT_EQ(ctx.run.addedCount, 0);  // engine results are not "added" pages
+  QueueEntryPtr again = Accept("http://example.com/page.HTML");
+  EXPECT_EQ(again, first);
+  EXPECT_FALSE(added);
+  EXPECT_EQ(ctx.queue.count(), 1);
+}
+
+TEST_F(QueueTest, HostQuotaIsStricterForEngineResults) {
+  ctx.activeProfile.MaxDomains = 10;
+  int accepted = 0;
+  for (int i = 0; i < 20; ++i) {
+    accepted += Accept("http://h.com/e" + std::to_string(i), 2, FoundBy::FromEngine, 0) != nullptr;
+  }
+  EXPECT_EQ(accepted, 8);  // 0.75 x 10 = 7: refused once 8 are queued
+  for (int i = 0; i < 20; ++i) accepted += Accept("http://h.com/x" + std::to_string(i)) != nullptr;
+  EXPECT_EQ(accepted, 11);  // exploration links: refused once 11 are queued
+  EXPECT_EQ(ctx.run.addedCount, 3);
+  // Cache links and other hosts are not held back.
+  EXPECT_TRUE(Accept("http://h.com/search?q=cache:abc"));
+  EXPECT_TRUE(Accept("http://other.com/"));
+  // A duplicate met after the quota was exceeded is not found: refused.
+  EXPECT_FALSE(Accept("http://h.com/x19"));
+}
+
+TEST_F(QueueTest, NormalisedForm) {
+  ctx.activeProfile.MaxDomains = 100;
+  EXPECT_EQ(Accept("http://a.com/page.html%20class=x")->url, "http://a.com/page.html");
+  EXPECT_EQ(Accept("http://a.com/my page .html ")->url, "http://a.com/my%20page%20.html");
+  EXPECT_EQ(Accept("http://a.com/p.html#top")->url, "http://a.com/p.html");
+  EXPECT_EQ(Accept("http://a.com/q.html>text<b>")->url, "http://a.com/q.html");
+  EXPECT_EQ(Accept("http://a.com/" + std::string(300, 'x'))->url.size(), 239u);
+  // Filtered out: none, nothing added.
+  EXPECT_FALSE(Accept("http://a.com/file.zip"));
+  EXPECT_EQ(ctx.queue.count(), 5);
+}
+
+TEST_F(QueueTest, NothingEntersWithoutASearchAndNothingPastTheCapacity) {
+  ctx.activeProfile.MaxDomains = 10000;
+  ctx.run.collecting = false;
+  EXPECT_FALSE(Accept("http://a.com/"));
+  EXPECT_EQ(ctx.queue.count(), 0);
+  ctx.run.collecting = true;
+  for (int i = 0; i < 4100; ++i) Accept("http://a.com/" + std::to_string(i));
+  EXPECT_EQ(ctx.queue.count(), 3999);
+}
+
+TEST_F(QueueTest, ConcurrentAcceptsKeepOneEntryPerUrl) {
+  ctx.activeProfile.MaxDomains = 1000;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this] {
+      for (int i = 0; i < 300; ++i) {
+        bool mine = false;
+        AcceptUrl(ctx, "http://h" + std::to_string(i % 7) + ".com/" + std::to_string(i), mine, 0,
+                  FoundBy::NearbyLink, 1);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(ctx.queue.count(), 300);
+  EXPECT_EQ(ctx.run.addedCount, 300);
+}
+
+TEST_F(QueueTest, AStopEmptiesTheQueueButEntriesHeldByWorkersLive) {
+  ctx.activeProfile.MaxDomains = 10;
+  QueueEntryPtr held = Accept("http://a.com/");
+  held->state = kTaken;
+  StopAndClearQueue(ctx);
+  EXPECT_FALSE(ctx.run.collecting);
+  EXPECT_EQ(ctx.queue.count(), 0);
+  EXPECT_EQ(clock->Sleeps(), std::vector<int64_t>{200});
+  held->state = kDone;  // the worker finishing after the stop writes into a live entry
+  EXPECT_EQ(held->url, "http://a.com/");
+}
+
+}  // namespace
+}  // namespace orvi
