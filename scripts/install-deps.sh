@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(g++ cmake ninja-build ccache pkg-config)
 if [ "${1:-build}" = test ]; then
   # Real peers of the tests, the benchmark's reference client, and libFuzzer.
-  packages+=(libgtest-dev libgmock-dev nginx-light tinyproxy curl clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libgmock-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang
+    libclang-rt-14-dev)
 fi
 
 missing=()

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/socket.h"
+
 namespace orvi {
 
 enum class FileState : int32_t {
@@ -46,7 +48,7 @@ struct FoundFile {
   FoundFile* nextGroup = nullptr;  // on a group's first file: the next group's first file
   std::atomic<int32_t> state{static_cast<int32_t>(FileState::Waiting)};
   std::atomic<int32_t> size{0};
-  std::atomic<int> probeSocket{-1};
+  SocketSlot probeSocket;  // the socket of a probe in progress
 
   FileState State() const { return static_cast<FileState>(state.load()); }
   void SetState(FileState s) { state = static_cast<int32_t>(s); }
@@ -66,9 +68,9 @@ struct FoundFile {
 };
 
 // One row of the results: a file, an archive series or a server folder. An
-// entry owns every file ever linked into it; a removed file is only unlinked
-// and stays alive until the catalogue is cleared, so a probe thread that still
-// holds it never writes into freed memory.
+// entry owns every file ever linked into it; a removed file is only unlinked.
+// Entries are shared: a probe thread holds the entry of the file it verifies,
+// so a clear of the catalogue never frees a file under a probe.
 struct FoundEntry {
   std::string key;  // lower case, at most 79 characters; "@tag~n" for a server folder
   FoundFile* files = nullptr;  // first file of the first group
@@ -93,7 +95,7 @@ struct FileCatalogue {
   int count() const { return static_cast<int>(entries.size()); }
 
   const int capacity;
-  std::vector<std::unique_ptr<FoundEntry>> entries;
+  std::vector<std::shared_ptr<FoundEntry>> entries;
 };
 
 }  // namespace orvi

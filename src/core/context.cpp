@@ -20,6 +20,18 @@ Context::Context(const ContextOptions& options, UtcDate startDate)
       clock_(options.clock ? options.clock : std::make_shared<RealClock>()),
       ui_(options.ui ? options.ui : std::make_shared<NullUi>()) {}
 
+Context::~Context() {
+  verification.VerificationRunning = false;
+  {
+    std::lock_guard lock(CatalogueLock);
+    for (const auto& entry : catalogue.entries) {
+      if (!entry) continue;
+      for (const auto& file : entry->owned) file->probeSocket.Break();
+    }
+  }
+  verification.JoinAll();
+}
+
 void Context::LoadSettings() {
   IniFile ini = IniFile::Load(SettingsPath());
   settings = ReadGlobalSettings(ini);

@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "core/socket_registry.h"
 #include "core/ui_port.h"
+#include "core/verification_state.h"
 #include "platform/clock.h"
 
 namespace orvi {
@@ -42,6 +43,8 @@ struct ContextOptions {
 class Context {
  public:
   explicit Context(ContextOptions options = {});
+  // Stops the link verification and joins its threads.
+  ~Context();
   Context(const Context&) = delete;
   Context& operator=(const Context&) = delete;
 
@@ -75,6 +78,8 @@ class Context {
   ExplorationQueue queue;
   // Every file link the search found; guarded by CatalogueLock.
   FileCatalogue catalogue{FileCatalogue::kMainCapacity};
+
+  VerificationState verification;
 
   ExplorationRun run;
   NetStatus net;

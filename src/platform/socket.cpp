@@ -120,3 +120,35 @@ int ListenLoopback(uint16_t& port, int backlog) {
 }
 
 }  // namespace orvi
+
+namespace orvi {
+
+void SocketSlot::Publish(int fd) {
+  std::lock_guard lock(mutex_);
+  fd_ = fd;
+}
+
+void SocketSlot::CloseOwned() {
+  std::lock_guard lock(mutex_);
+  if (fd_ != kInvalidSocket) ::close(fd_);
+  fd_ = kInvalidSocket;
+}
+
+void SocketSlot::Clear() {
+  std::lock_guard lock(mutex_);
+  fd_ = kInvalidSocket;
+}
+
+bool SocketSlot::Break() {
+  std::lock_guard lock(mutex_);
+  if (fd_ == kInvalidSocket) return false;
+  ::shutdown(fd_, SHUT_RDWR);
+  return true;
+}
+
+int SocketSlot::Get() const {
+  std::lock_guard lock(mutex_);
+  return fd_;
+}
+
+}  // namespace orvi

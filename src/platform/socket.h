@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,5 +50,29 @@ std::optional<in_addr> PeerAddress(int fd);
 // A listening socket on 127.0.0.1 (port 0: any free port). Returns the
 // descriptor and sets port, or kInvalidSocket.
 int ListenLoopback(uint16_t& port, int backlog = 64);
+
+}  // namespace orvi
+
+namespace orvi {
+
+// A place where the thread that owns a socket publishes it, so that another
+// thread can break a call blocked on it. Publishing, breaking and the owner's
+// close are serialised, so a break can never reach a descriptor number that
+// has already been closed and handed out again.
+class SocketSlot {
+ public:
+  void Publish(int fd);
+  // Empties the slot and closes the socket it held (the owner's call).
+  void CloseOwned();
+  // Empties the slot without closing (the owner closes its socket itself).
+  void Clear();
+  // Breaks the published socket, if any; true when there was one.
+  bool Break();
+  int Get() const;
+
+ private:
+  mutable std::mutex mutex_;
+  int fd_ = kInvalidSocket;
+};
 
 }  // namespace orvi

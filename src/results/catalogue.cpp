@@ -143,7 +143,7 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name,
   }
 
   if (found == nullptr) {
-    auto entry = std::make_unique<FoundEntry>();
+    auto entry = std::make_shared<FoundEntry>();
     entry->key = key;
     entry->files = FillFile(*entry, name, cleanUrl, page);
     table.entries.push_back(std::move(entry));

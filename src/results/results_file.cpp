@@ -73,7 +73,7 @@ void ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
     if (line[0] == '[' && line.find("tp://") == std::string_view::npos) {
       size_t comma = line.find(',');
       if (comma == std::string_view::npos || table.count() >= table.capacity) return;
-      auto fresh = std::make_unique<FoundEntry>();
+      auto fresh = std::make_shared<FoundEntry>();
       fresh->key = Cut(line.substr(1, comma - 1), kMaxName);
       fresh->hits = ParseIntLoose(line.substr(comma + 1));
       fresh->files = fresh->NewFile();

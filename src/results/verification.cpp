@@ -1,10 +1,348 @@
 #include "results/verification.h"
 
-namespace orvi {
+#include <algorithm>
 
-// The dispatcher and its probes come with the file probes; until then there is
-// nothing to start or stop.
-void StartVerification(Context&) {}
-void StopVerification(Context&) {}
+#include "core/base64.h"
+#include "ftp/ftp_probe.h"
+#include "net/http_request.h"
+#include "platform/text.h"
+
+namespace orvi {
+namespace {
+
+constexpr size_t kProbeBuffer = 20000;
+constexpr size_t kProbeMax = kProbeBuffer - 512;  // 19488
+constexpr size_t kProbeChunk = 8192;
+constexpr int kRetryWaitMs = 500;
+constexpr int kAfterStartMs = 5;
+constexpr int kPassPauseMs = 50;
+constexpr int kDispatcherWaitMs = 5000;
+constexpr int kProbePollMs = 100;
+constexpr int kProbePolls = 50;
+constexpr char kAccept[] =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
+
+bool IsFtp(std::string_view url) { return StartsWithIgnoreCase(url, "ftp"); }
+
+// Ends a probe: the final state (none when the verification was stopped),
+// and the count.
+class ProbeScope {
+ public:
+  ProbeScope(Context& ctx, FoundFile& file, int generation)
+      : ctx_(ctx), file_(file), generation_(generation) {}
+  ~ProbeScope() {
+    if (state_) file_.SetState(*state_);
+    ctx_.verification.EndProbe(generation_);
+  }
+  void Finish(FileState state) { state_ = state; }
+
+ private:
+  Context& ctx_;
+  FoundFile& file_;
+  int generation_;
+  std::optional<FileState> state_;
+};
+
+bool Running(const Context& ctx) { return ctx.verification.VerificationRunning; }
+
+void HeadTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
+  bool timedOut = false;
+  for (int attempt = 0; attempt <= ctx.settings.NbRetry; ++attempt) {
+    int32_t size = 0;
+    std::string date = file.Date();
+    if (ProbeFile(ctx, file.url, file.probeSocket, timedOut, true, size, date)) {
+      file.size = size;
+      file.SetDate(date);
+      scope.Finish(FileState::Valid);
+      return;
+    }
+    if (!Running(ctx)) return;
+    if (timedOut) break;
+  }
+  scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
+}
+
+void FtpTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
+  for (int attempt = 0; attempt < ctx.settings.NbRetry; ++attempt) {
+    int32_t size = 0;
+    std::string date;
+    if (ProbeFtpFile(file.url, file.probeSocket, size, date, ctx.settings.VerifyTimeOut)) {
+      file.size = size;
+      file.SetDate(date);
+      scope.Finish(FileState::Valid);
+      return;
+    }
+    if (!Running(ctx)) return;
+  }
+  scope.Finish(FileState::Failed);
+}
+
+void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
+  std::optional<std::string> page;
+  bool timedOut = false;
+  for (int attempt = 0; attempt < ctx.settings.NbRetry && !page && !timedOut; ++attempt) {
+    int32_t ignoredSize = 0;
+    std::string ignoredDate;
+    page = ProbeFile(ctx, file.url, file.probeSocket, timedOut, false, ignoredSize, ignoredDate);
+    if (!page && !Running(ctx)) return;
+  }
+  if (!page) {
+    scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
+    return;
+  }
+  std::optional<std::string> real = HostedFileUrl(*page, ctx.hosts.hostedPagePrefix);
+  if (!real) {
+    scope.Finish(FileState::Failed);
+    return;
+  }
+  timedOut = false;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int32_t size = 0;
+    std::string date = file.Date();
+    if (ProbeFile(ctx, *real, file.probeSocket, timedOut, true, size, date)) {
+      file.size = size;
+      file.SetDate(date);
+      scope.Finish(FileState::Valid);
+      return;
+    }
+    if (!Running(ctx)) return;
+    if (timedOut) break;
+  }
+  scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
+}
+
+void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file) {
+  file->SetState(FileState::Verifying);
+  int generation = ctx.verification.BeginProbe();
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::string lower = AsciiLower(std::string_view(file->url).substr(0, kMaxUrl));
+  const std::string& hosted = ctx.hosts.hostedPageFragment;
+  void (*task)(Context&, FoundFile&, ProbeScope&) = HeadTask;
+  if (IsFtp(file->url)) task = FtpTask;
+  else if (!hosted.empty() && lower.find(hosted) != std::string::npos) task = HostedPageTask;
+  std::thread thread([&ctx, entry = std::move(entry), file, generation, done, task] {
+    {
+      ProbeScope scope(ctx, *file, generation);
+      task(ctx, *file, scope);
+    }
+    *done = true;
+  });
+  std::lock_guard lock(ctx.verification.probesMutex);
+  ctx.verification.probes.push_back({std::move(thread), std::move(done)});
+}
+
+// One pass over the catalogue; false when the verification was stopped.
+bool DispatchPass(Context& ctx) {
+  std::unique_lock lock(ctx.CatalogueLock, std::defer_lock);
+  // A stop holds the lock while it waits for this thread: never block on it.
+  while (!lock.try_lock()) {
+    if (!Running(ctx)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  for (const std::shared_ptr<FoundEntry>& entry : ctx.catalogue.entries) {
+    if (!Running(ctx)) return false;
+    if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
+    for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
+      bool started = false;
+      for (FoundFile* file = group; file != nullptr; file = file->nextCopy) {
+        if (file->State() != FileState::Waiting) continue;
+        if (IsFtp(file->url) && !ctx.settings.ProxyName.empty()) continue;
+        if (ProbeBudget(ctx) > ctx.verification.ActiveProbeCount()) {
+          StartProbe(ctx, entry, file);
+          started = true;
+          ctx.clock().SleepMs(kAfterStartMs);
+        }
+      }
+      if (started) break;
+    }
+  }
+  return true;
+}
+
+void Dispatcher(Context& ctx) {
+  while (Running(ctx) && DispatchPass(ctx)) {
+    ctx.verification.ReapProbes();
+    ctx.clock().SleepMs(kPassPauseMs);
+  }
+  ctx.verification.dispatcherDone = true;
+}
+
+std::string_view QuotedAfter(std::string_view text, size_t& pos, bool& ok) {
+  size_t open = text.find('\'', pos);
+  size_t close = open == std::string_view::npos ? open : text.find('\'', open + 1);
+  if (close == std::string_view::npos) {
+    ok = false;
+    return {};
+  }
+  pos = close + 1;
+  return text.substr(open + 1, close - open - 1);
+}
+
+}  // namespace
+
+int ProbeBudget(const Context& ctx) {
+  int free = std::max(0, ctx.settings.MaxConnect - ctx.run.inProgress.load());
+  return std::max(2, std::min(16, free));
+}
+
+void StartVerification(Context& ctx) {
+  VerificationState& v = ctx.verification;
+  if (v.VerificationRunning) return;
+  if (v.dispatcher.joinable()) v.dispatcher.join();
+  v.ResetProbeCount();
+  v.VerificationRunning = true;
+  v.dispatcherDone = false;
+  v.dispatcher = std::thread(Dispatcher, std::ref(ctx));
+}
+
+void StopVerification(Context& ctx) {
+  VerificationState& v = ctx.verification;
+  if (!v.VerificationRunning) return;
+  for (const auto& entry : ctx.catalogue.entries) {
+    if (!entry) continue;
+    for (const auto& file : entry->owned) {
+      // The probe closes its own socket; breaking it ends any wait on it.
+      if (file->probeSocket.Break()) file->SetState(FileState::Waiting);
+    }
+  }
+  v.VerificationRunning = false;
+  for (int waited = 0; !v.dispatcherDone && waited < kDispatcherWaitMs; waited += 10) {
+    ctx.clock().SleepMs(10);
+  }
+  if (v.dispatcherDone && v.dispatcher.joinable()) v.dispatcher.join();
+  for (int polls = 0; polls < kProbePolls && v.ActiveProbeCount() >= 1; ++polls) {
+    ctx.clock().SleepMs(kProbePollMs);
+  }
+  v.ResetProbeCount();
+}
+
+bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,
+                       std::string& request, std::string_view method) {
+  constexpr std::string_view kScheme = "http://";
+  if (!StartsWithIgnoreCase(url, kScheme)) return false;
+  if (url.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
+  std::string_view rest = url.substr(kScheme.size());
+  size_t slash = rest.find('/');
+  host = std::string(rest.substr(0, std::min(slash, kMaxUrl)));
+  std::string_view path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+  std::string referer;
+  const std::string& refererHost = ctx.hosts.refererHost;
+  if (!refererHost.empty() && url.find(refererHost) != std::string_view::npos) {
+    referer = "\r\nReferer: " + std::string(url);
+  }
+  const GlobalSettings& s = ctx.settings;
+  request.assign(method);
+  if (!s.ProxyName.empty()) {
+    request.append(" ").append(url).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
+    request.append(kAccept).append(referer).append("\r\n").append(s.ProxyAuthHeader).append("\r\n");
+    host = s.ProxyName;
+    return true;
+  }
+  std::string authorization;
+  size_t at = host.find('@');
+  if (at != std::string::npos && host.find(':') != std::string::npos) {
+    authorization = "Authorization: Basic " + Base64Encode(host.substr(0, at)) + "\r\n";
+    host.erase(0, at + 1);
+  }
+  request.append(" /").append(path).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
+  request.append(kAccept).append(referer).append("\r\n").append(authorization).append("\r\n");
+  return true;
+}
+
+std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
+                                     bool& timedOut, bool useHead, int32_t& size,
+                                     std::string& date) {
+  timedOut = false;
+  std::string host;
+  std::string request;
+  if (!BuildProbeRequest(ctx, url, host, request, useHead ? "HEAD" : "GET")) return std::nullopt;
+  HostPort target{host, static_cast<uint16_t>(ctx.settings.ProxyPort)};
+  // A file URL that names a port is probed on that port.
+  if (ctx.settings.ProxyName.empty() && !SplitHostPort(host, target)) return std::nullopt;
+
+  std::string buffer;
+  for (int attempt = 0;; ++attempt) {
+    buffer.assign(kProbeMax, '\0');
+    int fd = CreateTcpSocket();
+    if (fd == kInvalidSocket) return std::nullopt;
+    slot.Publish(fd);
+    SetSocketTimeouts(fd, int64_t{ctx.settings.VerifyTimeOut} * 1000);
+    std::optional<in_addr> address = ResolveIPv4(target.name);
+    if (!address || !ConnectIPv4(fd, *address, target.port)) {
+      slot.CloseOwned();
+      return std::nullopt;
+    }
+    IoResult sent = SendAll(fd, request);
+    if (sent.bytes < 0) {
+      timedOut = sent.error == SocketError::TimedOut;
+      slot.CloseOwned();
+      return std::nullopt;
+    }
+    size_t received = 0;
+    bool failed = false;
+    for (size_t chunk; (chunk = std::min(kProbeChunk, kProbeMax - received)) >= 1;) {
+      IoResult got = Receive(fd, buffer.data() + received, chunk);
+      if (got.bytes < 0) {
+        timedOut = got.error == SocketError::TimedOut;
+        failed = true;
+        break;
+      }
+      if (got.bytes == 0) break;
+      size_t before = received;
+      received += static_cast<size_t>(got.bytes);
+      ctx.run.CountReceived(got.bytes);
+      std::string_view text(buffer.data(), received);
+      size_t from = before > 6 ? before - 6 : 0;
+      if (text.find(useHead ? "\r\n\r\n" : "</BODY>", from) != std::string_view::npos) break;
+    }
+    slot.CloseOwned();
+    if (failed) {
+      if (timedOut || attempt == 1) return std::nullopt;
+      ctx.clock().SleepMs(kRetryWaitMs);
+      continue;
+    }
+    buffer.resize(received);
+    break;
+  }
+
+  size_t space = buffer.find(' ');
+  if (space == std::string::npos || space + 1 >= buffer.size() || buffer[space + 1] != '2') {
+    return std::nullopt;
+  }
+  if (!useHead) return buffer;
+  size = 0;
+  std::string lower = AsciiLower(buffer);
+  size_t length = lower.find("length");
+  if (length != std::string::npos && length + 7 <= lower.size()) {
+    size = ParseIntLoose(std::string_view(lower).substr(length + 7));
+  }
+  size_t modified = lower.find("modified");
+  if (modified != std::string::npos) {
+    size_t digit = lower.find_first_of("0123456789", modified);
+    if (digit != std::string::npos) {
+      size_t end = lower.find_first_of("\r\n", digit);
+      std::string_view text = std::string_view(buffer).substr(digit, end == std::string::npos ? std::string::npos : end - digit);
+      date = std::string(text.substr(0, kMaxDate));
+    }
+  }
+  return buffer;
+}
+
+std::optional<std::string> HostedFileUrl(std::string_view page, std::string_view prefix) {
+  if (prefix.empty()) return std::nullopt;
+  size_t start = page.find(prefix);
+  if (start == std::string_view::npos) return std::nullopt;
+  size_t quote = page.find('\'', start);
+  if (quote == std::string_view::npos) return std::nullopt;
+  std::string url(page.substr(start, quote - start));
+  size_t pos = quote + 1;
+  bool ok = true;
+  std::string_view second = QuotedAfter(page, pos, ok);
+  std::string_view third = QuotedAfter(page, pos, ok);
+  if (!ok) return std::nullopt;
+  url.append(second).append(third);
+  if (url.size() > kMaxUrl) url.resize(kMaxUrl);
+  return url;
+}
 
 }  // namespace orvi

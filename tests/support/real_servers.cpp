@@ -147,3 +147,31 @@ bool Tinyproxy::Start(const std::string& login, const std::string& password) {
 }
 
 }  // namespace orvi::test
+
+namespace orvi::test {
+
+bool FtpServer::Start(const std::string& user, const std::string& password) {
+  port_ = FreePort();
+  for (const char* folder : {"anon", "user"}) {
+    std::filesystem::create_directories(dir_.path() + folder);
+  }
+  return Launch("/usr/bin/python3", {ORVI_TEST_SUPPORT_DIR "/ftp_server.py", std::to_string(port_),
+                                     dir_.path() + "anon", user, password, dir_.path() + "user"});
+}
+
+void FtpServer::AddFile(const std::string& path, const std::string& bytes) {
+  std::string full = dir_.path() + path;
+  std::filesystem::create_directories(std::filesystem::path(full).parent_path());
+  WriteWholeFile(full, bytes);
+}
+
+std::string FtpServer::AnonymousUrl(const std::string& path) const {
+  return "ftp://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string FtpServer::UserUrl(const std::string& user, const std::string& password,
+                               const std::string& path) const {
+  return "ftp://" + user + ":" + password + "@127.0.0.1:" + std::to_string(port_) + path;
+}
+
+}  // namespace orvi::test

@@ -49,6 +49,17 @@ class Tinyproxy : public RealServer {
   bool Start(const std::string& login, const std::string& password);
 };
 
+// An FTP server (pyftpdlib) with anonymous access to anon/ and a user with a
+// password whose root is user/, both under its temporary folder.
+class FtpServer : public RealServer {
+ public:
+  bool Start(const std::string& user, const std::string& password);
+  void AddFile(const std::string& path, const std::string& bytes);
+  std::string AnonymousUrl(const std::string& path) const;
+  std::string UserUrl(const std::string& user, const std::string& password,
+                      const std::string& path) const;
+};
+
 // A free TCP port on 127.0.0.1 (bound and released at once).
 uint16_t FreePort();
 

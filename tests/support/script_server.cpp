@@ -34,6 +34,22 @@ std::string ScriptServer::Conn::ReadRequest() {
   return request;
 }
 
+std::string ScriptServer::Conn::ReadLine() {
+  SetReceiveTimeout(fd_, 10);
+  char buffer[512];
+  size_t end;
+  while ((end = pending_.find("\r\n")) == std::string::npos) {
+    ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    if (n <= 0) return {};
+    pending_.append(buffer, static_cast<size_t>(n));
+  }
+  std::string line = pending_.substr(0, end);
+  pending_.erase(0, end + 2);
+  std::lock_guard lock(server_.mutex_);
+  server_.requests_.push_back(line);
+  return line;
+}
+
 void ScriptServer::Conn::Send(std::string_view bytes) { SendAll(fd_, bytes); }
 
 void ScriptServer::Conn::SendSlowly(std::string_view bytes, size_t piece, int pauseMs) {

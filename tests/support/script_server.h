@@ -21,6 +21,8 @@ class ScriptServer {
     Conn(ScriptServer& server, int fd) : server_(server), fd_(fd) {}
     // Reads up to the blank line that ends a request's headers (or the close).
     std::string ReadRequest();
+    // Reads one line ended by CR LF (without it); empty at the close.
+    std::string ReadLine();
     void Send(std::string_view bytes);
     // Sends in pieces with a short pause between them, as a slow server does.
     void SendSlowly(std::string_view bytes, size_t piece, int pauseMs);
@@ -35,6 +37,7 @@ class ScriptServer {
     ScriptServer& server_;
     int fd_;
     bool reset_ = false;
+    std::string pending_;
     friend class ScriptServer;
   };
   using Handler = std::function<void(Conn&)>;

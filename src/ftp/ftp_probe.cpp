@@ -1,0 +1,259 @@
+#include "ftp/ftp_probe.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+namespace orvi {
+namespace {
+
+constexpr size_t kMaxLink = 499;
+constexpr size_t kReplyBuffer = 5000;
+constexpr size_t kReplyMax = kReplyBuffer - 8;  // 4992
+constexpr size_t kListingPiece = 512;
+constexpr size_t kListingMax = 1488;
+constexpr int kPassiveTimeoutMs = 30000;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
+
+size_t SkipSpaces(std::string_view text, size_t pos) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  return pos;
+}
+
+// The leading decimal number of a token (0 without one).
+int64_t LeadingNumber(std::string_view text, size_t pos) {
+  int64_t n = 0;
+  for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+    n = std::min<int64_t>(n * 10 + (text[pos] - '0'), INT64_C(1) << 40);
+  }
+  return n;
+}
+
+// Reads until a reply line has arrived and gives it; nothing when the
+// connection fails, closes or fills the buffer first.
+std::optional<std::string> ReadReply(int fd) {
+  std::string received;
+  char piece[1024];
+  while (received.size() < kReplyMax) {
+    IoResult got = Receive(fd, piece, std::min(sizeof piece, kReplyMax - received.size()));
+    if (got.bytes <= 0) return std::nullopt;
+    received.append(piece, static_cast<size_t>(got.bytes));
+    if (auto line = LastReplyLine(received)) return std::string(*line);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Command(int fd, const std::string& command) {
+  if (SendAll(fd, command).bytes < 0) return std::nullopt;
+  return ReadReply(fd);
+}
+
+bool ReplyStarts(const std::optional<std::string>& reply, std::string_view codes) {
+  return reply && !reply->empty() && codes.find((*reply)[0]) != std::string_view::npos;
+}
+
+// The port of a "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)" reply.
+std::optional<uint16_t> PassivePort(std::string_view reply) {
+  size_t pos = reply.find('(');
+  if (pos == std::string_view::npos) return std::nullopt;
+  ++pos;
+  int64_t numbers[6];
+  for (int i = 0; i < 6; ++i) {
+    if (pos >= reply.size() || !IsDigit(reply[pos])) return std::nullopt;
+    numbers[i] = LeadingNumber(reply, pos);
+    while (pos < reply.size() && IsDigit(reply[pos])) ++pos;
+    ++pos;  // the separator
+  }
+  int64_t port = numbers[4] * 256 + numbers[5];
+  if (numbers[4] > 255 || numbers[5] > 255 || port < 1) return std::nullopt;
+  return static_cast<uint16_t>(port);
+}
+
+bool RunProbe(const FtpAddress& address, int control, int32_t& size, std::string& date,
+              int timeoutSeconds) {
+  std::optional<in_addr> ip = ResolveIPv4(address.host);
+  if (!ip || address.port < 1 || address.port > 65535) return false;
+  // Without a bound a silent server would hold the probe until the next clear.
+  SetSocketTimeouts(control, int64_t{timeoutSeconds} * 1000);
+  if (!ConnectIPv4(control, *ip, static_cast<uint16_t>(address.port))) return false;
+  if (!ReadReply(control)) return false;
+  if (!ReplyStarts(Command(control, "USER " + address.user + "\r\n"), "23")) return false;
+  std::optional<std::string> pass = Command(control, "PASS " + address.password + "\r\n");
+  if (!pass || (address.user != kAnonymousUser && !ReplyStarts(pass, "2"))) return false;
+  if (!ReplyStarts(Command(control, "TYPE A\r\n"), "2")) return false;
+  // Most servers refuse an empty CWD: a file at the root is looked for in "/".
+  std::string folder = address.folder.empty() ? "/" : address.folder;
+  if (!ReplyStarts(Command(control, "CWD " + folder + "\r\n"), "2")) return false;
+
+  std::optional<std::string> pasv = Command(control, "PASV\r\n");
+  if (!pasv || !pasv->starts_with("227")) return false;
+  std::optional<uint16_t> port = PassivePort(*pasv);
+  if (!port) return false;
+  // The data connection goes to the server the control connection reached,
+  // whatever address the reply names: a reply must not aim it elsewhere.
+  std::optional<in_addr> peer = PeerAddress(control);
+  int data = CreateTcpSocket();
+  if (data == kInvalidSocket || !peer) {
+    CloseSocket(data);
+    return false;
+  }
+  SetSocketTimeouts(control, kPassiveTimeoutMs);
+  SetSocketTimeouts(data, int64_t{timeoutSeconds} * 1000);
+  if (!ConnectIPv4(data, *peer, *port)) {
+    CloseSocket(data);
+    return false;
+  }
+  // A refused LIST (no such file) sends nothing on the data connection: end
+  // here rather than wait for the time-out.
+  std::optional<std::string> list = Command(control, "LIST " + address.fileName + "\r\n");
+  if (!list || ReplyStarts(list, "45")) {
+    CloseSocket(data);
+    return false;
+  }
+  std::string listing;
+  char piece[kListingPiece];
+  while (listing.size() < kListingMax) {
+    IoResult got = Receive(data, piece, std::min(kListingPiece, kListingMax - listing.size()));
+    if (got.bytes <= 0) break;
+    listing.append(piece, static_cast<size_t>(got.bytes));
+  }
+  CloseSocket(data);
+  size_t end = listing.find("\r\n");
+  if (end == std::string::npos) return false;
+  FtpListing line = ParseListingLine(std::string_view(listing).substr(0, end));
+  size = line.size;
+  date = line.date;
+  return true;
+}
+
+}  // namespace
+
+FtpAddress ParseFtpAddress(std::string_view link) {
+  link = link.substr(0, kMaxLink);
+  std::string_view rest = link.substr(std::min<size_t>(6, link.size()));
+  FtpAddress a;
+  size_t at = rest.find('@');
+  size_t colon = rest.find(':');
+  std::string_view hostPart = rest;
+  if (at != std::string_view::npos && colon < at) {
+    a.user = Cut(rest.substr(0, colon), 79);
+    a.password = Cut(rest.substr(colon + 1, at - colon - 1), 79);
+    hostPart = rest.substr(at + 1);
+  } else {
+    a.user = kAnonymousUser;
+    a.password = kAnonymousPassword;
+  }
+  size_t slash = hostPart.find('/');
+  size_t portColon = hostPart.find(':');
+  size_t hostEnd = slash;
+  if (portColon != std::string_view::npos && portColon < slash) {
+    hostEnd = portColon;
+    int64_t port = LeadingNumber(hostPart, portColon + 1);
+    a.port = static_cast<int>(std::min<int64_t>(port, 1 << 20));
+  }
+  a.host = Cut(hostPart.substr(0, hostEnd), 119);
+  a.path = slash == std::string_view::npos ? "/" : Cut(hostPart.substr(slash), kMaxLink);
+  size_t last = a.path.rfind('/');
+  a.folder = a.path.substr(0, last);
+  a.fileName = Cut(std::string_view(a.path).substr(last + 1), 199);
+  return a;
+}
+
+std::optional<std::string_view> LastReplyLine(std::string_view received) {
+  std::optional<std::string_view> last;
+  size_t pos = 0;
+  for (;;) {
+    size_t end = received.find("\r\n", pos);
+    if (end == std::string_view::npos) return last;
+    std::string_view line = received.substr(pos, end - pos);
+    if (!line.empty() && line[0] >= '1' && line[0] <= '9' && (line.size() < 4 || line[3] != '-')) {
+      last = line;
+    }
+    pos = end + 2;
+  }
+}
+
+FtpListing ParseListingLine(std::string_view line) {
+  FtpListing out;
+  if (!line.empty() && line[0] == 'd') {
+    out.directory = true;
+    return out;
+  }
+  size_t pos = line.find(' ');
+  if (pos == std::string_view::npos) return out;
+  int64_t size = 0;
+  size_t month = std::string_view::npos;
+  // The size is the number before the month; a number that a following
+  // number outgrows (a link count, a numeric owner) is passed over.
+  while (month == std::string_view::npos) {
+    size_t token = SkipSpaces(line, pos);
+    size_t tokenEnd = line.find(' ', token);
+    if (token >= line.size() || tokenEnd == std::string_view::npos) {
+      out.size = static_cast<int32_t>(size);
+      return out;
+    }
+    if (size > 1 && !IsDigit(line[token])) {
+      size_t next = SkipSpaces(line, tokenEnd);
+      if (next >= line.size() || LeadingNumber(line, next) < size) {
+        month = token;
+        break;
+      }
+      size = LeadingNumber(line, next);
+      tokenEnd = line.find(' ', next);
+      if (tokenEnd == std::string_view::npos) {
+        out.size = static_cast<int32_t>(size);
+        return out;
+      }
+    } else {
+      size = LeadingNumber(line, token);
+    }
+    pos = tokenEnd;
+  }
+  out.size = static_cast<int32_t>(static_cast<uint32_t>(size));
+
+  size_t dateEnd = std::string_view::npos;
+  size_t colon = line.find(':', month);
+  if (colon != std::string_view::npos) {
+    dateEnd = line.find(' ', colon);
+    if (dateEnd == std::string_view::npos) return out;
+  } else {
+    // The year form: the date ends after the day and the year.
+    size_t p = line.find(' ', month);
+    size_t lastBlank = p;
+    int numbers = 0;
+    for (int k = 0; k < 4 && p != std::string_view::npos; ++k) {
+      size_t token = SkipSpaces(line, p);
+      if (token >= line.size()) break;
+      if (IsDigit(line[token]) && LeadingNumber(line, token) >= 1) ++numbers;
+      p = line.find(' ', token);
+      if (numbers == 2) {
+        dateEnd = p == std::string_view::npos ? line.size() : p;
+        break;
+      }
+      if (p != std::string_view::npos) lastBlank = p;
+    }
+    if (dateEnd == std::string_view::npos) {
+      out.date = Cut(line.substr(month), 31);
+      if (lastBlank != std::string_view::npos) out.name = std::string(line.substr(lastBlank + 1));
+      return out;
+    }
+  }
+  out.date = Cut(line.substr(month, dateEnd - month), 31);
+  out.name = std::string(line.substr(SkipSpaces(line, dateEnd)));
+  return out;
+}
+
+bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int32_t& size, std::string& date,
+                  int timeoutSeconds) {
+  int control = CreateTcpSocket();
+  if (control == kInvalidSocket) return false;
+  slot.Publish(control);
+  bool ok = RunProbe(ParseFtpAddress(link), control, size, date, timeoutSeconds);
+  slot.CloseOwned();
+  return ok;
+}
+
+}  // namespace orvi
