@@ -2,6 +2,9 @@
 
 #include "platform/file_io.h"
 
+#include <chrono>
+#include <thread>
+
 namespace orvi {
 namespace {
 
@@ -22,12 +25,18 @@ Context::Context(const ContextOptions& options, UtcDate startDate)
 
 Context::~Context() {
   verification.VerificationRunning = false;
-  {
-    std::lock_guard lock(CatalogueLock);
-    for (const auto& entry : catalogue.entries) {
-      if (!entry) continue;
-      for (const auto& file : entry->owned) file->probeSocket.Break();
+  // Break the probes' sockets until every probe has ended: one may open its
+  // next socket just after a pass.
+  for (;;) {
+    {
+      std::lock_guard lock(CatalogueLock);
+      for (const auto& entry : catalogue.entries) {
+        if (!entry) continue;
+        for (const auto& file : entry->owned) file->probeSocket.Break();
+      }
     }
+    if (verification.AllProbesEnded()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   verification.JoinAll();
 }

@@ -60,6 +60,14 @@ struct VerificationState {
     for (Probe& p : ended) p.thread.join();
   }
 
+  bool AllProbesEnded() {
+    std::lock_guard lock(probesMutex);
+    for (const Probe& p : probes) {
+      if (!*p.done) return false;
+    }
+    return true;
+  }
+
   // Joins every thread; the caller has cleared VerificationRunning and broken
   // the probes' sockets.
   void JoinAll() {

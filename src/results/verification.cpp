@@ -178,6 +178,16 @@ std::string_view QuotedAfter(std::string_view text, size_t& pos, bool& ok) {
   return text.substr(open + 1, close - open - 1);
 }
 
+// Breaks the socket of every probe in progress; its file goes back to Waiting.
+void BreakProbes(Context& ctx) {
+  for (const auto& entry : ctx.catalogue.entries) {
+    if (!entry) continue;
+    for (const auto& file : entry->owned) {
+      if (file->probeSocket.Break()) file->SetState(FileState::Waiting);
+    }
+  }
+}
+
 }  // namespace
 
 int ProbeBudget(const Context& ctx) {
@@ -198,20 +208,16 @@ void StartVerification(Context& ctx) {
 void StopVerification(Context& ctx) {
   VerificationState& v = ctx.verification;
   if (!v.VerificationRunning) return;
-  for (const auto& entry : ctx.catalogue.entries) {
-    if (!entry) continue;
-    for (const auto& file : entry->owned) {
-      // The probe closes its own socket; breaking it ends any wait on it.
-      if (file->probeSocket.Break()) file->SetState(FileState::Waiting);
-    }
-  }
+  // Cleared first, so that a probe woken by the break does not try again.
   v.VerificationRunning = false;
+  BreakProbes(ctx);
   for (int waited = 0; !v.dispatcherDone && waited < kDispatcherWaitMs; waited += 10) {
     ctx.clock().SleepMs(10);
   }
   if (v.dispatcherDone && v.dispatcher.joinable()) v.dispatcher.join();
   for (int polls = 0; polls < kProbePolls && v.ActiveProbeCount() >= 1; ++polls) {
     ctx.clock().SleepMs(kProbePollMs);
+    BreakProbes(ctx);  // a probe may have opened its next socket just before the stop
   }
   v.ResetProbeCount();
 }

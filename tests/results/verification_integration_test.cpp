@@ -1,0 +1,167 @@
+// The link verification against scripted HTTP servers.
+#include <gtest/gtest.h>
+
+#include "results/verification.h"
+#include "support/script_server.h"
+#include "verification_support.h"
+
+namespace orvi {
+namespace {
+
+using test::ScriptServer;
+
+constexpr char kAccept[] =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
+
+class VerificationTest : public ::testing::Test {
+ protected:
+  VerificationTest() {
+    ctx.settings.NbRetry = 2;
+    ctx.settings.VerifyTimeOut = 10;
+  }
+  // Verifies these URLs to the end; gives their files.
+  std::vector<FoundFile*> Verify(const std::vector<std::string>& urls) {
+    std::vector<FoundFile*> files = test::AddFiles(ctx, urls);
+    StartVerification(ctx);
+    EXPECT_TRUE(test::WaitSettled(files));
+    return files;
+  }
+  static ScriptServer::Handler Answer(std::string bytes) {
+    return [bytes](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      c.Send(bytes);
+    };
+  }
+
+  Context ctx{ContextOptions{.appFolder = "/tmp"}};
+};
+
+TEST_F(VerificationTest, AHeadAnswerGivesStateSizeAndDate) {
+  ScriptServer server(Answer(
+      "HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n"
+      "Last-Modified: Tue, 15 Nov 1994 08:12:31 GMT\r\n\r\n"));
+  std::vector<FoundFile*> files = Verify({server.Url("/dir/f.zip")});
+  EXPECT_EQ(files[0]->State(), FileState::Valid);
+  EXPECT_EQ(files[0]->size, 1234);
+  EXPECT_EQ(files[0]->Date(), "15 Nov 1994 08:12:31 GMT");
+  // The named port is the one probed, and the Host line keeps it.
+  EXPECT_EQ(server.Requests().at(0), "HEAD /dir/f.zip HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                         std::to_string(server.port()) + "\r\n" + kAccept +
+                                         "\r\n\r\n");
+  EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);
+}
+
+TEST_F(VerificationTest, RedirectionsFailAfterEveryAttemptAndSilenceTimesOutAfterOne) {
+  ScriptServer moved(Answer("HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\n"));
+  ScriptServer bare(Answer("HTTP/1.0 200 OK\r\n\r\n"));
+  ScriptServer silent([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.HoldUntilClosed();
+  });
+  ctx.settings.VerifyTimeOut = 1;
+  std::vector<FoundFile*> files =
+      Verify({moved.Url("/a.zip"), bare.Url("/b.zip"), silent.Url("/c.zip"), "https://x/y.zip"});
+  EXPECT_EQ(files[0]->State(), FileState::Failed);
+  EXPECT_EQ(moved.Connections(), 3);  // NbRetry + 1
+  EXPECT_EQ(files[1]->State(), FileState::Valid);
+  EXPECT_EQ(files[1]->size, 0);
+  EXPECT_EQ(files[1]->Date(), "?? ??");
+  EXPECT_EQ(files[2]->State(), FileState::TimedOut);
+  EXPECT_EQ(silent.Connections(), 1);
+  EXPECT_EQ(files[3]->State(), FileState::Failed);
+}
+
+TEST_F(VerificationTest, CredentialsInTheUrlBecomeAnAuthorizationLine) {
+  ScriptServer server(Answer("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n"));
+  std::string hostPort = "127.0.0.1:" + std::to_string(server.port());
+  Verify({"http://bob:pw@" + hostPort + "/f.zip"});
+  EXPECT_EQ(server.Requests().at(0), "HEAD /f.zip HTTP/1.1\r\nHost: " + hostPort + "\r\n" +
+                                         kAccept + "\r\nAuthorization: Basic Ym9iOnB3\r\n\r\n");
+}
+
+TEST_F(VerificationTest, ThroughAProxyFtpLinksWaitAndHttpLinksCarryTheWholeUrl) {
+  ScriptServer proxy(Answer("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n"));
+  ctx.settings.ProxyName = "127.0.0.1";
+  ctx.settings.ProxyPort = proxy.port();
+  ctx.settings.ProxyLogin = "alice";
+  ctx.settings.ProxyPass = "s3cret";
+  ctx.BuildProxyAuthHeader();
+  std::vector<FoundFile*> files = test::AddFiles(ctx, {"ftp://far.example/pub/f.zip"});
+  files.push_back(Verify({"http://far.example/f.zip"})[0]);
+  EXPECT_EQ(files[1]->State(), FileState::Valid);
+  EXPECT_EQ(files[0]->State(), FileState::Waiting);
+  EXPECT_EQ(proxy.Requests().at(0), std::string("HEAD http://far.example/f.zip HTTP/1.1\r\n") +
+                                        "Host: far.example\r\n" + kAccept + "\r\n" +
+                                        "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
+}
+
+TEST_F(VerificationTest, NoRetriesMeansOneHttpAttemptAndNoFtpAttempt) {
+  ScriptServer moved(Answer("HTTP/1.1 302 Found\r\n\r\n"));
+  ctx.settings.NbRetry = 0;
+  std::vector<FoundFile*> files =
+      Verify({moved.Url("/a.zip"), "ftp://127.0.0.1:" + std::to_string(moved.port()) + "/p/f"});
+  EXPECT_EQ(files[0]->State(), FileState::Failed);
+  EXPECT_EQ(files[1]->State(), FileState::Failed);
+  EXPECT_EQ(moved.Connections(), 1);
+}
+
+TEST_F(VerificationTest, AHostedFileIsProbedThroughItsDownloadPage) {
+  std::unique_ptr<ScriptServer> server;
+  server = std::make_unique<ScriptServer>([&](ScriptServer::Conn& c) {
+    std::string request = c.ReadRequest();
+    if (request.starts_with("GET /hosted.test/")) {
+      std::string prefix = "http://127.0.0.1:" + std::to_string(server->port()) + "/dl/";
+      c.Send("HTTP/1.1 200 OK\r\n\r\n<HTML><script>var u='" + prefix +
+             "' + 'abc123' + '/real.zip';</script></BODY>");
+    } else if (request.starts_with("HEAD /dl/abc123/real.zip ")) {
+      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 777\r\n\r\n");
+    } else {
+      c.Send("HTTP/1.1 404 Not Found\r\n\r\n");
+    }
+  });
+  ctx.hosts.hostedPageFragment = "hosted.test";
+  ctx.hosts.hostedPagePrefix = "http://127.0.0.1:" + std::to_string(server->port()) + "/dl/";
+  std::vector<FoundFile*> files = Verify({server->Url("/hosted.test/page?id=1")});
+  EXPECT_EQ(files[0]->State(), FileState::Valid);
+  EXPECT_EQ(files[0]->size, 777);
+  EXPECT_EQ(files[0]->url, server->Url("/hosted.test/page?id=1"));  // the link itself stays
+
+  EXPECT_EQ(HostedFileUrl("x 'http://p/a' + 'b' + 'c'", "http://p/"), "http://p/abc");
+  EXPECT_FALSE(HostedFileUrl("'http://p/a' + 'b' + 'c", "http://p/"));
+  EXPECT_FALSE(HostedFileUrl("nothing here", "http://p/"));
+  EXPECT_FALSE(HostedFileUrl("http://p/a'b'c'd'", ""));
+}
+
+TEST_F(VerificationTest, TheBudgetLeavesRoomForThePageFetches) {
+  ctx.settings.MaxConnect = 6;
+  ctx.run.inProgress = 6;
+  EXPECT_EQ(ProbeBudget(ctx), 2);
+  ctx.settings.MaxConnect = 24;
+  ctx.run.inProgress = 4;
+  EXPECT_EQ(ProbeBudget(ctx), 16);
+  ctx.run.inProgress = 20;
+  EXPECT_EQ(ProbeBudget(ctx), 4);
+}
+
+TEST_F(VerificationTest, AClearDuringProbingBreaksEveryProbe) {
+  std::atomic<int> holding{0};
+  ScriptServer::Handler hold = [&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    ++holding;
+    c.HoldUntilClosed();
+  };
+  ScriptServer a(hold), b(hold);
+  ctx.settings.VerifyTimeOut = 60;
+  ctx.settings.MaxConnect = 20;
+  test::AddFiles(ctx, {a.Url("/1.zip"), b.Url("/2.zip"), a.Url("/3.zip")});
+  StartVerification(ctx);
+  while (holding < 2) std::this_thread::yield();
+  EXPECT_GE(ctx.verification.ActiveProbeCount(), 2);
+  ClearCatalogue(ctx);
+  EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);  // "Liens" back to 0
+  EXPECT_EQ(ctx.catalogue.count(), 0);
+  EXPECT_TRUE(ctx.verification.VerificationRunning);  // started again for what comes next
+}
+
+}  // namespace
+}  // namespace orvi
