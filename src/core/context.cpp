@@ -35,7 +35,7 @@ Context::~Context() {
         for (const auto& file : entry->owned) file->probeSocket.Break();
       }
     }
-    if (verification.AllProbesEnded()) break;
+    if (verification.probes.AllEnded()) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   verification.JoinAll();

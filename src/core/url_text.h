@@ -1,1 +1,31 @@
 #pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace orvi {
+
+// The fixed lengths that link values, URLs and file names are cut to (never
+// refused for their length), and the base taken from a search engine's cache
+// link, which leaves room for what is appended to it.
+constexpr size_t kMaxLinkChars = 239;
+constexpr size_t kMaxNameChars = 79;
+constexpr size_t kMaxCacheBaseChars = 233;
+
+// Every run of CR, LF, tab and space becomes one space. A page is folded
+// before anything searches it, so that markers split across lines are found.
+void CollapseWhitespace(std::string& text);
+
+// Every "%" followed by two hexadecimal digits (either case) of non-zero value
+// becomes that byte; any other "%" stays. Decoded bytes are not read again.
+void UrlDecode(std::string& text);
+
+// Trailing spaces go, every other space is written "%20", and the result is
+// cut at kMaxLinkChars.
+void EncodeSpaces(std::string& url);
+
+// The text without its leading and trailing spaces (spaces only).
+std::string TrimSpaces(std::string_view text);
+
+}  // namespace orvi

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/thread_set.h"
+
 namespace orvi {
 
 // The threads of the link verification: one dispatcher and one probe per file
@@ -35,49 +37,13 @@ struct VerificationState {
 
   std::thread dispatcher;
   std::atomic<bool> dispatcherDone{true};
-
-  struct Probe {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> done;
-  };
-  std::mutex probesMutex;
-  std::vector<Probe> probes;
-
-  // Joins the probes that have ended.
-  void ReapProbes() {
-    std::vector<Probe> ended;
-    {
-      std::lock_guard lock(probesMutex);
-      for (auto it = probes.begin(); it != probes.end();) {
-        if (*it->done) {
-          ended.push_back(std::move(*it));
-          it = probes.erase(it);
-        } else {
-          ++it;
-        }
-      }
-    }
-    for (Probe& p : ended) p.thread.join();
-  }
-
-  bool AllProbesEnded() {
-    std::lock_guard lock(probesMutex);
-    for (const Probe& p : probes) {
-      if (!*p.done) return false;
-    }
-    return true;
-  }
+  ThreadSet probes;
 
   // Joins every thread; the caller has cleared VerificationRunning and broken
   // the probes' sockets.
   void JoinAll() {
     if (dispatcher.joinable()) dispatcher.join();
-    std::vector<Probe> all;
-    {
-      std::lock_guard lock(probesMutex);
-      all.swap(probes);
-    }
-    for (Probe& p : all) p.thread.join();
+    probes.JoinAll();
   }
 
  private:

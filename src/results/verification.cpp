@@ -114,21 +114,15 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
 void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file) {
   file->SetState(FileState::Verifying);
   int generation = ctx.verification.BeginProbe();
-  auto done = std::make_shared<std::atomic<bool>>(false);
   std::string lower = AsciiLower(std::string_view(file->url).substr(0, kMaxUrl));
   const std::string& hosted = ctx.hosts.hostedPageFragment;
   void (*task)(Context&, FoundFile&, ProbeScope&) = HeadTask;
   if (IsFtp(file->url)) task = FtpTask;
   else if (!hosted.empty() && lower.find(hosted) != std::string::npos) task = HostedPageTask;
-  std::thread thread([&ctx, entry = std::move(entry), file, generation, done, task] {
-    {
-      ProbeScope scope(ctx, *file, generation);
-      task(ctx, *file, scope);
-    }
-    *done = true;
+  ctx.verification.probes.Start([&ctx, entry = std::move(entry), file, generation, task] {
+    ProbeScope scope(ctx, *file, generation);
+    task(ctx, *file, scope);
   });
-  std::lock_guard lock(ctx.verification.probesMutex);
-  ctx.verification.probes.push_back({std::move(thread), std::move(done)});
 }
 
 // One pass over the catalogue; false when the verification was stopped.
@@ -161,7 +155,7 @@ bool DispatchPass(Context& ctx) {
 
 void Dispatcher(Context& ctx) {
   while (Running(ctx) && DispatchPass(ctx)) {
-    ctx.verification.ReapProbes();
+    ctx.verification.probes.Reap();
     ctx.clock().SleepMs(kPassPauseMs);
   }
   ctx.verification.dispatcherDone = true;
