@@ -24,6 +24,14 @@ Context::Context(const ContextOptions& options, UtcDate startDate)
       ui_(options.ui ? options.ui : std::make_shared<NullUi>()) {}
 
 Context::~Context() {
+  // The run first: its workers add to the catalogue.
+  run.collecting = false;
+  run.yieldCount = 30;
+  sockets.CloseAllSockets();
+  if (run.scheduler.joinable()) run.scheduler.join();
+  run.workers.JoinAll();
+  run.helpers.JoinAll();
+
   verification.VerificationRunning = false;
   // Break the probes' sockets until every probe has ended: one may open its
   // next socket just after a pass.

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <functional>
+#include <thread>
+
+#include "core/thread_set.h"
 
 namespace orvi {
 
@@ -27,6 +31,8 @@ struct SpeedRing {
 // The state of the current search run that the page client and the other
 // network readers share with the scheduler. Written by several threads, so
 // every field is atomic.
+struct QueueEntry;
+
 struct ExplorationRun {
   std::atomic<bool> collecting{false};  // a search phase runs; clearing it stops everything
   std::atomic<bool> schedulerActive{false};
@@ -40,6 +46,38 @@ struct ExplorationRun {
   std::atomic<int> timeoutCount{0};
 
   std::atomic<int> serverCounter{0};  // numbering of server folders found in the run
+
+  // Written by the scheduler, read by the timer.
+  std::atomic<int> BaseCount{0};
+  std::atomic<int> WaitingCount{0};
+  std::atomic<int> TargetConnections{0};
+
+  // Written by the timer (the window thread) only.
+  int ElapsedSeconds = 0;
+  double ReferenceSpeed = 0;
+  int SteadySeconds = 0;
+  int ReduceVotes = 0;
+  int IdleSeconds = 0;
+  int RegulatorChecks = 0;   // seconds counted by the regulator since the ring filled
+  int AutosaveSeconds = 0;
+  int64_t LastSecond = -1;   // the clock's second at the last tick
+  int Progress = 0;
+  double Speed = 0;          // K/s over the last minute
+  // The texts last shown, so that a field is rewritten only when it changes.
+  int ShownWaiting = -1, ShownInProgress = -1, ShownFinished = -1, ShownProgress = -1;
+
+  // The courtesy pause while a page is open in the browser: seconds counted.
+  std::atomic<int> yieldCount{0};
+
+  // What a worker does with its page; the page analysis unless a test says
+  // otherwise. False when the run was stopped during the fetch.
+  std::function<bool(QueueEntry&)> pageWork;
+  // Called by the timer every Autosave minutes while the scheduler runs.
+  std::function<void()> onAutosave;
+
+  std::thread scheduler;
+  ThreadSet workers;
+  ThreadSet helpers;  // the courtesy pause
 
   // Built from the profile and the search text when a run starts, before any
   // worker exists; only read while the run goes on.

@@ -4,6 +4,13 @@
 
 namespace orvi {
 
+// What the run tells the results window besides field texts.
+enum class UiSignal {
+  ResetResults,    // empty the results display for a new run
+  AnimationPlay,   // the progress clip runs while the search does
+  AnimationStop,
+};
+
 // How the core reaches the windows without knowing them. Core threads call it
 // from anywhere; an implementation that shows windows hands every call over to
 // its GUI thread. Texts are Windows-1252, like all core text.
@@ -18,6 +25,9 @@ class UiPort {
   virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
   // Whether the window with this id is open now.
   virtual bool WindowExists(int windowId) = 0;
+  // The main window's title.
+  virtual void SetTitle(const std::string&) {}
+  virtual void Signal(UiSignal) {}
 };
 
 // For a core without windows: every call is dropped.
@@ -32,8 +42,24 @@ class NullUi final : public UiPort {
 
 // Ids the core uses across windows.
 namespace ids {
-constexpr int kPauseContinue = 20501;    // results window: Pause/Continue
-constexpr int kDisconnectedNotice = 9306;  // results window: lost-connection notice
+// Results window.
+constexpr int kPauseContinue = 20501;      // Pause/Continue button and command
+constexpr int kDisconnectedNotice = 9306;  // lost-connection notice
+constexpr int kInProgress = 20902;         // pages being fetched
+constexpr int kProgressBar = 20000;
+constexpr int kProgressText = 109;
+constexpr int kElapsed = 20102;
+constexpr int kRemaining = 20103;
+constexpr int kLoadKb = 20201;
+constexpr int kTimeouts = 20203;
+constexpr int kSpeedSlider = 20210;
+constexpr int kSpeed = 20212;
+constexpr int kReferenceSpeed = 20213;
+constexpr int kBase = 20251;
+constexpr int kAdded = 20253;
+constexpr int kWaiting = 20256;
+constexpr int kFinished = 20258;
+constexpr int kProbes = 20260;  // "Liens"
 }  // namespace ids
 
 }  // namespace orvi
