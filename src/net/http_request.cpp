@@ -10,16 +10,21 @@ constexpr char kAccept[] =
 
 }  // namespace
 
-bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
-                     std::string& request, std::string_view extraHeaders) {
+bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& path) {
   constexpr std::string_view kScheme = "http://";
   if (!StartsWithIgnoreCase(url, kScheme)) return false;
   if (url.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
   std::string_view rest = url.substr(kScheme.size());
   size_t slash = rest.find('/');
   host = std::string(rest.substr(0, std::min(slash, kMaxUrl)));
-  std::string_view path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+  path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+  return true;
+}
 
+bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
+                     std::string& request, std::string_view extraHeaders) {
+  std::string_view path;
+  if (!SplitHttpUrl(url, host, path)) return false;
   request.clear();
   request.reserve(url.size() + host.size() + 160 + extraHeaders.size());
   if (settings.ProxyName.empty()) {

@@ -10,6 +10,12 @@ namespace orvi {
 
 constexpr size_t kMaxUrl = 239;  // URLs and host texts are cut to this many characters
 
+// An http:// URL (any letter case) split into its host text (at most 239
+// characters, up to the first "/") and the path after that "/". False for any
+// other scheme, and for a URL holding CR, LF or NUL, which could only smuggle
+// lines into a request.
+bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& path);
+
 // Builds the GET request of a page. The URL must begin with "http://" (any
 // letter case). host receives the host text of the URL (at most 239
 // characters, up to the first "/"), or ProxyName when a proxy is set. Extra

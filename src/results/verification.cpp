@@ -45,12 +45,16 @@ class ProbeScope {
 
 bool Running(const Context& ctx) { return ctx.verification.VerificationRunning; }
 
-void HeadTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
+// HEAD requests for url, at most `attempts` of them, stopping at a time-out;
+// the answer's size and date go to the file. Leaves the state alone when the
+// verification was stopped.
+void HeadAttempts(Context& ctx, FoundFile& file, std::string_view url, int attempts,
+                  ProbeScope& scope) {
   bool timedOut = false;
-  for (int attempt = 0; attempt <= ctx.settings.NbRetry; ++attempt) {
+  for (int attempt = 0; attempt < attempts; ++attempt) {
     int32_t size = 0;
     std::string date = file.Date();
-    if (ProbeFile(ctx, file.url, file.probeSocket, timedOut, true, size, date)) {
+    if (ProbeFile(ctx, url, file.probeSocket, timedOut, true, size, date)) {
       file.size = size;
       file.SetDate(date);
       scope.Finish(FileState::Valid);
@@ -60,6 +64,10 @@ void HeadTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
     if (timedOut) break;
   }
   scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
+}
+
+void HeadTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
+  HeadAttempts(ctx, file, file.url, ctx.settings.NbRetry + 1, scope);
 }
 
 void FtpTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
@@ -95,20 +103,7 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
     scope.Finish(FileState::Failed);
     return;
   }
-  timedOut = false;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    int32_t size = 0;
-    std::string date = file.Date();
-    if (ProbeFile(ctx, *real, file.probeSocket, timedOut, true, size, date)) {
-      file.size = size;
-      file.SetDate(date);
-      scope.Finish(FileState::Valid);
-      return;
-    }
-    if (!Running(ctx)) return;
-    if (timedOut) break;
-  }
-  scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
+  HeadAttempts(ctx, file, *real, 2, scope);
 }
 
 void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file) {
@@ -218,13 +213,8 @@ void StopVerification(Context& ctx) {
 
 bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,
                        std::string& request, std::string_view method) {
-  constexpr std::string_view kScheme = "http://";
-  if (!StartsWithIgnoreCase(url, kScheme)) return false;
-  if (url.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
-  std::string_view rest = url.substr(kScheme.size());
-  size_t slash = rest.find('/');
-  host = std::string(rest.substr(0, std::min(slash, kMaxUrl)));
-  std::string_view path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+  std::string_view path;
+  if (!SplitHttpUrl(url, host, path)) return false;
   std::string referer;
   const std::string& refererHost = ctx.hosts.refererHost;
   if (!refererHost.empty() && url.find(refererHost) != std::string_view::npos) {
