@@ -2,8 +2,12 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "core/context.h"
+#include "platform/cp1252.h"
+#include "search/profile_file.h"
+#include "search/query_plan.h"
 
 namespace orvi {
 namespace {
@@ -27,6 +31,17 @@ constexpr char kHelp[] =
     "      Key=value line per key, in the order they are saved. With --save,\n"
     "      write them back to ORVI.ini (so a hand-edited file gets its clamped\n"
     "      values).\n"
+    "  profile NAME [--save]\n"
+    "      Print the search profile NAME, its path under Profils without .ini\n"
+    "      (for example /Musique/mp3), one Key=value line per key, in the order\n"
+    "      and form they are saved. A missing file prints the defaults. With\n"
+    "      --save, write the profile back to its file.\n"
+    "  queries --profile NAME --input TEXT [--input2 TEXT]\n"
+    "      Send nothing; print what a search with this profile and input would\n"
+    "      request first, in order: for each keyword row asked a line\n"
+    "      \"#<TAB>query\", then \"G<TAB>url\" (Google), \"F<TAB>url\" (Fast) and\n"
+    "      one \"W<TAB>url\" per WiseNut query, for the engines the row is ticked\n"
+    "      for. TEXT is UTF-8; the second input needs a profile with two.\n"
     "\n"
     "Exit codes: 0 done, 1 failed, 2 usage error.\n";
 
@@ -59,11 +74,96 @@ int RunConfig(const Invocation& inv, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+// Texts are Windows-1252 inside and UTF-8 on the terminal.
+std::string Printable(std::string_view text) {
+  std::string out = Cp1252ToUtf8(text);
+  // One record per line, even for a row that spells out %0D or %0A.
+  for (char& c : out) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return out;
+}
+
+int RunProfile(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  bool save = false;
+  std::string name;
+  for (const std::string& arg : inv.args) {
+    if (arg == "--save") {
+      save = true;
+    } else if (arg.starts_with("-")) {
+      throw UsageError("profile: unknown option '" + arg + "'");
+    } else if (name.empty()) {
+      name = arg;
+    } else {
+      throw UsageError("profile: unexpected argument '" + arg + "'");
+    }
+  }
+  if (name.empty()) throw UsageError("profile: no profile name given");
+  Context ctx(ContextOptions{.appFolder = inv.home});
+  // The name stays in the bytes of the command line: it names a file.
+  std::string path = ProfilePath(ctx.AppFolder, name);
+  ctx.editorProfile = LoadSearchProfile(path);
+  for (const auto& [key, value] : ProfileAsWritten(ctx.editorProfile)) {
+    out << key << '=' << Printable(value) << '\n';
+  }
+  if (save && !SaveSearchProfile(path, ctx.editorProfile)) {
+    err << "orvilane-cli: cannot write " << path << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
+  std::optional<std::string> name, input1, input2;
+  for (size_t i = 0; i < inv.args.size(); ++i) {
+    const std::string& arg = inv.args[i];
+    std::optional<std::string>* target = arg == "--profile" ? &name
+                                         : arg == "--input"  ? &input1
+                                         : arg == "--input2" ? &input2
+                                                             : nullptr;
+    if (target == nullptr) throw UsageError("queries: unexpected argument '" + arg + "'");
+    if (*target) throw UsageError("queries: " + arg + " given twice");
+    if (i + 1 >= inv.args.size()) throw UsageError("queries: " + arg + " needs a value");
+    *target = inv.args[++i];
+  }
+  if (!name || name->empty()) throw UsageError("queries: --profile NAME is required");
+  if (!input1) throw UsageError("queries: --input TEXT is required");
+
+  Context ctx(ContextOptions{.appFolder = inv.home});
+  ctx.LoadSettings();
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, *name));
+  ctx.ProfileName = Utf8ToCp1252(ProfileShortName(*name));
+  const SearchProfile& profile = ctx.activeProfile;
+  // The window hides the second input of a one-input profile and empties it.
+  std::string text2 = Utf8ToCp1252(input2.value_or(""));
+  if (!text2.empty() && profile.LibS2.empty()) {
+    throw UsageError("queries: profile " + *name + " has one input; --input2 is not used");
+  }
+  SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
+  // A profile that needs no input disables the first field; otherwise a
+  // search needs something to look for.
+  bool input1Enabled = !(profile.ExtractAll && !profile.FindS);
+  if (inputs.input1.empty() && inputs.input2.empty() && input1Enabled) {
+    throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
+  }
+  ctx.SearchText = inputs.searchText;
+  for (const PlannedRow& row : PlanFirstRequests(profile, ctx.engines, inputs)) {
+    out << "#\t" << Printable(row.display) << '\n';
+    for (const PlannedRequest& request : row.requests) {
+      out << (request.engine == kEngineGoogle ? 'G' : request.engine == kEngineFast ? 'F' : 'W')
+          << '\t' << Printable(request.url) << '\n';
+    }
+  }
+  return 0;
+}
+
 using Command = std::function<int(const Invocation&, std::ostream&, std::ostream&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
       {"config", RunConfig},
+      {"profile", RunProfile},
+      {"queries", RunQueries},
   };
   return commands;
 }

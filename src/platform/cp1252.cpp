@@ -1,1 +1,110 @@
 #include "platform/cp1252.h"
+
+#include <array>
+#include <cstdint>
+
+namespace orvi {
+namespace {
+
+// 0x80-0x9F; the undefined bytes keep their own number.
+constexpr std::array<char16_t, 32> kHighTable = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    // Every code point of the table lies below U+10000.
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Decodes one well-formed sequence at text[i]; its length, or 0 when the
+// bytes there are not one.
+size_t DecodeUtf8(std::string_view text, size_t i, char32_t& cp) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  unsigned char b0 = byte(0);
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  }
+  // Lead bytes C0, C1 and F5-FF start only overlong or out-of-range forms.
+  size_t length = 0;
+  char32_t min = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+    cp = b0 & 0x1Fu;
+    min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    cp = b0 & 0x0Fu;
+    min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    cp = b0 & 0x07u;
+    min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    if (!IsContinuation(byte(k))) return 0;
+    cp = (cp << 6) | (byte(k) & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+
+}  // namespace
+
+char32_t Cp1252ToUnicode(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighTable[byte - 0x80];
+  return byte;
+}
+
+std::optional<char> UnicodeToCp1252(char32_t codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+    return static_cast<char>(codePoint);
+  }
+  for (size_t i = 0; i < kHighTable.size(); ++i) {
+    if (kHighTable[i] == codePoint) return static_cast<char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+std::string Cp1252ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string Utf8ToCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    char32_t cp = 0;
+    size_t length = DecodeUtf8(text, i, cp);
+    if (length == 0) {
+      out += text[i++];
+      continue;
+    }
+    out += UnicodeToCp1252(cp).value_or('?');
+    i += length;
+  }
+  return out;
+}
+
+}  // namespace orvi

@@ -1,1 +1,24 @@
 #pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvi {
+
+// Windows-1252, the program's text encoding, against Unicode. It differs from
+// Latin-1 only in 0x80-0x9F. The five bytes Windows-1252 leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of the same number,
+// as Windows maps them, so every byte survives a round trip.
+char32_t Cp1252ToUnicode(unsigned char byte);
+// The byte of a code point, or nothing when Windows-1252 has none.
+std::optional<char> UnicodeToCp1252(char32_t codePoint);
+
+std::string Cp1252ToUtf8(std::string_view text);
+// A character without a Windows-1252 byte becomes "?". A byte that does not
+// belong to a well-formed UTF-8 sequence (stray, truncated, overlong,
+// surrogate, beyond U+10FFFF) is kept as a Windows-1252 byte, so text that was
+// never UTF-8 passes unchanged.
+std::string Utf8ToCp1252(std::string_view text);
+
+}  // namespace orvi

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/search_profile.h"
+#include "core/settings.h"
+#include "search/query.h"
+
+namespace orvi {
+
+struct PlannedRequest {
+  int engine;  // kEngineGoogle, kEngineFast or kEngineWiseNut
+  std::string url;
+};
+
+// One keyword row that a harvest asks for one query variant.
+struct PlannedRow {
+  size_t variant;
+  int row;  // 0-9
+  std::string query;    // the engine query
+  std::string display;  // its display form
+  std::vector<PlannedRequest> requests;
+};
+
+// What a harvest of the profile with these inputs requests first, in harvest
+// order: variant by variant, row by row up to the first empty row, skipped
+// rows left out; for each row Google (offset 0), Fast (offset 0) and every
+// WiseNut query (page 0), each only when the row is ticked for that engine.
+// Google is asked on its primary host. Updates the placeholder note of inputs.
+std::vector<PlannedRow> PlanFirstRequests(const SearchProfile& profile,
+                                          const EngineSettings& engines, SearchInputs& inputs);
+
+}  // namespace orvi
