@@ -4,24 +4,56 @@
 #include <map>
 #include <optional>
 
+#include "app/cli_internal.h"
 #include "core/context.h"
 #include "platform/cp1252.h"
+#include "platform/text.h"
 #include "search/profile_file.h"
 #include "search/query_plan.h"
 
 namespace orvi {
+namespace cli {
+
+std::string Printable(std::string_view text) {
+  std::string out = Cp1252ToUtf8(text);
+  // One record per line, even for a text that spells out %0D or %0A.
+  for (char& c : out) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return out;
+}
+
+std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command) {
+  if (i + 1 >= args.size()) throw UsageError(command + ": " + args[i] + " needs a value");
+  return args[++i];
+}
+
+int PositiveNumber(const std::string& text, const std::string& what) {
+  bool digits = !text.empty() && text.size() <= 9 &&
+                text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digits || ParseIntLoose(text) < 1) throw UsageError(what + " needs a whole number of at least 1");
+  return ParseIntLoose(text);
+}
+
+}  // namespace cli
+
 namespace {
+
+using cli::Invocation;
+using cli::Printable;
+using cli::UsageError;
 
 constexpr char kVersion[] = "0.41";
 
 constexpr char kHelp[] =
-    "Usage: orvilane-cli [--home DIR] COMMAND [OPTIONS]\n"
+    "Usage: orvilane-cli [--home DIR] [-q] COMMAND [OPTIONS]\n"
     "\n"
     "Runs the Orvilane core without windows.\n"
     "\n"
     "Global options:\n"
     "  --home DIR     use DIR as the program folder (ORVI.ini, Profils, Save)\n"
     "                 instead of the folder of the executable\n"
+    "  -q             no progress lines on stderr\n"
     "  --help         show this help and exit\n"
     "  --version      print the version and exit\n"
     "\n"
@@ -42,19 +74,27 @@ constexpr char kHelp[] =
     "      \"#<TAB>query\", then \"G<TAB>url\" (Google), \"F<TAB>url\" (Fast) and\n"
     "      one \"W<TAB>url\" per WiseNut query, for the engines the row is ticked\n"
     "      for. TEXT is UTF-8; the second input needs a profile with two.\n"
+    "  results FILE [--rewrite OUT]\n"
+    "      Read a results file and print one line per entry: key, type, Nb,\n"
+    "      Hits, Taille and status, tab-separated, as the results list shows\n"
+    "      them. Nothing is verified. With --rewrite, write what was read to OUT.\n"
+    "  verify [--in FILE] [--timeout S] [URL ...]\n"
+    "      Check each link (http:// or ftp://, the arguments or one per line of\n"
+    "      FILE) on its server with the settings of ORVI.ini, then print one\n"
+    "      line per link: state, size, date and the link. Exit 1 when not\n"
+    "      every link was checked within S seconds (default 120).\n"
+    "  scan URL [--no-archives] [--no-exe] [--no-sad] [--ext LIST] [--site]\n"
+    "       [--out FILE] [--timeout S]\n"
+    "      Analyse one web page for links to files, as the page analysis\n"
+    "      window does: archives (zip, rar, ace), executables and smart archive\n"
+    "      detection unless turned off, other extensions as a comma-separated\n"
+    "      LIST, and with --site every page of the same site too. Runs to the\n"
+    "      end, waits up to S seconds (default 120) for the links to be checked,\n"
+    "      writes the results (default Save/scan.txt in the program folder) and\n"
+    "      prints them as the results command does. Ctrl-C stops the search and\n"
+    "      still writes what was found. Unless -q, a progress line every second.\n"
     "\n"
     "Exit codes: 0 done, 1 failed, 2 usage error.\n";
-
-struct Invocation {
-  std::string home;
-  std::vector<std::string> args;  // after the command name
-};
-
-class UsageError {
- public:
-  explicit UsageError(std::string text) : message(std::move(text)) {}
-  std::string message;
-};
 
 int RunConfig(const Invocation& inv, std::ostream& out, std::ostream& err) {
   bool save = false;
@@ -72,16 +112,6 @@ int RunConfig(const Invocation& inv, std::ostream& out, std::ostream& err) {
     return 1;
   }
   return 0;
-}
-
-// Texts are Windows-1252 inside and UTF-8 on the terminal.
-std::string Printable(std::string_view text) {
-  std::string out = Cp1252ToUtf8(text);
-  // One record per line, even for a row that spells out %0D or %0A.
-  for (char& c : out) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return out;
 }
 
 int RunProfile(const Invocation& inv, std::ostream& out, std::ostream& err) {
@@ -164,6 +194,9 @@ const std::map<std::string, Command>& Commands() {
       {"config", RunConfig},
       {"profile", RunProfile},
       {"queries", RunQueries},
+      {"results", cli::RunResults},
+      {"verify", cli::RunVerify},
+      {"scan", cli::RunScan},
   };
   return commands;
 }
@@ -184,6 +217,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       if (arg == "--version") {
         out << kVersion << '\n';
         return 0;
+      }
+      if (arg == "-q") {
+        inv.quiet = true;
+        continue;
       }
       if (arg == "--home") {
         if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError("--home needs a folder");

@@ -1,0 +1,201 @@
+#include "explore/exploration_run.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+
+#include "support/manual_clock.h"
+#include "support/recording_ui.h"
+
+namespace orvi {
+namespace {
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() {
+    ctx.settings.MinConnect = 6;
+    ctx.settings.MaxConnect = 14;
+    ctx.activeProfile.MaxDomains = 1000;
+  }
+  void Queue(const std::vector<std::string>& urls) {
+    ctx.run.collecting = true;
+    for (const std::string& url : urls) {
+      bool added;
+      ASSERT_TRUE(AcceptUrl(ctx, url, added, 0, FoundBy::NearbyLink, 1));
+    }
+  }
+  bool UiSaw(const std::string& call) {
+    auto calls = ui->Calls();
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+  }
+  // One timer tick on a new second.
+  void Second() {
+    clock->Advance(1000);
+    OnRunTimer(ctx);
+  }
+
+  std::shared_ptr<test::ManualClock> clock = std::make_shared<test::ManualClock>();
+  std::shared_ptr<test::RecordingUi> ui = std::make_shared<test::RecordingUi>();
+  Context ctx{ContextOptions{.appFolder = "/tmp", .clock = clock, .ui = ui}};
+};
+
+TEST_F(RunTest, TheRunListsComeFromTheProfileAndTheSearchText) {
+  SearchProfile& p = ctx.activeProfile;
+  p.ExtensionCount = 2;
+  p.Extensions[0] = "MP3";  // as typed in the page analysis dialog
+  p.Extensions[1] = "jpeg";
+  p.Zip = p.Exe = p.AddExtSais = true;
+  p.ExtractAll = p.AjourURL = true;
+  p.Slnk = " download , , files,x";
+  ctx.SearchText = "my song by a band.ogg";
+  ctx.ProfileName = "/Musique/mp3";
+  StartExplorationRun(ctx, RunMode::Search);
+  const ExplorationRun& run = ctx.run;
+  EXPECT_EQ(run.Extensions, (std::vector<std::string>{"mp3", "jpeg", "zip", "exe", "ogg"}));
+  EXPECT_TRUE(run.ImageMode);
+  EXPECT_EQ(run.NamePrefixes, (std::vector<std::string>{"son", "ban"}));
+  EXPECT_EQ(run.BareName, "my song by a band");
+  EXPECT_FALSE(p.AjourURL);  // systematic mode adds no nearby links
+  EXPECT_TRUE(run.UrlKeywords.empty());
+  EXPECT_FALSE(run.schedulerActive);  // an empty queue starts nothing
+  EXPECT_EQ(run.TargetConnections, 6);
+
+  p.ExtractAll = false;
+  p.AjourURL = true;
+  StartExplorationRun(ctx, RunMode::Scan);
+  EXPECT_EQ(run.UrlKeywords, (std::vector<std::string>{"download", "files", "x"}));
+  auto calls = ui->Calls();
+  EXPECT_TRUE(UiSaw("text 20251=0"));
+  EXPECT_TRUE(UiSaw("text 20210=20"));
+}
+
+TEST_F(RunTest, PickingRules) {
+  Queue({"http://a.com/engine?q=1", "http://b.com/engine", "http://c.com/found?x", "http://d.com/files/found"});
+  ctx.run.BaseCount = 2;
+  std::lock_guard lock(ctx.QueueLock);
+  auto url = [&] { return PickEntry(ctx)->url; };
+  ctx.run.ElapsedSeconds = 1;
+  EXPECT_EQ(url(), "http://b.com/engine");  // no query first
+  ctx.run.ElapsedSeconds = 5;
+  EXPECT_EQ(url(), "http://c.com/found?x");  // every fifth second: the exploration's pages
+  ctx.run.ElapsedSeconds = 1;
+  ctx.activeProfile.URLKeysFirst = true;
+  ctx.run.UrlKeywords = {"files"};
+  EXPECT_EQ(url(), "http://d.com/files/found");
+  ctx.run.UrlKeywords = {"nothing"};
+  ctx.queue.entries[1]->state = kTaken;
+  ctx.queue.entries[3]->state = kDone;
+  EXPECT_EQ(url(), "http://a.com/engine?q=1");  // only queries left: the first
+  for (auto& e : ctx.queue.entries) e->state = kDone;
+  EXPECT_EQ(PickEntry(ctx), nullptr);
+}
+
+TEST_F(RunTest, TheSchedulerKeepsToTheTargetAndThePause) {
+  std::vector<std::string> urls;
+  for (int i = 0; i < 20; ++i) urls.push_back("http://h.com/p" + std::to_string(i));
+  Queue(urls);
+  std::mutex mutex;
+  std::condition_variable released;
+  bool release = false;
+  std::atomic<int> started{0};
+  ctx.run.pageWork = [&](QueueEntry&) {
+    ++started;
+    std::unique_lock lock(mutex);
+    released.wait(lock, [&] { return release; });
+    return true;
+  };
+  ctx.run.onAutosave = nullptr;
+  StartExplorationRun(ctx, RunMode::Search);
+  EXPECT_EQ(ctx.run.BaseCount, 20);
+  while (started < 6) std::this_thread::yield();
+  // The target holds: waiting pages stay waiting while six run.
+  for (int i = 0; i < 50; ++i) {
+    std::lock_guard lock(ctx.QueueLock);
+    EXPECT_LE(ctx.run.inProgress, 6);
+  }
+  TogglePause(ctx);
+  EXPECT_TRUE(ctx.run.paused);
+  EXPECT_EQ(ui->Calls().back(), "text 20501=Continue");
+  {
+    std::lock_guard lock(mutex);
+    release = true;
+  }
+  released.notify_all();
+  while (ctx.run.finishedCount < 6) std::this_thread::yield();
+  EXPECT_EQ(started, 6);  // paused: nothing new
+  TogglePause(ctx);
+  while (ctx.run.finishedCount < 20) std::this_thread::yield();
+  ctx.run.collecting = false;
+  JoinRunThreads(ctx);
+  EXPECT_EQ(ctx.run.inProgress, 0);
+  EXPECT_FALSE(ctx.run.schedulerActive);
+  for (auto& e : ctx.queue.entries) EXPECT_EQ(e->state, kTaken);  // the fake does not mark them
+}
+
+TEST_F(RunTest, TheTimerEndsAnIdleRunAfterElevenSecondsAndFiveIdleOnes) {
+  Queue({"http://a.com/", "http://b.com/"});
+  ctx.run.schedulerActive = true;  // as if the scheduler ran
+  ctx.run.finishedCount = 2;
+  int seconds = 0;
+  while (ctx.run.collecting && seconds < 100) {
+    Second();
+    ++seconds;
+  }
+  EXPECT_EQ(seconds, 11 + 5);  // the 11th second is the first idle one; the 6th ends it
+  EXPECT_TRUE(UiSaw("box ORVI: Recherche termin\xE9" "e"));
+  EXPECT_TRUE(UiSaw("text 20102=00:00:16"));
+  EXPECT_TRUE(UiSaw("text 109=100"));
+
+  // A single-page analysis ends without the message.
+  ui->Clear();
+  ctx.queue.entries.pop_back();
+  ctx.run.collecting = true;
+  ctx.run.ElapsedSeconds = 0;
+  ctx.run.IdleSeconds = 0;
+  while (ctx.run.collecting) Second();
+  EXPECT_FALSE(UiSaw("box ORVI: Recherche termin\xE9" "e"));
+}
+
+TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
+  ctx.run.schedulerActive = true;
+  ctx.run.collecting = true;
+  ctx.run.WaitingCount = 100;
+  ctx.run.TargetConnections = 6;
+  for (int i = 0; i < 3; ++i) ctx.verification.BeginProbe();
+  // Five minutes at 100 K/s teach the regulator what the line can do.
+  for (int s = 0; s < 300; ++s) {
+    ctx.run.speedRing.Add(100000);
+    Second();
+  }
+  EXPECT_GT(ctx.run.ReferenceSpeed, 50);
+  EXPECT_EQ(ctx.run.TargetConnections, 6);  // near the reference: no more connections
+  // Then the speed collapses: the target climbs, but never past MaxConnect
+  // less the three probes.
+  for (int s = 0; s < 300; ++s) {
+    ctx.run.speedRing.Add(10);
+    Second();
+    EXPECT_LE(ctx.run.TargetConnections, 11);
+  }
+  EXPECT_EQ(ctx.run.TargetConnections, 11);
+  TogglePause(ctx);
+  EXPECT_EQ(ctx.run.TargetConnections, 6);
+  EXPECT_TRUE(UiSaw("text 20212=100.0"));
+}
+
+TEST_F(RunTest, TheCourtesyPauseBrakesAndRestores) {
+  ctx.run.collecting = true;
+  SetThrottle(ctx, 15);
+  EXPECT_EQ(ctx.run.throttle, 5);
+  YieldToBrowser(ctx);
+  ctx.run.helpers.JoinAll();
+  EXPECT_EQ(ctx.run.throttle, 5);
+  EXPECT_EQ(ctx.run.yieldCount, 0);
+  auto calls = ui->Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2], "text 20210=0");
+  EXPECT_EQ(calls.back(), "text 20210=15");
+  EXPECT_EQ(ClockText(3725), "01:02:05");
+}
+
+}  // namespace
+}  // namespace orvi
