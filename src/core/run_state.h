@@ -72,8 +72,6 @@ struct ExplorationRun {
   // What a worker does with its page; the page analysis unless a test says
   // otherwise. False when the run was stopped during the fetch.
   std::function<bool(QueueEntry&)> pageWork;
-  // Called by the timer every Autosave minutes while the scheduler runs.
-  std::function<void()> onAutosave;
 
   std::thread scheduler;
   ThreadSet workers;

@@ -60,6 +60,8 @@ constexpr int kAdded = 20253;
 constexpr int kWaiting = 20256;
 constexpr int kFinished = 20258;
 constexpr int kProbes = 20260;  // "Liens"
+// Commands of the main menu.
+constexpr int kSaveSearchState = 4010;
 }  // namespace ids
 
 }  // namespace orvi

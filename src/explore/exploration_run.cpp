@@ -302,9 +302,10 @@ void OnRunTimer(Context& ctx) {
     if (count != 1) ctx.ui().MessageBox(kSearchEnded, "ORVI");
   }
 
+  // The save runs where commands run, never on the timer's own call.
   if (ctx.settings.Autosave > 0 && ++run.AutosaveSeconds >= ctx.settings.Autosave * 60) {
     run.AutosaveSeconds = 0;
-    if (run.onAutosave) run.onAutosave();
+    ctx.ui().PostCommand(ids::kSaveSearchState);
   }
 }
 

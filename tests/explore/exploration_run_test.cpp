@@ -104,7 +104,6 @@ TEST_F(RunTest, TheSchedulerKeepsToTheTargetAndThePause) {
     released.wait(lock, [&] { return release; });
     return true;
   };
-  ctx.run.onAutosave = nullptr;
   StartExplorationRun(ctx, RunMode::Search);
   EXPECT_EQ(ctx.run.BaseCount, 20);
   while (started < 6) std::this_thread::yield();
@@ -180,6 +179,23 @@ TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
   TogglePause(ctx);
   EXPECT_EQ(ctx.run.TargetConnections, 6);
   EXPECT_TRUE(UiSaw("text 20212=100.0"));
+}
+
+TEST_F(RunTest, TheAutosavePeriodPostsTheSaveCommand) {
+  ctx.settings.Autosave = 5;
+  ctx.run.schedulerActive = true;
+  ctx.run.collecting = true;
+  ctx.run.WaitingCount = 1;  // keeps the run from ending
+  auto saves = [&] {
+    auto calls = ui->Calls();
+    return std::count(calls.begin(), calls.end(), "post 4010");
+  };
+  for (int s = 0; s < 299; ++s) Second();
+  EXPECT_EQ(saves(), 0);
+  Second();
+  EXPECT_EQ(saves(), 1);
+  for (int s = 0; s < 300; ++s) Second();
+  EXPECT_EQ(saves(), 2);
 }
 
 TEST_F(RunTest, TheCourtesyPauseBrakesAndRestores) {

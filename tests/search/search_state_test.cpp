@@ -1,0 +1,82 @@
+#include "search/search_state.h"
+
+#include <gtest/gtest.h>
+
+#include "explore/queue.h"
+#include "results/catalogue.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
+
+namespace orvi {
+namespace {
+
+class SearchStateTest : public ::testing::Test {
+ protected:
+  Context Make() { return Context(ContextOptions{.appFolder = dir.path(), .ui = ui}); }
+  test::TempDir dir;
+  std::shared_ptr<test::RecordingUi> ui = std::make_shared<test::RecordingUi>();
+};
+
+TEST_F(SearchStateTest, SavesUnfinishedPagesAndRestoresThemWaiting) {
+  {
+    Context ctx = Make();
+    ctx.ProfileName = "/Musique/mp3";
+    ctx.SearchText = "mozart requiem";
+    ctx.activeProfile.Keys[0] = "mp3";
+    ctx.activeProfile.MaxDomains = 50;
+    ctx.run.collecting = true;
+    for (int i = 0; i < 10; ++i) {
+      bool added;
+      QueueEntryPtr e = AcceptUrl(ctx, "http://h" + std::to_string(i) + ".com/p", added, 1,
+                                  FoundBy::FromEngine, 0);
+      if (i < 4) e->state = kDone;
+      if (i == 5) e->state = kTaken;  // being explored: saved too
+    }
+    ctx.queue.entries[6]->cacheUrl = "http://g/search?q=cache:h6.com/p";
+    AddFoundLink(ctx, ctx.catalogue, "r.zip", "http://h/r.zip", "http://h/", false, 0);
+    SaveSearchStateCommand(ctx);
+  }
+  EXPECT_EQ(dir.Read("rechsvg.ini"),
+            "/Musique/mp3\r\nmozart requiem\r\nhttp://h4.com/p\r\nhttp://h5.com/p\r\n"
+            "http://h6.com/p *cache* http://g/search?q=cache:h6.com/p\r\nhttp://h7.com/p\r\n"
+            "http://h8.com/p\r\nhttp://h9.com/p\r\n");
+  EXPECT_NE(dir.Read("profilsvg.ini").find("Key0=mp3\r\n"), std::string::npos);
+  EXPECT_EQ(dir.Read("Resultsvg.txt"), "[r,1]\r\nr.zip,http://h/r.zip,http://h/,0,0,?? ??\r\n>\r\n");
+
+  Context resumed = Make();
+  ASSERT_TRUE(RestoreSearchState(resumed));
+  EXPECT_EQ(resumed.ProfileName, "/Musique/mp3");
+  EXPECT_EQ(resumed.SearchText, "mozart requiem");
+  EXPECT_EQ(resumed.activeProfile.Keys[0], "mp3");
+  EXPECT_EQ(resumed.activeProfile.MaxDomains, 50);
+  ASSERT_EQ(resumed.queue.count(), 6);
+  const QueueEntry& cached = *resumed.queue.entries[2];
+  EXPECT_EQ(cached.url, "http://h6.com/p");
+  EXPECT_EQ(cached.cacheUrl, "http://g/search?q=cache:h6.com/p");
+  for (const auto& e : resumed.queue.entries) {
+    EXPECT_EQ(e->state, kWaiting);
+    EXPECT_EQ(e->engine, 0);
+    EXPECT_EQ(e->depth, 0);
+  }
+  EXPECT_TRUE(ui->Calls().empty());
+}
+
+TEST_F(SearchStateTest, NoSaveAndPageAddresses) {
+  Context ctx = Make();
+  EXPECT_FALSE(RestoreSearchState(ctx));
+  EXPECT_EQ(ui->Calls(), std::vector<std::string>{"box : Pas de sauvegarde trouv\xE9" "e !"});
+  EXPECT_EQ(ctx.queue.count(), 0);
+
+  // A profile without the search file: the profile is loaded, the resume fails.
+  dir.Write("profilsvg.ini", "[Config]\r\nKey0=x\r\n");
+  EXPECT_FALSE(RestoreSearchState(ctx));
+  EXPECT_EQ(ctx.activeProfile.Keys[0], "x");
+
+  dir.Write("rechsvg.ini", "Mode Scan\r\nhttp://site/page.html\r\n\r\nhttp://site/page.html\n");
+  ASSERT_TRUE(RestoreSearchState(ctx));
+  EXPECT_EQ(ctx.SearchText, "");  // a page address is no search text
+  EXPECT_EQ(ctx.queue.count(), 1);
+}
+
+}  // namespace
+}  // namespace orvi
