@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build ccache pkg-config)
 if [ "${1:-build}" = test ]; then
   # Real peers of the tests, the benchmark's reference client, and libFuzzer.
-  packages+=(libgtest-dev libgmock-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang
+  packages+=(libgtest-dev libgmock-dev libxml2-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang
     libclang-rt-14-dev)
 fi
 

@@ -91,7 +91,7 @@ bool RealServer::Launch(const std::string& program, const std::vector<std::strin
   return false;
 }
 
-bool Nginx::Start() {
+bool Nginx::Start(const std::string& extraServerLines) {
   port_ = FreePort();
   std::filesystem::create_directories(dir_.path() + "www");
   ::chmod((dir_.path() + "www").c_str(), 0755);
@@ -113,7 +113,8 @@ bool Nginx::Start() {
       "  server {\n"
       "    listen 127.0.0.1:" + std::to_string(port_) + ";\n"
       "    root " + d + "www;\n"
-      "    autoindex on;\n"
+      "    autoindex on;\n" +
+      extraServerLines +
       "  }\n"
       "}\n";
   dir_.Write("nginx.conf", conf);

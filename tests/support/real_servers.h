@@ -37,7 +37,8 @@ class RealServer {
 // nginx serving the folder www/ of its temporary folder.
 class Nginx : public RealServer {
  public:
-  bool Start();
+  // extraServerLines go inside the server block (redirections and the like).
+  bool Start(const std::string& extraServerLines = "");
   // Puts a file (world-readable: nginx workers drop privileges) under www/.
   void AddFile(const std::string& name, const std::string& bytes);
   std::string Url(const std::string& path) const;

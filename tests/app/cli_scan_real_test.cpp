@@ -1,0 +1,90 @@
+// A site scan from the command line against nginx and a real FTP server,
+// over a small site the test writes: archives, a numbered series, frames, a
+// script redirection, a redirection done by nginx and a link to an FTP file.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/cli.h"
+#include "explore/exploration_run.h"
+#include "support/real_servers.h"
+
+namespace orvi {
+namespace {
+
+class SiteScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ftp.AddFile("anon/pub/remote.zip", std::string(7000, 'f'));
+    ASSERT_TRUE(ftp.Start("bob", "s3cret")) << ftp.error();
+    nginx.AddFile("index.html",
+                  "<html><body><h1>Downloads</h1>\n"
+                  "<p><a href=\"files/tool.zip\">the tool</a></p>\n"
+                  "<p><a href=\"files/disk1.zip\">1</a> <a href=\"files/disk2.zip\">2</a>"
+                  " <a href=\"files/disk3.zip\">3</a></p>\n"
+                  "<p><a href=\"frames.html\">frames</a> <a href=\"script.html\">script</a>"
+                  " <a href=\"moved\">moved</a></p>\n"
+                  "<p><a href=\"" + ftp.AnonymousUrl("/pub/remote.zip") + "\">by ftp</a></p>\n"
+                  "</body></html>\n");
+    nginx.AddFile("frames.html",
+                  "<html><frameset><frame src=\"framed.html\"><noframes>none</noframes>"
+                  "</frameset></html>");
+    nginx.AddFile("framed.html", "<html><body><a href=\"files/framed.rar\">r</a></body></html>");
+    nginx.AddFile("script.html",
+                  "<html><head><script>window.location.href='scripted.html';</script>"
+                  "<meta http-equiv=\"refresh\" content=\"0\"></head><body></body></html>");
+    nginx.AddFile("scripted.html", "<html><body><a href=\"files/scripted.ace\">a</a></body></html>");
+    nginx.AddFile("target.html", "<html><body><a href=\"files/target.zip\">t</a></body></html>");
+    for (const char* name : {"tool.zip", "disk1.zip", "disk2.zip", "disk3.zip", "framed.rar",
+                             "scripted.ace", "target.zip"}) {
+      nginx.AddFile(std::string("files/") + name, std::string(3000, 'x'));
+    }
+    ASSERT_TRUE(nginx.Start("    location = /moved { return 302 /target.html; }\n")) << nginx.error();
+    home.Write("ORVI.ini", "[Config]\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\n");
+  }
+
+  test::TempDir home;
+  test::Nginx nginx;
+  test::FtpServer ftp;
+};
+
+TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSite) {
+  std::ostringstream out, err;
+  int code = RunCli({"--home", home.path(), "-q", "scan", nginx.Url("/index.html"), "--site",
+                     "--out", home.File("site.txt")},
+                    out, err);
+  EXPECT_EQ(code, 0) << err.str();
+  EXPECT_EQ(err.str(), "");
+  std::string table = out.str();
+  for (const char* line : {"tool\tzip\t1\t1\t3.0k\tSingleValid\n",
+                           "disk\tzip\t3\t1\t9.0k\tSetValid\n",
+                           "remote\tzip\t1\t1\t7.0k\tSingleValid\n",
+                           "framed\trar\t1\t1\t3.0k\tSingleValid\n",
+                           "scripted\tace\t1\t1\t3.0k\tSingleValid\n",
+                           "target\tzip\t1\t1\t3.0k\tSingleValid\n"}) {
+    EXPECT_NE(table.find(line), std::string::npos) << line << "in:\n" << table;
+  }
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
+  EXPECT_NE(home.Read("site.txt").find("disk2.zip," + nginx.Url("/files/disk2.zip")), std::string::npos);
+}
+
+TEST_F(SiteScanTest, AStopInTheMiddleLeavesNothingRunning) {
+  Context ctx(ContextOptions{.appFolder = home.path()});
+  ctx.LoadSettings();
+  ctx.activeProfile.ExtractAll = ctx.activeProfile.EnableNews = true;
+  ctx.activeProfile.Zip = ctx.activeProfile.Archiv = ctx.activeProfile.SiteScan = true;
+  ctx.activeProfile.MaxDomains = 999;
+  ctx.queue.entries.push_back(
+      std::make_shared<QueueEntry>(nginx.Url("/index.html"), 0, FoundBy::FromEngine, 0));
+  StartExplorationRun(ctx, RunMode::Scan);
+  while (ctx.run.finishedCount < 2) std::this_thread::yield();
+  StopAndClearQueue(ctx);
+  JoinRunThreads(ctx);
+  EXPECT_FALSE(ctx.run.schedulerActive);
+  EXPECT_EQ(ctx.queue.count(), 0);
+  EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
+  // The verification still runs for what was found; the context stops it.
+}
+
+}  // namespace
+}  // namespace orvi
