@@ -22,4 +22,4 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DORVI_TSAN=ON -DORVI_BENCH=OFF
 
 echo "=== fuzz"
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"

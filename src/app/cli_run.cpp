@@ -19,6 +19,7 @@
 #include "results/catalogue.h"
 #include "results/results_file.h"
 #include "results/verification.h"
+#include "search/search_state.h"
 
 namespace orvi::cli {
 namespace {
@@ -118,6 +119,45 @@ std::string ResultsPath(Context& ctx, const std::string& out, const std::string&
   std::string folder = ctx.AppFolder + "Save";
   ::mkdir(folder.c_str(), 0755);
   return folder + "/" + name;
+}
+
+// The rest of a run from the command line: ticks until the run ends (Ctrl-C
+// stops it), waits for the verification, writes and prints the results.
+void RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet, int seconds,
+                 const std::string& resultsPath, std::ostream& out, std::ostream& err) {
+  bool interrupted = false;
+  for (int tick = 0; ctx.run.schedulerActive; ++tick) {
+    if (interrupts.Wait(kTickMs)) {
+      interrupted = true;
+      StopAndClearQueue(ctx);
+      break;
+    }
+    for (int id : ui.TakeCommands()) {
+      if (id == ids::kPauseContinue) TogglePause(ctx);
+      if (id == ids::kSaveSearchState) SaveSearchStateCommand(ctx);
+    }
+    OnRunTimer(ctx);
+    const ExplorationRun& r = ctx.run;
+    if (!quiet && tick % 4 == 0) {
+      char line[256];
+      std::snprintf(line, sizeof line,
+                    "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
+                    "%.1f K/s  Load (Kb) %lld  %s\n",
+                    r.BaseCount.load(), r.addedCount.load(), r.WaitingCount.load(),
+                    r.finishedCount.load(), std::max(0, r.inProgress.load()),
+                    ctx.verification.ActiveProbeCount(), r.Speed,
+                    static_cast<long long>(r.totalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
+      err << line << std::flush;
+    }
+  }
+  JoinRunThreads(ctx);
+  bool settled = !interrupted && WaitVerified(ctx, interrupts, seconds);
+  if (!WriteResultsFile(ctx, resultsPath)) err << "orvilane-cli: cannot write " << resultsPath << '\n';
+  PrintResultsTable(ctx, out);
+  if (!quiet) {
+    for (const std::string& message : ui.TakeMessages()) err << Printable(message) << '\n';
+    if (!settled) err << "orvilane-cli: not every link was verified\n";
+  }
 }
 
 }  // namespace
@@ -271,39 +311,7 @@ int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ctx.SearchText.clear();
 
   StartExplorationRun(ctx, RunMode::Scan);
-  bool interrupted = false;
-  for (int tick = 0; ctx.run.schedulerActive; ++tick) {
-    if (interrupts.Wait(kTickMs)) {
-      interrupted = true;
-      StopAndClearQueue(ctx);
-      break;
-    }
-    for (int id : ui->TakeCommands()) {
-      if (id == ids::kPauseContinue) TogglePause(ctx);
-    }
-    OnRunTimer(ctx);
-    const ExplorationRun& r = ctx.run;
-    if (!inv.quiet && tick % 4 == 0) {
-      char line[256];
-      std::snprintf(line, sizeof line,
-                    "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
-                    "%.1f K/s  Load (Kb) %lld  %s\n",
-                    r.BaseCount.load(), r.addedCount.load(), r.WaitingCount.load(),
-                    r.finishedCount.load(), std::max(0, r.inProgress.load()),
-                    ctx.verification.ActiveProbeCount(), r.Speed,
-                    static_cast<long long>(r.totalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
-      err << line << std::flush;
-    }
-  }
-  JoinRunThreads(ctx);
-  bool settled = !interrupted && WaitVerified(ctx, interrupts, seconds);
-  std::string path = ResultsPath(ctx, outFile, "scan.txt");
-  if (!WriteResultsFile(ctx, path)) err << "orvilane-cli: cannot write " << path << '\n';
-  PrintResultsTable(ctx, out);
-  if (!inv.quiet) {
-    for (const std::string& message : ui->TakeMessages()) err << Printable(message) << '\n';
-    if (!settled) err << "orvilane-cli: not every link was verified\n";
-  }
+  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, "scan.txt"), out, err);
   return 0;
 }
 
