@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/catalogue.h"
+#include "core/harvest_state.h"
 #include "core/run_state.h"
 #include "core/search_profile.h"
 #include "core/settings.h"
@@ -81,6 +82,7 @@ class Context {
 
   VerificationState verification;
 
+  HarvestState harvest;
   ExplorationRun run;
   NetStatus net;
   SocketRegistry sockets{run.inProgress};

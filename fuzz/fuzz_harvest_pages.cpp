@@ -1,0 +1,55 @@
+// A result page of any bytes through the three engines' readers, as a first
+// page and as a later one. Nothing may read outside the page, totals stay
+// within 0 and 9999, and every link kept is within 239 characters and is one
+// the engine would take.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz_exact_text.h"
+#include "search/engine_pages.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+bool Holds(const std::string& text, std::string_view word) {
+  return text.find(word) != std::string::npos;
+}
+
+void CheckTotal(int total) { Check(total >= 0 && total <= orvi::kMaxEngineTotal); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ExactText pageText(std::string_view(reinterpret_cast<const char*>(data), size));
+  std::string_view page = pageText.view();
+  for (bool first : {true, false}) {
+    orvi::GooglePage google = orvi::ReadGooglePage(page, first);
+    CheckTotal(google.total);
+    Check(google.rangeMarker.size() <= 10);
+    Check(google.marked || google.links.empty());
+    for (const orvi::GoogleLink& link : google.links) {
+      Check(link.url.size() <= 239 && link.url.starts_with("http") && !Holds(link.url, "&"));
+      Check(link.cachePath.empty() || link.cachePath.starts_with("/search?q=cache"));
+    }
+
+    orvi::EnginePage fast = orvi::ReadFastPage(page, first, "excluded.example");
+    CheckTotal(fast.total);
+    Check(!fast.refetch || (first && fast.links.empty()));
+    for (const std::string& link : fast.links) {
+      Check(link.size() <= 239 && link.starts_with("http") && !Holds(link, "'"));
+      Check(!Holds(link, "excluded.example"));
+    }
+
+    orvi::EnginePage wise = orvi::ReadWiseNutPage(page, first);
+    CheckTotal(wise.total);
+    Check(!wise.refetch || (first && wise.links.empty()));
+    for (const std::string& link : wise.links) {
+      Check(link.size() <= 239 && link.starts_with("http") && !Holds(link, "\""));
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,124 @@
+// A worker's page work against a scripted HTTP server: fetch, analysis, and
+// what it leaves in the queue and the catalogue.
+#include <gtest/gtest.h>
+
+#include "explore/page_analysis.h"
+#include "explore/queue.h"
+#include "support/script_server.h"
+
+namespace orvi {
+namespace {
+
+using test::ScriptServer;
+using Texts = std::vector<std::string>;
+
+class PageAnalysisIntegrationTest : public ::testing::Test {
+ protected:
+  PageAnalysisIntegrationTest()
+      : ctx(ContextOptions{.appFolder = "/tmp", .startDate = {2024, 6, 1}}) {
+    ctx.settings.HttpTimeOut = ctx.settings.VerifyTimeOut = 20;
+    ctx.run.collecting = true;
+    ctx.hosts.servers[0] = {"freehost.example", "@freehost"};
+    ctx.SearchText = "winamp";
+    ctx.run.Extensions = {"zip"};
+    ctx.activeProfile.MaxDomains = 100;
+    ctx.activeProfile.AddLinkAway = 1600;
+    ctx.activeProfile.FilesAway = 2400;
+    ctx.activeProfile.MinFiles = 1;
+  }
+
+  // An engine result, taken by the scheduler.
+  QueueEntryPtr Taken(const std::string& url) {
+    bool added = false;
+    QueueEntryPtr entry = AcceptUrl(ctx, url, added, 1, FoundBy::FromEngine, 0);
+    entry->state = kTaken;
+    return entry;
+  }
+  // "<foundBy> <depth> <engine> <url>" of the entries after the first.
+  Texts Queued() {
+    std::lock_guard lock(ctx.QueueLock);
+    Texts out;
+    for (size_t i = 1; i < ctx.queue.entries.size(); ++i) {
+      const QueueEntry& e = *ctx.queue.entries[i];
+      out.push_back(std::to_string(static_cast<int>(e.foundBy)) + " " + std::to_string(e.depth) +
+                    " " + std::to_string(e.engine) + " " + e.url);
+    }
+    return out;
+  }
+  // "<key> <url> <page>" of each catalogue entry's first file.
+  Texts Catalogued() {
+    std::lock_guard lock(ctx.CatalogueLock);
+    Texts out;
+    for (const auto& e : ctx.catalogue.entries) {
+      out.push_back(e->key + " " + e->files->url + " " + e->files->page);
+    }
+    return out;
+  }
+
+  Context ctx;
+};
+
+TEST_F(PageAnalysisIntegrationTest, AFetchedPageFeedsTheQueueAndTheCatalogue) {
+  ctx.activeProfile.AjourURL = true;
+  ctx.activeProfile.Serveurs = true;
+  ctx.run.UrlKeywords = {"download"};
+  const std::string page =
+      "<HTML><BODY>\r\n<h1>Winamp</h1>\r\n<a href=\"winamp291.zip\">2.91</a>\r\n"
+      "<a href=\"http://freehost.example/u/w\">mirror</a> <a href=\"notes.html\">notes</a>\r\n"
+      "<a href=\"old.html\">Download older versions</a></BODY></HTML>";
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send(ScriptServer::Response("200 OK", page));
+  });
+  const std::string dir = server.Url("/dir/");
+  QueueEntryPtr entry = Taken(dir + "index.html");
+
+  ASSERT_TRUE(AnalysePage(ctx, *entry));
+  EXPECT_EQ(entry->state, kDone);
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(Queued(), (Texts{"4 1 0 " + dir + "old.html", "5 1 0 " + dir + "notes.html"}));
+  EXPECT_EQ(Catalogued(), (Texts{"@freehost~1 http://freehost.example/u/w " + entry->url,
+                                 "winamp291 " + dir + "winamp291.zip " + entry->url}));
+}
+
+TEST_F(PageAnalysisIntegrationTest, TheAgeTestAndAStopDuringTheFetch) {
+  ctx.activeProfile.DateLimit = 12;
+  ScriptServer server([](ScriptServer::Conn& c) {
+    std::string request = c.ReadRequest();
+    if (request.starts_with("HEAD")) {
+      // Nineteen months before the start date, or seven.
+      const char* year = request.find("/old.html") != std::string::npos ? "2022" : "2023";
+      c.Send(std::string("HTTP/1.1 200 OK\r\nLast-Modified: Tue, 15 Nov ") + year +
+             " 08:12:31 GMT\r\n\r\n");
+    } else {
+      c.Send(ScriptServer::Response("200 OK", "<html><body>winamp <a href=\"a.zip\">a</a>"));
+    }
+  });
+  QueueEntryPtr old = Taken(server.Url("/old.html"));
+  const std::string cache = "http://cache.example/search?q=cache:k:127.0.0.1/old.html";
+  {
+    std::lock_guard lock(ctx.QueueLock);
+    old->cacheUrl = cache;
+  }
+  ASSERT_TRUE(AnalysePage(ctx, *old));
+  ASSERT_EQ(server.Requests().size(), 1u);  // the HEAD only
+  EXPECT_TRUE(server.Requests()[0].starts_with("HEAD /old.html "));
+  EXPECT_EQ(Queued(), Texts{"6 0 0 " + cache});
+  EXPECT_TRUE(Catalogued().empty());
+
+  ASSERT_TRUE(AnalysePage(ctx, *Taken(server.Url("/new.html"))));
+  ASSERT_EQ(server.Requests().size(), 3u);
+  EXPECT_TRUE(server.Requests()[2].starts_with("GET /new.html "));
+  EXPECT_EQ(Catalogued().size(), 1u);
+
+  // Stopped: nothing is analysed and the entry stays taken.
+  ctx.activeProfile.DateLimit = 0;
+  QueueEntryPtr last = Taken(server.Url("/last.html"));
+  ctx.run.collecting = false;
+  EXPECT_FALSE(AnalysePage(ctx, *last));
+  EXPECT_EQ(last->state, kTaken);
+  EXPECT_EQ(Catalogued().size(), 1u);
+}
+
+}  // namespace
+}  // namespace orvi

@@ -1,0 +1,392 @@
+// The analysis of fetched page texts, without a network: what reaches the
+// queue and the catalogue.
+#include "explore/page_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+#include "explore/link_scanner.h"
+#include "explore/queue.h"
+#include "explore/queue_link_sink.h"
+#include "platform/text.h"
+
+namespace orvi {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Records "<how> <depth> <url>" for the queue (whose answer is `accept`) and
+// "<name> <url> <lettered> <length>" for the catalogue.
+class RecordingSink final : public LinkSink {
+ public:
+  bool AcceptUrl(const std::string& url, FoundBy how, int depth) override {
+    offers.push_back(std::to_string(static_cast<int>(how)) + " " + std::to_string(depth) + " " +
+                     url);
+    return accept(url);
+  }
+  bool AddFoundLink(const std::string& name, const std::string& url, const std::string& page,
+                    bool lettered, int seriesLength) override {
+    links.push_back(name + " " + url + " " + std::to_string(lettered) + " " +
+                    std::to_string(seriesLength));
+    pages.push_back(page);
+    return true;
+  }
+
+  std::function<bool(const std::string&)> accept = [](const std::string&) { return true; };
+  Texts offers, links, pages;
+};
+
+constexpr char kPage[] = "http://site.example/dir/index.html";
+
+class PageAnalysisTest : public ::testing::Test {
+ protected:
+  PageAnalysisTest() : ctx(ContextOptions{.appFolder = "/tmp", .startDate = {2024, 6, 1}}) {
+    ctx.hosts.servers[0] = {"freehost.example", "@freehost"};
+    ctx.hosts.servers[1] = {"otherhost.example", "@otherhost"};
+    ctx.SearchText = "winamp";
+    ctx.activeProfile.AddLinkAway = 1600;
+    ctx.activeProfile.FilesAway = 2400;
+    ctx.activeProfile.MinFiles = 1;
+    ctx.run.Extensions = {"zip"};
+  }
+
+  // Analyses a fetch's result with a fresh sink; nullopt is a failed fetch.
+  void Analyse(std::optional<std::string> page, int depth = 1,
+               FetchError label = FetchError::None) {
+    auto accept = sink.accept;
+    sink = RecordingSink();
+    sink.accept = accept;
+    QueueEntry entry(kPage, 1, FoundBy::FromEngine, depth);
+    entry.cacheUrl = cacheUrl;
+    AnalyseFetchedPage(ctx, entry, std::move(page), label, sink);
+  }
+  static std::string Html(const std::string& body) {
+    return "<html><body>" + body + "</body></html>";
+  }
+  static std::string Link(const std::string& href, const std::string& text = "x") {
+    return "<a href=\"" + href + "\">" + text + "</a>";
+  }
+  static std::string File(const std::string& name, bool lettered, int length) {
+    return name + " http://site.example/dir/" + name + " " + std::to_string(lettered) + " " +
+           std::to_string(length);
+  }
+
+  Context ctx;
+  RecordingSink sink;
+  std::string cacheUrl;
+};
+
+// SDM hands on the closer of a server folder whose link ends 100 characters
+// before the text (distance 1000) and a zip whose address starts `after`
+// characters after it.
+TEST_F(PageAnalysisTest, DistanceAfterTheTextPlainBeforeItTenfold) {
+  ctx.activeProfile.SDM = true;
+  ctx.activeProfile.Serveurs = true;
+  for (size_t after : {999u, 1001u}) {
+    ctx.run.serverCounter = 0;
+    Analyse(Html("<a href=\"http://freehost.example/f\">folder</a>" + std::string(88, '-') +
+                 "winamp" + std::string(after - 15, '-') + Link("player.zip")));
+    EXPECT_EQ(sink.links, Texts{after < 1000 ? File("player.zip", false, 1)
+                                             : "@freehost~1 http://freehost.example/f 0 1"});
+  }
+}
+
+TEST_F(PageAnalysisTest, TheAnchorsOwnLinkHasDistanceZero) {
+  ctx.activeProfile.SDM = true;
+  ctx.activeProfile.Serveurs = true;
+  Analyse(Html(Link("setup.zip", "winamp setup") + Link("http://freehost.example/f")));
+  EXPECT_EQ(sink.links, Texts{File("setup.zip", false, 1)});
+
+  // No "</a" close after the text: it is no link's text, the scan starts after it.
+  Analyse(Html("<a href=\"setup.zip\">winamp" + std::string(80, '-') + "</a>" +
+               Link("http://freehost.example/g")));
+  EXPECT_EQ(sink.links, Texts{"@freehost~2 http://freehost.example/g 0 1"});
+
+  // The text's own link is a page: the file after it is measured from the
+  // text, and the folder opened by the script in between is closer.
+  Analyse(Html("<a href=\"page.html\">winamp</a> <b onclick=\"window.open("
+               "'http://freehost.example/h')\">m</b>" + Link("player.zip")));
+  EXPECT_EQ(sink.links, Texts{"@freehost~3 http://freehost.example/h 0 1"});
+}
+
+TEST_F(PageAnalysisTest, LetteredSeriesAndMinFiles) {
+  const std::string page =
+      Html("winamp " + Link("disk1a.zip") + Link("disk1b.zip") + Link("disk1c.zip"));
+  Analyse(page);
+  EXPECT_EQ(sink.links, (Texts{File("disk1a.zip", true, 3), File("disk1b.zip", true, 3),
+                               File("disk1c.zip", true, 3)}));
+  EXPECT_EQ(sink.pages, Texts(3, kPage));
+  Analyse(Html("winamp " + Link("disk1a.zip") + Link("disk1b.zip") + Link("disk1d.zip")));
+  EXPECT_EQ(sink.links.at(2), File("disk1d.zip", false, 3));
+
+  ctx.activeProfile.MinFiles = 4;
+  Analyse(page);
+  EXPECT_TRUE(sink.links.empty());
+}
+
+// A selective group ends at another name, takes 256 files, each name once,
+// and does not start past FilesAway.
+TEST_F(PageAnalysisTest, SelectiveGroups) {
+  Analyse(Html("winamp " + Link("setup1.zip") + Link("page.html") + Link("setup2.zip") +
+               Link("readme.zip") + Link("setup3.zip")));
+  EXPECT_EQ(sink.links, (Texts{File("setup1.zip", false, 2), File("setup2.zip", false, 2)}));
+
+  std::string body = "winamp " + Link("file000.zip") + Link("mirror/file000.zip");
+  for (int i = 1; i < 300; ++i) body += Link("file" + std::to_string(1000 + i).substr(1) + ".zip");
+  Analyse(Html(body));
+  ASSERT_EQ(sink.links.size(), 256u);
+  EXPECT_EQ(sink.links.front(), File("file000.zip", false, 256));
+  EXPECT_EQ(sink.links.back(), File("file255.zip", false, 256));
+
+  ctx.activeProfile.FilesAway = 100;
+  Analyse(Html("winamp " + std::string(120, '-') + Link("setup1.zip")));
+  EXPECT_TRUE(sink.links.empty());
+}
+
+TEST_F(PageAnalysisTest, SystematicModeTakesEveryFileGroupedByName) {
+  ctx.activeProfile.ExtractAll = true;
+  cacheUrl = "http://cache.example/search?q=cache:x";
+  Analyse(Html(Link("alpha1.zip") + Link("alpha2.zip") + Link("beta.zip") +
+               Link("index.html") + Link("Gamma%20One.zip")));
+  EXPECT_EQ(sink.links, (Texts{File("alpha1.zip", false, 2), File("alpha2.zip", false, 2),
+                               File("beta.zip", false, 1),
+                               "Gamma One.zip http://site.example/dir/Gamma%20One.zip 0 1"}));
+  EXPECT_TRUE(sink.offers.empty());  // the whole page is the anchor: no cache copy
+}
+
+TEST_F(PageAnalysisTest, RedirectionsAndFramesets) {
+  cacheUrl = "http://cache.example/search?q=cache:x";
+  Analyse("HTTP/1.1 302 Found\r\nLocation: http://other.example/new.html\r\n\r\n"
+          "<html><body>winamp <a href=\"a.zip\">", 2, FetchError::Redirect);
+  EXPECT_EQ(sink.offers, Texts{"3 2 http://other.example/new.html"});
+  EXPECT_TRUE(sink.links.empty());
+  Analyse("HTTP/1.1 301 Moved\r\nLocation: http://other.example/n.php?id=4\r\n\r\n", 2,
+          FetchError::Redirect);
+  EXPECT_TRUE(sink.offers.empty());
+
+  Analyse("<html><frameset><frame src=\"left.html\"><frame src=\"main.html\"></frameset>"
+          "<noframes><body>winamp " + Link("winamp.zip") + "</body></noframes></html>");
+  EXPECT_EQ(sink.offers, (Texts{"2 1 http://site.example/dir/left.html",
+                                "2 1 http://site.example/dir/main.html"}));
+  EXPECT_TRUE(sink.links.empty());
+
+  cacheUrl.clear();
+  Analyse("<script>window.location='next.html'; // refresh</script>");
+  EXPECT_EQ(sink.offers, Texts{"1 1 http://site.example/dir/next.html"});
+}
+
+TEST_F(PageAnalysisTest, KeywordLinks) {
+  ctx.activeProfile.AjourURL = true;
+  ctx.run.UrlKeywords = {"download", "mirror"};
+  const std::string page =
+      Html("winamp " + Link("a.html") + Link("b.html") + Link("files.html", "download area"));
+  Analyse(page, 2);  // no nearby link this deep
+  EXPECT_EQ(sink.offers, Texts{"4 3 http://site.example/dir/files.html"});
+  Analyse(page, 1);
+  EXPECT_EQ(sink.offers, (Texts{"4 2 http://site.example/dir/files.html",
+                                "5 2 http://site.example/dir/a.html",
+                                "5 2 http://site.example/dir/b.html",
+                                "5 2 http://site.example/dir/files.html"}));
+
+  // Internal plain links only, whose "</a" closes near the keyword with no
+  // other link opening before it; four per keyword.
+  std::string body = Link("#top", "download") + Link("http://x.example/d", "download") +
+                     Link("get.php?id=1", "download") + Link("javascript:go()", "download") +
+                     "<a href=\"far.html\">download" + std::string(300, '-') + "</a>" +
+                     "<a href=\"skip.html\">download</b>" + Link("next.html", "go");
+  for (int i = 1; i <= 5; ++i) body += Link("d" + std::to_string(i) + ".html", "download");
+  Analyse(Html(body + Link("m.html", "Mirror list")));
+  EXPECT_EQ(sink.offers, (Texts{"4 2 http://site.example/dir/d1.html",
+                                "4 2 http://site.example/dir/d2.html",
+                                "4 2 http://site.example/dir/d3.html",
+                                "4 2 http://site.example/dir/d4.html",
+                                "4 2 http://site.example/dir/m.html"}));
+}
+
+// Three nearby links at most, closest first (the later of equals); one with
+// a query comes after the others and counts two points; one the queue held
+// already counts none.
+TEST_F(PageAnalysisTest, NearbyLinksByScoreAndPoints) {
+  ctx.activeProfile.AjourURL = true;
+  auto nearby = [this](const std::string& body) {
+    Analyse(Html(body));
+    Texts out;
+    for (const std::string& o : sink.offers) out.push_back(o.substr(std::string("5 2 ").size() + 24));
+    return out;
+  };
+  const std::string five = "winamp " + Link("l1.html") + Link("l2.html?x=1") + Link("l3.html") +
+                           Link("l4.html") + Link("l5.html");
+  EXPECT_EQ(nearby(five), (Texts{"l1.html", "l3.html", "l4.html"}));
+  EXPECT_EQ(nearby("winamp " + Link("l1.html") + Link("l2.html?x=1") + Link("l3.html")),
+            (Texts{"l1.html", "l3.html", "l2.html?x=1"}));
+  EXPECT_EQ(nearby("winamp " + Link("q1?x=1") + Link("q2?x=1") + Link("q3?x=1")),
+            (Texts{"q1?x=1", "q2?x=1"}));
+  // Both end 21 characters from the anchor.
+  EXPECT_EQ(nearby(Link("b.html") + std::string(14, '-') + "winamp" + Link("c.html")),
+            (Texts{"c.html", "b.html"}));
+  sink.accept = [](const std::string& url) { return url.find("l1") == std::string::npos; };
+  EXPECT_EQ(nearby(five), (Texts{"l1.html", "l3.html", "l4.html", "l5.html"}));
+}
+
+TEST_F(PageAnalysisTest, TheCacheCopyOnlyForAPageWithoutTheText) {
+  cacheUrl = "http://cache.example/search?q=cache:x:site.example/dir/index.html";
+  const Texts fallback{"6 0 " + cacheUrl};
+  Analyse(Html("winamp " + Link("a.zip")));
+  EXPECT_TRUE(sink.offers.empty());
+  EXPECT_EQ(sink.links.size(), 1u);
+
+  Analyse(Html("nothing here " + Link("a.zip")));
+  EXPECT_EQ(sink.offers, fallback);
+  EXPECT_TRUE(sink.links.empty());
+  for (FetchError label : {FetchError::Timeout, FetchError::Status40x}) {
+    Analyse(std::nullopt, 1, label);
+    EXPECT_EQ(sink.offers, fallback);
+  }
+  Analyse("plain text winamp");  // neither HTML nor a frameset
+  EXPECT_EQ(sink.offers, fallback);
+  Analyse(Html(std::string("x\0", 2) + "winamp " + Link("a.zip")));  // the text ends at NUL
+  EXPECT_EQ(sink.offers, fallback);
+  ctx.SearchText.clear();  // no input: no anchor
+  Analyse(Html("winamp " + Link("a.zip")));
+  EXPECT_EQ(sink.offers, fallback);
+}
+
+TEST_F(PageAnalysisTest, ServerFolders) {
+  ctx.activeProfile.Serveurs = true;
+  ctx.activeProfile.AjourURL = true;
+  Analyse(Html("winamp " + Link("http://freehost.example/u/a") +
+               Link("http://freehost.example/u/b") + Link("http://otherhost.example/c")));
+  EXPECT_EQ(sink.links, (Texts{"@freehost~1 http://freehost.example/u/a 0 0",
+                               "@freehost~1 http://freehost.example/u/b 0 0"}));
+  // The other service's link is an ordinary nearby link.
+  EXPECT_EQ(sink.offers, Texts{"5 2 http://otherhost.example/c"});
+
+  // A folder's links are followed past the reach while they come in a row.
+  ctx.activeProfile.AjourURL = false;
+  ctx.activeProfile.AddLinkAway = 10;
+  ctx.activeProfile.FilesAway = 60;
+  std::string body = "winamp ";
+  for (int i = 0; i < 20; ++i) body += Link("http://freehost.example/f" + std::to_string(i));
+  Analyse(Html(body + Link("page.html") + Link("http://freehost.example/late")));
+  ASSERT_EQ(sink.links.size(), 20u);
+  EXPECT_EQ(sink.links[19], "@freehost~2 http://freehost.example/f19 0 0");
+}
+
+TEST_F(PageAnalysisTest, AnAbsoluteFileAddressIsKeptWhole) {
+  Analyse(Html("winamp " + Link("http://mirror.example/get.php?file=player.zip")));
+  EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/get.php?file=player.zip 0 1"});
+  Analyse(Html("winamp " + Link("out.php?to=http://mirror.example/player.zip")));
+  EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/player.zip 0 1"});
+}
+
+TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
+  const std::string series =
+      Html("winamp " + Link("disk1.bin") + Link("disk2.bin") + Link("readme.html"));
+  const std::string volumes = Html("winamp " + Link("movie.rar") + Link("movie.r00") +
+                                   Link("movie.c01") + Link("menu.rum"));
+  const std::string image = Html("winamp <img src=\"photo.jpg\">");
+  ctx.run.Extensions = {"zip", "jpg"};
+  for (const std::string& page : {series, volumes, image}) {
+    Analyse(page);
+    EXPECT_TRUE(sink.links.empty());
+  }
+  ctx.activeProfile.SAD = true;
+  Analyse(series);
+  EXPECT_EQ(sink.links, (Texts{File("disk1.bin", false, 2), File("disk2.bin", false, 2)}));
+  ctx.activeProfile.Archiv = true;
+  Analyse(volumes);
+  EXPECT_EQ(sink.links.size(), 3u);
+  ctx.run.ImageMode = true;
+  Analyse(image);
+  EXPECT_EQ(sink.links, Texts{File("photo.jpg", false, 1)});
+
+  ctx.activeProfile.FileNameMode = 2;
+  ctx.run.BareName = "winamp";
+  Analyse(Html("winamp " + Link("winamp2.zip") + Link("WinAmp.zip")));
+  EXPECT_EQ(sink.links, Texts{File("WinAmp.zip", false, 1)});
+}
+
+// Workers analyse their pages at once into the one queue and catalogue.
+TEST_F(PageAnalysisTest, ConcurrentAnalysesShareTheQueueAndTheCatalogue) {
+  ctx.run.collecting = true;
+  ctx.activeProfile.MaxDomains = 1000;
+  ctx.activeProfile.Serveurs = true;
+  ctx.activeProfile.AjourURL = true;
+  constexpr int kPages = 4;
+  std::vector<std::thread> workers;
+  for (int i = 0; i < kPages; ++i) {
+    workers.emplace_back([this, n = std::to_string(i)] {
+      QueueEntry entry("http://site.example/p" + n + "/index.html", 1, FoundBy::FromEngine, 0);
+      QueueLinkSink queue(ctx);
+      AnalyseFetchedPage(ctx, entry,
+                         Html("winamp " + Link("http://freehost.example/t" + n) +
+                              Link("file" + n + ".zip") + Link("next.html") +
+                              Link("http://site.example/common.html")),
+                         FetchError::None, queue);
+    });
+  }
+  for (std::thread& t : workers) t.join();
+  EXPECT_EQ(ctx.run.serverCounter, kPages);
+  EXPECT_EQ(ctx.catalogue.count(), 2 * kPages);
+  EXPECT_EQ(ctx.queue.count(), kPages + 1);  // each page's next.html, and common.html once
+}
+
+// Pages built to make every anchor read the rest of the page: each distinct
+// find is handed on once, and the analysis ends.
+TEST_F(PageAnalysisTest, HostilePagesStayBounded) {
+  ctx.activeProfile.Serveurs = true;
+  ctx.activeProfile.AjourURL = true;
+  auto repeat = [](const std::function<std::string(int)>& unit) {
+    std::string body;
+    for (int i = 0; body.size() < 140000; ++i) body += unit(i);
+    return Html(body);
+  };
+  int links = 0;
+  Analyse(repeat([&](int i) {
+    links = i + 1;
+    return "winamp " + Link("http://freehost.example/" + std::to_string(i));
+  }));
+  EXPECT_EQ(static_cast<int>(sink.links.size()), links);
+  for (const std::string& link : sink.links) EXPECT_EQ(link.rfind("@freehost~1 ", 0), 0u);
+
+  Analyse(repeat([](int) { return "winamp " + Link("aa.zip"); }));
+  EXPECT_EQ(sink.links, Texts{File("aa.zip", false, 1)});
+
+}
+
+// The index answers exactly as the link scanner (the fuzz target compares
+// them on any text).
+TEST(LinkValueIndexTest, AgreesWithExtractLinkValue) {
+  const std::string page =
+      "<a href = \"f.zip\">x</a> <a href='b.html'> <a href=c.html > href=\"x'y\" href=>"
+      "<a href                    =\"far\"> href=\"javascript:get('a.zip')\" open('p') "
+      "href=\"'a\" b'\" href=\"unclosed <a href='also unclosed";
+  const LinkValueIndex index(page);
+  for (bool withOpen : {false, true}) {
+    for (size_t start = 0; start <= page.size() + 1; ++start) {
+      std::string expected;
+      std::optional<size_t> end = ExtractLinkValue(page, start, expected, withOpen);
+      std::optional<LinkValueSpan> span = index.Find(start, withOpen);
+      ASSERT_EQ(end.has_value(), span.has_value()) << start;
+      if (!end) continue;
+      EXPECT_EQ(page.substr(span->begin, span->length) + "@" + std::to_string(span->end),
+                expected + "@" + std::to_string(*end)) << start;
+    }
+  }
+}
+
+TEST_F(PageAnalysisTest, PageAgeInMonthsFromTheStartDate) {
+  ctx.activeProfile.DateLimit = 12;
+  EXPECT_TRUE(IsPageTooOld(ctx, "15 Nov 1994 08:12:31 GMT"));
+  EXPECT_TRUE(IsPageTooOld(ctx, "01 May 2023 00:00:00 GMT"));   // 13 months
+  EXPECT_FALSE(IsPageTooOld(ctx, "01 Jun 2023 00:00:00 GMT"));  // 12 months
+  // Unreadable dates count as recent.
+  for (const char* date : {"06-Nov-94 08:49:37 GMT", "6 08:49:37 1994", "15 Nov", ""}) {
+    EXPECT_FALSE(IsPageTooOld(ctx, date)) << date;
+  }
+}
+
+}  // namespace
+}  // namespace orvi

@@ -1,0 +1,337 @@
+// The sandbox over real sockets: the server in this process, and the
+// executable as a newcomer starts it.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+#include "platform/socket.h"
+#include "sandbox/engine_markers.h"
+#include "sandbox/sandbox_server.h"
+#include "search/profile_file.h"
+#include "search/query_plan.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace orvi::sandbox {
+namespace {
+
+int Connect(uint16_t port) {
+  int fd = CreateTcpSocket();
+  SetSocketTimeouts(fd, 30'000);
+  in_addr loopback{};
+  loopback.s_addr = htonl(INADDR_LOOPBACK);
+  EXPECT_TRUE(ConnectIPv4(fd, loopback, port));
+  return fd;
+}
+
+struct Reply {
+  int status = 0;
+  std::string head, body;
+  long long contentLength = -1;
+  bool closedByServer = false;  // the read ended at the server's close, not a time-out
+};
+
+// Everything up to the server's close.
+Reply ReadReply(int fd) {
+  std::string all;
+  char buffer[65536];
+  Reply reply;
+  for (;;) {
+    IoResult r = Receive(fd, buffer, sizeof buffer);
+    if (r.bytes <= 0) {
+      reply.closedByServer = r.bytes == 0;
+      break;
+    }
+    all.append(buffer, static_cast<size_t>(r.bytes));
+  }
+  size_t end = all.find("\r\n\r\n");
+  if (end == std::string::npos || !all.starts_with("HTTP/1.1 ")) return reply;
+  reply.head = all.substr(0, end + 4);
+  reply.body = all.substr(end + 4);
+  reply.status = std::stoi(all.substr(9, 3));
+  if (size_t at = reply.head.find("Content-Length: "); at != std::string::npos) {
+    reply.contentLength = std::stoll(reply.head.substr(at + 16));
+  }
+  return reply;
+}
+
+Reply Exchange(uint16_t port, std::string_view request) {
+  int fd = Connect(port);
+  SendAll(fd, request);
+  Reply reply = ReadReply(fd);
+  CloseSocket(fd);
+  return reply;
+}
+
+Reply Get(uint16_t port, const std::string& target, const std::string& method = "GET", const std::string& extra = "") {
+  return Exchange(port, method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n");
+}
+
+class SandboxServer : public ::testing::Test {
+ protected:
+  void Start(ServerOptions options = {}) {
+    Fixture fixture;
+    std::string error;
+    ASSERT_TRUE(fixture.Parse("[fast] mozart mp3\n{base}/p{1..120}.html\n"
+                              "[files]\n/requiem.mp3 4213556 2002-11-03 21:14:05\n/small.zip 300000 2003-01-01\n",
+                              "t.txt", error));
+    server_ = std::make_unique<Server>(std::make_shared<const Site>(std::move(fixture), ""));
+    ASSERT_TRUE(server_->Start(options, error)) << error;
+    port_ = server_->port();
+  }
+  std::unique_ptr<Server> server_;
+  uint16_t port_ = 0;
+};
+
+TEST_F(SandboxServer, AnswersWithExactLengthsAndClosesTheConnection) {
+  Start();
+  EXPECT_EQ(server_->baseUrl(), "http://127.0.0.1:" + std::to_string(port_));
+  Reply page = Get(port_, "/search?t=all&o=100&q=mozart+mp3&hits=50");
+  EXPECT_EQ(page.contentLength, static_cast<long long>(page.body.size()));
+  EXPECT_TRUE(page.closedByServer);
+  EXPECT_EQ(test::ReadFast(page.body).links.size(), 20u);
+
+  Reply head = Get(port_, "/requiem.mp3", "HEAD");
+  EXPECT_EQ(head.contentLength, 4213556);
+  EXPECT_TRUE(head.body.empty());
+  EXPECT_NE(head.head.find("Last-Modified: Sun, 03 Nov 2002 21:14:05 GMT\r\n"), std::string::npos);
+
+  Reply file = Get(port_, "/small.zip");
+  EXPECT_EQ(file.contentLength, 300000);
+  EXPECT_EQ(file.body.size(), 300000u);
+  EXPECT_TRUE(file.closedByServer);
+  EXPECT_EQ(Get(port_, "/nothing").status, 404);
+}
+
+TEST_F(SandboxServer, BadRequestsGetAnErrorAndTheServerGoesOn) {
+  ServerOptions options;
+  options.timeoutMs = 100;
+  Start(options);
+  EXPECT_EQ(Exchange(port_, "garbage\r\n\r\n").status, 400);
+  EXPECT_EQ(Exchange(port_, "GET / HTTP/1.1\r\nX: " + std::string(20'000, 'x') + "\r\n\r\n").status, 431);
+  // Bytes after the head are read and dropped, not answered with a reset.
+  EXPECT_EQ(Exchange(port_, "GET /small.zip HTTP/1.1\r\n\r\n" + std::string(100'000, 'b')).body.size(), 300000u);
+
+  int fd = Connect(port_);  // a head cut short by the client's close
+  SendAll(fd, "GET /search?q=x HTTP/1.1\r\nHost: a");
+  ::shutdown(fd, SHUT_WR);
+  EXPECT_EQ(ReadReply(fd).status, 400);
+  CloseSocket(fd);
+
+  fd = Connect(port_);  // a head that does not come in time
+  SendAll(fd, "GET / HTTP/1.1\r\n");
+  EXPECT_EQ(ReadReply(fd).status, 408);
+  CloseSocket(fd);
+
+  fd = Connect(port_);  // a client that leaves without a word gets none
+  ::shutdown(fd, SHUT_WR);
+  Reply silent = ReadReply(fd);
+  EXPECT_TRUE(silent.closedByServer && silent.head.empty());
+  CloseSocket(fd);
+
+  EXPECT_EQ(Get(port_, "/small.zip", "HEAD").status, 200);
+}
+
+TEST_F(SandboxServer, ManyClientsAtOnceAreAllServedWithinTheConnectionLimit) {
+  ServerOptions options;
+  options.maxConnections = 3;
+  Start(options);
+  std::atomic<int> good{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < 16; ++c) {
+    clients.emplace_back([&, c] {
+      for (int i = 0; i < 4; ++i) {
+        int offset = c * 4 + i;
+        auto page = test::ReadFast(Get(port_, "/search?o=" + std::to_string(offset) + "&q=mozart+mp3&hits=1").body);
+        if (page.links == std::vector<std::string>{server_->baseUrl() + "/p" + std::to_string(offset + 1) + ".html"}) {
+          ++good;
+        }
+      }
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_EQ(good, 64);
+}
+
+TEST_F(SandboxServer, ASlotFreedByAnIdleClientServesTheNextOne) {
+  ServerOptions options;
+  options.maxConnections = 1;
+  Start(options);
+  int idle = Connect(port_);  // takes the only slot without asking anything
+  while (server_->connections() < 1) std::this_thread::yield();
+  Reply next;
+  std::thread client([&] { next = Get(port_, "/requiem.mp3", "HEAD"); });
+  CloseSocket(idle);
+  client.join();
+  EXPECT_EQ(next.status, 200);
+  EXPECT_EQ(server_->connections(), 2u);
+}
+
+TEST_F(SandboxServer, StopBreaksTheConnectionsStillOpenAndReleasesThePort) {
+  Start();
+  int fd = Connect(port_);
+  SendAll(fd, "GET / HTTP/1.1\r\n");  // never finished
+  while (server_->connections() < 1) std::this_thread::yield();
+  server_->Stop();
+  EXPECT_TRUE(ReadReply(fd).closedByServer);
+  CloseSocket(fd);
+  server_->Stop();  // a second stop is harmless
+
+  Server again(std::make_shared<const Site>(Fixture{}, ""));
+  std::string error;
+  ServerOptions options;
+  options.port = port_;
+  EXPECT_TRUE(again.Start(options, error)) << error;
+  options.bindAddress = "localhost";
+  EXPECT_FALSE(Server(nullptr).Start(options, error));
+  EXPECT_NE(error.find("not an IPv4 address"), std::string::npos);
+  options.bindAddress = "127.0.0.1";
+  EXPECT_FALSE(Server(nullptr).Start(options, error));  // the port is taken
+  EXPECT_NE(error.find("cannot listen on 127.0.0.1:" + std::to_string(port_)), std::string::npos);
+}
+
+// The executable, started as a script would start it.
+class SandboxProcess {
+ public:
+  explicit SandboxProcess(std::vector<std::string> args) {
+    int out[2], err[2];
+    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
+    args.insert(args.begin(), ORVI_SANDBOX_PATH);
+    std::vector<char*> argv;
+    for (std::string& s : args) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+  ~SandboxProcess() {
+    if (pid_ > 0) {
+      Signal(SIGKILL);
+      Wait();
+    }
+    ::close(out_);
+    ::close(err_);
+  }
+  // The first line on stdout, waited for at most 30 s.
+  std::string FirstLine() {
+    std::string line;
+    pollfd p{out_, POLLIN, 0};
+    for (char c; line.size() < 200 && ::poll(&p, 1, 30'000) == 1 && ::read(out_, &c, 1) == 1 && c != '\n';) line += c;
+    return line;
+  }
+  // All of stderr: call it once the program has ended.
+  std::string Stderr() {
+    std::string all;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(err_, buffer, sizeof buffer)) > 0;) all.append(buffer, static_cast<size_t>(n));
+    return all;
+  }
+  int Wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void Signal(int sig) { ::kill(pid_, sig); }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1, err_ = -1;
+};
+
+TEST(SandboxProgram, PrintsWhereItListensFirstAndStopsCleanlyOnSigterm) {
+  SandboxProcess sandbox({"--port", "0", ORVI_SANDBOX_DATA});
+  std::string line = sandbox.FirstLine();
+  ASSERT_TRUE(line.starts_with("listening on 127.0.0.1:")) << line;
+  auto port = static_cast<uint16_t>(std::stoi(line.substr(23)));
+  Reply page = Get(port, "/search?q=mozart+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N");
+  EXPECT_FALSE(test::ReadGoogle(page.body).links.empty());
+  // A client that holds its connection does not keep the program from stopping.
+  int fd = Connect(port);
+  SendAll(fd, "GET / HTTP/1.1\r\n");
+  sandbox.Signal(SIGTERM);
+  EXPECT_EQ(sandbox.Wait(), 0);
+  CloseSocket(fd);
+  EXPECT_NE(sandbox.Stderr().find("GET /search?q=mozart+mp3&num=50"), std::string::npos);
+}
+
+TEST(SandboxProgram, ABadFixtureOrCommandLineEndsWithCodeTwoAndAMessage) {
+  orvi::test::TempDir dir;
+  dir.Write("web.txt", "[google] ok\n{base}/\n[altavista] q\n");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{dir.path()}, "web.txt:3: unknown engine 'altavista'"},
+      {{}, "no fixture folder given"},
+      {{"--port", "70000", dir.path()}, "--port needs a number"},
+      {{"--bogus", dir.path()}, "unknown option '--bogus'"},
+      {{dir.path() + "missing"}, "no such folder"},
+  };
+  for (const auto& [args, message] : cases) {
+    SandboxProcess sandbox(args);
+    EXPECT_EQ(sandbox.Wait(), 2) << message;
+    EXPECT_NE(sandbox.Stderr().find(message), std::string::npos) << message;
+  }
+}
+
+// The example web answers the first requests of a search with the shipped
+// profiles, and every result it gives leads somewhere.
+TEST(SandboxExampleWeb, AnswersTheShippedProfilesFirstRequests) {
+  Fixture fixture;
+  std::string error;
+  ASSERT_TRUE(LoadFixtureFolder(ORVI_SANDBOX_DATA, fixture, error)) << error;
+  Server server(std::make_shared<const Site>(std::move(fixture), std::string(ORVI_SANDBOX_DATA) + "/sites"));
+  ASSERT_TRUE(server.Start({}, error)) << error;
+  const std::string base = server.baseUrl();
+  EngineSettings engines;
+  engines.GoogleUrl = engines.GoogleFallbackUrl = engines.FastUrl = engines.WiseNutUrl = base;
+
+  std::set<std::string> results;
+  const std::pair<std::string, std::string> searches[] = {{"/Musique/mp3", "mozart"},
+                                                         {"/Logiciels/Logiciels", "zebrapad"}};
+  for (const auto& [profileName, input] : searches) {
+    SearchProfile profile = LoadSearchProfile(ProfilePath(ORVI_DATA_DIR "/", profileName));
+    SearchInputs inputs = PrepareSearchInputs(input, "");
+    std::set<int> answering;
+    for (const PlannedRow& row : PlanFirstRequests(profile, engines, inputs)) {
+      for (const PlannedRequest& request : row.requests) {
+        bool wisenut = request.engine == kEngineWiseNut;
+        Reply reply = Get(server.port(), request.url.substr(base.size()), "GET",
+                          wisenut ? "Cookie: wisenut=ppat=0&nnum=100&ssl=\r\n" : "");
+        auto links = request.engine == kEngineGoogle ? test::ReadGoogle(reply.body).links
+                     : wisenut                       ? test::ReadWiseNut(reply.body).links
+                                                     : test::ReadFast(reply.body).links;
+        if (!links.empty()) answering.insert(request.engine);
+        results.insert(links.begin(), links.end());
+      }
+    }
+    EXPECT_EQ(answering.size(), 3u) << profileName;
+  }
+  EXPECT_GE(results.size(), 10u);
+  for (const std::string& url : results) {
+    // One result is a dead link on purpose, as engines always have some.
+    EXPECT_EQ(Get(server.port(), url.substr(base.size()), "HEAD").status,
+              url.find("/anciens/") == std::string::npos ? 200 : 404)
+        << url;
+  }
+}
+
+}  // namespace
+}  // namespace orvi::sandbox
