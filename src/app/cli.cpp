@@ -93,6 +93,15 @@ constexpr char kHelp[] =
     "      writes the results (default Save/scan.txt in the program folder) and\n"
     "      prints them as the results command does. Ctrl-C stops the search and\n"
     "      still writes what was found. Unless -q, a progress line every second.\n"
+    "  search --profile NAME --input TEXT [--input2 TEXT] [--stop-at N] [--log]\n"
+    "       [--out FILE] [--timeout S]\n"
+    "      Ask the engines with the profile's keyword rows (stop at N pages,\n"
+    "      default 500; --log writes Log.txt), print the board on stderr, then\n"
+    "      explore the pages, verify the files and write the results (default\n"
+    "      Save/<search text>.txt). Exit 1 when the engines gave nothing.\n"
+    "  resume [--out FILE] [--timeout S]\n"
+    "      Continue the search saved in profilsvg.ini, rechsvg.ini and\n"
+    "      Resultsvg.txt, then as search.\n"
     "\n"
     "Exit codes: 0 done, 1 failed, 2 usage error.\n";
 
@@ -197,6 +206,8 @@ const std::map<std::string, Command>& Commands() {
       {"results", cli::RunResults},
       {"verify", cli::RunVerify},
       {"scan", cli::RunScan},
+      {"search", cli::RunSearch},
+      {"resume", cli::RunResume},
   };
   return commands;
 }

@@ -35,5 +35,7 @@ void PrintResultsTable(Context& ctx, std::ostream& out);
 int RunResults(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err);
+int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err);
+int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err);
 
 }  // namespace orvi::cli

@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <optional>
+#include <tuple>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -19,6 +22,9 @@
 #include "results/catalogue.h"
 #include "results/results_file.h"
 #include "results/verification.h"
+#include "search/harvest.h"
+#include "search/profile_file.h"
+#include "search/query.h"
 #include "search/search_state.h"
 
 namespace orvi::cli {
@@ -31,8 +37,16 @@ constexpr int kDefaultVerifySeconds = 120;
 // on the command's own thread at its next tick, as a window would on its own.
 class CliUi final : public UiPort {
  public:
-  void SetFieldText(int, const std::string&) override {}
+  void SetFieldText(int id, const std::string& text) override {
+    std::lock_guard lock(mutex_);
+    fields_[id] = text;
+  }
   void ShowControl(int, bool) override {}
+  std::string Field(int id) {
+    std::lock_guard lock(mutex_);
+    auto it = fields_.find(id);
+    return it == fields_.end() ? std::string() : it->second;
+  }
   void PostCommand(int id) override {
     std::lock_guard lock(mutex_);
     posted_.push_back(id);
@@ -56,6 +70,7 @@ class CliUi final : public UiPort {
   std::mutex mutex_;
   std::vector<int> posted_;
   std::vector<std::string> messages_;
+  std::map<int, std::string> fields_;
 };
 
 // Ctrl-C arrives on a descriptor instead of interrupting a thread; the tick
@@ -312,6 +327,102 @@ int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
   StartExplorationRun(ctx, RunMode::Scan);
   RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, "scan.txt"), out, err);
+  return 0;
+}
+
+namespace {
+
+// The preparation window's board: per row and engine, the total announced and
+// the pages queued; then the pages found by one engine alone and in all.
+void PrintBoard(CliUi& ui, std::ostream& err) {
+  for (int r = 0; r < 10; ++r) {
+    std::string line;
+    for (auto [name, total, ok] : {std::tuple{"Google", prep_ids::kGoogleTotal, prep_ids::kGoogleOk},
+                                   std::tuple{"Fast", prep_ids::kFastTotal, prep_ids::kFastOk},
+                                   std::tuple{"WiseNut", prep_ids::kWiseNutTotal, prep_ids::kWiseNutOk}}) {
+      std::string t = ui.Field(total + r), o = ui.Field(ok + r);
+      if (!t.empty() || !o.empty()) line += std::string("  ") + name + " " + (t.empty() ? "0" : t) + "/" + (o.empty() ? "0" : o);
+    }
+    if (!line.empty()) err << "row " << r << ":" << line << '\n';
+  }
+  err << "Google " << ui.Field(prep_ids::kUniqueGoogle) << "  Fast " << ui.Field(prep_ids::kUniqueFast)
+      << "  WiseNut " << ui.Field(prep_ids::kUniqueWiseNut) << "  pages " << ui.Field(prep_ids::kFound) << '\n';
+}
+
+}  // namespace
+
+int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  std::string name, outFile;
+  std::optional<std::string> input1, input2;
+  int stopAt = 500, seconds = kDefaultVerifySeconds;
+  bool log = false;
+  for (size_t i = 0; i < inv.args.size(); ++i) {
+    const std::string& arg = inv.args[i];
+    if (arg == "--profile") name = OptionValue(inv.args, i, "search");
+    else if (arg == "--input") input1 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
+    else if (arg == "--input2") input2 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
+    else if (arg == "--stop-at") stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
+    else if (arg == "--log") log = true;
+    else if (arg == "--out") outFile = OptionValue(inv.args, i, "search");
+    else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "search"), "--timeout");
+    else throw UsageError("search: unexpected argument '" + arg + "'");
+  }
+  if (name.empty()) throw UsageError("search: --profile NAME is required");
+  InterruptWatch interrupts;
+  auto ui = std::make_shared<CliUi>();
+  Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  ctx.LoadSettings();
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
+  ctx.ProfileName = name;
+  const SearchProfile& p = ctx.activeProfile;
+  bool input1Enabled = !(p.ExtractAll && !p.FindS);
+  std::string in1 = input1.value_or("").substr(0, 79), in2 = input2.value_or("").substr(0, 79);
+  if (in1.empty() && in2.empty() && input1Enabled) {
+    err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
+    return 2;
+  }
+  ctx.harvest.stopAt = stopAt;
+  ctx.harvest.logEnabled = log;
+  ctx.harvest.running = true;
+  HarvestResult harvest = RunHarvest(ctx, in1, in2, input1Enabled);
+  ui->TakeMessages();
+  if (!inv.quiet) PrintBoard(*ui, err);
+  if (!harvest.found) {
+    err << Printable("Aucune correspondance trouv\xE9" "e...") << '\n';
+    return 1;
+  }
+  StartExplorationRun(ctx, RunMode::Search);
+  std::string fileName = ctx.SearchText.empty() ? "search" : ctx.SearchText;
+  for (char& c : fileName) {
+    if (c == '/') c = '_';
+  }
+  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, fileName + ".txt"), out, err);
+  return 0;
+}
+
+int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  std::string outFile;
+  int seconds = kDefaultVerifySeconds;
+  for (size_t i = 0; i < inv.args.size(); ++i) {
+    const std::string& arg = inv.args[i];
+    if (arg == "--out") outFile = OptionValue(inv.args, i, "resume");
+    else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "resume"), "--timeout");
+    else throw UsageError("resume: unexpected argument '" + arg + "'");
+  }
+  InterruptWatch interrupts;
+  auto ui = std::make_shared<CliUi>();
+  Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  ctx.LoadSettings();
+  if (!RestoreSearchState(ctx)) {
+    for (const std::string& message : ui->TakeMessages()) err << Printable(message) << '\n';
+    return 1;
+  }
+  StartExplorationRun(ctx, RunMode::Resume);
+  // The files found before the save come back; waiting ones are probed again.
+  ClearCatalogue(ctx);
+  ReadResultsFile(ctx, ctx.catalogue, SavedResultsPath(ctx));
+  std::string fileName = ctx.SearchText.empty() ? "search" : ctx.SearchText;
+  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, fileName + ".txt"), out, err);
   return 0;
 }
 
