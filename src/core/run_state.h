@@ -52,8 +52,8 @@ struct ExplorationRun {
   std::atomic<int> WaitingCount{0};
   std::atomic<int> TargetConnections{0};
 
-  // Written by the timer (the window thread) only.
-  int ElapsedSeconds = 0;
+  // Written by the timer (the window thread) only; the scheduler reads the clock.
+  std::atomic<int> ElapsedSeconds{0};
   double ReferenceSpeed = 0;
   int SteadySeconds = 0;
   int ReduceVotes = 0;
