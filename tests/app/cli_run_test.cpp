@@ -1,6 +1,8 @@
 // The results, verify and scan commands, end to end against loopback servers.
 #include <gtest/gtest.h>
 
+#include "cli_runner.h"
+
 #include <sstream>
 
 #include "app/cli.h"
@@ -12,17 +14,8 @@ namespace {
 
 using test::ScriptServer;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-Outcome Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Cli;
+using Outcome = test::CliRun;
 
 const char kResults[] =
     "[setup,2]\r\n"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "cli_runner.h"
+
 #include <filesystem>
 #include <sstream>
 
@@ -11,17 +13,8 @@
 namespace orvi {
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliRun;
 
 // The profiles that the build put beside the program.
 std::string ShippedProfiles() {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "cli_runner.h"
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -10,17 +12,8 @@
 namespace orvi {
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliRun;
 
 TEST(Cli, HelpAndVersion) {
   EXPECT_EQ(Cli({"--version"}).out, "0.41\n");
