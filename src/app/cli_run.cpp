@@ -332,6 +332,15 @@ int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err) {
 
 namespace {
 
+// Save/<search text>.txt: the name the save dialog offers.
+std::string SearchFileName(const Context& ctx) {
+  std::string name = ctx.SearchText.empty() ? "search" : ctx.SearchText;
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  return name + ".txt";
+}
+
 // The preparation window's board: per row and engine, the total announced and
 // the pages queued; then the pages found by one engine alone and in all.
 void PrintBoard(CliUi& ui, std::ostream& err) {
@@ -392,11 +401,7 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
     return 1;
   }
   StartExplorationRun(ctx, RunMode::Search);
-  std::string fileName = ctx.SearchText.empty() ? "search" : ctx.SearchText;
-  for (char& c : fileName) {
-    if (c == '/') c = '_';
-  }
-  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, fileName + ".txt"), out, err);
+  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, SearchFileName(ctx)), out, err);
   return 0;
 }
 
@@ -421,8 +426,7 @@ int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err) {
   // The files found before the save come back; waiting ones are probed again.
   ClearCatalogue(ctx);
   ReadResultsFile(ctx, ctx.catalogue, SavedResultsPath(ctx));
-  std::string fileName = ctx.SearchText.empty() ? "search" : ctx.SearchText;
-  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, fileName + ".txt"), out, err);
+  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, SearchFileName(ctx)), out, err);
   return 0;
 }
 
