@@ -51,9 +51,9 @@ class CliUi final : public UiPort {
     std::lock_guard lock(mutex_);
     posted_.push_back(id);
   }
-  void MessageBox(const std::string& text, const std::string&) override {
+  void MessageBox(const MessageSpec& box) override {
     std::lock_guard lock(mutex_);
-    messages_.push_back(text);
+    messages_.push_back(box.text);
   }
   bool WindowExists(int) override { return false; }
 

@@ -11,6 +11,23 @@ enum class UiSignal {
   AnimationStop,
 };
 
+// The icon of a message box.
+enum class MsgIcon { None, Information, Warning, Error, Question, Stop };
+// Its buttons; the first named is the default unless the box says otherwise.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// One message box: its exact text, its caption (empty: the default caption of
+// the windows, as the design wants for a box without a caption of its own),
+// its icon and buttons, and the default button.
+struct MessageSpec {
+  std::string text;
+  std::string caption;
+  MsgIcon icon = MsgIcon::Information;
+  MsgButtons buttons = MsgButtons::Ok;
+  MsgAnswer defaultAnswer = MsgAnswer::Ok;
+};
+
 // How the core reaches the windows without knowing them. Core threads call it
 // from anywhere; an implementation that shows windows hands every call over to
 // its GUI thread. Texts are Windows-1252, like all core text.
@@ -22,7 +39,13 @@ class UiPort {
   virtual void ShowControl(int controlId, bool visible) = 0;
   // Posts a command to the results window, as a menu or button would.
   virtual void PostCommand(int commandId) = 0;
-  virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+  // Shows a box and goes on without waiting for it.
+  virtual void MessageBox(const MessageSpec& box) = 0;
+  // Shows a box and waits for the answer (a question the design needs
+  // answered). A port without windows answers with the default button.
+  virtual MsgAnswer Ask(const MessageSpec& box) { return box.defaultAnswer; }
+  // A number shown by a control: a slider position, a progress value.
+  virtual void SetFieldNumber(int controlId, int value) { SetFieldText(controlId, std::to_string(value)); }
   // Whether the window with this id is open now.
   virtual bool WindowExists(int windowId) = 0;
   // The main window's title.
@@ -36,7 +59,7 @@ class NullUi final : public UiPort {
   void SetFieldText(int, const std::string&) override {}
   void ShowControl(int, bool) override {}
   void PostCommand(int) override {}
-  void MessageBox(const std::string&, const std::string&) override {}
+  void MessageBox(const MessageSpec&) override {}
   bool WindowExists(int) override { return false; }
 };
 

@@ -299,7 +299,7 @@ void OnRunTimer(Context& ctx) {
       std::lock_guard lock(ctx.QueueLock);
       count = ctx.queue.count();
     }
-    if (count != 1) ctx.ui().MessageBox(kSearchEnded, "ORVI");
+    if (count != 1) ctx.ui().MessageBox({kSearchEnded, "ORVI", MsgIcon::Information});
   }
 
   // The save runs where commands run, never on the timer's own call.

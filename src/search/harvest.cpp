@@ -309,7 +309,7 @@ HarvestResult RunHarvest(Context& ctx, const std::string& input1, const std::str
 
   SearchInputs inputs = PrepareSearchInputs(input1, input2);
   if (inputs.input1.empty() && inputs.input2.empty() && input1Enabled) {
-    ctx.ui().MessageBox(kNoInputMessage, "");  // no caption of its own
+    ctx.ui().MessageBox({kNoInputMessage, "", MsgIcon::Information});  // no caption of its own
     return result;
   }
   ctx.ui().Signal(UiSignal::AnimationPlay);
@@ -372,7 +372,7 @@ HarvestResult RunHarvest(Context& ctx, const std::string& input1, const std::str
   ShowField(ctx, prep_ids::kQueryDisplay, "");
 
   if (QueueSize(ctx) == 0) {
-    ctx.ui().MessageBox(kNothingFound, "ORVI");
+    ctx.ui().MessageBox({kNothingFound, "ORVI", MsgIcon::Warning});
     return result;
   }
   result.found = true;

@@ -45,13 +45,13 @@ void SaveSearchStateCommand(Context& ctx) {
 
 bool RestoreSearchState(Context& ctx) {
   if (!FileExists(SavedProfilePath(ctx))) {
-    ctx.ui().MessageBox(kNoSave, "");
+    ctx.ui().MessageBox({kNoSave, "", MsgIcon::Stop});
     return false;
   }
   ctx.activeProfile = LoadSearchProfile(SavedProfilePath(ctx));
   std::optional<std::string> text = ReadWholeFile(SavedSearchPath(ctx));
   if (!text) {
-    ctx.ui().MessageBox(kNoSave, "");
+    ctx.ui().MessageBox({kNoSave, "", MsgIcon::Stop});
     return false;
   }
   std::lock_guard lock(ctx.QueueLock);

@@ -358,7 +358,7 @@ class DisplayWatch final : public UiPort {
   }
   void ShowControl(int, bool) override {}
   void PostCommand(int) override {}
-  void MessageBox(const std::string&, const std::string&) override {}
+  void MessageBox(const MessageSpec&) override {}
   bool WindowExists(int) override { return true; }
   std::function<void(const std::string&)> note;
 };

@@ -26,8 +26,8 @@ class RecordingUi final : public UiPort {
     Record("post " + std::to_string(id));
     if (onCommand) onCommand(id);
   }
-  void MessageBox(const std::string& text, const std::string& caption) override {
-    Record("box " + caption + ": " + text);
+  void MessageBox(const MessageSpec& box) override {
+    Record("box " + box.caption + ": " + box.text);
   }
   bool WindowExists(int) override { return false; }
 
