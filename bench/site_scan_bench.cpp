@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
 
   auto start = std::chrono::steady_clock::now();
   orvi::StartExplorationRun(ctx, orvi::RunMode::Scan);
-  while (ctx.run.finishedCount < pages) {
+  while (ctx.run.FinishedCount < pages) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     orvi::OnRunTimer(ctx);
   }

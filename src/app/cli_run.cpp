@@ -141,7 +141,7 @@ std::string ResultsPath(Context& ctx, const std::string& out, const std::string&
 void RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet, int seconds,
                  const std::string& resultsPath, std::ostream& out, std::ostream& err) {
   bool interrupted = false;
-  for (int tick = 0; ctx.run.schedulerActive; ++tick) {
+  for (int tick = 0; ctx.run.SchedulerActive; ++tick) {
     if (interrupts.Wait(kTickMs)) {
       interrupted = true;
       StopAndClearQueue(ctx);
@@ -158,10 +158,10 @@ void RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet
       std::snprintf(line, sizeof line,
                     "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
                     "%.1f K/s  Load (Kb) %lld  %s\n",
-                    r.BaseCount.load(), r.addedCount.load(), r.WaitingCount.load(),
-                    r.finishedCount.load(), std::max(0, r.inProgress.load()),
+                    r.BaseCount.load(), r.AddedCount.load(), r.WaitingCount.load(),
+                    r.FinishedCount.load(), std::max(0, r.InProgress.load()),
                     ctx.verification.ActiveProbeCount(), r.Speed,
-                    static_cast<long long>(r.totalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
+                    static_cast<long long>(r.TotalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
       err << line << std::flush;
     }
   }

@@ -85,7 +85,7 @@ class Context {
   HarvestState harvest;
   ExplorationRun run;
   NetStatus net;
-  SocketRegistry sockets{run.inProgress};
+  SocketRegistry sockets{run.InProgress};
 
   // No path holds two of them, except a stop, which takes SocketLock (inside
   // the registry) while it holds QueueLock.

@@ -35,17 +35,17 @@ struct QueueEntry;
 
 struct ExplorationRun {
   std::atomic<bool> collecting{false};  // a search phase runs; clearing it stops everything
-  std::atomic<bool> schedulerActive{false};
-  std::atomic<bool> paused{false};
-  std::atomic<int> inProgress{0};       // connections in progress
-  std::atomic<int> addedCount{0};       // pages the exploration added to the queue
-  std::atomic<int> finishedCount{0};
-  std::atomic<int> throttle{0};         // 0-20: the speed brake
+  std::atomic<bool> SchedulerActive{false};
+  std::atomic<bool> Paused{false};
+  std::atomic<int> InProgress{0};       // connections in progress
+  std::atomic<int> AddedCount{0};       // pages the exploration added to the queue
+  std::atomic<int> FinishedCount{0};
+  std::atomic<int> Throttle{0};         // 0-20: the speed brake
   SpeedRing speedRing;
-  std::atomic<int64_t> totalBytes{0};
+  std::atomic<int64_t> TotalBytes{0};
   std::atomic<int> timeoutCount{0};
 
-  std::atomic<int> serverCounter{0};  // numbering of server folders found in the run
+  std::atomic<int> ServerCounter{0};  // numbering of server folders found in the run
 
   // Written by the scheduler, read by the timer.
   std::atomic<int> BaseCount{0};
@@ -88,7 +88,7 @@ struct ExplorationRun {
 
   void CountReceived(int64_t n) {
     speedRing.Add(n);
-    totalBytes += n;
+    TotalBytes += n;
   }
 };
 

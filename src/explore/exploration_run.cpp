@@ -128,12 +128,12 @@ std::string ClockText(int seconds) {
 void StartExplorationRun(Context& ctx, RunMode mode) {
   ExplorationRun& run = ctx.run;
   // A running search must be stopped first (the caller asks the user).
-  if (run.schedulerActive) return;
+  if (run.SchedulerActive) return;
   JoinRunThreads(ctx);
   if (ctx.activeProfile.ExtractAll) ctx.activeProfile.AjourURL = false;
 
-  run.addedCount = 0;
-  run.paused = false;
+  run.AddedCount = 0;
+  run.Paused = false;
   run.timeoutCount = 0;
   {
     std::lock_guard lock(ctx.QueueLock);
@@ -142,17 +142,17 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
   run.speedRing.Reset();
   run.collecting = true;
   run.WaitingCount = 0;
-  run.totalBytes = 0;
-  run.inProgress = 0;
-  run.finishedCount = 0;
+  run.TotalBytes = 0;
+  run.InProgress = 0;
+  run.FinishedCount = 0;
   run.SteadySeconds = 0;
   run.TargetConnections = ctx.settings.MinConnect;
   run.ReferenceSpeed = 0;
   run.ReduceVotes = 0;
   run.RegulatorChecks = 0;
-  run.throttle = 0;
+  run.Throttle = 0;
   run.ElapsedSeconds = 0;
-  run.serverCounter = 0;
+  run.ServerCounter = 0;
   run.LastSecond = ctx.clock().NowMs() / 1000;
   run.Progress = 0;
   run.ShownWaiting = run.ShownInProgress = run.ShownFinished = run.ShownProgress = -1;
@@ -171,25 +171,25 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
     run.IdleSeconds = 0;
     run.AutosaveSeconds = 0;
     if (!run.pageWork) run.pageWork = [&ctx](QueueEntry& entry) { return AnalysePage(ctx, entry); };
-    run.schedulerActive = true;
+    run.SchedulerActive = true;
     run.scheduler = std::thread(SchedulerThread, std::ref(ctx));
   }
 }
 
 void SchedulerThread(Context& ctx) {
   ExplorationRun& run = ctx.run;
-  run.schedulerActive = true;
+  run.SchedulerActive = true;
   while (run.collecting) {
     ctx.clock().SleepMs(kSchedulerPassMs);
     {
       std::lock_guard lock(ctx.QueueLock);
-      if (!run.paused && run.inProgress < run.TargetConnections) {
+      if (!run.Paused && run.InProgress < run.TargetConnections) {
         if (QueueEntryPtr picked = PickEntry(ctx)) {
           picked->state = kTaken;
           // Counted here, so that the next pass sees it even before the
           // worker thread runs. The worker holds its entry: a stop that
           // empties the queue cannot free it under the worker.
-          run.inProgress++;
+          run.InProgress++;
           run.workers.Start([&ctx, picked] { ExplorationWorker(ctx, picked); });
         }
       }
@@ -199,7 +199,7 @@ void SchedulerThread(Context& ctx) {
     }
     run.workers.Reap();
   }
-  run.schedulerActive = false;
+  run.SchedulerActive = false;
   ctx.ui().Signal(UiSignal::ResetResults);
   ctx.ui().Signal(UiSignal::AnimationStop);
   ctx.sockets.CloseAllSockets();
@@ -209,22 +209,22 @@ void ExplorationWorker(Context& ctx, QueueEntryPtr entry) {
   ExplorationRun& run = ctx.run;
   // InProgress was counted by the scheduler when it started this worker.
   bool analysed = run.pageWork(*entry);
-  run.inProgress--;
-  if (analysed) run.finishedCount++;
+  run.InProgress--;
+  if (analysed) run.FinishedCount++;
 }
 
 void OnRunTimer(Context& ctx) {
   ExplorationRun& run = ctx.run;
-  if (!run.schedulerActive) return;
+  if (!run.SchedulerActive) return;
   const int waiting = run.WaitingCount;
-  const int inProgress = std::max(0, run.inProgress.load());
-  const int finished = run.finishedCount;
+  const int InProgress = std::max(0, run.InProgress.load());
+  const int finished = run.FinishedCount;
   Show(ctx, ids::kTimeouts, run.timeoutCount);
-  Show(ctx, ids::kAdded, run.addedCount);
+  Show(ctx, ids::kAdded, run.AddedCount);
   ShowChanged(ctx, ids::kWaiting, waiting, run.ShownWaiting);
-  ShowChanged(ctx, ids::kInProgress, inProgress, run.ShownInProgress);
+  ShowChanged(ctx, ids::kInProgress, InProgress, run.ShownInProgress);
   ShowChanged(ctx, ids::kFinished, finished, run.ShownFinished);
-  int sum = finished + waiting + inProgress;
+  int sum = finished + waiting + InProgress;
   run.Progress = sum == 0 ? 0 : static_cast<int>(int64_t{finished} * 100 / sum);
   if (run.Progress != run.ShownProgress) {
     ShowChanged(ctx, ids::kProgressText, run.Progress, run.ShownProgress);
@@ -246,14 +246,14 @@ void OnRunTimer(Context& ctx) {
   double speed = static_cast<double>(bytes) * 0.001 / (ring.full ? SpeedRing::kSlots : slot);
   run.Speed = speed;
   Show(ctx, ids::kSpeed, OneDecimal(speed));
-  Show(ctx, ids::kLoadKb, run.totalBytes / 1024);
+  Show(ctx, ids::kLoadKb, run.TotalBytes / 1024);
 
   // The regulator: more connections while the speed stays below what the
   // run has shown it can reach, fewer while it is near it.
-  if (run.paused) {
+  if (run.Paused) {
     run.SteadySeconds = 0;
   } else if (ring.full) {
-    run.SteadySeconds = run.throttle != 0 ? 0 : run.SteadySeconds + 1;
+    run.SteadySeconds = run.Throttle != 0 ? 0 : run.SteadySeconds + 1;
     if (speed > run.ReferenceSpeed && run.SteadySeconds > 60) {
       run.ReferenceSpeed = 0.05 * speed + 0.95 * run.ReferenceSpeed;
       Show(ctx, ids::kReferenceSpeed, OneDecimal(run.ReferenceSpeed));
@@ -285,7 +285,7 @@ void OnRunTimer(Context& ctx) {
   }
 
   // The end: nothing waiting and nothing running for more than five seconds.
-  if (!run.paused && run.ElapsedSeconds >= 11 && waiting == 0 && inProgress == 0) {
+  if (!run.Paused && run.ElapsedSeconds >= 11 && waiting == 0 && InProgress == 0) {
     ++run.IdleSeconds;
   } else {
     run.IdleSeconds = 0;
@@ -311,14 +311,14 @@ void OnRunTimer(Context& ctx) {
 
 void TogglePause(Context& ctx) {
   ExplorationRun& run = ctx.run;
-  run.paused = !run.paused;
-  if (run.paused) {
+  run.Paused = !run.Paused;
+  if (run.Paused) {
     run.TargetConnections = ctx.settings.MinConnect;
     ctx.ui().Signal(UiSignal::AnimationStop);
   } else {
     ctx.ui().Signal(UiSignal::AnimationPlay);
   }
-  Show(ctx, ids::kPauseContinue, run.paused ? "Continue" : "Pause");
+  Show(ctx, ids::kPauseContinue, run.Paused ? "Continue" : "Pause");
 }
 
 void YieldToBrowser(Context& ctx) {
@@ -333,19 +333,19 @@ void YieldToBrowser(Context& ctx) {
   run.helpers.Reap();
   run.helpers.Start([&ctx] {
     ExplorationRun& r = ctx.run;
-    int kept = r.throttle.exchange(20);
+    int kept = r.Throttle.exchange(20);
     Show(ctx, ids::kSpeedSlider, 0);
     while (r.collecting) {
       if (++r.yieldCount >= kYieldSeconds) break;
       ctx.clock().SleepMs(1000);
     }
-    r.throttle = kept;
+    r.Throttle = kept;
     Show(ctx, ids::kSpeedSlider, 20 - kept);
     r.yieldCount = 0;
   });
 }
 
-void SetThrottle(Context& ctx, int position) { ctx.run.throttle = 20 - std::clamp(position, 0, 20); }
+void SetThrottle(Context& ctx, int position) { ctx.run.Throttle = 20 - std::clamp(position, 0, 20); }
 
 void JoinRunThreads(Context& ctx) {
   if (ctx.run.scheduler.joinable()) ctx.run.scheduler.join();

@@ -200,7 +200,7 @@ void ScanFrames(Context& ctx, std::string_view lower, std::string_view fetched,
     }
     if (ctx.activeProfile.Serveurs) {
       if (const HostingServer* row = ServerHostOf(ctx.hosts, lowerValue)) {
-        int number = ++ctx.run.serverCounter;
+        int number = ++ctx.run.ServerCounter;
         sink.AddFoundLink(row->label + "~" + std::to_string(number), value, pageUrl, false, 0);
         return;
       }

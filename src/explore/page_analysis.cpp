@@ -370,7 +370,7 @@ void PageAnalysis::NearbyLinks(size_t anchor) {
       const HostingServer* row = value.host;
       if (row != nullptr && host == nullptr) {
         host = row;
-        folderName = row->label + "~" + std::to_string(++ctx_.run.serverCounter);
+        folderName = row->label + "~" + std::to_string(++ctx_.run.ServerCounter);
         folderDistance = Distance(end, anchor);
       }
       // A link to another service is an ordinary link.

@@ -63,7 +63,7 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
   if (ctx.queue.count() >= kQueueCapacity) return nullptr;
   auto entry = std::make_shared<QueueEntry>(std::move(normal), engine, foundBy, depth);
   ctx.queue.entries.push_back(entry);
-  if (engine == 0) ++ctx.run.addedCount;
+  if (engine == 0) ++ctx.run.AddedCount;
   added = true;
   return entry;
 }

@@ -20,7 +20,7 @@ bool HoldsBodyEnd(std::string_view text, size_t from) {
 // A failed name look-up: counts towards the lost-connection pause.
 void NoteNameFailure(Context& ctx) {
   int streak = ++ctx.net.nameFailureStreak;
-  if (streak > kNameFailuresBeforePause && !ctx.run.paused) {
+  if (streak > kNameFailuresBeforePause && !ctx.run.Paused) {
     ctx.ui().PostCommand(ids::kPauseContinue);
     ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
     ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
@@ -30,7 +30,7 @@ void NoteNameFailure(Context& ctx) {
 
 // A name resolved again: resumes a run that the lost connection paused.
 void NoteNameSuccess(Context& ctx) {
-  if (ctx.net.nameFailureStreak > kNameFailuresBeforePause && ctx.run.paused) {
+  if (ctx.net.nameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
     ctx.ui().PostCommand(ids::kPauseContinue);
   }
   if (ctx.net.disconnectedShown.exchange(false)) {
@@ -86,7 +86,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       ++attempts;
       // While the run is paused for a lost connection the fetch waits for the
       // network to come back; a stopped run ends that wait.
-      if ((run.paused && run.collecting) || attempts == 1) {
+      if ((run.Paused && run.collecting) || attempts == 1) {
         ctx.clock().SleepMs(kRetryWaitMs);
         continue;
       }
@@ -129,7 +129,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
         }
         break;
       }
-      if (int throttle = run.throttle; throttle != 0) {
+      if (int throttle = run.Throttle; throttle != 0) {
         ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
       }
       size_t before = received;

@@ -180,7 +180,7 @@ void BreakProbes(Context& ctx) {
 }  // namespace
 
 int ProbeBudget(const Context& ctx) {
-  int free = std::max(0, ctx.settings.MaxConnect - ctx.run.inProgress.load());
+  int free = std::max(0, ctx.settings.MaxConnect - ctx.run.InProgress.load());
   return std::max(2, std::min(16, free));
 }
 

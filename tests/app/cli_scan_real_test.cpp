@@ -77,10 +77,10 @@ TEST_F(SiteScanTest, AStopInTheMiddleLeavesNothingRunning) {
   ctx.queue.entries.push_back(
       std::make_shared<QueueEntry>(nginx.Url("/index.html"), 0, FoundBy::FromEngine, 0));
   StartExplorationRun(ctx, RunMode::Scan);
-  while (ctx.run.finishedCount < 2) std::this_thread::yield();
+  while (ctx.run.FinishedCount < 2) std::this_thread::yield();
   StopAndClearQueue(ctx);
   JoinRunThreads(ctx);
-  EXPECT_FALSE(ctx.run.schedulerActive);
+  EXPECT_FALSE(ctx.run.SchedulerActive);
   EXPECT_EQ(ctx.queue.count(), 0);
   EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
   // The verification still runs for what was found; the context stops it.

@@ -13,8 +13,8 @@ namespace {
 bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
 TEST(SocketRegistry, AFullRegistryIsNoError) {
-  std::atomic<int> inProgress{5};
-  SocketRegistry registry(inProgress);
+  std::atomic<int> InProgress{5};
+  SocketRegistry registry(InProgress);
   std::vector<int> fds;
   for (int i = 0; i < SocketRegistry::kSlots + 3; ++i) {
     int fd = CreateTcpSocket();
@@ -25,7 +25,7 @@ TEST(SocketRegistry, AFullRegistryIsNoError) {
   EXPECT_EQ(registry.RegisteredCount(), SocketRegistry::kSlots);
   registry.CloseAllSockets();
   EXPECT_EQ(registry.RegisteredCount(), 0);
-  EXPECT_EQ(inProgress, 0);
+  EXPECT_EQ(InProgress, 0);
   // The stop breaks sockets but closes none: each owner closes its own.
   for (int fd : fds) EXPECT_TRUE(IsOpen(fd));
   for (int fd : fds) registry.ReleaseSocket(fd);
@@ -33,8 +33,8 @@ TEST(SocketRegistry, AFullRegistryIsNoError) {
 }
 
 TEST(SocketRegistry, ReleaseFreesTheSlotAndCloses) {
-  std::atomic<int> inProgress{0};
-  SocketRegistry registry(inProgress);
+  std::atomic<int> InProgress{0};
+  SocketRegistry registry(InProgress);
   int a = CreateTcpSocket();
   int b = CreateTcpSocket();
   registry.RegisterSocket(a);
@@ -48,8 +48,8 @@ TEST(SocketRegistry, ReleaseFreesTheSlotAndCloses) {
 }
 
 TEST(SocketRegistry, CloseAllBreaksABlockedReceive) {
-  std::atomic<int> inProgress{0};
-  SocketRegistry registry(inProgress);
+  std::atomic<int> InProgress{0};
+  SocketRegistry registry(InProgress);
   uint16_t port = 0;
   int listener = ListenLoopback(port);
   ASSERT_GE(listener, 0);

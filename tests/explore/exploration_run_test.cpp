@@ -57,7 +57,7 @@ TEST_F(RunTest, TheRunListsComeFromTheProfileAndTheSearchText) {
   EXPECT_EQ(run.BareName, "my song by a band");
   EXPECT_FALSE(p.AjourURL);  // systematic mode adds no nearby links
   EXPECT_TRUE(run.UrlKeywords.empty());
-  EXPECT_FALSE(run.schedulerActive);  // an empty queue starts nothing
+  EXPECT_FALSE(run.SchedulerActive);  // an empty queue starts nothing
   EXPECT_EQ(run.TargetConnections, 6);
 
   p.ExtractAll = false;
@@ -110,31 +110,31 @@ TEST_F(RunTest, TheSchedulerKeepsToTheTargetAndThePause) {
   // The target holds: waiting pages stay waiting while six run.
   for (int i = 0; i < 50; ++i) {
     std::lock_guard lock(ctx.QueueLock);
-    EXPECT_LE(ctx.run.inProgress, 6);
+    EXPECT_LE(ctx.run.InProgress, 6);
   }
   TogglePause(ctx);
-  EXPECT_TRUE(ctx.run.paused);
+  EXPECT_TRUE(ctx.run.Paused);
   EXPECT_EQ(ui->Calls().back(), "text 20501=Continue");
   {
     std::lock_guard lock(mutex);
     release = true;
   }
   released.notify_all();
-  while (ctx.run.finishedCount < 6) std::this_thread::yield();
+  while (ctx.run.FinishedCount < 6) std::this_thread::yield();
   EXPECT_EQ(started, 6);  // paused: nothing new
   TogglePause(ctx);
-  while (ctx.run.finishedCount < 20) std::this_thread::yield();
+  while (ctx.run.FinishedCount < 20) std::this_thread::yield();
   ctx.run.collecting = false;
   JoinRunThreads(ctx);
-  EXPECT_EQ(ctx.run.inProgress, 0);
-  EXPECT_FALSE(ctx.run.schedulerActive);
+  EXPECT_EQ(ctx.run.InProgress, 0);
+  EXPECT_FALSE(ctx.run.SchedulerActive);
   for (auto& e : ctx.queue.entries) EXPECT_EQ(e->state, kTaken);  // the fake does not mark them
 }
 
 TEST_F(RunTest, TheTimerEndsAnIdleRunAfterElevenSecondsAndFiveIdleOnes) {
   Queue({"http://a.com/", "http://b.com/"});
-  ctx.run.schedulerActive = true;  // as if the scheduler ran
-  ctx.run.finishedCount = 2;
+  ctx.run.SchedulerActive = true;  // as if the scheduler ran
+  ctx.run.FinishedCount = 2;
   int seconds = 0;
   while (ctx.run.collecting && seconds < 100) {
     Second();
@@ -156,7 +156,7 @@ TEST_F(RunTest, TheTimerEndsAnIdleRunAfterElevenSecondsAndFiveIdleOnes) {
 }
 
 TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
-  ctx.run.schedulerActive = true;
+  ctx.run.SchedulerActive = true;
   ctx.run.collecting = true;
   ctx.run.WaitingCount = 100;
   ctx.run.TargetConnections = 6;
@@ -183,7 +183,7 @@ TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
 
 TEST_F(RunTest, TheAutosavePeriodPostsTheSaveCommand) {
   ctx.settings.Autosave = 5;
-  ctx.run.schedulerActive = true;
+  ctx.run.SchedulerActive = true;
   ctx.run.collecting = true;
   ctx.run.WaitingCount = 1;  // keeps the run from ending
   auto saves = [&] {
@@ -201,10 +201,10 @@ TEST_F(RunTest, TheAutosavePeriodPostsTheSaveCommand) {
 TEST_F(RunTest, TheCourtesyPauseBrakesAndRestores) {
   ctx.run.collecting = true;
   SetThrottle(ctx, 15);
-  EXPECT_EQ(ctx.run.throttle, 5);
+  EXPECT_EQ(ctx.run.Throttle, 5);
   YieldToBrowser(ctx);
   ctx.run.helpers.JoinAll();
-  EXPECT_EQ(ctx.run.throttle, 5);
+  EXPECT_EQ(ctx.run.Throttle, 5);
   EXPECT_EQ(ctx.run.yieldCount, 0);
   auto calls = ui->Calls();
   ASSERT_GE(calls.size(), 2u);

@@ -85,7 +85,7 @@ TEST_F(PageAnalysisTest, DistanceAfterTheTextPlainBeforeItTenfold) {
   ctx.activeProfile.SDM = true;
   ctx.activeProfile.Serveurs = true;
   for (size_t after : {999u, 1001u}) {
-    ctx.run.serverCounter = 0;
+    ctx.run.ServerCounter = 0;
     Analyse(Html("<a href=\"http://freehost.example/f\">folder</a>" + std::string(88, '-') +
                  "winamp" + std::string(after - 15, '-') + Link("player.zip")));
     EXPECT_EQ(sink.links, Texts{after < 1000 ? File("player.zip", false, 1)
@@ -328,7 +328,7 @@ TEST_F(PageAnalysisTest, ConcurrentAnalysesShareTheQueueAndTheCatalogue) {
     });
   }
   for (std::thread& t : workers) t.join();
-  EXPECT_EQ(ctx.run.serverCounter, kPages);
+  EXPECT_EQ(ctx.run.ServerCounter, kPages);
   EXPECT_EQ(ctx.catalogue.count(), 2 * kPages);
   EXPECT_EQ(ctx.queue.count(), kPages + 1);  // each page's next.html, and common.html once
 }

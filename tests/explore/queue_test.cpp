@@ -29,7 +29,7 @@ TEST_F(QueueTest, DuplicatesIgnoreLetterCase) {
   ASSERT_TRUE(first);
   EXPECT_TRUE(added);
   EXPECT_EQ(first->engine, 1);
-  EXPECT_EQ(ctx.run.addedCount, 0);  // engine results are not "added" pages
+  EXPECT_EQ(ctx.run.AddedCount, 0);  // engine results are not "added" pages
   QueueEntryPtr again = Accept("http://example.com/page.HTML");
   EXPECT_EQ(again, first);
   EXPECT_FALSE(added);
@@ -45,7 +45,7 @@ TEST_F(QueueTest, HostQuotaIsStricterForEngineResults) {
   EXPECT_EQ(accepted, 8);  // 0.75 x 10 = 7: refused once 8 are queued
   for (int i = 0; i < 20; ++i) accepted += Accept("http://h.com/x" + std::to_string(i)) != nullptr;
   EXPECT_EQ(accepted, 11);  // exploration links: refused once 11 are queued
-  EXPECT_EQ(ctx.run.addedCount, 3);
+  EXPECT_EQ(ctx.run.AddedCount, 3);
   // Cache links and other hosts are not held back.
   EXPECT_TRUE(Accept("http://h.com/search?q=cache:abc"));
   EXPECT_TRUE(Accept("http://other.com/"));
@@ -89,7 +89,7 @@ TEST_F(QueueTest, ConcurrentAcceptsKeepOneEntryPerUrl) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(ctx.queue.count(), 300);
-  EXPECT_EQ(ctx.run.addedCount, 300);
+  EXPECT_EQ(ctx.run.AddedCount, 300);
 }
 
 TEST_F(QueueTest, AStopEmptiesTheQueueButEntriesHeldByWorkersLive) {

@@ -85,12 +85,12 @@ TEST_F(RedirectScanTest, FramesSkipEmptySourcesAndQueries) {
 
 TEST_F(RedirectScanTest, AFrameOnAHostingServiceIsAServerFolderAndEndsTheScan) {
   ctx.activeProfile.Serveurs = true;
-  ctx.run.serverCounter = 4;
+  ctx.run.ServerCounter = 4;
   Frames("<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\">"
          "<frame src=\"right.html\">");
   EXPECT_EQ(sink.offers, Texts{"2 1 http://site.example/dir/left.html"});
   EXPECT_EQ(sink.links, Texts{"@freehost~5 http://www.FreeHost.example/Joe " + kPage + " 0 0"});
-  EXPECT_EQ(ctx.run.serverCounter, 5);
+  EXPECT_EQ(ctx.run.ServerCounter, 5);
 }
 
 TEST_F(RedirectScanTest, OtherAbsoluteFramesAreQueued) {

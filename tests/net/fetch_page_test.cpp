@@ -193,10 +193,10 @@ TEST_F(FetchPageTest, LargePagesAreCutWithinTheBuffer) {
       c.ReadRequest();
       c.Send(answer);
     });
-    int64_t before = ctx.run.totalBytes;
+    int64_t before = ctx.run.TotalBytes;
     std::optional<std::string> page = Fetch(server.Url("/"));
     ASSERT_TRUE(page.has_value());
-    size_t received = static_cast<size_t>(ctx.run.totalBytes - before);
+    size_t received = static_cast<size_t>(ctx.run.TotalBytes - before);
     EXPECT_GT(received, kReadEnough);
     EXPECT_LE(received, kMaxReceived);
     EXPECT_EQ(page->size(), received - (answer.size() - body.size()) + 2);
@@ -211,12 +211,12 @@ TEST_F(FetchPageTest, LargePagesAreCutWithinTheBuffer) {
 
 TEST_F(FetchPageTest, TheBrakeSleepsAndTheCountersCount) {
   ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\n12345"));
-  ctx.run.throttle = 3;
+  ctx.run.Throttle = 3;
   ASSERT_TRUE(Fetch(server.Url("/")).has_value());
   std::vector<int64_t> sleeps = clock->Sleeps();
   ASSERT_FALSE(sleeps.empty());
   for (int64_t ms : sleeps) EXPECT_EQ(ms, 1800);
-  EXPECT_EQ(ctx.run.totalBytes, 24);
+  EXPECT_EQ(ctx.run.TotalBytes, 24);
   int64_t inRing = 0;
   for (auto& slot : ctx.run.speedRing.bytes) inRing += slot;
   EXPECT_EQ(inRing, 24);
@@ -224,12 +224,12 @@ TEST_F(FetchPageTest, TheBrakeSleepsAndTheCountersCount) {
 
 TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
   ui->onCommand = [&](int id) {
-    if (id == ids::kPauseContinue) ctx.run.paused = !ctx.run.paused;
+    if (id == ids::kPauseContinue) ctx.run.Paused = !ctx.run.Paused;
   };
   ctx.run.collecting = false;  // no run to wait for: every fetch gives up after its retry
   for (int fetch = 0; fetch < 7; ++fetch) Fetch("http://gone.invalid/");
   EXPECT_EQ(ctx.net.nameFailureStreak, 14);
-  EXPECT_TRUE(ctx.run.paused);
+  EXPECT_TRUE(ctx.run.Paused);
   EXPECT_TRUE(ctx.net.disconnectedShown);
   EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501",
                                                     "text 9306=D\xE9" "connect\xE9 Attente connexion",
@@ -237,14 +237,14 @@ TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
   ui->Clear();
   ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\nback"));
   ASSERT_TRUE(Fetch(server.Url("/"), true).has_value());
-  EXPECT_FALSE(ctx.run.paused);
+  EXPECT_FALSE(ctx.run.Paused);
   EXPECT_FALSE(ctx.net.disconnectedShown);
   EXPECT_EQ(ctx.net.nameFailureStreak, 0);
   EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501", "hide 9306"}));
 }
 
 TEST_F(FetchPageTest, APausedRunWaitsForTheNetworkUntilItStops) {
-  ctx.run.paused = true;
+  ctx.run.Paused = true;
   clock->onSleep = [&](size_t sleeps) {
     if (sleeps == 5) ctx.run.collecting = false;  // the user stops the search
   };

@@ -134,12 +134,12 @@ TEST_F(VerificationTest, AHostedFileIsProbedThroughItsDownloadPage) {
 
 TEST_F(VerificationTest, TheBudgetLeavesRoomForThePageFetches) {
   ctx.settings.MaxConnect = 6;
-  ctx.run.inProgress = 6;
+  ctx.run.InProgress = 6;
   EXPECT_EQ(ProbeBudget(ctx), 2);
   ctx.settings.MaxConnect = 24;
-  ctx.run.inProgress = 4;
+  ctx.run.InProgress = 4;
   EXPECT_EQ(ProbeBudget(ctx), 16);
-  ctx.run.inProgress = 20;
+  ctx.run.InProgress = 20;
   EXPECT_EQ(ProbeBudget(ctx), 4);
 }
 
