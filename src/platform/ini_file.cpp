@@ -106,7 +106,12 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   Span span{};
   if (!FindSection(section, span)) {
     if (!lines_.empty() && !TrimWhite(lines_.back()).empty()) lines_.emplace_back();
-    lines_.push_back("[" + std::string(section) + "]");
+    // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) inside
+    // libstdc++ on the same text built with operator+.
+    std::string header;
+    header.reserve(section.size() + 2);
+    header.append("[").append(section).append("]");
+    lines_.push_back(std::move(header));
     lines_.push_back(std::move(line));
     return;
   }
