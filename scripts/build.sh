@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Configures and builds one configuration into its own folder.
+# Configures and builds one configuration into its own folder; CMake's and
+# the compiler's output is shown only when a step fails (it stays in
+# DIR/configure.log and DIR/build.log).
 #   scripts/build.sh DIR [cmake options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 dir=$1
 shift
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+step "$dir/configure.log" "Configuring $dir ${*:-}" cmake -S . -B "$dir" -G Ninja "$@"
+step "$dir/build.log" "Building $dir" cmake --build "$dir" -j "$(nproc)"

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-CXX=clang++ bash scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVI_FUZZ=ON \
+CXX=clang++ bash scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVI_FUZZ=ON -DORVI_WERROR=ON \
   -DCMAKE_CXX_COMPILER=clang++
 for target in build-fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
@@ -13,7 +13,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
   work="fuzz-out/$name"
   mkdir -p "$work"
   seeds="fuzz/corpus/$name"
-  echo "--- $name: ${seconds}s"
+  echo "--- Fuzzing $name for ${seconds}s"
   "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
     -artifact_prefix="$work/" "$work" ${seeds:+$( [ -d "$seeds" ] && echo "$seeds")} 2>"$work/log" ||
     { tail -40 "$work/log"; echo "fuzz target $name failed"; exit 1; }

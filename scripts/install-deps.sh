@@ -1,26 +1,89 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, those that are missing only.
-#   scripts/install-deps.sh [build|test]
+#   scripts/install-deps.sh [run|test]
+# run: what building and starting the program needs; test: that, and what the
+# tests, benchmarks and fuzz targets need.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-packages=(g++ cmake ninja-build ccache pkg-config)
-if [ "${1:-build}" = test ]; then
-  # Real peers of the tests, the benchmark's reference client, and libFuzzer.
-  packages+=(libgtest-dev libgmock-dev libxml2-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang
-    libclang-rt-14-dev)
-fi
+# One list per purpose.
+build_packages=(g++ cmake ninja-build ccache pkg-config)
+test_packages=(libgtest-dev libgmock-dev)
+# Real peers of the tests: each test starts its own copy on a free port.
+peer_packages=(nginx-light tinyproxy python3-pyftpdlib)
+# The benchmarks' reference clients and parser, and libFuzzer.
+bench_packages=(libxml2-dev curl wget)
+fuzz_packages=(clang libclang-rt-14-dev)
+# Services that the peers' packages would start at every boot.
+peer_services=(nginx tinyproxy)
+
+packages=("${build_packages[@]}")
+case "${1:-run}" in
+  run | build) ;;
+  test) packages+=("${test_packages[@]}" "${peer_packages[@]}" "${bench_packages[@]}" "${fuzz_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  # Any nginx flavour serves the tests; never replace the one the user has.
+  if [ "$p" = nginx-light ] && command -v nginx >/dev/null 2>&1; then continue; fi
+  installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "--- Debian packages: all there"
+  exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
+log_dir=$(mktemp -d)
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-# Some server packages start their own service at install; the tests never use
-# those, they start their own copies on free ports.
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# A service that exists before the install is the user's: left as it is.
+service_known() { [ -e "/lib/systemd/system/$1.service" ] || [ -e "/etc/init.d/$1" ]; }
+new_services=()
+for s in "${peer_services[@]}"; do
+  service_known "$s" || new_services+=("$s")
+done
+
+# While apt-get runs, policy-rc.d forbids every service start (exit 101), so
+# the peers' packages install without starting a server; a policy the
+# machine already has is put back afterwards.
+policy=/usr/sbin/policy-rc.d
+kept=""
+restore_policy() {
+  if [ -n "$kept" ]; then $sudo mv -f "$kept" "$policy"; else $sudo rm -f "$policy"; fi
+}
+if [ -e "$policy" ]; then
+  kept="$policy.orvi-kept"
+  $sudo cp -p "$policy" "$kept"
+fi
+trap restore_policy EXIT
+printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+$sudo chmod 755 "$policy"
+
+step "$log_dir/apt-update.log" "Updating the package lists" $sudo apt-get update
+step "$log_dir/apt-install.log" "Installing ${missing[*]}" \
+  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+restore_policy
+trap - EXIT
+
+# The packages enabled their services for the next boot: the tests never use
+# them, so a service that this install brought is stopped and disabled.
+for s in "${new_services[@]}"; do
+  service_known "$s" || continue
+  echo "--- Disabling the $s service (the tests start their own $s)"
+  if command -v systemctl >/dev/null 2>&1; then
+    # Works without a running systemd: it only removes the boot links.
+    $sudo systemctl disable --quiet "$s.service" >/dev/null 2>&1 || true
+    if [ -d /run/systemd/system ]; then $sudo systemctl stop "$s.service" >/dev/null 2>&1 || true; fi
+  fi
+  if [ -e "/etc/init.d/$s" ] && command -v update-rc.d >/dev/null 2>&1; then
+    $sudo update-rc.d "$s" disable >/dev/null 2>&1 || true
+  fi
+done
+rm -rf "$log_dir"
