@@ -219,6 +219,35 @@ std::string DecodeChunkedBody(std::string_view body) {
   return out;
 }
 
+namespace {
+
+// Whether a redirection leads to a not-found page: "404" in its status line
+// or in the path of its Location. Other headers (a date, an ETag, a cookie, a
+// length) and the host and port of the Location may hold those digits by
+// chance; the body is not the server's word on where it sends.
+bool RedirectsToNotFound(std::string_view response) {
+  size_t headersEnd = FindHeaderEnd(response).marker;
+  std::string_view headers = response.substr(0, headersEnd);
+  size_t lineEnd = headers.find('\n');
+  if (headers.substr(0, lineEnd).find("404") != kNpos) return true;
+  while (lineEnd != kNpos) {
+    size_t start = lineEnd + 1;
+    lineEnd = headers.find('\n', start);
+    std::string_view line = headers.substr(start, lineEnd == kNpos ? kNpos : lineEnd - start);
+    if (!StartsWithIgnoreCase(line, "location:")) continue;
+    std::string_view target = line.substr(9);
+    // An absolute Location: its path begins at the first "/" after "//".
+    if (size_t scheme = target.find("//"); scheme != kNpos) {
+      size_t path = target.find('/', scheme + 2);
+      target = path == kNpos ? std::string_view() : target.substr(path);
+    }
+    if (target.find("404") != kNpos) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 FetchOutcome InterpretResponse(std::string received, FetchError label) {
   if (received.empty()) return {std::nullopt, label == FetchError::None ? FetchError::NRead0 : label};
   HeaderEnd end = FindHeaderEnd(received);
@@ -233,7 +262,7 @@ FetchOutcome InterpretResponse(std::string received, FetchError label) {
   }
   char digit = space + 1 < received.size() ? received[space + 1] : '\0';
   if (digit == '3') {
-    if (received.find("404") != std::string::npos) return {std::nullopt, FetchError::NotFound404};
+    if (RedirectsToNotFound(received)) return {std::nullopt, FetchError::NotFound404};
     return {std::move(received), FetchError::Redirect};
   }
   if (label != FetchError::None) return {std::nullopt, label};

@@ -23,8 +23,23 @@ TEST(InterpretResponse, StatusDecidesTheOutcome) {
   FetchOutcome moved = Interpret(redirect);
   EXPECT_EQ(moved.label, FetchError::Redirect);
   EXPECT_EQ(moved.text, redirect);  // the whole response, for Location
-  EXPECT_EQ(Interpret("HTTP/1.1 301 M\r\nLocation: /404.html\r\n\r\n").label,
-            FetchError::NotFound404);
+  // "404" counts in the status line and the Location's path only: a redirect
+  // to a port, date, tag, cookie or length holding those digits is no
+  // not-found page.
+  const struct {
+    const char* response;
+    FetchError label;
+  } redirects[] = {
+      {"HTTP/1.1 301 M\r\nLocation: /404.html\r\n\r\n", FetchError::NotFound404},
+      {"HTTP/1.1 302 F\r\nlocation: http://a:80/errors/e404\r\n\r\n", FetchError::NotFound404},
+      {"HTTP/1.1 302 404\r\nLocation: /x\r\n\r\n", FetchError::NotFound404},
+      {"HTTP/1.1 301 M\r\nLocation: http://127.0.0.1:40412/files/\r\n\r\n", FetchError::Redirect},
+      {"HTTP/1.1 301 M\r\nLocation: http://h404.example\r\n\r\n", FetchError::Redirect},
+      {"HTTP/1.1 302 F\r\nDate: Mon, 14 Dec 2026 14:04:04 GMT\r\nETag: \"5404\"\r\n"
+       "Set-Cookie: id=404\r\nContent-Length: 404\r\nLocation: /ok\r\n\r\nsee /404",
+       FetchError::Redirect},
+  };
+  for (const auto& r : redirects) EXPECT_EQ(Interpret(r.response).label, r.label) << r.response;
 
   EXPECT_EQ(Interpret("HTTP/1.1 404 Not Found\r\n\r\n").label, FetchError::Status40x);
   EXPECT_EQ(Interpret("HTTP/1.1 500 Oops\r\n\r\n").label, FetchError::Status40x);
