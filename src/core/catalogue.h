@@ -48,13 +48,21 @@ struct FoundFile {
   FoundFile* nextGroup = nullptr;  // on a group's first file: the next group's first file
   std::atomic<int32_t> state{static_cast<int32_t>(FileState::Waiting)};
   std::atomic<int32_t> size{0};
-  SocketSlot probeSocket;  // the socket of a probe in progress
+  SocketSlot probeSocket;  // the sockets of a probe in progress
+  // A re-check asked while the file was being probed; its probe, when it
+  // ends, puts the file back to Waiting instead. Guarded by CatalogueLock.
+  bool recheckAsked = false;
 
   FileState State() const { return static_cast<FileState>(state.load()); }
   void SetState(FileState s) { state = static_cast<int32_t>(s); }
   std::string Date() const {
     std::lock_guard lock(dateMutex_);
     return date_;
+  }
+  void ResetForRecheck() {
+    SetState(FileState::Waiting);
+    size = 0;
+    SetDate(kUnknownDate);
   }
   void SetDate(std::string date) {
     if (date.size() > kMaxDate) date.resize(kMaxDate);

@@ -2,9 +2,6 @@
 
 #include "platform/file_io.h"
 
-#include <chrono>
-#include <thread>
-
 namespace orvi {
 namespace {
 
@@ -25,26 +22,26 @@ Context::Context(const ContextOptions& options, UtcDate startDate)
 
 Context::~Context() {
   // The run first: its workers add to the catalogue.
-  run.collecting = false;
+  {
+    std::lock_guard lock(QueueLock);
+    run.collecting = false;
+    ++run.generation;
+  }
   run.yieldCount = 30;
   sockets.CloseAllSockets();
-  if (run.scheduler.joinable()) run.scheduler.join();
+  run.schedulers.JoinAll();
   run.workers.JoinAll();
   run.helpers.JoinAll();
 
   verification.VerificationRunning = false;
-  // Break the probes' sockets until every probe has ended: one may open its
-  // next socket just after a pass.
-  for (;;) {
-    {
-      std::lock_guard lock(CatalogueLock);
-      for (const auto& entry : catalogue.entries) {
-        if (!entry) continue;
-        for (const auto& file : entry->owned) file->probeSocket.Break();
-      }
+  verification.NewGeneration();
+  // Every probe's sockets are broken for good, also those it opens later.
+  {
+    std::lock_guard lock(CatalogueLock);
+    for (const auto& entry : catalogue.entries) {
+      if (!entry) continue;
+      for (const auto& file : entry->owned) file->probeSocket.Break();
     }
-    if (verification.probes.AllEnded()) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   verification.JoinAll();
 }

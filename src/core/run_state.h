@@ -33,8 +33,18 @@ struct SpeedRing {
 // every field is atomic.
 struct QueueEntry;
 
+// For a caller that serves whatever search phase runs (a set-up on the
+// window thread, a test) rather than one it was started for.
+inline constexpr uint64_t kAnyGeneration = UINT64_MAX;
+
 struct ExplorationRun {
   std::atomic<bool> collecting{false};  // a search phase runs; clearing it stops everything
+  // Moved on by every start and every stop of a search phase (under
+  // QueueLock). A thread keeps the generation it was started for: once it
+  // has moved on, the thread adds nothing to the queue or the catalogue and
+  // ends by itself, whatever phase runs now.
+  std::atomic<uint64_t> generation{0};
+  bool Serves(uint64_t g) const { return collecting && generation == g; }
   std::atomic<bool> SchedulerActive{false};
   std::atomic<bool> Paused{false};
   std::atomic<int> InProgress{0};       // connections in progress
@@ -69,11 +79,14 @@ struct ExplorationRun {
   // The courtesy pause while a page is open in the browser: seconds counted.
   std::atomic<int> yieldCount{0};
 
-  // What a worker does with its page; the page analysis unless a test says
-  // otherwise. False when the run was stopped during the fetch.
-  std::function<bool(QueueEntry&)> pageWork;
+  // What a worker of the given generation does with its page; the page
+  // analysis unless a test says otherwise. False when the run was stopped
+  // during the fetch.
+  std::function<bool(QueueEntry&, uint64_t generation)> pageWork;
 
-  std::thread scheduler;
+  // The scheduler of each run, and every worker, until joined: a stopped
+  // run's threads end by themselves and are joined later, never by the stop.
+  ThreadSet schedulers;
   ThreadSet workers;
   ThreadSet helpers;  // the courtesy pause
 

@@ -31,9 +31,20 @@ void SocketRegistry::ReleaseSocket(int fd) {
   CloseSocket(fd);
 }
 
+void SocketRegistry::RegisterSlot(SocketSlot& slot) {
+  std::lock_guard lock(SocketLock);
+  socketSlots_.push_back(&slot);
+}
+
+void SocketRegistry::ReleaseSlot(SocketSlot& slot) {
+  std::lock_guard lock(SocketLock);
+  std::erase(socketSlots_, &slot);
+}
+
 void SocketRegistry::CloseAllSockets() {
   {
     std::lock_guard lock(SocketLock);
+    for (SocketSlot* slot : socketSlots_) slot->Break();
     for (int& slot : slots_) {
       if (slot != kInvalidSocket) {
         ShutdownSocket(slot);

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "platform/socket.h"
 
@@ -22,8 +23,13 @@ class SocketRegistry {
   // Forgets the socket, then closes it. The slot is freed before the close, so
   // that a stop can never reach a descriptor number that has been reused.
   void ReleaseSocket(int fd);
+  // A probe's socket slot (the page-age probe of a worker) that a stop must
+  // reach as well; released by its owner before the slot goes.
+  void RegisterSlot(SocketSlot& slot);
+  void ReleaseSlot(SocketSlot& slot);
   // Breaks every registered socket (each owner still closes its own) and
-  // frees every slot; sets the connections in progress to 0.
+  // frees every slot; breaks every registered socket slot for good; sets the
+  // connections in progress to 0.
   void CloseAllSockets();
 
   int RegisteredCount();
@@ -32,6 +38,7 @@ class SocketRegistry {
 
  private:
   std::array<int, kSlots> slots_;
+  std::vector<SocketSlot*> socketSlots_;
   std::atomic<int>& connectionsInProgress_;
 };
 

@@ -127,9 +127,14 @@ std::string ClockText(int seconds) {
 
 void StartExplorationRun(Context& ctx, RunMode mode) {
   ExplorationRun& run = ctx.run;
-  // A running search must be stopped first (the caller asks the user).
-  if (run.SchedulerActive) return;
-  JoinRunThreads(ctx);
+  // A running search must be stopped first (the caller asks the user). A
+  // run that has just ended may still have its scheduler for a pass: the new
+  // generation sends it away.
+  if (run.SchedulerActive && run.collecting) return;
+  // Threads of earlier runs that have ended are joined; those still running
+  // serve an older generation and are joined later, never waited for here.
+  run.schedulers.Reap();
+  run.workers.Reap();
   if (ctx.activeProfile.ExtractAll) ctx.activeProfile.AjourURL = false;
 
   run.AddedCount = 0;
@@ -140,7 +145,7 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
     run.BaseCount = ctx.queue.count();
   }
   run.speedRing.Reset();
-  run.collecting = true;
+  const uint64_t generation = BeginSearchPhase(ctx);
   run.WaitingCount = 0;
   run.TotalBytes = 0;
   run.InProgress = 0;
@@ -166,23 +171,26 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
   Show(ctx, ids::kSpeedSlider, 20);
   ctx.ui().SetTitle(mode == RunMode::Scan ? std::string("Mode Scan")
                                           : ctx.ProfileName + " -> " + ctx.SearchText);
+  run.SchedulerActive = false;
   if (run.BaseCount != 0) {
     ctx.ui().Signal(UiSignal::AnimationPlay);
     run.IdleSeconds = 0;
     run.AutosaveSeconds = 0;
-    if (!run.pageWork) run.pageWork = [&ctx](QueueEntry& entry) { return AnalysePage(ctx, entry); };
+    if (!run.pageWork) {
+      run.pageWork = [&ctx](QueueEntry& entry, uint64_t g) { return AnalysePage(ctx, entry, g); };
+    }
     run.SchedulerActive = true;
-    run.scheduler = std::thread(SchedulerThread, std::ref(ctx));
+    run.schedulers.Start([&ctx, generation] { SchedulerThread(ctx, generation); });
   }
 }
 
-void SchedulerThread(Context& ctx) {
+void SchedulerThread(Context& ctx, uint64_t generation) {
   ExplorationRun& run = ctx.run;
-  run.SchedulerActive = true;
-  while (run.collecting) {
+  while (run.Serves(generation)) {
     ctx.clock().SleepMs(kSchedulerPassMs);
     {
       std::lock_guard lock(ctx.QueueLock);
+      if (!run.Serves(generation)) break;
       if (!run.Paused && run.InProgress < run.TargetConnections) {
         if (QueueEntryPtr picked = PickEntry(ctx)) {
           picked->state = kTaken;
@@ -190,7 +198,8 @@ void SchedulerThread(Context& ctx) {
           // worker thread runs. The worker holds its entry: a stop that
           // empties the queue cannot free it under the worker.
           run.InProgress++;
-          run.workers.Start([&ctx, picked] { ExplorationWorker(ctx, picked); });
+          run.workers.Start(
+              [&ctx, picked, generation] { ExplorationWorker(ctx, picked, generation); });
         }
       }
       int waiting = 0;
@@ -199,16 +208,24 @@ void SchedulerThread(Context& ctx) {
     }
     run.workers.Reap();
   }
+  // The end of the run, unless a stop or a later run has taken over (the
+  // stop then speaks for this run, and the new run is not to be touched).
+  std::lock_guard lock(ctx.QueueLock);
+  if (run.generation != generation) return;
   run.SchedulerActive = false;
   ctx.ui().Signal(UiSignal::ResetResults);
   ctx.ui().Signal(UiSignal::AnimationStop);
   ctx.sockets.CloseAllSockets();
 }
 
-void ExplorationWorker(Context& ctx, QueueEntryPtr entry) {
+void ExplorationWorker(Context& ctx, QueueEntryPtr entry, uint64_t generation) {
   ExplorationRun& run = ctx.run;
   // InProgress was counted by the scheduler when it started this worker.
-  bool analysed = run.pageWork(*entry);
+  bool analysed = run.Serves(generation) && run.pageWork(*entry, generation);
+  // A stop or a later run has set the counters anew: a worker of an older
+  // generation leaves them alone.
+  std::lock_guard lock(ctx.QueueLock);
+  if (run.generation != generation) return;
   run.InProgress--;
   if (analysed) run.FinishedCount++;
 }
@@ -348,7 +365,7 @@ void YieldToBrowser(Context& ctx) {
 void SetThrottle(Context& ctx, int position) { ctx.run.Throttle = 20 - std::clamp(position, 0, 20); }
 
 void JoinRunThreads(Context& ctx) {
-  if (ctx.run.scheduler.joinable()) ctx.run.scheduler.join();
+  ctx.run.schedulers.JoinAll();
   ctx.run.workers.JoinAll();
 }
 

@@ -18,9 +18,10 @@ enum class RunMode {
 void StartExplorationRun(Context& ctx, RunMode mode);
 
 // Every 80 ms: starts one worker on a waiting page while fewer than the
-// target are running. Ends when the collecting flag is cleared.
-void SchedulerThread(Context& ctx);
-void ExplorationWorker(Context& ctx, QueueEntryPtr entry);
+// target are running. Ends when the collecting flag is cleared or when the
+// run of this generation has been stopped.
+void SchedulerThread(Context& ctx, uint64_t generation);
+void ExplorationWorker(Context& ctx, QueueEntryPtr entry, uint64_t generation);
 
 // The results window's timer (every 250 ms): counters, progress, and on each
 // new second the speed, the regulator, the clocks and the end test.
@@ -37,7 +38,8 @@ void SetThrottle(Context& ctx, int position);
 // QueueLock.
 QueueEntryPtr PickEntry(Context& ctx);
 
-// Waits for the scheduler and every worker of an ended run.
+// Waits for the scheduler and every worker of the ended runs (off the window
+// thread: a command-line run, a test).
 void JoinRunThreads(Context& ctx);
 
 // "12:03:07"

@@ -701,13 +701,19 @@ void FollowServerRedirect(std::string_view lower, std::string_view page, int dep
 
 // The page-age test, when the profile asks for one: a HEAD for the page's
 // Last-Modified date. A page whose date cannot be had is fetched.
-bool MayFetch(Context& ctx, const std::string& url) {
+// Its socket is registered like a fetch's, so that a stop breaks it.
+bool MayFetch(Context& ctx, const std::string& url, uint64_t generation) {
   if (ctx.activeProfile.DateLimit == 0 || Holds(url, "q=cache:")) return true;
   SocketSlot slot;
+  ctx.sockets.RegisterSlot(slot);
+  std::optional<std::string> answer;
   bool timedOut = false;
   int32_t size = 0;
   std::string date;
-  if (!ProbeFile(ctx, url, slot, timedOut, true, size, date) || date.empty()) return true;
+  // A stop before the registration could not reach the slot.
+  if (ctx.run.Serves(generation)) answer = ProbeFile(ctx, url, slot, timedOut, true, size, date);
+  ctx.sockets.ReleaseSlot(slot);
+  if (!answer || date.empty()) return true;
   return !IsPageTooOld(ctx, date);
 }
 
@@ -864,13 +870,15 @@ void AnalyseFetchedPage(Context& ctx, QueueEntry& entry, std::optional<std::stri
   }
 }
 
-bool AnalysePage(Context& ctx, QueueEntry& entry) {
+bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation) {
   std::optional<std::string> page;
   FetchError label = FetchError::None;
-  if (MayFetch(ctx, entry.url)) page = FetchPage(ctx, entry.url, label, false, 0, "");
-  if (!ctx.run.collecting) return false;
+  if (MayFetch(ctx, entry.url, generation) && ctx.run.Serves(generation)) {
+    page = FetchPage(ctx, entry.url, label, false, 0, "");
+  }
+  if (!ctx.run.Serves(generation)) return false;
   entry.state = kDone;
-  QueueLinkSink sink(ctx);
+  QueueLinkSink sink(ctx, generation);
   AnalyseFetchedPage(ctx, entry, std::move(page), label, sink);
   return true;
 }

@@ -19,8 +19,9 @@ struct QueueEntry;
 // profile asks for one, the fetch, and, if the search still runs, the entry
 // marked done and the analysis of the page, whose finds go to the queue and
 // the catalogue. False when the search was stopped during the fetch: the
-// entry then stays taken and the worker counts nothing.
-bool AnalysePage(Context& ctx, QueueEntry& entry);
+// entry then stays taken and the worker counts nothing. generation: the run
+// the worker serves; nothing is added once it has ended.
+bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation);
 
 // The analysis of what the fetch of `entry` gave: `page` is the body (or, with
 // label Redirect, the whole response), nothing when the fetch failed or the

@@ -7,8 +7,6 @@
 namespace orvi {
 namespace {
 
-constexpr int kStopGraceMs = 200;
-
 void CutAt(std::string& text, std::string_view marker) {
   size_t at = text.find(marker);
   if (at != std::string::npos) text.resize(at);
@@ -25,7 +23,7 @@ std::string NormaliseQueueUrl(std::string_view url) {
 }
 
 QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int engine,
-                        FoundBy foundBy, int depth) {
+                        FoundBy foundBy, int depth, uint64_t generation) {
   added = false;
   bool cacheLink = false;
   {
@@ -52,6 +50,9 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
   if (engine != 0) limit = static_cast<int>(limit * 0.75);
 
   std::lock_guard lock(ctx.QueueLock);
+  // Again under the lock: a stop that came since must win.
+  if (!ctx.run.collecting) return nullptr;
+  if (generation != kAnyGeneration && generation != ctx.run.generation) return nullptr;
   int sameHost = 0;
   for (const QueueEntryPtr& entry : ctx.queue.entries) {
     if (EqualsIgnoreCase(entry->url, normal)) return entry;
@@ -68,12 +69,33 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
   return entry;
 }
 
-void StopAndClearQueue(Context& ctx) {
-  ctx.run.collecting = false;
-  ctx.clock().SleepMs(kStopGraceMs);
+uint64_t BeginSearchPhase(Context& ctx) {
   std::lock_guard lock(ctx.QueueLock);
+  uint64_t generation = ++ctx.run.generation;
+  ctx.run.collecting = true;
+  return generation;
+}
+
+void EndSearchPhase(Context& ctx, uint64_t generation) {
+  std::lock_guard lock(ctx.QueueLock);
+  if (ctx.run.generation == generation) ctx.run.collecting = false;
+}
+
+// The design waits 200 ms here for the workers to see the flag; a worker of
+// the stopped phase can no longer add anything (its generation has passed)
+// and holds its own entry, so the stop returns at once.
+void StopAndClearQueue(Context& ctx) {
+  ExplorationRun& run = ctx.run;
+  std::lock_guard lock(ctx.QueueLock);
+  run.collecting = false;
+  ++run.generation;
   ctx.sockets.CloseAllSockets();
   ctx.queue.entries.clear();
+  // The stopped run's scheduler leaves without a word: the stop ends the run.
+  if (run.SchedulerActive.exchange(false)) {
+    ctx.ui().Signal(UiSignal::ResetResults);
+    ctx.ui().Signal(UiSignal::AnimationStop);
+  }
 }
 
 }  // namespace orvi

@@ -31,15 +31,25 @@ using QueueEntryPtr = std::shared_ptr<QueueEntry>;
 // (letter case ignored), pages over the host quota and pages past the
 // capacity. Gives the new entry (added true), the entry already queued with
 // that URL (added false), or null when refused or when no search phase runs.
+// generation: the search phase the calling thread serves; once that phase
+// has ended, nothing it offers enters (nor the queue of a later phase).
 QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int engine,
-                        FoundBy foundBy, int depth);
+                        FoundBy foundBy, int depth, uint64_t generation = kAnyGeneration);
+
+// Starts a search phase (a harvest or a run): sets the collecting flag and
+// gives the phase's generation; threads of earlier phases add nothing more.
+uint64_t BeginSearchPhase(Context& ctx);
+// Ends that phase (the collecting flag cleared), unless another has begun.
+void EndSearchPhase(Context& ctx, uint64_t generation);
 
 // The form in which a URL is stored: tag leftovers and fragments cut, spaces
 // encoded, at most 239 characters.
 std::string NormaliseQueueUrl(std::string_view url);
 
 // Ends the search phase and empties the queue: the collecting flag is
-// cleared, the workers get 200 ms, then every registered socket is broken.
+// cleared, the phase's threads are told they serve nothing any more, every
+// registered socket is broken and the run is no longer active. Returns at
+// once: the old threads end by themselves and are joined later.
 void StopAndClearQueue(Context& ctx);
 
 }  // namespace orvi

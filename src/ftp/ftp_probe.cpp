@@ -72,8 +72,8 @@ std::optional<uint16_t> PassivePort(std::string_view reply) {
   return static_cast<uint16_t>(port);
 }
 
-bool RunProbe(const FtpAddress& address, int control, int32_t& size, std::string& date,
-              int timeoutSeconds) {
+bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int32_t& size,
+              std::string& date, int timeoutSeconds) {
   std::optional<in_addr> ip = ResolveIPv4(address.host);
   if (!ip || address.port < 1 || address.port > 65535) return false;
   // Without a bound a silent server would hold the probe until the next clear.
@@ -100,17 +100,22 @@ bool RunProbe(const FtpAddress& address, int control, int32_t& size, std::string
     CloseSocket(data);
     return false;
   }
+  // Published too: a stop must also break a wait for the listing.
+  if (!slot.Publish(data)) {
+    slot.CloseOwned(data);
+    return false;
+  }
   SetSocketTimeouts(control, kPassiveTimeoutMs);
   SetSocketTimeouts(data, int64_t{timeoutSeconds} * 1000);
   if (!ConnectIPv4(data, *peer, *port)) {
-    CloseSocket(data);
+    slot.CloseOwned(data);
     return false;
   }
   // A refused LIST (no such file) sends nothing on the data connection: end
   // here rather than wait for the time-out.
   std::optional<std::string> list = Command(control, "LIST " + address.fileName + "\r\n");
   if (!list || ReplyStarts(list, "45")) {
-    CloseSocket(data);
+    slot.CloseOwned(data);
     return false;
   }
   std::string listing;
@@ -120,7 +125,7 @@ bool RunProbe(const FtpAddress& address, int control, int32_t& size, std::string
     if (got.bytes <= 0) break;
     listing.append(piece, static_cast<size_t>(got.bytes));
   }
-  CloseSocket(data);
+  slot.CloseOwned(data);
   size_t end = listing.find("\r\n");
   if (end == std::string::npos) return false;
   FtpListing line = ParseListingLine(std::string_view(listing).substr(0, end));
@@ -250,9 +255,9 @@ bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int32_t& size, std::s
                   int timeoutSeconds) {
   int control = CreateTcpSocket();
   if (control == kInvalidSocket) return false;
-  slot.Publish(control);
-  bool ok = RunProbe(ParseFtpAddress(link), control, size, date, timeoutSeconds);
-  slot.CloseOwned();
+  bool ok = slot.Publish(control) &&
+            RunProbe(ParseFtpAddress(link), control, slot, size, date, timeoutSeconds);
+  slot.CloseOwned(control);
   return ok;
 }
 

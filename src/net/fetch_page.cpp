@@ -63,6 +63,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   }
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
   ExplorationRun& run = ctx.run;
+  // The search phase this fetch serves: the one running as it starts (the
+  // version check or a translation serve none). Once that phase has been
+  // stopped, the fetch tries no more.
+  const bool forSearch = run.collecting;
+  const uint64_t generation = run.generation;
+  auto searchStopped = [&] { return forSearch && !run.Serves(generation); };
 
   std::string buffer;
   buffer.reserve(kPageBuffer);
@@ -77,6 +83,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     }
     SetSocketTimeouts(fd, timeoutMs);
     ctx.sockets.RegisterSocket(fd);
+    // A stop that came before the registration could not break this socket.
+    if (searchStopped()) {
+      ctx.sockets.ReleaseSocket(fd);
+      label = FetchError::NRead0;
+      return std::nullopt;
+    }
 
     std::optional<in_addr> address = ResolveIPv4(target.name);
     if (!address) {
@@ -86,9 +98,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       ++attempts;
       // While the run is paused for a lost connection the fetch waits for the
       // network to come back; a stopped run ends that wait.
-      if ((run.Paused && run.collecting) || attempts == 1) {
+      if (!searchStopped() && ((run.Paused && run.collecting) || attempts == 1)) {
         ctx.clock().SleepMs(kRetryWaitMs);
-        continue;
+        if (!searchStopped()) continue;
       }
       return std::nullopt;
     }
@@ -97,8 +109,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     if (!ConnectIPv4(fd, *address, target.port)) {
       label = FetchError::Connect;
       ctx.sockets.ReleaseSocket(fd);
-      if (++attempts > 1) return std::nullopt;
+      if (++attempts > 1 || searchStopped()) return std::nullopt;
       ctx.clock().SleepMs(kRetryWaitMs);
+      if (searchStopped()) return std::nullopt;
       continue;
     }
 
@@ -125,7 +138,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
           ++run.timeoutCount;
         } else {
           label = FetchError::Recv;
-          retry = ++attempts == 1;
+          retry = ++attempts == 1 && !searchStopped();
         }
         break;
       }
@@ -146,7 +159,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     buffer.resize(received);
     if (retry) {
       ctx.clock().SleepMs(kRetryWaitMs);
-      continue;
+      // A stop during the wait: no new connection for a stopped search.
+      if (!searchStopped()) continue;
+      buffer.clear();
     }
     FetchOutcome outcome = InterpretResponse(std::move(buffer), label);
     label = outcome.label;

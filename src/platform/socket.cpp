@@ -123,32 +123,46 @@ int ListenLoopback(uint16_t& port, int backlog) {
 
 namespace orvi {
 
-void SocketSlot::Publish(int fd) {
+bool SocketSlot::Publish(int fd) {
   std::lock_guard lock(mutex_);
-  fd_ = fd;
+  // Also before the connection exists: the socket then never carries a byte.
+  if (broken_) ::shutdown(fd, SHUT_RDWR);
+  for (int& slot : fds_) {
+    if (slot == kInvalidSocket) {
+      slot = fd;
+      break;
+    }
+  }
+  return !broken_;
 }
 
-void SocketSlot::CloseOwned() {
+void SocketSlot::CloseOwned(int fd) {
+  if (fd == kInvalidSocket) return;
   std::lock_guard lock(mutex_);
-  if (fd_ != kInvalidSocket) ::close(fd_);
-  fd_ = kInvalidSocket;
-}
-
-void SocketSlot::Clear() {
-  std::lock_guard lock(mutex_);
-  fd_ = kInvalidSocket;
+  for (int& slot : fds_) {
+    if (slot == fd) slot = kInvalidSocket;
+  }
+  ::close(fd);
 }
 
 bool SocketSlot::Break() {
   std::lock_guard lock(mutex_);
-  if (fd_ == kInvalidSocket) return false;
-  ::shutdown(fd_, SHUT_RDWR);
-  return true;
+  broken_ = true;
+  bool any = false;
+  for (int fd : fds_) {
+    if (fd == kInvalidSocket) continue;
+    ::shutdown(fd, SHUT_RDWR);
+    any = true;
+  }
+  return any;
 }
 
 int SocketSlot::Get() const {
   std::lock_guard lock(mutex_);
-  return fd_;
+  for (int fd : fds_) {
+    if (fd != kInvalidSocket) return fd;
+  }
+  return kInvalidSocket;
 }
 
 }  // namespace orvi

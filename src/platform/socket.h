@@ -55,24 +55,32 @@ int ListenLoopback(uint16_t& port, int backlog = 64);
 
 namespace orvi {
 
-// A place where the thread that owns a socket publishes it, so that another
-// thread can break a call blocked on it. Publishing, breaking and the owner's
-// close are serialised, so a break can never reach a descriptor number that
-// has already been closed and handed out again.
+// A place where the thread that owns its sockets (a probe's control and data
+// connections) publishes them, so that another thread can break a call
+// blocked on them. Publishing, breaking and the owner's close are
+// serialised, so a break can never reach a descriptor number that has already
+// been closed and handed out again, and each thread closes only its own.
 class SocketSlot {
  public:
-  void Publish(int fd);
-  // Empties the slot and closes the socket it held (the owner's call).
-  void CloseOwned();
-  // Empties the slot without closing (the owner closes its socket itself).
-  void Clear();
-  // Breaks the published socket, if any; true when there was one.
+  static constexpr int kSockets = 2;
+
+  // The owner publishes a socket of its own. In a slot that has been broken,
+  // the socket is broken at once (a stop also reaches a socket opened after
+  // it) and the result is false: the owner gives up.
+  bool Publish(int fd);
+  // Takes the owner's socket out of the slot and closes it; a socket the
+  // slot no longer holds is still the owner's, and is closed as well.
+  void CloseOwned(int fd);
+  // Breaks every published socket, and every socket published later; true
+  // when one was published.
   bool Break();
+  // The first published socket, kInvalidSocket when none.
   int Get() const;
 
  private:
   mutable std::mutex mutex_;
-  int fd_ = kInvalidSocket;
+  int fds_[kSockets] = {kInvalidSocket, kInvalidSocket};
+  bool broken_ = false;
 };
 
 }  // namespace orvi

@@ -104,10 +104,14 @@ FileType FileTypeOf(std::string_view name) {
   return result;
 }
 
-bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name,
-                  std::string_view url, std::string_view page, bool lettered, int seriesLength) {
+bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std::string_view url,
+                  std::string_view page, bool lettered, int seriesLength, uint64_t generation) {
   const SearchProfile& profile = ctx.activeProfile;
   std::lock_guard lock(ctx.CatalogueLock);
+  // Checked under the lock: a run that starts moves the generation on before
+  // it empties the catalogue, so a worker of an ended run never reaches the
+  // new catalogue (nor one a load put in place after a stop).
+  if (generation != kAnyGeneration && !ctx.run.Serves(generation)) return false;
   if (table.count() >= table.capacity) return false;
   const std::string cleanUrl = CleanUrl(url);
   std::string key = AsciiLower(Cut(name, kMaxName));
@@ -223,14 +227,22 @@ void MarkEntryDeleted(Context& ctx, int index) {
 
 void ResetFileForRecheck(Context& ctx, FoundFile* file) {
   std::lock_guard lock(ctx.CatalogueLock);
-  file->SetState(FileState::Waiting);
-  file->size = 0;
-  file->SetDate(kUnknownDate);
+  // A file being probed stays its probe's: the new check waits for the probe
+  // to end (which then puts the file back to Waiting), so two probes never
+  // share a file and its socket slot.
+  if (file->State() == FileState::Verifying) {
+    file->recheckAsked = true;
+    return;
+  }
+  file->ResetForRecheck();
 }
 
 void ClearCatalogue(Context& ctx) {
   {
     std::lock_guard lock(ctx.CatalogueLock);
+    // Returns at once: the probes are broken and end by themselves; each
+    // holds the entry of its file, so clearing the table frees nothing under
+    // them.
     StopVerification(ctx);
     ctx.catalogue.entries.clear();
   }

@@ -14,16 +14,21 @@ namespace orvi {
 // holds, reduces the name to an entry key (setup1.zip and setup2.zip of one
 // series share the key setup) and joins or creates the entry. True only when
 // a new entry was created.
-bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name,
-                  std::string_view url, std::string_view page, bool lettered, int seriesLength);
+// generation: the search phase the caller serves (see AcceptUrl); once it
+// has ended, the link is dropped.
+bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std::string_view url,
+                  std::string_view page, bool lettered, int seriesLength,
+                  uint64_t generation = kAnyGeneration);
 
 // Unlinks one file; true when that left its entry without files (the entry is
 // then deleted). The file itself stays alive until the catalogue is cleared.
 bool RemoveFoundFile(Context& ctx, FoundFile* file);
 void MarkEntryDeleted(Context& ctx, int index);
+// Back to Waiting, for the verification to probe it again; a file being
+// probed goes back when its probe ends.
 void ResetFileForRecheck(Context& ctx, FoundFile* file);
-// Empties the main catalogue. The link verification is stopped first (so no
-// probe still holds a file) and started again after.
+// Empties the main catalogue, without waiting: the link verification is
+// stopped (its probes are broken and end by themselves) and started again.
 void ClearCatalogue(Context& ctx);
 // Releases one entry of a page's own table.
 void FreeEntry(Context& ctx, FileCatalogue& table, int index);

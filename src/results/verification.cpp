@@ -16,34 +16,39 @@ constexpr size_t kProbeChunk = 8192;
 constexpr int kRetryWaitMs = 500;
 constexpr int kAfterStartMs = 5;
 constexpr int kPassPauseMs = 50;
-constexpr int kDispatcherWaitMs = 5000;
-constexpr int kProbePollMs = 100;
-constexpr int kProbePolls = 50;
 constexpr char kAccept[] =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
 
 bool IsFtp(std::string_view url) { return StartsWithIgnoreCase(url, "ftp"); }
 
-// Ends a probe: the final state (none when the verification was stopped),
-// and the count.
+// Ends a probe: the final state (none when the verification was stopped;
+// Waiting when a re-check was asked meanwhile), and the count.
 class ProbeScope {
  public:
-  ProbeScope(Context& ctx, FoundFile& file, int generation)
+  ProbeScope(Context& ctx, FoundFile& file, uint64_t generation)
       : ctx_(ctx), file_(file), generation_(generation) {}
   ~ProbeScope() {
-    if (state_) file_.SetState(*state_);
+    {
+      std::lock_guard lock(ctx_.CatalogueLock);
+      if (file_.recheckAsked) {
+        file_.recheckAsked = false;
+        file_.ResetForRecheck();
+      } else if (state_) {
+        file_.SetState(*state_);
+      }
+    }
     ctx_.verification.EndProbe(generation_);
   }
   void Finish(FileState state) { state_ = state; }
+  // False once the verification this probe serves has been stopped.
+  bool Running() const { return ctx_.verification.Serves(generation_); }
 
  private:
   Context& ctx_;
   FoundFile& file_;
-  int generation_;
+  uint64_t generation_;
   std::optional<FileState> state_;
 };
-
-bool Running(const Context& ctx) { return ctx.verification.VerificationRunning; }
 
 // HEAD requests for url, at most `attempts` of them, stopping at a time-out;
 // the answer's size and date go to the file. Leaves the state alone when the
@@ -60,7 +65,7 @@ void HeadAttempts(Context& ctx, FoundFile& file, std::string_view url, int attem
       scope.Finish(FileState::Valid);
       return;
     }
-    if (!Running(ctx)) return;
+    if (!scope.Running()) return;
     if (timedOut) break;
   }
   scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
@@ -80,7 +85,7 @@ void FtpTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
       scope.Finish(FileState::Valid);
       return;
     }
-    if (!Running(ctx)) return;
+    if (!scope.Running()) return;
   }
   scope.Finish(FileState::Failed);
 }
@@ -92,7 +97,7 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
     int32_t ignoredSize = 0;
     std::string ignoredDate;
     page = ProbeFile(ctx, file.url, file.probeSocket, timedOut, false, ignoredSize, ignoredDate);
-    if (!page && !Running(ctx)) return;
+    if (!page && !scope.Running()) return;
   }
   if (!page) {
     scope.Finish(timedOut ? FileState::TimedOut : FileState::Failed);
@@ -108,7 +113,7 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
 
 void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file) {
   file->SetState(FileState::Verifying);
-  int generation = ctx.verification.BeginProbe();
+  uint64_t generation = ctx.verification.BeginProbe();
   std::string lower = AsciiLower(std::string_view(file->url).substr(0, kMaxUrl));
   const std::string& hosted = ctx.hosts.hostedPageFragment;
   void (*task)(Context&, FoundFile&, ProbeScope&) = HeadTask;
@@ -121,15 +126,10 @@ void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file
 }
 
 // One pass over the catalogue; false when the verification was stopped.
-bool DispatchPass(Context& ctx) {
-  std::unique_lock lock(ctx.CatalogueLock, std::defer_lock);
-  // A stop holds the lock while it waits for this thread: never block on it.
-  while (!lock.try_lock()) {
-    if (!Running(ctx)) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+bool DispatchPass(Context& ctx, uint64_t generation) {
+  std::lock_guard lock(ctx.CatalogueLock);
   for (const std::shared_ptr<FoundEntry>& entry : ctx.catalogue.entries) {
-    if (!Running(ctx)) return false;
+    if (!ctx.verification.Serves(generation)) return false;
     if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
     for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
       bool started = false;
@@ -148,12 +148,11 @@ bool DispatchPass(Context& ctx) {
   return true;
 }
 
-void Dispatcher(Context& ctx) {
-  while (Running(ctx) && DispatchPass(ctx)) {
+void Dispatcher(Context& ctx, uint64_t generation) {
+  while (ctx.verification.Serves(generation) && DispatchPass(ctx, generation)) {
     ctx.verification.probes.Reap();
     ctx.clock().SleepMs(kPassPauseMs);
   }
-  ctx.verification.dispatcherDone = true;
 }
 
 std::string_view QuotedAfter(std::string_view text, size_t& pos, bool& ok) {
@@ -167,7 +166,8 @@ std::string_view QuotedAfter(std::string_view text, size_t& pos, bool& ok) {
   return text.substr(open + 1, close - open - 1);
 }
 
-// Breaks the socket of every probe in progress; its file goes back to Waiting.
+// Breaks the sockets of every probe in progress, and those a probe opens
+// later; its file goes back to Waiting.
 void BreakProbes(Context& ctx) {
   for (const auto& entry : ctx.catalogue.entries) {
     if (!entry) continue;
@@ -187,28 +187,21 @@ int ProbeBudget(const Context& ctx) {
 void StartVerification(Context& ctx) {
   VerificationState& v = ctx.verification;
   if (v.VerificationRunning) return;
-  if (v.dispatcher.joinable()) v.dispatcher.join();
-  v.ResetProbeCount();
+  v.dispatchers.Reap();
+  uint64_t generation = v.NewGeneration();
   v.VerificationRunning = true;
-  v.dispatcherDone = false;
-  v.dispatcher = std::thread(Dispatcher, std::ref(ctx));
+  v.dispatchers.Start([&ctx, generation] { Dispatcher(ctx, generation); });
 }
 
+// The design waits here for the dispatcher and the probes (up to 10 s);
+// with a generation of their own they can be left to end by themselves.
 void StopVerification(Context& ctx) {
   VerificationState& v = ctx.verification;
   if (!v.VerificationRunning) return;
-  // Cleared first, so that a probe woken by the break does not try again.
+  // First, so that a probe woken by the break does not try again.
   v.VerificationRunning = false;
+  v.NewGeneration();
   BreakProbes(ctx);
-  for (int waited = 0; !v.dispatcherDone && waited < kDispatcherWaitMs; waited += 10) {
-    ctx.clock().SleepMs(10);
-  }
-  if (v.dispatcherDone && v.dispatcher.joinable()) v.dispatcher.join();
-  for (int polls = 0; polls < kProbePolls && v.ActiveProbeCount() >= 1; ++polls) {
-    ctx.clock().SleepMs(kProbePollMs);
-    BreakProbes(ctx);  // a probe may have opened its next socket just before the stop
-  }
-  v.ResetProbeCount();
 }
 
 bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,
@@ -255,17 +248,20 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
     buffer.assign(kProbeMax, '\0');
     int fd = CreateTcpSocket();
     if (fd == kInvalidSocket) return std::nullopt;
-    slot.Publish(fd);
+    if (!slot.Publish(fd)) {  // the probe was stopped
+      slot.CloseOwned(fd);
+      return std::nullopt;
+    }
     SetSocketTimeouts(fd, int64_t{ctx.settings.VerifyTimeOut} * 1000);
     std::optional<in_addr> address = ResolveIPv4(target.name);
     if (!address || !ConnectIPv4(fd, *address, target.port)) {
-      slot.CloseOwned();
+      slot.CloseOwned(fd);
       return std::nullopt;
     }
     IoResult sent = SendAll(fd, request);
     if (sent.bytes < 0) {
       timedOut = sent.error == SocketError::TimedOut;
-      slot.CloseOwned();
+      slot.CloseOwned(fd);
       return std::nullopt;
     }
     size_t received = 0;
@@ -285,7 +281,7 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
       size_t from = before > 6 ? before - 6 : 0;
       if (text.find(useHead ? "\r\n\r\n" : "</BODY>", from) != std::string_view::npos) break;
     }
-    slot.CloseOwned();
+    slot.CloseOwned(fd);
     if (failed) {
       if (timedOut || attempt == 1) return std::nullopt;
       ctx.clock().SleepMs(kRetryWaitMs);

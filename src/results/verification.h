@@ -17,8 +17,9 @@ namespace orvi {
 // Starts the dispatcher (the probe count starts at 0). Called after the
 // catalogue has been emptied; does nothing while a dispatcher runs.
 void StartVerification(Context& ctx);
-// Breaks the probes' sockets (their files go back to Waiting), ends the
-// dispatcher and waits a while for the probes. The caller holds CatalogueLock.
+// Breaks the probes' sockets (their files go back to Waiting) and tells the
+// dispatcher and the probes that they serve nothing any more; returns at
+// once, they end by themselves. The caller holds CatalogueLock.
 void StopVerification(Context& ctx);
 
 // How many probes may run now: the connections the page fetches leave free

@@ -32,9 +32,12 @@ constexpr char kNothingFound[] = "Aucune correspondance trouv\xE9" "e...";
 
 // What the threads of one harvest share.
 struct Harvest {
-  Harvest(Context& context, bool logOn) : ctx(context), log(logOn) {}
+  Harvest(Context& context, bool logOn, uint64_t phase)
+      : ctx(context), log(logOn), generation(phase) {}
   Context& ctx;
   const bool log;
+  // The search phase of this harvest: once stopped, nothing more is queued.
+  const uint64_t generation;
   // Set when the rows are done: an engine thread that outlived its wait ends
   // at its next check instead of feeding the queue of a later run.
   std::atomic<bool> abandon{false};
@@ -75,7 +78,8 @@ void AppendLog(Context& ctx, std::string_view line) { WriteLog(ctx, line, "ab");
 
 // The loop condition every engine checks before each page.
 bool KeepAsking(Harvest& h, int limit) {
-  return h.ctx.harvest.running && !h.abandon && QueueSize(h.ctx) < limit;
+  return h.ctx.harvest.running && !h.abandon && h.ctx.run.Serves(h.generation) &&
+         QueueSize(h.ctx) < limit;
 }
 
 // Queues one result link and logs it ("[G=] url" when added, "[G!] url"
@@ -84,7 +88,7 @@ bool KeepAsking(Harvest& h, int limit) {
 QueueEntryPtr TakeLink(Harvest& h, int engine, char letter, const std::string& link,
                        int& added) {
   bool isNew = false;
-  QueueEntryPtr entry = AcceptUrl(h.ctx, link, isNew, engine, FoundBy::FromEngine, 0);
+  QueueEntryPtr entry = AcceptUrl(h.ctx, link, isNew, engine, FoundBy::FromEngine, 0, h.generation);
   if (isNew) {
     ++added;
   } else if (entry && entry->engine != engine) {
@@ -315,10 +319,10 @@ HarvestResult RunHarvest(Context& ctx, const std::string& input1, const std::str
   ctx.ui().Signal(UiSignal::AnimationPlay);
   ctx.SearchText = inputs.searchText;
   result.encodedSearchText = inputs.encodedSearchText;
-  ctx.run.collecting = true;
+  const uint64_t generation = BeginSearchPhase(ctx);
   if (log) WriteLog(ctx, LogHeader(), "wb");
 
-  Harvest h(ctx, log);
+  Harvest h(ctx, log, generation);
   const SearchProfile& profile = ctx.activeProfile;
   const std::pair<int32_t, EngineHarvest> engines[] = {{profile.GoogleUse, GoogleHarvest},
                                                        {profile.AtwUse, FastHarvest},
@@ -364,7 +368,7 @@ HarvestResult RunHarvest(Context& ctx, const std::string& input1, const std::str
     result.found = QueueSize(ctx) > 0;
     return result;
   }
-  ctx.run.collecting = false;
+  EndSearchPhase(ctx, generation);
   ctx.ui().Signal(UiSignal::AnimationStop);
   for (int r = 0; r < SearchProfile::kKeyRows; ++r) {
     ctx.ui().ShowControl(prep_ids::kRowMarker + r, false);

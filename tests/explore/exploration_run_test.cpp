@@ -4,6 +4,8 @@
 
 #include <condition_variable>
 
+#include "results/catalogue.h"
+
 #include "support/manual_clock.h"
 #include "support/recording_ui.h"
 
@@ -18,7 +20,7 @@ class RunTest : public ::testing::Test {
     ctx.activeProfile.MaxDomains = 1000;
   }
   void Queue(const std::vector<std::string>& urls) {
-    ctx.run.collecting = true;
+    BeginSearchPhase(ctx);  // as a harvest does
     for (const std::string& url : urls) {
       bool added;
       ASSERT_TRUE(AcceptUrl(ctx, url, added, 0, FoundBy::NearbyLink, 1));
@@ -98,7 +100,7 @@ TEST_F(RunTest, TheSchedulerKeepsToTheTargetAndThePause) {
   std::condition_variable released;
   bool release = false;
   std::atomic<int> started{0};
-  ctx.run.pageWork = [&](QueueEntry&) {
+  ctx.run.pageWork = [&](QueueEntry&, uint64_t) {
     ++started;
     std::unique_lock lock(mutex);
     released.wait(lock, [&] { return release; });
@@ -202,8 +204,11 @@ TEST_F(RunTest, TheCourtesyPauseBrakesAndRestores) {
   ctx.run.collecting = true;
   SetThrottle(ctx, 15);
   EXPECT_EQ(ctx.run.Throttle, 5);
+  std::vector<int> braked;  // the brake during each second of the pause
+  clock->onSleep = [&](size_t) { braked.push_back(ctx.run.Throttle); };
   YieldToBrowser(ctx);
   ctx.run.helpers.JoinAll();
+  EXPECT_EQ(braked, std::vector<int>(28, 20));  // about 29 s with the brake on
   EXPECT_EQ(ctx.run.Throttle, 5);
   EXPECT_EQ(ctx.run.yieldCount, 0);
   auto calls = ui->Calls();
@@ -211,6 +216,55 @@ TEST_F(RunTest, TheCourtesyPauseBrakesAndRestores) {
   EXPECT_EQ(calls[calls.size() - 2], "text 20210=0");
   EXPECT_EQ(calls.back(), "text 20210=15");
   EXPECT_EQ(ClockText(3725), "01:02:05");
+}
+
+// A stop returns while a worker is still busy, and so does the next run's
+// start; that worker, when it ends, adds nothing to the new search.
+TEST_F(RunTest, AStoppedRunsWorkerAddsNothingToTheNextSearch) {
+  Queue({"http://old.com/page"});
+  std::mutex mutex;
+  std::condition_variable released;
+  bool release = false;
+  std::atomic<bool> started{false};
+  std::atomic<int> accepted{-1}, linked{-1};
+  ctx.run.pageWork = [&](QueueEntry& entry, uint64_t generation) {
+    if (entry.url != "http://old.com/page") return true;
+    started = true;
+    std::unique_lock lock(mutex);
+    released.wait(lock, [&] { return release; });
+    bool added = false;
+    accepted = AcceptUrl(ctx, "http://stale.com/", added, 0, FoundBy::NearbyLink, 1, generation) !=
+               nullptr;
+    linked = AddFoundLink(ctx, ctx.catalogue, "s.zip", "http://stale.com/s.zip", entry.url, false,
+                          0, generation);
+    return true;
+  };
+  StartExplorationRun(ctx, RunMode::Search);
+  while (!started) std::this_thread::yield();
+  StopAndClearQueue(ctx);
+  EXPECT_FALSE(ctx.run.SchedulerActive);  // the stop ends the run at once
+
+  Queue({"http://new.com/page"});
+  StartExplorationRun(ctx, RunMode::Search);  // nothing waits for the old worker
+  EXPECT_TRUE(ctx.run.SchedulerActive);
+  {
+    std::lock_guard lock(mutex);
+    release = true;
+  }
+  released.notify_all();
+  while (accepted < 0 || linked < 0) std::this_thread::yield();
+  EXPECT_EQ(accepted, 0);
+  EXPECT_EQ(linked, 0);
+  {
+    std::lock_guard lock(ctx.QueueLock);
+    ASSERT_EQ(ctx.queue.count(), 1);
+    EXPECT_EQ(ctx.queue.entries[0]->url, "http://new.com/page");
+  }
+  while (ctx.run.FinishedCount < 1) std::this_thread::yield();
+  StopAndClearQueue(ctx);
+  JoinRunThreads(ctx);
+  EXPECT_EQ(ctx.catalogue.count(), 0);
+  EXPECT_EQ(ctx.run.FinishedCount, 1);  // the new run's page only
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(PageAnalysisIntegrationTest, AFetchedPageFeedsTheQueueAndTheCatalogue) {
   const std::string dir = server.Url("/dir/");
   QueueEntryPtr entry = Taken(dir + "index.html");
 
-  ASSERT_TRUE(AnalysePage(ctx, *entry));
+  ASSERT_TRUE(AnalysePage(ctx, *entry, ctx.run.generation));
   EXPECT_EQ(entry->state, kDone);
   EXPECT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(Queued(), (Texts{"4 1 0 " + dir + "old.html", "5 1 0 " + dir + "notes.html"}));
@@ -100,13 +100,13 @@ TEST_F(PageAnalysisIntegrationTest, TheAgeTestAndAStopDuringTheFetch) {
     std::lock_guard lock(ctx.QueueLock);
     old->cacheUrl = cache;
   }
-  ASSERT_TRUE(AnalysePage(ctx, *old));
+  ASSERT_TRUE(AnalysePage(ctx, *old, ctx.run.generation));
   ASSERT_EQ(server.Requests().size(), 1u);  // the HEAD only
   EXPECT_TRUE(server.Requests()[0].starts_with("HEAD /old.html "));
   EXPECT_EQ(Queued(), Texts{"6 0 0 " + cache});
   EXPECT_TRUE(Catalogued().empty());
 
-  ASSERT_TRUE(AnalysePage(ctx, *Taken(server.Url("/new.html"))));
+  ASSERT_TRUE(AnalysePage(ctx, *Taken(server.Url("/new.html")), ctx.run.generation));
   ASSERT_EQ(server.Requests().size(), 3u);
   EXPECT_TRUE(server.Requests()[2].starts_with("GET /new.html "));
   EXPECT_EQ(Catalogued().size(), 1u);
@@ -115,9 +115,34 @@ TEST_F(PageAnalysisIntegrationTest, TheAgeTestAndAStopDuringTheFetch) {
   ctx.activeProfile.DateLimit = 0;
   QueueEntryPtr last = Taken(server.Url("/last.html"));
   ctx.run.collecting = false;
-  EXPECT_FALSE(AnalysePage(ctx, *last));
+  EXPECT_FALSE(AnalysePage(ctx, *last, ctx.run.generation));
   EXPECT_EQ(last->state, kTaken);
   EXPECT_EQ(Catalogued().size(), 1u);
+}
+
+// The page-age probe's socket is registered: a stop breaks its HEAD at once
+// instead of waiting for VerifyTimeOut.
+TEST_F(PageAnalysisIntegrationTest, AStopBreaksThePageAgeProbe) {
+  ctx.activeProfile.DateLimit = 12;
+  ctx.settings.VerifyTimeOut = 60;
+  std::atomic<bool> asked{false};
+  std::atomic<int> closedByClient{-1};
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    asked = true;
+    closedByClient = c.HoldUntilClosed();
+  });
+  QueueEntryPtr entry = Taken(server.Url("/page.html"));
+  const uint64_t generation = ctx.run.generation;
+  bool analysed = true;
+  std::thread worker([&] { analysed = AnalysePage(ctx, *entry, generation); });
+  while (!asked) std::this_thread::yield();
+  StopAndClearQueue(ctx);
+  worker.join();
+  EXPECT_FALSE(analysed);
+  while (closedByClient < 0) std::this_thread::yield();
+  EXPECT_EQ(closedByClient, 1);
+  EXPECT_EQ(server.Connections(), 1);  // and no fetch after it
 }
 
 }  // namespace

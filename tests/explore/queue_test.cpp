@@ -92,16 +92,38 @@ TEST_F(QueueTest, ConcurrentAcceptsKeepOneEntryPerUrl) {
   EXPECT_EQ(ctx.run.AddedCount, 300);
 }
 
-TEST_F(QueueTest, AStopEmptiesTheQueueButEntriesHeldByWorkersLive) {
+// A stop empties the queue, breaks every registered socket at once (waiting
+// for nothing) and closes the door to the threads of the stopped phase, also
+// once the next phase has begun; an entry a worker holds stays alive.
+TEST_F(QueueTest, AStopEmptiesTheQueueBreaksTheSocketsAndShutsOutTheStoppedPhase) {
   ctx.activeProfile.MaxDomains = 10;
+  const uint64_t phase = BeginSearchPhase(ctx);
   QueueEntryPtr held = Accept("http://a.com/");
   held->state = kTaken;
+  uint16_t port = 0;
+  int listener = ListenLoopback(port);
+  int fd = CreateTcpSocket();
+  ASSERT_TRUE(ConnectIPv4(fd, *ResolveIPv4("127.0.0.1"), port));
+  SetSocketTimeouts(fd, 30000);  // a socket left unbroken fails the test, late
+  ctx.sockets.RegisterSocket(fd);
+
   StopAndClearQueue(ctx);
   EXPECT_FALSE(ctx.run.collecting);
   EXPECT_EQ(ctx.queue.count(), 0);
-  EXPECT_EQ(clock->Sleeps(), std::vector<int64_t>{200});
+  EXPECT_TRUE(clock->Sleeps().empty());
+  char byte;
+  EXPECT_EQ(Receive(fd, &byte, 1).bytes, 0);  // broken: the end of the stream at once
+  EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
   held->state = kDone;  // the worker finishing after the stop writes into a live entry
   EXPECT_EQ(held->url, "http://a.com/");
+
+  BeginSearchPhase(ctx);
+  bool stale = true;
+  EXPECT_FALSE(AcceptUrl(ctx, "http://b.com/", stale, 0, FoundBy::NearbyLink, 1, phase));
+  EXPECT_TRUE(Accept("http://c.com/"));
+  EXPECT_EQ(ctx.queue.count(), 1);
+  CloseSocket(fd);
+  CloseSocket(listener);
 }
 
 }  // namespace

@@ -123,23 +123,52 @@ TEST(FtpProbeScripted, AFileAtTheRootIsListedFromSlash) {
   EXPECT_EQ(server.Requests()[3], "CWD /");
 }
 
+// A break ends the probe whether it waits on the control connection (for the
+// reply to USER) or on the data connection (for the listing).
 TEST(FtpProbeScripted, ABreakFromAnotherThreadEndsAWait) {
-  std::atomic<bool> greeted{false};
-  ScriptServer silent([&](ScriptServer::Conn& c) {
-    c.Send("220 ready\r\n");
-    c.ReadLine();
-    greeted = true;
-    c.HoldUntilClosed();  // never answers USER
-  });
-  SocketSlot slot;
-  int32_t size = 0;
-  std::string date;
-  bool ok = true;
-  std::thread probe([&] { ok = ProbeFtpFile(Url(silent, "/a/b"), slot, size, date, 60); });
-  while (!greeted) std::this_thread::yield();
-  while (!slot.Break()) std::this_thread::yield();
-  probe.join();
-  EXPECT_FALSE(ok);
+  for (bool duringList : {false, true}) {
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> dataClosedByClient{false};
+    ScriptServer server([&](ScriptServer::Conn& c) {
+      c.Send("220 ready\r\n");
+      uint16_t dataPort = 0;
+      int listener = ListenLoopback(dataPort);
+      for (std::string line = c.ReadLine(); !line.empty(); line = c.ReadLine()) {
+        if (!duringList || line.starts_with("USER")) {
+          if (!duringList) break;
+          c.Send("331 Password please\r\n");
+        } else if (line.starts_with("PASV")) {
+          c.Send("227 Entering Passive Mode (127,0,0,1," + std::to_string(dataPort / 256) + "," +
+                 std::to_string(dataPort % 256) + ")\r\n");
+        } else if (line.starts_with("LIST")) {
+          int data = ::accept(listener, nullptr, nullptr);
+          c.Send("150 Here it comes\r\n");
+          SetSocketTimeouts(data, 30000);
+          waiting = true;
+          char byte;
+          dataClosedByClient = Receive(data, &byte, 1).bytes == 0;  // the listing never comes
+          CloseSocket(data);
+          break;
+        } else {
+          c.Send("200 Ok\r\n");
+        }
+      }
+      if (!duringList) waiting = true;
+      c.HoldUntilClosed();
+      CloseSocket(listener);
+    });
+    SocketSlot slot;
+    int32_t size = 0;
+    std::string date;
+    bool ok = true;
+    std::thread probe([&] { ok = ProbeFtpFile(Url(server, "/a/b"), slot, size, date, 60); });
+    while (!waiting) std::this_thread::yield();
+    slot.Break();
+    probe.join();
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(dataClosedByClient, duringList);
+    EXPECT_EQ(slot.Get(), kInvalidSocket);
+  }
 }
 
 }  // namespace

@@ -123,6 +123,29 @@ TEST_F(FetchPageTest, AResetBeforeAnyByteIsRetriedOnceThenRecv) {
   EXPECT_EQ(clock->Sleeps(), std::vector<int64_t>{2000});
 }
 
+// A stop during the wait before the retry: no new connection for a stopped
+// search (nor for a later one, which is another generation).
+TEST_F(FetchPageTest, NoRetryOnceTheSearchHasStopped) {
+  ScriptServer server([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Reset();
+  });
+  for (bool nextSearchBegun : {false, true}) {
+    ctx.run.collecting = true;
+    clock->onSleep = [&](size_t) {
+      ctx.run.collecting = false;  // the user stops the search
+      if (nextSearchBegun) {
+        ++ctx.run.generation;
+        ctx.run.collecting = true;
+      }
+    };
+    const int before = server.Connections();
+    EXPECT_FALSE(Fetch(server.Url("/")).has_value());
+    EXPECT_EQ(label, FetchError::Recv);
+    EXPECT_EQ(server.Connections(), before + 1) << nextSearchBegun;
+  }
+}
+
 TEST_F(FetchPageTest, HeldOpenConnectionsEndByTheReceiveTimeout) {
   // Unframed, so only the time-out ends them: 3000 bytes are a page, 500 are not.
   std::string head = "HTTP/1.1 200 OK\r\n\r\n";

@@ -1,6 +1,9 @@
 // The link verification against scripted HTTP servers.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <filesystem>
+
 #include "results/verification.h"
 #include "support/script_server.h"
 #include "verification_support.h"
@@ -9,6 +12,27 @@ namespace orvi {
 namespace {
 
 using test::ScriptServer;
+
+// The real clock, which also tells how often the thread that watches it
+// slept, and counts the dispatcher's passes (its 50 ms sleeps).
+class CallerClock final : public Clock {
+ public:
+  int64_t NowMs() const override { return real_.NowMs(); }
+  void SleepMs(int64_t ms) override {
+    if (std::this_thread::get_id() == watched_) ++callerSleeps_;
+    if (ms == 50) ++passes_;
+    real_.SleepMs(ms);
+  }
+  void Watch() { watched_ = std::this_thread::get_id(); }
+  int CallerSleeps() const { return callerSleeps_; }
+  int Passes() const { return passes_; }
+
+ private:
+  RealClock real_;
+  std::atomic<std::thread::id> watched_{};
+  std::atomic<int> callerSleeps_{0};
+  std::atomic<int> passes_{0};
+};
 
 constexpr char kAccept[] =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
@@ -143,24 +167,87 @@ TEST_F(VerificationTest, TheBudgetLeavesRoomForThePageFetches) {
   EXPECT_EQ(ProbeBudget(ctx), 4);
 }
 
+// A clear breaks every probe (each server sees its connection closed) and
+// waits for none of them: the calling thread sleeps not once.
 TEST_F(VerificationTest, AClearDuringProbingBreaksEveryProbe) {
+  auto clock = std::make_shared<CallerClock>();
+  Context timed{ContextOptions{.appFolder = "/tmp", .clock = clock}};
   std::atomic<int> holding{0};
+  std::atomic<int> closedByClient{0};
+  std::atomic<int> ended{0};
   ScriptServer::Handler hold = [&](ScriptServer::Conn& c) {
     c.ReadRequest();
     ++holding;
-    c.HoldUntilClosed();
+    closedByClient += c.HoldUntilClosed();
+    ++ended;
   };
   ScriptServer a(hold), b(hold);
-  ctx.settings.VerifyTimeOut = 60;
-  ctx.settings.MaxConnect = 20;
-  test::AddFiles(ctx, {a.Url("/1.zip"), b.Url("/2.zip"), a.Url("/3.zip")});
-  StartVerification(ctx);
+  timed.settings.VerifyTimeOut = 60;
+  timed.settings.MaxConnect = 20;
+  test::AddFiles(timed, {a.Url("/1.zip"), b.Url("/2.zip"), a.Url("/3.zip")});
+  StartVerification(timed);
   while (holding < 2) std::this_thread::yield();
-  EXPECT_GE(ctx.verification.ActiveProbeCount(), 2);
-  ClearCatalogue(ctx);
-  EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);  // "Liens" back to 0
-  EXPECT_EQ(ctx.catalogue.count(), 0);
-  EXPECT_TRUE(ctx.verification.VerificationRunning);  // started again for what comes next
+  EXPECT_GE(timed.verification.ActiveProbeCount(), 2);
+  clock->Watch();
+  ClearCatalogue(timed);
+  EXPECT_EQ(clock->CallerSleeps(), 0);
+  EXPECT_EQ(timed.verification.ActiveProbeCount(), 0);  // "Liens" back to 0
+  EXPECT_EQ(timed.catalogue.count(), 0);
+  EXPECT_TRUE(timed.verification.VerificationRunning);  // started again for what comes next
+  while (ended < 3) std::this_thread::yield();
+  EXPECT_EQ(closedByClient, 3);
+}
+
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+    ++count;
+  return count;
+}
+
+// "Revérifier" while the file's probe is blocked: the check waits for that
+// probe to end instead of starting a second one on the same socket slot, so
+// every descriptor is closed by its owner and none leaks.
+TEST_F(VerificationTest, ARecheckDuringAProbeWaitsForIt) {
+  auto clock = std::make_shared<CallerClock>();
+  std::mutex mutex;
+  std::condition_variable answer;
+  bool release = false;
+  std::atomic<int> requests{0};
+  const int before = OpenDescriptors();
+  {
+    ScriptServer server([&](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      if (++requests == 1) {
+        std::unique_lock lock(mutex);
+        answer.wait(lock, [&] { return release; });
+      }
+      c.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(requests * 100) + "\r\n\r\n");
+    });
+    {
+      Context probed{ContextOptions{.appFolder = "/tmp", .clock = clock}};
+      probed.settings.VerifyTimeOut = 60;
+      FoundFile* file = test::AddFiles(probed, {server.Url("/f.zip")})[0];
+      StartVerification(probed);
+      while (requests < 1) std::this_thread::yield();
+      ResetFileForRecheck(probed, file);
+      EXPECT_EQ(file->State(), FileState::Verifying);
+      // Several dispatcher passes later, still the one probe.
+      for (int passes = clock->Passes() + 5; clock->Passes() < passes;) std::this_thread::yield();
+      EXPECT_EQ(probed.verification.ActiveProbeCount(), 1);
+      {
+        std::lock_guard lock(mutex);
+        release = true;
+      }
+      answer.notify_all();
+      // The first answer is dropped (the file was reset meanwhile); the new
+      // probe's answer stands.
+      while (requests < 2 || !test::WaitSettled({file})) std::this_thread::yield();
+      EXPECT_EQ(file->State(), FileState::Valid);
+      EXPECT_EQ(file->size, 200);
+    }
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace
