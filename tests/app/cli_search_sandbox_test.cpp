@@ -55,12 +55,17 @@ TEST_F(SandboxSearchTest, FromTheEnginesToAVerifiedResultsFile) {
 
 TEST_F(SandboxSearchTest, AResumeWithoutASaveAndWithOne) {
   Cli({"--home", home.path(), "-q", "resume"}, 1);
-  // A saved state: one page of the sandbox left to explore.
+  // A saved state: one page of the sandbox left to explore, whose zip comes
+  // beside the files found before the save only if the queue came back.
   home.Write("profilsvg.ini", "[Config]\r\nZip=1\r\nExtractAll=1\r\nEnableNews=1\r\nMaxDomains=99\r\n");
-  home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n" + server->baseUrl() + "/mozart/index.html\r\n");
+  home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n" + server->baseUrl() +
+                                "/musique-classique/mozart-opera.html\r\n");
   home.Write("Resultsvg.txt", "[earlier,1]\r\nearlier.zip,http://127.0.0.1:9/earlier.zip,p,1,10,?? ??\r\n>\r\n");
   std::string table = Cli({"--home", home.path(), "-q", "resume"}, 0);
   EXPECT_NE(table.find("earlier\tzip\t1\t1\t10\tSingleValid\n"), std::string::npos) << table;
+  EXPECT_NE(table.find("mozart-don-giovanni-extraits\tzip\t1\t1\t18874k\tSingleValid\n"),
+            std::string::npos)
+      << table;
 }
 
 }  // namespace
