@@ -45,6 +45,10 @@ struct ExplorationRun {
   // ends by itself, whatever phase runs now.
   std::atomic<uint64_t> generation{0};
   bool Serves(uint64_t g) const { return collecting && generation == g; }
+  // Workers analysing a page; a run that starts waits for the analyses of
+  // older runs (a few milliseconds of reading, never the network) before it
+  // rebuilds the lists and the profile fields they read.
+  std::atomic<int> analysing{0};
   std::atomic<bool> SchedulerActive{false};
   std::atomic<bool> Paused{false};
   std::atomic<int> InProgress{0};       // connections in progress

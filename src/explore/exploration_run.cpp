@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "explore/page_analysis.h"
 #include "platform/text.h"
@@ -135,6 +136,10 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
   // serve an older generation and are joined later, never waited for here.
   run.schedulers.Reap();
   run.workers.Reap();
+  // The new phase first, so that no worker of an older run starts analysing;
+  // then the analyses under way end before their lists change.
+  const uint64_t generation = BeginSearchPhase(ctx);
+  while (run.analysing > 0) std::this_thread::yield();
   if (ctx.activeProfile.ExtractAll) ctx.activeProfile.AjourURL = false;
 
   run.AddedCount = 0;
@@ -145,7 +150,6 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
     run.BaseCount = ctx.queue.count();
   }
   run.speedRing.Reset();
-  const uint64_t generation = BeginSearchPhase(ctx);
   run.WaitingCount = 0;
   run.TotalBytes = 0;
   run.InProgress = 0;

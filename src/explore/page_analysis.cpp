@@ -876,6 +876,13 @@ bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation) {
   if (MayFetch(ctx, entry.url, generation) && ctx.run.Serves(generation)) {
     page = FetchPage(ctx, entry.url, label, false, 0, "");
   }
+  // Counted before the check, so that a run starting after it waits for
+  // this analysis (see StartExplorationRun).
+  ++ctx.run.analysing;
+  struct Done {
+    std::atomic<int>& count;
+    ~Done() { --count; }
+  } done{ctx.run.analysing};
   if (!ctx.run.Serves(generation)) return false;
   entry.state = kDone;
   QueueLinkSink sink(ctx, generation);
