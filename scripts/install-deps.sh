@@ -30,7 +30,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 missing=()
 for p in "${packages[@]}"; do
   # Any nginx flavour serves the tests; never replace the one the user has.
-  if [ "$p" = nginx-light ] && command -v nginx >/dev/null 2>&1; then continue; fi
+  if [ "$p" = nginx-light ] && { [ -x /usr/sbin/nginx ] || command -v nginx >/dev/null 2>&1; }; then continue; fi
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
