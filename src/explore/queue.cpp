@@ -81,9 +81,9 @@ void EndSearchPhase(Context& ctx, uint64_t generation) {
   if (ctx.run.generation == generation) ctx.run.collecting = false;
 }
 
-// The design waits 200 ms here for the workers to see the flag; a worker of
-// the stopped phase can no longer add anything (its generation has passed)
-// and holds its own entry, so the stop returns at once.
+// No grace period for the workers to see the flag: a worker of the stopped
+// phase can no longer add anything (its generation has passed) and holds its
+// own entry, so the stop returns at once.
 void StopAndClearQueue(Context& ctx) {
   ExplorationRun& run = ctx.run;
   std::lock_guard lock(ctx.QueueLock);

@@ -193,8 +193,8 @@ void StartVerification(Context& ctx) {
   v.dispatchers.Start([&ctx, generation] { Dispatcher(ctx, generation); });
 }
 
-// The design waits here for the dispatcher and the probes (up to 10 s);
-// with a generation of their own they can be left to end by themselves.
+// Waits for neither the dispatcher nor the probes: with a generation of their
+// own they are left to end by themselves.
 void StopVerification(Context& ctx) {
   VerificationState& v = ctx.verification;
   if (!v.VerificationRunning) return;
