@@ -54,11 +54,15 @@ bool IsSeriesExtension(std::string_view ext) {
 }
 
 // Removes "segment/../" pairs. A "/../" with no path segment before it only
-// loses its "/..": the host is no segment and stays.
+// loses its "/..": the host is no segment and stays. A final "/.." (a
+// listing's "../" once its "/" has gone) climbs like "/../" does, and the
+// "/" it leaves goes too, as it does from any resolved link.
 void RemoveDotSegments(std::string& url) {
   size_t scheme = url.find("://");
   size_t root = scheme == std::string::npos ? 0 : url.find('/', scheme + 3);
   if (root == std::string::npos) root = url.size();
+  const bool finalDotDot = url.ends_with("/..") && url.size() - 3 >= root;
+  if (finalDotDot) url += '/';
   for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) {
     size_t segment = at == 0 ? std::string::npos : url.rfind('/', at - 1);
     if (segment == std::string::npos || segment < root) {
@@ -67,6 +71,7 @@ void RemoveDotSegments(std::string& url) {
       url.erase(segment, at + 3 - segment);
     }
   }
+  if (finalDotDot && url.ends_with('/')) url.pop_back();
 }
 
 }  // namespace

@@ -80,6 +80,13 @@ TEST(ResolveUrl, AgainstThePageFolder) {
       // ".." never climbs into the host.
       {"http://host/a/page.html", "../../../f.zip", "http://host/f.zip"},
       {"http://host/", "/../f.zip", "http://host/f.zip"},
+      // A folder listing's "../" is the parent folder, not a folder named "..".
+      {"http://host/sub/", "../", "http://host"},
+      {"http://host/a/b/", "../", "http://host/a"},
+      {"http://host/a/b/", "..", "http://host/a"},
+      {"http://host/a/b/page.html", "../..", "http://host"},
+      {"http://host/", "../", "http://host"},
+      {"http://host/a/", "x..", "http://host/a/x.."},
       // A cache link stands for the page it caches.
       {"http://216.239.1.1/search?q=cache:Ab1:www.site.com/d/p.html+zip", "f.zip",
        "http://www.site.com/d/f.zip"},
