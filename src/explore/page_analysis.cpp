@@ -705,7 +705,7 @@ bool MayFetch(Context& ctx, const std::string& url) {
   if (ctx.activeProfile.DateLimit == 0 || Holds(url, "q=cache:")) return true;
   SocketSlot slot;
   bool timedOut = false;
-  int32_t size = 0;
+  int64_t size = 0;
   std::string date;
   if (!ProbeFile(ctx, url, slot, timedOut, true, size, date) || date.empty()) return true;
   return !IsPageTooOld(ctx, date);

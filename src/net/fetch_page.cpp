@@ -63,6 +63,11 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   }
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
   ExplorationRun& run = ctx.run;
+  // The whole fetch, every attempt included, ends within twice its time-out
+  // plus the one pause before a retry; each receive still waits at most the
+  // time-out. Only waits that no server causes (the brake, a lost
+  // connection) move the deadline.
+  Deadline deadline(WholeFetchMs(timeoutMs));
 
   std::string buffer;
   buffer.reserve(kPageBuffer);
@@ -86,7 +91,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       ++attempts;
       // While the run is paused for a lost connection the fetch waits for the
       // network to come back; a stopped run ends that wait.
-      if ((run.Paused && run.collecting) || attempts == 1) {
+      if (run.Paused && run.collecting) {
+        deadline.Extend(kRetryWaitMs);
+        ctx.clock().SleepMs(kRetryWaitMs);
+        continue;
+      }
+      if (attempts == 1 && !deadline.Passed()) {
         ctx.clock().SleepMs(kRetryWaitMs);
         continue;
       }
@@ -97,7 +107,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     if (!ConnectIPv4(fd, *address, target.port)) {
       label = FetchError::Connect;
       ctx.sockets.ReleaseSocket(fd);
-      if (++attempts > 1) return std::nullopt;
+      if (++attempts > 1 || deadline.Passed()) return std::nullopt;
       ctx.clock().SleepMs(kRetryWaitMs);
       continue;
     }
@@ -116,7 +126,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       if (!stopAtBodyEnd && !run.collecting) break;
       size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
       if (chunk < 1) break;
-      IoResult got = Receive(fd, buffer.data() + received, chunk);
+      IoResult got = ReceiveWithin(fd, buffer.data() + received, chunk, timeoutMs, deadline);
       if (got.bytes < 0) {
         // A server that keeps the connection open ends this way, by the time-out.
         if (received > 1023) break;
@@ -125,11 +135,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
           ++run.timeoutCount;
         } else {
           label = FetchError::Recv;
-          retry = ++attempts == 1;
+          retry = ++attempts == 1 && !deadline.Passed();
         }
         break;
       }
       if (int throttle = run.Throttle; throttle != 0) {
+        deadline.Extend(int64_t{throttle} * kThrottleStepMs);
         ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
       }
       size_t before = received;
