@@ -95,6 +95,30 @@ TEST(ResolveUrl, AgainstThePageFolder) {
   for (const auto& c : cases) EXPECT_EQ(ResolveUrl(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
 }
 
+// A redirection's Location against the address fetched: relative forms are
+// what many servers send, and a folder keeps its final "/".
+TEST(ResolveLocation, AgainstTheFetchedAddress) {
+  const char* cases[][3] = {
+      {"http://h:81/sub", "http://h:81/sub/", "http://h:81/sub/"},
+      {"http://h:81/sub", "/sub/", "http://h:81/sub/"},
+      {"http://h/a/b/page.html", "other.html", "http://h/a/b/other.html"},
+      {"http://h/a/b/page.html?x=/y/z", "c/", "http://h/a/b/c/"},
+      {"http://h/a/b/", "../", "http://h/a/"},
+      {"http://h/a/b/", "..", "http://h/a/"},
+      {"http://h/a/b/", "./x/./y/../z", "http://h/a/b/x/z"},
+      {"http://h/a", "/../../x", "http://h/x"},
+      {"http://h", "x.html", "http://h/x.html"},
+      {"http://h", "/", "http://h/"},
+      {"http://h/a", "//other.example/p/", "http://other.example/p/"},
+      {"http://h/a", "  /q?a=../b  ", "http://h/q?a=../b"},
+      {"http://h/a", "HTTP://Other/x", "HTTP://Other/x"},
+      {"http://h/a", "https://secure/x", "https://secure/x"},
+      {"http://h/a", "", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolveLocation(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
+  EXPECT_EQ(ResolveLocation("http://h/", std::string(400, 'x')).size(), kMaxLinkChars);
+}
+
 TEST(ResolveUrl, CutsAt239AndTheCachedPageAt233) {
   EXPECT_EQ(ResolveUrl("http://host/page.html", std::string(300, 'f')).size(), kMaxLinkChars);
   EXPECT_EQ(ResolveUrl("http://host/", "www." + std::string(300, 'w')).size(), kMaxLinkChars);
