@@ -240,7 +240,7 @@ std::string ResolveLocation(std::string_view fetchedUrl, std::string_view locati
   }
   // Dot segments of the path only: the query is left as it is.
   size_t hostStart = SchemeEnd(url);
-  size_t pathStart = hostStart == npos ? npos : url.find('/', hostStart);
+  size_t pathStart = url.find('/', hostStart == npos ? 0 : hostStart);
   if (pathStart != npos) {
     size_t queryStart = url.find_first_of("?#", pathStart);
     std::string tail = queryStart == npos ? std::string() : url.substr(queryStart);
