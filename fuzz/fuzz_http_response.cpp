@@ -5,6 +5,7 @@
 #include <string>
 
 #include "net/http_response.h"
+#include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -24,6 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
     if (out.text && out.text->size() > text.size()) __builtin_trap();
+  }
+  // Only an HTTP reply has a status: anything else never comes back as text.
+  if (!orvi::IsHttpResponse(text) && orvi::InterpretResponse(text, orvi::FetchError::None).text) {
+    __builtin_trap();
+  }
+  // The fields a probe reads: a value lies inside the text, and a size read
+  // from it is never negative.
+  for (std::string_view name : {"Content-Length", "Last-Modified", "Location"}) {
+    std::optional<std::string_view> value = orvi::HeaderField(text, name);
+    if (!value) continue;
+    if (value->data() < text.data() || value->data() + value->size() > text.data() + text.size()) {
+      __builtin_trap();
+    }
+    if (std::optional<int64_t> bytes = orvi::ParseSize(*value); bytes && *bytes < 0) __builtin_trap();
   }
   orvi::DecodeChunkedBody(answer);
   return 0;

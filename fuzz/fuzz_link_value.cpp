@@ -58,6 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(*end > pos && *end <= lower.size() && value.size() <= orvi::kMaxLinkChars);
       ExactText link(value);
       Check(orvi::ResolveUrl(pageUrlText.view(), link.view()).size() <= orvi::kMaxLinkChars);
+      // The same value as a redirection's Location: bounded, and no ".."
+      // segment survives in its path.
+      std::string moved = orvi::ResolveLocation(pageUrlText.view(), link.view());
+      Check(moved.size() <= orvi::kMaxLinkChars);
+      std::string_view path = std::string_view(moved).substr(0, moved.find_first_of("?#"));
+      size_t scheme = path.find("://");
+      size_t root = path.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
+      path = root == std::string_view::npos ? std::string_view() : path.substr(root);
+      Check(moved.size() == orvi::kMaxLinkChars || path.find("/../") == std::string_view::npos);
       orvi::HasWantedExtension(link.view(), extensions);
       orvi::MatchesFileName(link.view(), 1, {"set", "abc"}, "setup");
       pos = *end;

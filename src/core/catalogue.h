@@ -47,7 +47,7 @@ struct FoundFile {
   FoundFile* nextCopy = nullptr;   // next file of the same group
   FoundFile* nextGroup = nullptr;  // on a group's first file: the next group's first file
   std::atomic<int32_t> state{static_cast<int32_t>(FileState::Waiting)};
-  std::atomic<int32_t> size{0};
+  std::atomic<int64_t> size{0};  // bytes; files past 2 GiB are common
   SocketSlot probeSocket;  // the sockets of a probe in progress
   // A re-check asked while the file was being probed; its probe, when it
   // ends, puts the file back to Waiting instead. Guarded by CatalogueLock.
@@ -83,7 +83,7 @@ struct FoundEntry {
   std::string key;  // lower case, at most 79 characters; "@tag~n" for a server folder
   FoundFile* files = nullptr;  // first file of the first group
   int32_t hits = 1;
-  int32_t shownSize = 0;
+  int64_t shownSize = 0;
   int32_t fileCount = 0;
   std::string typeText;  // up to three characters
   bool deleted = false;

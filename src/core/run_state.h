@@ -102,6 +102,9 @@ struct ExplorationRun {
   std::vector<std::string> UrlKeywords;   // up to 9 of 15 characters
   std::string BareName;                   // the search text without its extension
   int LinksPerAnchor = 8;
+  // The analysis of one page, without its site: its redirections are followed
+  // in place, since nothing else would explore them.
+  bool SinglePage = false;
 
   void CountReceived(int64_t n) {
     speedRing.Add(n);

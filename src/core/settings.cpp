@@ -28,6 +28,20 @@ std::vector<std::string> SplitList(std::string_view text) {
   return items;
 }
 
+// Values that would hang the program or fail every check are brought to the
+// nearest sane one: no connection at all never ends a scan, no attempt fails
+// every file, a time-out of 0 or less means none, and a port is 16 bits.
+void ClampFromBelow(GlobalSettings& s) {
+  s.MaxConnect = std::max(s.MaxConnect, 1);
+  s.MinConnect = std::max(s.MinConnect, 1);
+  s.HttpTimeOut = std::max(s.HttpTimeOut, 1);
+  s.VerifyTimeOut = std::max(s.VerifyTimeOut, 1);
+  s.NbRetry = std::max(s.NbRetry, 1);
+  s.ProxyPort = std::clamp(s.ProxyPort, 0, 65535);
+  s.Autosave = std::max(s.Autosave, 0);
+  s.StartWindow = std::clamp(s.StartWindow, 0, 2);
+}
+
 }  // namespace
 
 GlobalSettings ReadGlobalSettings(const IniFile& ini) {
@@ -55,6 +69,7 @@ GlobalSettings ReadGlobalSettings(const IniFile& ini) {
   if (!text.empty()) s.ColorProfil = ParseIntLoose(text);
   s.Autosave = Number(ini, "Autosave", "");
   s.StartWindow = Number(ini, "StartWindow", "1");
+  ClampFromBelow(s);
   s.ProxyAuthHeader = BuildProxyAuthHeader(s.ProxyLogin, s.ProxyPass);
   return s;
 }

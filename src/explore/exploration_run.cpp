@@ -168,6 +168,7 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
   ClearCatalogue(ctx);
   ctx.sockets.CloseAllSockets();
   run.LinksPerAnchor = 8;
+  run.SinglePage = mode == RunMode::Scan && !ctx.activeProfile.SiteScan;
   BuildRunLists(ctx);
 
   ctx.ui().Signal(UiSignal::ResetResults);

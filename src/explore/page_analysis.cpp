@@ -11,6 +11,7 @@
 #include "explore/queue_link_sink.h"
 #include "explore/url_filter.h"
 #include "net/fetch_page.h"
+#include "net/http_response.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
 #include "results/verification.h"
@@ -30,6 +31,7 @@ constexpr size_t kKeywordReach = 260;        // a keyword link's "href" and "</a
 constexpr size_t kFileEqualsReach = 16;      // the "=" after "href" or "src" of a file link
 constexpr size_t kAbsoluteQuoteReach = 240;  // the quote that ends an "http://" file link
 constexpr size_t kSeriesReach = 300;         // IsNumberedSeries: the next link ends this close
+constexpr int kMaxRedirectHops = 5;          // a single-page analysis follows its page this far
 
 // Limits of one page.
 constexpr int kKeywordLinksPerKeyword = 4;
@@ -687,16 +689,18 @@ void PageAnalysis::QueueNearbyLinks() {
   }
 }
 
+// Where a 3xx answer sends the fetched address: its Location field, an
+// absolute or a relative one, resolved against that address.
+std::string RedirectTarget(std::string_view response, std::string_view fetchedUrl) {
+  std::optional<std::string_view> location = HeaderField(response, "Location");
+  return location ? ResolveLocation(fetchedUrl, *location) : std::string();
+}
+
 // A 3xx answer: its Location, unless it carries a query.
-void FollowServerRedirect(std::string_view lower, std::string_view page, int depth,
-                          LinkSink& sink) {
-  size_t location = lower.find("location");
-  if (location == npos) return;
-  size_t http = lower.find("http", location + 8);
-  if (http == npos) return;
-  size_t space = lower.find(' ', http);
-  std::string url(page.substr(http, std::min(space == npos ? npos : space - http, kMaxLinkChars)));
-  if (url.find('?') == std::string::npos) sink.AcceptUrl(url, FoundBy::ServerRedirect, depth);
+void FollowServerRedirect(const std::string& target, int depth, LinkSink& sink) {
+  if (!target.empty() && target.find('?') == std::string::npos) {
+    sink.AcceptUrl(target, FoundBy::ServerRedirect, depth);
+  }
 }
 
 // The page-age test, when the profile asks for one: a HEAD for the page's
@@ -708,7 +712,7 @@ bool MayFetch(Context& ctx, const std::string& url, uint64_t generation) {
   ctx.sockets.RegisterSlot(slot);
   std::optional<std::string> answer;
   bool timedOut = false;
-  int32_t size = 0;
+  int64_t size = 0;
   std::string date;
   // A stop before the registration could not reach the slot.
   if (ctx.run.Serves(generation)) answer = ProbeFile(ctx, url, slot, timedOut, true, size, date);
@@ -837,6 +841,8 @@ void AnalyseFetchedPage(Context& ctx, QueueEntry& entry, std::optional<std::stri
     size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
     if (text.size() > kMaxPageChars) text.resize(kMaxPageChars);
+    // Header lines are read before the folding joins them.
+    std::string redirect = label == FetchError::Redirect ? RedirectTarget(text, entry.url) : "";
     CollapseWhitespace(text);
     lower = AsciiLower(text);
 
@@ -845,7 +851,7 @@ void AnalyseFetchedPage(Context& ctx, QueueEntry& entry, std::optional<std::stri
     }
     if (label == FetchError::Redirect) {
       hasContent = true;
-      FollowServerRedirect(lower, text, entry.depth, once);
+      FollowServerRedirect(redirect, entry.depth, once);
     } else if (Holds(lower, "</noframes>")) {
       ScanFrames(ctx, lower, text, entry.url, entry.depth, once);
       hasContent = true;
@@ -876,6 +882,20 @@ bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation) {
   if (MayFetch(ctx, entry.url, generation) && ctx.run.Serves(generation)) {
     page = FetchPage(ctx, entry.url, label, false, 0, "");
   }
+  // A single-page analysis explores no other page, so a redirection of the
+  // page the user gave (a folder address without its final "/") is followed
+  // here, or the analysis would come back empty.
+  std::string url = entry.url;
+  if (ctx.run.SinglePage && entry.depth == 0) {
+    for (int hop = 0; hop < kMaxRedirectHops && label == FetchError::Redirect && page &&
+                      ctx.run.Serves(generation);
+         ++hop) {
+      std::string next = NormaliseQueueUrl(RedirectTarget(*page, url));
+      if (!StartsWithIgnoreCase(next, "http://") || next == url) break;
+      url = std::move(next);
+      page = FetchPage(ctx, url, label, false, 0, "");
+    }
+  }
   // Counted before the check, so that a run starting after it waits for
   // this analysis (see StartExplorationRun).
   ++ctx.run.analysing;
@@ -886,7 +906,13 @@ bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation) {
   if (!ctx.run.Serves(generation)) return false;
   entry.state = kDone;
   QueueLinkSink sink(ctx, generation);
-  AnalyseFetchedPage(ctx, entry, std::move(page), label, sink);
+  if (url == entry.url) {
+    AnalyseFetchedPage(ctx, entry, std::move(page), label, sink);
+  } else {
+    // The page is read as the address it came from, so its links resolve there.
+    QueueEntry moved(url, entry.engine, entry.foundBy, entry.depth);
+    AnalyseFetchedPage(ctx, moved, std::move(page), label, sink);
+  }
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/url_text.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -27,18 +28,27 @@ size_t SkipSpaces(std::string_view text, size_t pos) {
 int64_t LeadingNumber(std::string_view text, size_t pos) {
   int64_t n = 0;
   for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-    n = std::min<int64_t>(n * 10 + (text[pos] - '0'), INT64_C(1) << 40);
+    // Saturates well above any file size and below an overflow.
+    n = std::min<int64_t>(n * 10 + (text[pos] - '0'), INT64_C(1) << 58);
   }
   return n;
 }
 
 // Reads until a reply line has arrived and gives it; nothing when the
 // connection fails, closes or fills the buffer first.
-std::optional<std::string> ReadReply(int fd) {
+// The network waits of one probe: each receive at most the per-receive
+// time-out, all of them within the whole deadline.
+struct Waits {
+  int64_t perReceiveMs;
+  Deadline deadline;
+};
+
+std::optional<std::string> ReadReply(int fd, const Waits& waits) {
   std::string received;
   char piece[1024];
   while (received.size() < kReplyMax) {
-    IoResult got = Receive(fd, piece, std::min(sizeof piece, kReplyMax - received.size()));
+    IoResult got = ReceiveWithin(fd, piece, std::min(sizeof piece, kReplyMax - received.size()),
+                                 waits.perReceiveMs, waits.deadline);
     if (got.bytes <= 0) return std::nullopt;
     received.append(piece, static_cast<size_t>(got.bytes));
     if (auto line = LastReplyLine(received)) return std::string(*line);
@@ -46,9 +56,9 @@ std::optional<std::string> ReadReply(int fd) {
   return std::nullopt;
 }
 
-std::optional<std::string> Command(int fd, const std::string& command) {
+std::optional<std::string> Command(int fd, const std::string& command, const Waits& waits) {
   if (SendAll(fd, command).bytes < 0) return std::nullopt;
-  return ReadReply(fd);
+  return ReadReply(fd, waits);
 }
 
 bool ReplyStarts(const std::optional<std::string>& reply, std::string_view codes) {
@@ -72,23 +82,36 @@ std::optional<uint16_t> PassivePort(std::string_view reply) {
   return static_cast<uint16_t>(port);
 }
 
-bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int32_t& size,
+// A decoded CR or LF would end the command early and send the rest as a
+// command of its own.
+bool FitsOneCommand(const FtpAddress& a) {
+  for (const std::string* part : {&a.user, &a.password, &a.folder, &a.fileName}) {
+    if (part->find_first_of("\r\n") != std::string::npos) return false;
+  }
+  return true;
+}
+
+bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int64_t& size,
               std::string& date, int timeoutSeconds) {
   std::optional<in_addr> ip = ResolveIPv4(address.host);
-  if (!ip || address.port < 1 || address.port > 65535) return false;
-  // Without a bound a silent server would hold the probe until the next clear.
-  SetSocketTimeouts(control, int64_t{timeoutSeconds} * 1000);
+  if (!ip || address.port < 1 || address.port > 65535 || !FitsOneCommand(address)) return false;
+  // Without a bound a silent server would hold the probe until the next clear;
+  // and one that drips its replies would hold it for as many time-outs as it
+  // likes: the whole probe ends within twice its time-out.
+  const int64_t timeoutMs = int64_t{timeoutSeconds} * 1000;
+  Waits waits{timeoutMs, Deadline(2 * timeoutMs)};
+  SetSocketTimeouts(control, timeoutMs);
   if (!ConnectIPv4(control, *ip, static_cast<uint16_t>(address.port))) return false;
-  if (!ReadReply(control)) return false;
-  if (!ReplyStarts(Command(control, "USER " + address.user + "\r\n"), "23")) return false;
-  std::optional<std::string> pass = Command(control, "PASS " + address.password + "\r\n");
+  if (!ReadReply(control, waits)) return false;
+  if (!ReplyStarts(Command(control, "USER " + address.user + "\r\n", waits), "23")) return false;
+  std::optional<std::string> pass = Command(control, "PASS " + address.password + "\r\n", waits);
   if (!pass || (address.user != kAnonymousUser && !ReplyStarts(pass, "2"))) return false;
-  if (!ReplyStarts(Command(control, "TYPE A\r\n"), "2")) return false;
+  if (!ReplyStarts(Command(control, "TYPE A\r\n", waits), "2")) return false;
   // Most servers refuse an empty CWD: a file at the root is looked for in "/".
   std::string folder = address.folder.empty() ? "/" : address.folder;
-  if (!ReplyStarts(Command(control, "CWD " + folder + "\r\n"), "2")) return false;
+  if (!ReplyStarts(Command(control, "CWD " + folder + "\r\n", waits), "2")) return false;
 
-  std::optional<std::string> pasv = Command(control, "PASV\r\n");
+  std::optional<std::string> pasv = Command(control, "PASV\r\n", waits);
   if (!pasv || !pasv->starts_with("227")) return false;
   std::optional<uint16_t> port = PassivePort(*pasv);
   if (!port) return false;
@@ -106,14 +129,15 @@ bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int32_t&
     return false;
   }
   SetSocketTimeouts(control, kPassiveTimeoutMs);
-  SetSocketTimeouts(data, int64_t{timeoutSeconds} * 1000);
+  waits.perReceiveMs = kPassiveTimeoutMs;
+  SetSocketTimeouts(data, timeoutMs);
   if (!ConnectIPv4(data, *peer, *port)) {
     slot.CloseOwned(data);
     return false;
   }
   // A refused LIST (no such file) sends nothing on the data connection: end
   // here rather than wait for the time-out.
-  std::optional<std::string> list = Command(control, "LIST " + address.fileName + "\r\n");
+  std::optional<std::string> list = Command(control, "LIST " + address.fileName + "\r\n", waits);
   if (!list || ReplyStarts(list, "45")) {
     slot.CloseOwned(data);
     return false;
@@ -121,7 +145,8 @@ bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int32_t&
   std::string listing;
   char piece[kListingPiece];
   while (listing.size() < kListingMax) {
-    IoResult got = Receive(data, piece, std::min(kListingPiece, kListingMax - listing.size()));
+    IoResult got = ReceiveWithin(data, piece, std::min(kListingPiece, kListingMax - listing.size()),
+                                 timeoutMs, waits.deadline);
     if (got.bytes <= 0) break;
     listing.append(piece, static_cast<size_t>(got.bytes));
   }
@@ -164,6 +189,11 @@ FtpAddress ParseFtpAddress(std::string_view link) {
   size_t last = a.path.rfind('/');
   a.folder = a.path.substr(0, last);
   a.fileName = Cut(std::string_view(a.path).substr(last + 1), 199);
+  // A link writes its path percent-encoded ("space%20name.zip"); the server
+  // knows the names themselves. Split first, so that an encoded "/" stays
+  // part of its name.
+  UrlDecode(a.folder);
+  UrlDecode(a.fileName);
   return a;
 }
 
@@ -197,7 +227,7 @@ FtpListing ParseListingLine(std::string_view line) {
     size_t token = SkipSpaces(line, pos);
     size_t tokenEnd = line.find(' ', token);
     if (token >= line.size() || tokenEnd == std::string_view::npos) {
-      out.size = static_cast<int32_t>(size);
+      out.size = size;
       return out;
     }
     if (size > 1 && !IsDigit(line[token])) {
@@ -209,7 +239,7 @@ FtpListing ParseListingLine(std::string_view line) {
       size = LeadingNumber(line, next);
       tokenEnd = line.find(' ', next);
       if (tokenEnd == std::string_view::npos) {
-        out.size = static_cast<int32_t>(size);
+        out.size = size;
         return out;
       }
     } else {
@@ -217,7 +247,7 @@ FtpListing ParseListingLine(std::string_view line) {
     }
     pos = tokenEnd;
   }
-  out.size = static_cast<int32_t>(static_cast<uint32_t>(size));
+  out.size = size;
 
   size_t dateEnd = std::string_view::npos;
   size_t colon = line.find(':', month);
@@ -251,7 +281,7 @@ FtpListing ParseListingLine(std::string_view line) {
   return out;
 }
 
-bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int32_t& size, std::string& date,
+bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int64_t& size, std::string& date,
                   int timeoutSeconds) {
   int control = CreateTcpSocket();
   if (control == kInvalidSocket) return false;

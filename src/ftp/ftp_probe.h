@@ -16,8 +16,8 @@ struct FtpAddress {
   std::string host;      // 119
   int port = 21;
   std::string path;      // 499; "/" when the link has none
-  std::string folder;    // the path before its last "/"
-  std::string fileName;  // 199: the path after its last "/"
+  std::string folder;    // the path before its last "/", percent-decoded
+  std::string fileName;  // 199: the path after its last "/", percent-decoded
 };
 
 inline constexpr char kAnonymousUser[] = "anonymous";
@@ -27,7 +27,7 @@ FtpAddress ParseFtpAddress(std::string_view link);
 
 // One line of a Unix-style listing.
 struct FtpListing {
-  int32_t size = 0;
+  int64_t size = 0;
   std::string date;  // as the server wrote it, 31 characters at most
   bool directory = false;
   std::string name;
@@ -44,7 +44,7 @@ std::optional<std::string_view> LastReplyLine(std::string_view received);
 // slot as soon as it exists, so another thread can break the probe; it is
 // closed before the call returns. timeoutSeconds bounds every wait on the
 // network. True on success (also for a directory).
-bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int32_t& size, std::string& date,
+bool ProbeFtpFile(std::string_view link, SocketSlot& slot, int64_t& size, std::string& date,
                   int timeoutSeconds);
 
 }  // namespace orvi

@@ -69,6 +69,11 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   const bool forSearch = run.collecting;
   const uint64_t generation = run.generation;
   auto searchStopped = [&] { return forSearch && !run.Serves(generation); };
+  // The whole fetch, every attempt included, ends within twice its time-out
+  // plus the one pause before a retry; each receive still waits at most the
+  // time-out. Only waits that no server causes (the brake, a lost
+  // connection) move the deadline.
+  Deadline deadline(WholeFetchMs(timeoutMs));
 
   std::string buffer;
   buffer.reserve(kPageBuffer);
@@ -98,7 +103,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       ++attempts;
       // While the run is paused for a lost connection the fetch waits for the
       // network to come back; a stopped run ends that wait.
-      if (!searchStopped() && ((run.Paused && run.collecting) || attempts == 1)) {
+      if (!searchStopped() && run.Paused && run.collecting) {
+        deadline.Extend(kRetryWaitMs);
+        ctx.clock().SleepMs(kRetryWaitMs);
+        continue;
+      }
+      if (!searchStopped() && attempts == 1 && !deadline.Passed()) {
         ctx.clock().SleepMs(kRetryWaitMs);
         if (!searchStopped()) continue;
       }
@@ -109,7 +119,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     if (!ConnectIPv4(fd, *address, target.port)) {
       label = FetchError::Connect;
       ctx.sockets.ReleaseSocket(fd);
-      if (++attempts > 1 || searchStopped()) return std::nullopt;
+      if (++attempts > 1 || searchStopped() || deadline.Passed()) return std::nullopt;
       ctx.clock().SleepMs(kRetryWaitMs);
       if (searchStopped()) return std::nullopt;
       continue;
@@ -129,7 +139,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       if (!stopAtBodyEnd && !run.collecting) break;
       size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
       if (chunk < 1) break;
-      IoResult got = Receive(fd, buffer.data() + received, chunk);
+      IoResult got = ReceiveWithin(fd, buffer.data() + received, chunk, timeoutMs, deadline);
       if (got.bytes < 0) {
         // A server that keeps the connection open ends this way, by the time-out.
         if (received > 1023) break;
@@ -138,11 +148,12 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
           ++run.timeoutCount;
         } else {
           label = FetchError::Recv;
-          retry = ++attempts == 1 && !searchStopped();
+          retry = ++attempts == 1 && !searchStopped() && !deadline.Passed();
         }
         break;
       }
       if (int throttle = run.Throttle; throttle != 0) {
+        deadline.Extend(int64_t{throttle} * kThrottleStepMs);
         ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
       }
       size_t before = received;

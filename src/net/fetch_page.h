@@ -19,10 +19,15 @@ constexpr int kRetryWaitMs = 2000;
 constexpr int kThrottleStepMs = 600;
 constexpr int kNameFailuresBeforePause = 12;
 
+// The whole deadline of a fetch with a per-receive time-out of timeoutMs:
+// twice the time-out, plus the pause before the one retry.
+constexpr int64_t WholeFetchMs(int64_t timeoutMs) { return 2 * timeoutMs + kRetryWaitMs; }
+
 // Fetches one page with a GET on a fresh connection, directly or through the
 // proxy of the settings. Returns the body (or, with label "3xx", the whole
 // response), or nothing with the label set. timeoutSeconds 0 means
-// HttpTimeOut. With stopAtBodyEnd, reading ends once "</body>" has arrived;
+// HttpTimeOut; it bounds each receive, and WholeFetchMs of it bounds the
+// whole call. With stopAtBodyEnd, reading ends once "</body>" has arrived;
 // without it, reading also ends when the run's collecting flag is cleared.
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
                                      bool stopAtBodyEnd, int timeoutSeconds,

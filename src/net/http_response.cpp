@@ -201,6 +201,22 @@ bool ResponseFraming::Complete(std::string_view received) {
   return false;
 }
 
+std::optional<std::string_view> HeaderField(std::string_view response, std::string_view name) {
+  HeaderEnd end = FindHeaderEnd(response);
+  std::string_view headers = end.found() ? response.substr(0, end.marker) : response;
+  // The status line is no field; the fields follow it, one per line.
+  for (size_t lf = headers.find('\n'); lf != kNpos;) {
+    size_t start = lf + 1;
+    lf = headers.find('\n', start);
+    std::string_view line = headers.substr(start, lf == kNpos ? kNpos : lf - start);
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        EqualsIgnoreCase(line.substr(0, name.size()), name)) {
+      return TrimWhite(line.substr(name.size() + 1));
+    }
+  }
+  return std::nullopt;
+}
+
 bool IsChunked(std::string_view headers) { return ParseFraming(headers).chunked; }
 
 std::string DecodeChunkedBody(std::string_view body) {
@@ -259,6 +275,10 @@ FetchOutcome InterpretResponse(std::string received, FetchError label) {
   size_t space = received.find(' ');
   if (space == std::string::npos) {
     return {std::nullopt, label == FetchError::None ? FetchError::NoSpace : label};
+  }
+  // Whatever its first space is followed by, a reply that is not HTTP has no status.
+  if (!IsHttpResponse(received)) {
+    return {std::nullopt, label == FetchError::None ? FetchError::Status40x : label};
   }
   char digit = space + 1 < received.size() ? received[space + 1] : '\0';
   if (digit == '3') {

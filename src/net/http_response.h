@@ -47,6 +47,16 @@ std::string DecodeChunkedBody(std::string_view body);
 // Whether the headers of a response announce a chunked body.
 bool IsChunked(std::string_view headers);
 
+// Whether a reply is an HTTP response at all: its status line begins with
+// "HTTP/". Anything else (a banner, binary junk) is no answer.
+inline bool IsHttpResponse(std::string_view text) { return text.starts_with("HTTP/"); }
+
+// The value of a header field: the first line of the header block that begins
+// with the name (letter case ignored) directly followed by a colon, its value
+// without the blanks around it. A name found inside another field's name or
+// value does not count. Nothing when no line names the field.
+std::optional<std::string_view> HeaderField(std::string_view response, std::string_view name);
+
 struct FetchOutcome {
   std::optional<std::string> text;
   FetchError label = FetchError::None;

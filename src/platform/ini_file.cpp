@@ -40,6 +40,9 @@ IniFile IniFile::Load(const std::string& path) {
 IniFile IniFile::Parse(std::string_view bytes, std::string path) {
   IniFile file;
   file.path_ = std::move(path);
+  // Some editors begin a file with a UTF-8 byte-order mark; it would make the
+  // first section header unreadable.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t lf = bytes.find('\n', pos);

@@ -6,7 +6,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace orvi {
@@ -79,6 +81,29 @@ IoResult Receive(int fd, char* buffer, size_t size) {
     if (n >= 0) return {n, SocketError::None};
     if (errno != EINTR) return {-1, ErrorKind(errno)};
   }
+}
+
+namespace {
+int64_t MonotonicMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+Deadline::Deadline(int64_t ms) : endMs_(MonotonicMs() + ms) {}
+
+int64_t Deadline::RemainingMs() const { return endMs_ - MonotonicMs(); }
+
+IoResult ReceiveWithin(int fd, char* buffer, size_t size, int64_t perReceiveMs,
+                       const Deadline& deadline) {
+  int64_t remaining = deadline.RemainingMs();
+  if (remaining <= 0) return {-1, SocketError::TimedOut};
+  int64_t wait = perReceiveMs > 0 ? std::min(perReceiveMs, remaining) : remaining;
+  timeval tv{};
+  tv.tv_sec = static_cast<time_t>(wait / 1000);
+  tv.tv_usec = static_cast<suseconds_t>((wait % 1000) * 1000);
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  return Receive(fd, buffer, size);
 }
 
 void ShutdownSocket(int fd) {

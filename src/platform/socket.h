@@ -40,6 +40,28 @@ bool ConnectIPv4(int fd, in_addr address, uint16_t port);
 // Sends all bytes (MSG_NOSIGNAL).
 IoResult SendAll(int fd, std::string_view data);
 IoResult Receive(int fd, char* buffer, size_t size);
+// A bound on a whole exchange, on the monotonic clock: the socket time-outs
+// bound each call, so a peer that sends one byte just before each time-out
+// would otherwise hold a reader for as long as it likes. This is real time
+// on purpose: it bounds real waits on sockets.
+class Deadline {
+ public:
+  explicit Deadline(int64_t ms);
+  int64_t RemainingMs() const;
+  bool Passed() const { return RemainingMs() <= 0; }
+  // Moves the end later: for waits that no peer causes (the user's brake).
+  void Extend(int64_t ms) { endMs_ += ms; }
+
+ private:
+  int64_t endMs_;
+};
+
+// Receive whose wait is the per-receive time-out (0 or less: none) cut to
+// what is left of the deadline. A deadline already passed fails at once, as
+// a time-out.
+IoResult ReceiveWithin(int fd, char* buffer, size_t size, int64_t perReceiveMs,
+                       const Deadline& deadline);
+
 // Wakes any thread blocked on the socket; the descriptor stays open.
 void ShutdownSocket(int fd);
 void CloseSocket(int fd);

@@ -27,6 +27,30 @@ int32_t ParseIntLoose(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
+namespace {
+constexpr size_t kMaxSizeDigits = 18;
+}  // namespace
+
+std::optional<int64_t> ParseSize(std::string_view text) {
+  text = TrimWhite(text);
+  if (text.empty() || text.size() > kMaxSizeDigits) return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+int64_t ParseSizeLoose(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && IsWhite(text[i])) ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  size_t digits = i;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  return ParseSize(text.substr(i, digits - i)).value_or(0);
+}
+
 std::string FormatInt(int64_t value) { return std::to_string(value); }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

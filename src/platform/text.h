@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,15 @@ namespace orvi {
 // character, accumulated modulo 2^32 (so "4294967295" reads as -1). No digit
 // gives 0. Never fails and never overflows.
 int32_t ParseIntLoose(std::string_view text);
+
+// A size in bytes written as decimal digits, with white space around them:
+// nothing when anything else stands there or when it has more digits than a
+// 64-bit size can hold (18), so that no length ever wraps.
+std::optional<int64_t> ParseSize(std::string_view text);
+
+// A size field of a file the program wrote: read like ParseIntLoose, but to
+// 64 bits; a negative or overlong number is no size and gives 0.
+int64_t ParseSizeLoose(std::string_view text);
 
 // "%i" formatting.
 std::string FormatInt(int64_t value);

@@ -27,7 +27,7 @@ bool FillFromLine(FoundFile& file, std::string_view line) {
   file.state = state < 0 ? 0 : state;
   if (c4 == std::string_view::npos) return true;
   size_t c5 = line.find(',', c4 + 1);
-  file.size = ParseIntLoose(line.substr(c4 + 1, c5 == std::string_view::npos ? std::string_view::npos : c5 - c4 - 1));
+  file.size = ParseSizeLoose(line.substr(c4 + 1, c5 == std::string_view::npos ? std::string_view::npos : c5 - c4 - 1));
   if (c5 != std::string_view::npos) file.SetDate(std::string(line.substr(c5 + 1)));
   return true;
 }

@@ -5,6 +5,7 @@
 #include "core/base64.h"
 #include "ftp/ftp_probe.h"
 #include "net/http_request.h"
+#include "net/http_response.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -57,7 +58,7 @@ void HeadAttempts(Context& ctx, FoundFile& file, std::string_view url, int attem
                   ProbeScope& scope) {
   bool timedOut = false;
   for (int attempt = 0; attempt < attempts; ++attempt) {
-    int32_t size = 0;
+    int64_t size = 0;
     std::string date = file.Date();
     if (ProbeFile(ctx, url, file.probeSocket, timedOut, true, size, date)) {
       file.size = size;
@@ -77,7 +78,7 @@ void HeadTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
 
 void FtpTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
   for (int attempt = 0; attempt < ctx.settings.NbRetry; ++attempt) {
-    int32_t size = 0;
+    int64_t size = 0;
     std::string date;
     if (ProbeFtpFile(file.url, file.probeSocket, size, date, ctx.settings.VerifyTimeOut)) {
       file.size = size;
@@ -94,7 +95,7 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
   std::optional<std::string> page;
   bool timedOut = false;
   for (int attempt = 0; attempt < ctx.settings.NbRetry && !page && !timedOut; ++attempt) {
-    int32_t ignoredSize = 0;
+    int64_t ignoredSize = 0;
     std::string ignoredDate;
     page = ProbeFile(ctx, file.url, file.probeSocket, timedOut, false, ignoredSize, ignoredDate);
     if (!page && !scope.Running()) return;
@@ -233,7 +234,7 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
 }
 
 std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
-                                     bool& timedOut, bool useHead, int32_t& size,
+                                     bool& timedOut, bool useHead, int64_t& size,
                                      std::string& date) {
   timedOut = false;
   std::string host;
@@ -243,6 +244,11 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
   // A file URL that names a port is probed on that port.
   if (ctx.settings.ProxyName.empty() && !SplitHostPort(host, target)) return std::nullopt;
 
+  // The whole probe, both connections included, ends within twice its
+  // time-out plus the pause between them; each receive still waits at most
+  // the time-out. A server that drips its answer is a time-out.
+  const int64_t timeoutMs = int64_t{ctx.settings.VerifyTimeOut} * 1000;
+  Deadline deadline(2 * timeoutMs + kRetryWaitMs);
   std::string buffer;
   for (int attempt = 0;; ++attempt) {
     buffer.assign(kProbeMax, '\0');
@@ -252,7 +258,7 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
       slot.CloseOwned(fd);
       return std::nullopt;
     }
-    SetSocketTimeouts(fd, int64_t{ctx.settings.VerifyTimeOut} * 1000);
+    SetSocketTimeouts(fd, timeoutMs);
     std::optional<in_addr> address = ResolveIPv4(target.name);
     if (!address || !ConnectIPv4(fd, *address, target.port)) {
       slot.CloseOwned(fd);
@@ -267,7 +273,7 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
     size_t received = 0;
     bool failed = false;
     for (size_t chunk; (chunk = std::min(kProbeChunk, kProbeMax - received)) >= 1;) {
-      IoResult got = Receive(fd, buffer.data() + received, chunk);
+      IoResult got = ReceiveWithin(fd, buffer.data() + received, chunk, timeoutMs, deadline);
       if (got.bytes < 0) {
         timedOut = got.error == SocketError::TimedOut;
         failed = true;
@@ -283,7 +289,7 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
     }
     slot.CloseOwned(fd);
     if (failed) {
-      if (timedOut || attempt == 1) return std::nullopt;
+      if (timedOut || attempt == 1 || deadline.Passed()) return std::nullopt;
       ctx.clock().SleepMs(kRetryWaitMs);
       continue;
     }
@@ -292,24 +298,19 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
   }
 
   size_t space = buffer.find(' ');
-  if (space == std::string::npos || space + 1 >= buffer.size() || buffer[space + 1] != '2') {
+  if (!IsHttpResponse(buffer) || space == std::string::npos || space + 1 >= buffer.size() ||
+      buffer[space + 1] != '2') {
     return std::nullopt;
   }
   if (!useHead) return buffer;
+  // The fields are read from their own lines only: "X-Max-Length: 7" is no
+  // length, and a length that is not a number is no size.
   size = 0;
-  std::string lower = AsciiLower(buffer);
-  size_t length = lower.find("length");
-  if (length != std::string::npos && length + 7 <= lower.size()) {
-    size = ParseIntLoose(std::string_view(lower).substr(length + 7));
-  }
-  size_t modified = lower.find("modified");
-  if (modified != std::string::npos) {
-    size_t digit = lower.find_first_of("0123456789", modified);
-    if (digit != std::string::npos) {
-      size_t end = lower.find_first_of("\r\n", digit);
-      std::string_view text = std::string_view(buffer).substr(digit, end == std::string::npos ? std::string::npos : end - digit);
-      date = std::string(text.substr(0, kMaxDate));
-    }
+  if (auto length = HeaderField(buffer, "Content-Length")) size = ParseSize(*length).value_or(0);
+  if (auto modified = HeaderField(buffer, "Last-Modified")) {
+    // The weekday goes: the date starts at its first digit.
+    size_t digit = modified->find_first_of("0123456789");
+    if (digit != std::string_view::npos) date = std::string(modified->substr(digit, kMaxDate));
   }
   return buffer;
 }

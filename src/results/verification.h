@@ -36,7 +36,7 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
 // otherwise nothing, with timedOut set when a socket time-out was the cause.
 // The socket is published in slot while it is open.
 std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
-                                     bool& timedOut, bool useHead, int32_t& size,
+                                     bool& timedOut, bool useHead, int64_t& size,
                                      std::string& date);
 
 // The real file URL behind a hosting service's download page, or nothing.

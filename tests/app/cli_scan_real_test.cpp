@@ -3,6 +3,7 @@
 // script redirection, a redirection done by nginx and a link to an FTP file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/cli.h"
@@ -85,6 +86,71 @@ TEST_F(SiteScanTest, AStopInTheMiddleLeavesNothingRunning) {
   EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
   // The verification still runs for what was found; the context stops it.
 }
+
+// nginx's own folder listings (autoindex) over a three-level tree, with a
+// 5 GiB file, and a page of links to pyftpdlib files; nginx redirects folder
+// addresses without their "/", with an absolute or a relative Location.
+class ListingScanTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    ftp.AddFile("anon/pub/ftphuge.zip", "");
+    std::filesystem::resize_file(ftp.dir().path() + "anon/pub/ftphuge.zip", kFiveGiB);
+    ftp.AddFile("anon/my dir/space name.zip", std::string(4000, 's'));
+    ASSERT_TRUE(ftp.Start("bob", "s3cret")) << ftp.error();
+    nginx.AddFile("a.zip", std::string(1000, 'a'));
+    nginx.AddFile("sub/b.zip", std::string(2000, 'b'));
+    nginx.AddFile("sub/deeper/c.zip", std::string(3000, 'c'));
+    nginx.AddFile("sub/deeper/big.zip", "");
+    std::filesystem::resize_file(nginx.dir().path() + "www/sub/deeper/big.zip", kFiveGiB);
+    nginx.AddFile("links.html",
+                  "<html><body><a href=\"" + ftp.AnonymousUrl("/pub/ftphuge.zip") + "\">huge</a> "
+                  "<a href=\"" + ftp.AnonymousUrl("/my%20dir/space%20name.zip") + "\">spaced</a>"
+                  "</body></html>");
+    bool relative = GetParam();
+    ASSERT_TRUE(nginx.Start(relative ? "    absolute_redirect off;\n" : "")) << nginx.error();
+    home.Write("ORVI.ini", "[Config]\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\n");
+  }
+
+  std::string Scan(const std::string& url, bool site) {
+    std::ostringstream out, err;
+    std::vector<std::string> args = {"--home", home.path(), "-q", "scan", url, "--out", home.File("r.txt")};
+    if (site) args.push_back("--site");
+    EXPECT_EQ(RunCli(args, out, err), 0) << err.str();
+    return out.str();
+  }
+
+  static constexpr uintmax_t kFiveGiB = uintmax_t{5} << 30;
+  test::TempDir home;
+  test::Nginx nginx;
+  test::FtpServer ftp;
+};
+
+TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizes) {
+  std::string table = Scan(nginx.Url("/"), true);
+  // One file per entry: a listing's "../" makes no phantom copy elsewhere.
+  for (const char* line : {"a\tzip\t1\t1\t1.0k\tSingleValid\n", "b\tzip\t1\t1\t2.0k\tSingleValid\n",
+                           "c\tzip\t1\t1\t3.0k\tSingleValid\n",
+                           "big\tzip\t1\t1\t5368709k\tSingleValid\n",
+                           "ftphuge\tzip\t1\t1\t5368709k\tSingleValid\n",
+                           "space name\tzip\t1\t1\t4.0k\tSingleValid\n"}) {
+    EXPECT_NE(table.find(line), std::string::npos) << line << "in:\n" << table;
+  }
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
+  std::string results = home.Read("r.txt");
+  EXPECT_NE(results.find("," + nginx.Url("/sub/deeper/big.zip") + ",") , std::string::npos);
+  EXPECT_NE(results.find(",1,5368709120,"), std::string::npos) << results;
+  EXPECT_EQ(results.find("/sub/a.zip"), std::string::npos) << results;
+  EXPECT_EQ(results.find("/deeper/b.zip"), std::string::npos) << results;
+}
+
+// The address typed without its final "/": nginx redirects it, and the
+// analysis of that one page follows.
+TEST_P(ListingScanTest, ASinglePageFollowsItsOwnRedirection) {
+  std::string table = Scan(nginx.Url("/sub"), false);
+  EXPECT_EQ(table, "b\tzip\t1\t1\t2.0k\tSingleValid\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(AbsoluteAndRelativeLocation, ListingScanTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace orvi

@@ -40,10 +40,43 @@ TEST(Settings, ConnectionClamps) {
   EXPECT_EQ(Load("MaxConnect=20\r\nMinConnect=8\r\n").MaxConnect, 16);
   EXPECT_EQ(Load("MaxConnect=20\r\nMinConnect=12\r\n").MaxConnect, 20);
   EXPECT_EQ(Load("MaxConnect=10\r\nMinConnect=8\r\n").MaxConnect, 10);
-  // An unreadable MaxConnect is 0, and MinConnect follows it.
-  s = Load("MaxConnect=lots\r\n");
-  EXPECT_EQ(s.MaxConnect, 0);
-  EXPECT_EQ(s.MinConnect, 0);
+}
+
+// Values that would hang a scan or fail every check load as the nearest sane
+// one (and are saved back so); sane values and the designed clamps stay.
+TEST(Settings, ClampedFromBelow) {
+  struct Case {
+    const char* config;
+    int maxConnect, minConnect, http, verify, retry, proxyPort, autosave, startWindow;
+  } cases[] = {
+      {"MaxConnect=lots\r\n", 1, 1, 60, 60, 3, 0, 0, 1},
+      {"MaxConnect=0\r\nMinConnect=0\r\n", 1, 1, 60, 60, 3, 0, 0, 1},
+      {"MaxConnect=-5\r\nMinConnect=-2\r\nNbRetry=-3\r\n", 1, 1, 60, 60, 1, 0, 0, 1},
+      {"HttpTimeOut=-7\r\nVerifyTimeOut=0\r\nNbRetry=0\r\n", 14, 6, 1, 1, 1, 0, 0, 1},
+      {"ProxyPort=70000\r\nAutosave=-1\r\nStartWindow=9\r\n", 14, 6, 60, 60, 3, 65535, 0, 2},
+      {"ProxyPort=-1\r\nStartWindow=-4\r\n", 14, 6, 60, 60, 3, 0, 0, 0},
+      {"MaxConnect=12\r\nMinConnect=12\r\nHttpTimeOut=5\r\nVerifyTimeOut=7\r\nNbRetry=2\r\n"
+       "ProxyPort=8080\r\nAutosave=3\r\nStartWindow=2\r\n",
+       12, 12, 5, 7, 2, 8080, 3, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    GlobalSettings s = Load(c.config);
+    EXPECT_EQ(std::vector<int>({s.MaxConnect, s.MinConnect, s.HttpTimeOut, s.VerifyTimeOut, s.NbRetry,
+                                s.ProxyPort, s.Autosave, s.StartWindow}),
+              std::vector<int>({c.maxConnect, c.minConnect, c.http, c.verify, c.retry, c.proxyPort,
+                                c.autosave, c.startWindow}));
+  }
+}
+
+// Some editors put a UTF-8 byte-order mark before the first section.
+TEST(Settings, ByteOrderMarkIsSkipped) {
+  GlobalSettings s = ReadGlobalSettings(IniFile::Parse("\xEF\xBB\xBF[Config]\r\nMaxConnect=12\r\nMinConnect=12\r\n"));
+  EXPECT_EQ(s.MaxConnect, 12);
+  EXPECT_EQ(s.MinConnect, 12);
+  // Only at the very start: elsewhere the bytes are text.
+  IniFile ini = IniFile::Parse("[A]\r\n\xEF\xBB\xBFk=v\r\n");
+  EXPECT_EQ(ini.Get("A", "k", "none", 80), "none");
 }
 
 TEST(Settings, ColourRules) {

@@ -80,12 +80,43 @@ TEST(ResolveUrl, AgainstThePageFolder) {
       // ".." never climbs into the host.
       {"http://host/a/page.html", "../../../f.zip", "http://host/f.zip"},
       {"http://host/", "/../f.zip", "http://host/f.zip"},
+      // A folder listing's "../" is the parent folder, not a folder named "..".
+      {"http://host/sub/", "../", "http://host"},
+      {"http://host/a/b/", "../", "http://host/a"},
+      {"http://host/a/b/", "..", "http://host/a"},
+      {"http://host/a/b/page.html", "../..", "http://host"},
+      {"http://host/", "../", "http://host"},
+      {"http://host/a/", "x..", "http://host/a/x.."},
       // A cache link stands for the page it caches.
       {"http://216.239.1.1/search?q=cache:Ab1:www.site.com/d/p.html+zip", "f.zip",
        "http://www.site.com/d/f.zip"},
       {"http://g/search?q=cache:www.site.com/d/p.html", "/f.zip", "http://www.site.com/f.zip"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveUrl(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
+}
+
+// A redirection's Location against the address fetched: relative forms are
+// what many servers send, and a folder keeps its final "/".
+TEST(ResolveLocation, AgainstTheFetchedAddress) {
+  const char* cases[][3] = {
+      {"http://h:81/sub", "http://h:81/sub/", "http://h:81/sub/"},
+      {"http://h:81/sub", "/sub/", "http://h:81/sub/"},
+      {"http://h/a/b/page.html", "other.html", "http://h/a/b/other.html"},
+      {"http://h/a/b/page.html?x=/y/z", "c/", "http://h/a/b/c/"},
+      {"http://h/a/b/", "../", "http://h/a/"},
+      {"http://h/a/b/", "..", "http://h/a/"},
+      {"http://h/a/b/", "./x/./y/../z", "http://h/a/b/x/z"},
+      {"http://h/a", "/../../x", "http://h/x"},
+      {"http://h", "x.html", "http://h/x.html"},
+      {"http://h", "/", "http://h/"},
+      {"http://h/a", "//other.example/p/", "http://other.example/p/"},
+      {"http://h/a", "  /q?a=../b  ", "http://h/q?a=../b"},
+      {"http://h/a", "HTTP://Other/x", "HTTP://Other/x"},
+      {"http://h/a", "https://secure/x", "https://secure/x"},
+      {"http://h/a", "", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolveLocation(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
+  EXPECT_EQ(ResolveLocation("http://h/", std::string(400, 'x')).size(), kMaxLinkChars);
 }
 
 TEST(ResolveUrl, CutsAt239AndTheCachedPageAt233) {

@@ -165,6 +165,23 @@ TEST_F(PageAnalysisTest, RedirectionsAndFramesets) {
   Analyse("HTTP/1.1 301 Moved\r\nLocation: http://other.example/n.php?id=4\r\n\r\n", 2,
           FetchError::Redirect);
   EXPECT_TRUE(sink.offers.empty());
+  // A relative Location is resolved against the page's address; only the
+  // Location field itself counts.
+  struct {
+    const char* response;
+    Texts offers;
+  } relative[] = {
+      {"HTTP/1.1 301 Moved\r\nLocation: /sub/\r\n\r\n", {"3 2 http://site.example/sub/"}},
+      {"HTTP/1.0 302 Found\r\nlocation: next.html\r\n\r\n", {"3 2 http://site.example/dir/next.html"}},
+      {"HTTP/1.1 302 Found\r\nX-Location: http://evil.example/x\r\n\r\n"
+       "see http://body.example/y",
+       {}},
+      {"HTTP/1.1 302 Found\r\nLocation:\r\n\r\n", {}},
+  };
+  for (const auto& r : relative) {
+    Analyse(r.response, 2, FetchError::Redirect);
+    EXPECT_EQ(sink.offers, r.offers) << r.response;
+  }
 
   Analyse("<html><frameset><frame src=\"left.html\"><frame src=\"main.html\"></frameset>"
           "<noframes><body>winamp " + Link("winamp.zip") + "</body></noframes></html>");

@@ -15,13 +15,15 @@ struct Script {
   std::string pasvAddress = "127,0,0,1";
   std::string passReply = "230 Logged in\r\n";
   bool multiLineGreeting = false;
+  bool dripGreeting = false;  // a long greeting, a byte every 200 ms (40 s in all)
 };
 
 // A small FTP server: greeting, USER, PASS, TYPE, CWD, PASV, LIST.
 ScriptServer::Handler FtpScript(Script script) {
   return [script](ScriptServer::Conn& c) {
-    c.Send(script.multiLineGreeting ? "220-Welcome\r\n220-to the\r\n server\r\n220 ready\r\n"
-                                    : "220 ready\r\n");
+    if (script.dripGreeting) c.SendSlowly("220 " + std::string(200, 'x') + "\r\n", 1, 200);
+    else c.Send(script.multiLineGreeting ? "220-Welcome\r\n220-to the\r\n server\r\n220 ready\r\n"
+                                         : "220 ready\r\n");
     uint16_t dataPort = 0;
     int listener = ListenLoopback(dataPort);
     for (std::string line = c.ReadLine(); !line.empty(); line = c.ReadLine()) {
@@ -48,14 +50,14 @@ ScriptServer::Handler FtpScript(Script script) {
 
 struct Outcome {
   bool ok;
-  int32_t size;
+  int64_t size;
   std::string date;
 };
 
-Outcome Probe(const std::string& url) {
+Outcome Probe(const std::string& url, int timeoutSeconds = 10) {
   SocketSlot slot;
   Outcome out{false, -1, "unchanged"};
-  out.ok = ProbeFtpFile(url, slot, out.size, out.date, 10);
+  out.ok = ProbeFtpFile(url, slot, out.size, out.date, timeoutSeconds);
   EXPECT_EQ(slot.Get(), kInvalidSocket);  // the control connection is closed
   return out;
 }
@@ -123,6 +125,37 @@ TEST(FtpProbeScripted, AFileAtTheRootIsListedFromSlash) {
   EXPECT_EQ(server.Requests()[3], "CWD /");
 }
 
+// The link's path is percent-encoded; the commands carry the names.
+TEST(FtpProbeScripted, PathAndNameAreDecodedBeforeTheCommands) {
+  ScriptServer server(FtpScript({"-rw-r--r--   1 o g   5368709120 Jan 01 12:00 space name.zip\r\n"}));
+  Outcome out = Probe(Url(server, "/my%20dir/space%20name.zip"));
+  EXPECT_TRUE(out.ok);
+  EXPECT_EQ(out.size, INT64_C(5368709120));  // past 32 bits, whole
+  std::vector<std::string> dialogue = server.Requests();
+  ASSERT_EQ(dialogue.size(), 6u);
+  EXPECT_EQ(dialogue[3], "CWD /my dir");
+  EXPECT_EQ(dialogue[5], "LIST space name.zip");
+}
+
+// An encoded line end would smuggle a command of its own: such a link is
+// refused before anything is sent.
+TEST(FtpProbeScripted, AnEncodedLineEndIsNoCommand) {
+  ScriptServer server(FtpScript({"x\r\n"}));
+  for (const char* path : {"/d/a%0D%0ADELE%20x.zip", "/d%0Ax/f.zip", "/d/a%0Db"}) {
+    EXPECT_FALSE(Probe(Url(server, path)).ok) << path;
+  }
+  for (const std::string& line : server.Requests()) EXPECT_FALSE(line.starts_with("DELE")) << line;
+}
+
+// Each byte of the greeting comes inside the receive time-out, but the whole
+// probe still ends by its deadline.
+TEST(FtpProbeScripted, ADrippingServerCannotHoldTheProbe) {
+  Script drip{"-rw-r--r-- 1 o g 5 Jan 01 12:00 f\r\n"};
+  drip.dripGreeting = true;
+  ScriptServer server(FtpScript(drip));
+  EXPECT_FALSE(Probe(Url(server, "/pub/f"), 1).ok);
+}
+
 // A break ends the probe whether it waits on the control connection (for the
 // reply to USER) or on the data connection (for the listing).
 TEST(FtpProbeScripted, ABreakFromAnotherThreadEndsAWait) {
@@ -158,7 +191,7 @@ TEST(FtpProbeScripted, ABreakFromAnotherThreadEndsAWait) {
       CloseSocket(listener);
     });
     SocketSlot slot;
-    int32_t size = 0;
+    int64_t size = 0;
     std::string date;
     bool ok = true;
     std::thread probe([&] { ok = ProbeFtpFile(Url(server, "/a/b"), slot, size, date, 60); });

@@ -14,7 +14,7 @@ TEST(FtpProbeReal, AnonymousAndAuthenticatedListings) {
   ASSERT_TRUE(server.Start("bob", "s3cret")) << server.error();
 
   SocketSlot slot;
-  int32_t size = 0;
+  int64_t size = 0;
   std::string date;
   ASSERT_TRUE(ProbeFtpFile(server.AnonymousUrl("/pub/file.zip"), slot, size, date, 10));
   EXPECT_EQ(size, 54321);

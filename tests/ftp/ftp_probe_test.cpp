@@ -37,6 +37,23 @@ TEST(FtpAddress, AnonymousDefaultsAndNamedUsers) {
   EXPECT_EQ(a.password.size(), 79u);
   EXPECT_EQ(a.host.size(), 119u);
   EXPECT_LE(a.path.size(), 499u);
+  // The server knows names, not their percent-encoded form; an encoded "/"
+  // stays inside its name.
+  struct {
+    const char* link;
+    const char* folder;
+    const char* name;
+  } encoded[] = {
+      {"ftp://h/sub/space%20name.zip", "/sub", "space name.zip"},
+      {"ftp://h/my%20dir/a%2Fb%25.zip", "/my dir", "a/b%.zip"},
+      {"ftp://h/d/100%.zip", "/d", "100%.zip"},
+      {"ftp://h/d/nul%00.zip", "/d", "nul%00.zip"},
+  };
+  for (const auto& e : encoded) {
+    a = ParseFtpAddress(e.link);
+    EXPECT_EQ(a.folder, e.folder) << e.link;
+    EXPECT_EQ(a.fileName, e.name) << e.link;
+  }
   EXPECT_NO_THROW(ParseFtpAddress("ftp"));
   EXPECT_NO_THROW(ParseFtpAddress(""));
 }
@@ -63,6 +80,24 @@ TEST(FtpListing, UnixLines) {
   EXPECT_TRUE(l.directory);
   EXPECT_EQ(l.size, 0);
   EXPECT_EQ(l.date, "");
+
+  // Sizes past 32 bits are kept whole.
+  struct {
+    const char* line;
+    int64_t size;
+  } large[] = {
+      {"-rw-r--r--   1 owner group   5368709120 Jan 01 12:00 big.zip", INT64_C(5368709120)},
+      {"-rw-r--r--   1 owner group   2147483648 Jan 01 12:00 big.zip", INT64_C(2147483648)},
+      {"-rw-r--r--   1 owner group   4294967296 Jan 01  2002 big.zip", INT64_C(4294967296)},
+      {"-rw-r--r--   1 owner group   2147483647 Jan 01 12:00 big.zip", INT64_C(2147483647)},
+  };
+  for (const auto& c : large) {
+    l = ParseListingLine(c.line);
+    EXPECT_EQ(l.size, c.size) << c.line;
+    EXPECT_EQ(l.name, "big.zip");
+  }
+  // A number too long for any file saturates rather than wraps.
+  EXPECT_GT(ParseListingLine("-rw 1 o g 99999999999999999999999 Jan 01 12:00 x").size, 0);
 
   EXPECT_EQ(ParseListingLine("").size, 0);
   EXPECT_EQ(ParseListingLine("total").date, "");

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -165,6 +166,46 @@ TEST_F(FetchPageTest, HeldOpenConnectionsEndByTheReceiveTimeout) {
       EXPECT_FALSE(page.has_value());
       EXPECT_EQ(ctx.run.timeoutCount, 1);
     }
+  }
+}
+
+// A server that drips its answer, each piece inside the receive time-out,
+// no longer holds the fetch past its whole deadline: what came before it
+// counts as it would at a time-out.
+TEST_F(FetchPageTest, ADrippingServerIsCutAtTheWholeDeadline) {
+  struct {
+    size_t piece;
+    int pauseMs;
+    FetchError label;
+  } cases[] = {
+      {1, 200, FetchError::Timeout},  // under 1024 bytes by the deadline: no page
+      {50, 100, FetchError::None},    // more: the page as far as it came
+  };
+  std::string head = "HTTP/1.1 200 OK\r\n\r\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.piece);
+    std::atomic<bool> done{false};
+    // 40 s worth of drip, then a close: without the deadline the fetch
+    // would take all of it.
+    std::string answer = head + std::string(c.piece * 400, 'x');
+    ScriptServer server([&](ScriptServer::Conn& conn) {
+      conn.ReadRequest();
+      for (size_t at = 0; at < answer.size() && !done; at += c.piece) {
+        conn.Send(answer.substr(at, c.piece));
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.pauseMs));
+      }
+    });
+    std::optional<std::string> page = Fetch(server.Url("/"), false, 1);
+    done = true;
+    EXPECT_EQ(label, c.label);
+    if (c.label == FetchError::None) {
+      ASSERT_TRUE(page.has_value());
+      EXPECT_GT(page->size(), 1024u - head.size());
+      EXPECT_LT(page->size(), answer.size() - head.size());
+    } else {
+      EXPECT_FALSE(page.has_value());
+    }
+    EXPECT_EQ(server.Connections(), 1);
   }
 }
 

@@ -46,8 +46,16 @@ TEST(InterpretResponse, StatusDecidesTheOutcome) {
   EXPECT_EQ(Interpret("HTTP/1.1 200 OK\r\nno blank line").label, FetchError::NoCRLF);
   EXPECT_EQ(Interpret("HTTP/1.1\r\n\r\n").label, FetchError::NoSpace);
   EXPECT_EQ(Interpret("").label, FetchError::NRead0);
-  EXPECT_EQ(Interpret(std::string("\0\1\2 2\0", 6)).label, FetchError::NoCRLF);
-  EXPECT_EQ(Interpret("junk ").label, FetchError::Status40x);
+  // A reply that is not HTTP has no status, whatever follows its first space.
+  for (const std::string& junk :
+       {std::string("\0\1\2 2\0", 6), std::string("junk "), std::string("\x9c 2\r\n\r\nbody"),
+        std::string("xHTTP/1.1 200 OK\r\n\r\nbody"), std::string("SSH-2.0 2\r\n\r\n"),
+        std::string("junk 301 Moved\r\nLocation: http://a/b\r\n\r\n"),
+        std::string("http/1.1 200 OK\r\n\r\nbody")}) {
+    FetchOutcome out = Interpret(junk);
+    EXPECT_EQ(out.label, FetchError::Status40x) << junk;
+    EXPECT_FALSE(out.text.has_value()) << junk;
+  }
   for (const FetchOutcome& failed : {Interpret("HTTP/1.1 404 x\r\n\r\n")}) {
     EXPECT_FALSE(failed.text.has_value());
   }
@@ -127,6 +135,43 @@ TEST(ResponseFraming, UnframedResponsesWaitForTheClose) {
   EXPECT_EQ(CompleteAfter("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nnot chunks\r\n", 3), 0u);
   EXPECT_EQ(CompleteAfter("garbage\r\n\r\nContent-Length: 0\r\n", 3), 0u);
   EXPECT_EQ(CompleteAfter(std::string(5000, '\0'), 512), 0u);
+}
+
+}  // namespace
+}  // namespace orvi
+
+namespace orvi {
+namespace {
+
+// A field is a line that begins with its name and a colon: look-alike names
+// and values that mention a name do not count.
+TEST(HeaderField, OnlyALineThatBeginsWithTheName) {
+  struct {
+    const char* response;
+    const char* value;  // nullptr: no such field
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n\r\n", "1234"},
+      {"HTTP/1.1 200 OK\r\ncontent-LENGTH:77 \r\n\r\n", "77"},
+      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nContent-Length: 99\r\n\r\n", "99"},
+      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\n\r\n", nullptr},
+      {"HTTP/1.1 200 OK\r\nX-Note: Content-Length: 5\r\n\r\n", nullptr},
+      {"HTTP/1.1 200 OK\r\nContent-Length : 5\r\n\r\n", nullptr},
+      {"HTTP/1.1 200 OK\nContent-Length: 12\n\nContent-Length: 13\n", "12"},
+      // Past the header block it is body text.
+      {"HTTP/1.1 200 OK\r\n\r\nContent-Length: 13\r\n", nullptr},
+      // The status line is no field.
+      {"Content-Length: 3\r\n\r\n", nullptr},
+      {"HTTP/1.1 200 OK\r\nContent-Length:", ""},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::optional<std::string_view> value = HeaderField(c.response, "Content-Length");
+    if (c.value == nullptr) {
+      EXPECT_FALSE(value.has_value()) << c.response;
+    } else {
+      EXPECT_EQ(value, c.value) << c.response;
+    }
+  }
 }
 
 }  // namespace

@@ -41,6 +41,10 @@ TEST_F(CatalogueTest, SeriesShareOneEntryAndSizesFollowTheColumns) {
   SizeAndCount sc = EntrySizeAndCount(Entry(0));
   EXPECT_EQ(sc.count, 2);
   EXPECT_EQ(sc.size, 1000);  // the first known size of each volume
+  // Volumes of several GiB add up without wrapping.
+  Entry(0).files->nextCopy->size = INT64_C(3) << 31;
+  Entry(0).files->nextGroup->size = INT64_C(5) << 30;
+  EXPECT_EQ(EntrySizeAndCount(Entry(0)).size, (INT64_C(3) << 31) + (INT64_C(5) << 30));
   EXPECT_EQ(EntryTypeText(Entry(0)), "zip");
 
   // Added one by one, the same names are two entries.
@@ -191,6 +195,7 @@ TEST(Catalogue, ListSizeFormat) {
   EXPECT_EQ(ListSizeText(1000), "1.0k");
   EXPECT_EQ(ListSizeText(12345), "12.3k");
   EXPECT_EQ(ListSizeText(1234567), "1234k");
+  EXPECT_EQ(ListSizeText(INT64_C(5368709120)), "5368709k");
   EXPECT_EQ(FileTypeOf("x.c01").type, ArchiveType::Ace);
   EXPECT_EQ(FileTypeOf("x.r9").type, ArchiveType::Rar);
   EXPECT_EQ(FileTypeOf("x.jpeg").extension, "jpeg");

@@ -67,6 +67,28 @@ TEST_F(ResultsFileTest, ReadingRules) {
             "[a,1]\r\nf,http://u,p,0,0,?? ??\r\n>\r\nbroken,,,0,0,\r\n>\r\n");
 }
 
+// Sizes are 64-bit from the file to memory and back; a size below 2^31 keeps
+// its text, and a size field that is no size reads as 0.
+TEST_F(ResultsFileTest, SizesPast32BitsRoundTrip) {
+  struct {
+    const char* field;
+    const char* written;
+  } cases[] = {
+      {"5368709120", "5368709120"},
+      {"2147483647", "2147483647"},
+      {"2147483648", "2147483648"},
+      {"999999999999999999", "999999999999999999"},
+      {"12345678901234567890123", "0"},
+      {"-5", "0"},
+      {"12k", "12"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Load(std::string("[k,1]\nf,http://u,p,1,") + c.field + ",d\n>\n"),
+              std::string("[k,1]\r\nf,http://u,p,1,") + c.written + ",d\r\n>\r\n")
+        << c.field;
+  }
+}
+
 TEST_F(ResultsFileTest, FieldsAreCutToTheirSizes) {
   std::string line = std::string(100, 'n') + "," + std::string(300, 'u') + "," +
                      std::string(300, 'p') + ",2,12," + std::string(50, 'd');

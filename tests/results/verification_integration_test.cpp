@@ -1,6 +1,7 @@
 // The link verification against scripted HTTP servers.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 
@@ -73,6 +74,64 @@ TEST_F(VerificationTest, AHeadAnswerGivesStateSizeAndDate) {
                                          std::to_string(server.port()) + "\r\n" + kAccept +
                                          "\r\n\r\n");
   EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);
+}
+
+// Only an HTTP answer counts, and its fields are read from their own lines:
+// look-alike fields, junk replies and lengths that are no number give no
+// size or no success.
+TEST_F(VerificationTest, OnlyHttpAnswersAndTheirOwnFieldsCount) {
+  struct {
+    const char* reply;
+    FileState state;
+    int64_t size;
+    const char* date;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n"
+       "Content-Length: 1234\r\nLast-Modified: Tue, 15 Nov 1994 08:12:31 GMT\r\n\r\n",
+       FileState::Valid, 1234, "15 Nov 1994 08:12:31 GMT"},
+      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n\r\n",
+       FileState::Valid, 0, "?? ??"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n", FileState::Valid,
+       INT64_C(5000000000), "?? ??"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 12345678901234567890123\r\n\r\n", FileState::Valid, 0,
+       "?? ??"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\n", FileState::Valid, 0, "?? ??"},
+      {"\x9c\x01 2\x7f\r\nContent-Length: 9\r\n\r\n", FileState::Failed, 0, "?? ??"},
+      {"SSH-2.0 200\r\n\r\n", FileState::Failed, 0, "?? ??"},
+  };
+  std::vector<std::unique_ptr<ScriptServer>> servers;
+  std::vector<std::string> urls;
+  for (const auto& c : cases) {
+    servers.push_back(std::make_unique<ScriptServer>(Answer(c.reply)));
+    urls.push_back(servers.back()->Url("/f.zip"));
+  }
+  std::vector<FoundFile*> files = Verify(urls);
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(cases[i].reply);
+    EXPECT_EQ(files[i]->State(), cases[i].state);
+    EXPECT_EQ(files[i]->size.load(), cases[i].size);
+    EXPECT_EQ(files[i]->Date(), cases[i].date);
+  }
+}
+
+// A server that drips its answer a byte at a time, each byte inside the
+// per-receive time-out, is still a time-out once the whole deadline passes.
+TEST_F(VerificationTest, ADrippingServerTimesOutAtTheWholeDeadline) {
+  std::atomic<bool> done{false};
+  ScriptServer drip([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    std::string answer = "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(4000, 'x');
+    for (char byte : answer) {
+      if (done) return;
+      c.Send(std::string(1, byte));
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  });
+  ctx.settings.VerifyTimeOut = 1;
+  std::vector<FoundFile*> files = Verify({drip.Url("/slow.zip")});
+  done = true;
+  EXPECT_EQ(files[0]->State(), FileState::TimedOut);
+  EXPECT_EQ(drip.Connections(), 1);
 }
 
 TEST_F(VerificationTest, RedirectionsFailAfterEveryAttemptAndSilenceTimesOutAfterOne) {
