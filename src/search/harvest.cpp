@@ -128,6 +128,8 @@ void GoogleHarvest(Harvest& h, int row, const std::string& query) {
     std::optional<std::string> page =
         FetchResults(ctx, BuildRequestUrl(kEngineGoogle, base, query, offset));
     if (!page) {
+      // A page cut short by a stop says nothing about the host.
+      if (!ctx.run.Serves(h.generation)) break;
       if (primary) {
         // The fallback host serves every later request of the process.
         ctx.harvest.googleFallback = true;

@@ -58,7 +58,12 @@ std::string Stored(std::string_view text) {
   bool enclosed = text.size() >= 2 && text.front() == text.back() &&
                   (text.front() == '"' || text.front() == '\'');
   if (!text.empty() && (IsWhite(text.front()) || IsWhite(text.back()) || enclosed)) {
-    return "\"" + std::string(text) + "\"";
+    // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) inside
+    // libstdc++ on the same text built with operator+.
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append("\"").append(text).append("\"");
+    return quoted;
   }
   return std::string(text);
 }

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "explore/queue.h"
 #include "search/harvest.h"
@@ -290,6 +291,33 @@ TEST_F(HarvestTest, GoogleCacheLinksStoredOnlyWhenTheProfileAsks) {
   EXPECT_EQ(Entry("http://b.example/2")->cacheUrl,
             google.Base() + "/search?q=cache:K2:b.example/2");
   EXPECT_EQ(Entry("http://c.example/3")->cacheUrl, "");
+}
+
+// A page cut short by a stop is no failure of the host: the fallback host
+// is not taken for the rest of the process, and the stopped harvest asks it
+// nothing.
+TEST_F(HarvestTest, AStopDuringAGooglePageKeepsThePrimaryHost) {
+  Rows({"+mp3"});
+  ctx.activeProfile.GoogleUse = 0b1;
+  std::atomic<bool> asked{false};
+  ScriptServer primary([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    asked = true;
+    c.HoldUntilClosed();
+  });
+  ScriptServer fallback([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://x.example/"})));
+  });
+  ctx.engines.GoogleUrl = primary.Url("");
+  ctx.engines.GoogleFallbackUrl = fallback.Url("");
+  std::thread harvest([&] { Run(); });
+  while (!asked) std::this_thread::yield();
+  StopAndClearQueue(ctx);
+  harvest.join();
+  EXPECT_FALSE(ctx.harvest.googleFallback);
+  EXPECT_EQ(fallback.Connections(), 0);
+  EXPECT_TRUE(QueueContent().empty());
 }
 
 TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
