@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,12 +16,23 @@ namespace orvi {
 namespace cli {
 
 std::string Printable(std::string_view text) {
-  std::string out = Cp1252ToUtf8(text);
-  // One record per line, even for a text that spells out %0D or %0A.
-  for (char& c : out) {
-    if (c == '\r' || c == '\n') c = ' ';
+  // Page-borne text must not drive the terminal: every control byte, C0, DEL
+  // and the five bytes that Windows-1252 leaves to the C1 controls, is shown
+  // as \xHH. That also keeps one record per line and tabs as separators.
+  std::string shown;
+  shown.reserve(text.size());
+  for (unsigned char c : text) {
+    const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F ||
+                         c == 0x90 || c == 0x9D;
+    if (!control) {
+      shown += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    shown += escaped;
   }
-  return out;
+  return Cp1252ToUtf8(shown);
 }
 
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command) {
@@ -215,7 +227,13 @@ const std::map<std::string, Command>& Commands() {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunCli(args, out, err, CliHooks{});
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliHooks& hooks) {
   Invocation inv;
+  inv.interruptWhen = hooks.interruptWhen;
   const Command* command = nullptr;
   try {
     size_t i = 0;
