@@ -83,7 +83,12 @@ StartOutcome NewSearch(Context& ctx, SessionMode mode, const PrepareSearch& prep
                            : mode == SessionMode::Resume ? RunMode::Resume
                                                          : RunMode::Search,
                       afterReset);
-  return ctx.run.SchedulerActive ? StartOutcome::Started : StartOutcome::NoBasePage;
+  if (ctx.run.SchedulerActive) return StartOutcome::Started;
+  // Nothing to explore: no search runs, so none is left to stop (the stop
+  // command and its question would otherwise stay on for a run that never
+  // started).
+  ctx.run.collecting = false;
+  return StartOutcome::NoBasePage;
 }
 
 StartOutcome ResumeSearch(Context& ctx) {
