@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "explore/queue.h"
@@ -66,8 +67,10 @@ void RecoverSavedState(Context& ctx) {
       if (end == std::string::npos) end = names->size();
       std::string name = names->substr(pos, end - pos);
       pos = end + 1;
-      if (name.empty() || name.find('/') != std::string::npos) continue;
       const std::string path = ctx.AppFolder + name;
+      // Only the files of a set are ever renamed, whatever the marker says.
+      const std::vector<std::string> known = SetPaths(ctx, true);
+      if (std::find(known.begin(), known.end(), path) == known.end()) continue;
       if (FileExists(path + kNewSuffix)) ::rename((path + kNewSuffix).c_str(), path.c_str());
     }
     ::unlink(marker.c_str());
