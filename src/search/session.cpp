@@ -138,6 +138,44 @@ bool DispatchRunCommand(Context& ctx, int commandId) {
   return false;
 }
 
+bool DispatchSessionCommand(Context& ctx, int commandId, const SessionFrontEnd& frontEnd) {
+  switch (commandId) {
+    case cmd::kNewSearch:
+      if (frontEnd.prepare) NewSearch(ctx, SessionMode::Search, frontEnd.prepare);
+      return true;
+    case cmd::kStopSearch:
+      ConfirmStop(ctx);
+      return true;
+    case cmd::kResume:
+      ResumeSearch(ctx);
+      return true;
+    case cmd::kPageAnalysis: {
+      PageAnalysisChoices choices;
+      if (frontEnd.pageAnalysisDialog && frontEnd.pageAnalysisDialog(choices)) {
+        StartPageAnalysis(ctx, choices);
+      }
+      return true;
+    }
+  }
+  return DispatchRunCommand(ctx, commandId);
+}
+
+bool SessionCommandEnabled(Context& ctx, int commandId) {
+  switch (commandId) {
+    case cmd::kSaveResults: {
+      std::lock_guard lock(ctx.CatalogueLock);
+      return ctx.catalogue.count() > 0;
+    }
+    case cmd::kLoadResults:
+    case cmd::kResume:
+    case cmd::kPageAnalysis: return !SearchRunning(ctx);
+    case cmd::kStopSearch:
+    case cmd::kSaveSearchState:
+    case cmd::kPauseContinue: return SearchRunning(ctx);
+  }
+  return true;
+}
+
 void InterruptRun(Context& ctx) {
   if (ctx.run.SchedulerActive) SaveSearchStateCommand(ctx);
   StopAndClearQueue(ctx);

@@ -83,6 +83,37 @@ void StopHarvest(Context& ctx);
 // the search-state save). False for a command that is not a run's.
 bool DispatchRunCommand(Context& ctx, int commandId);
 
+// The main menu's search commands.
+namespace cmd {
+constexpr int kNewSearch = 4000;
+constexpr int kStopSearch = 4004;
+constexpr int kSaveResults = 4005;
+constexpr int kLoadResults = 4006;
+constexpr int kSaveSearchState = 4010;
+constexpr int kResume = 4011;
+constexpr int kPageAnalysis = 4012;
+constexpr int kPauseContinue = 20501;
+}  // namespace cmd
+
+// What only a front end can do for those commands.
+struct SessionFrontEnd {
+  // The search preparation window for a new search; none: the command is
+  // not offered.
+  PrepareSearch prepare;
+  // The page analysis dialog: true with the choices when closed with "Go !".
+  std::function<bool(PageAnalysisChoices&)> pageAnalysisDialog;
+};
+
+// Runs one of the commands above (4000, 4004, 4010, 4011, 4012, 20501);
+// false for any other id, which the front end handles itself (the file
+// dialogs of 4005 and 4006, the toggles, the windows).
+bool DispatchSessionCommand(Context& ctx, int commandId, const SessionFrontEnd& frontEnd);
+
+// Whether a command of the menu can be chosen now: 4005 while the catalogue
+// holds an entry; 4006, 4011 and 4012 while no search runs; 4004, 4010 and
+// 20501 while one runs; any other command always.
+bool SessionCommandEnabled(Context& ctx, int commandId);
+
 // The interrupt of a run (Ctrl-C, a bound reached): the state is saved as
 // command 4010 saves it, then the search stops. The results found so far stay
 // in the catalogue.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 #include "explore/exploration_run.h"
 #include "explore/queue.h"
@@ -158,6 +159,41 @@ TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
     EXPECT_NE(dir.Read("rechsvg.ini").find("http://h2/\r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir.File("Resultsvg.txt")));
   }
+}
+
+TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
+  struct {
+    int id;
+    bool idle, running;
+  } rules[] = {{cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},
+               {cmd::kResume, true, false},       {cmd::kPageAnalysis, true, false},
+               {cmd::kStopSearch, false, true},   {cmd::kSaveSearchState, false, true},
+               {cmd::kPauseContinue, false, true}, {4003, true, true}};
+  for (const auto& r : rules) {
+    ctx.run.collecting = false;
+    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.idle) << r.id;
+    ctx.run.collecting = true;
+    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.running) << r.id;
+  }
+  ctx.run.collecting = false;
+
+  // The page analysis dialog cancelled: nothing; confirmed: a scan starts.
+  bool asked = false;
+  SessionFrontEnd frontEnd{.pageAnalysisDialog = [&](PageAnalysisChoices& c) {
+    c.address = "http://127.0.0.1:9/page.html";
+    return std::exchange(asked, true);
+  }};
+  ctx.run.pageWork = [](QueueEntry&) { return true; };
+  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
+  EXPECT_FALSE(SearchRunning(ctx));
+  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
+  EXPECT_TRUE(ctx.run.SchedulerActive);
+  EXPECT_EQ(ui->title, "Mode Scan");
+  EXPECT_TRUE(SessionCommandEnabled(ctx, cmd::kStopSearch));
+  ui->answer = MsgAnswer::Yes;
+  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kStopSearch, frontEnd));
+  EXPECT_FALSE(SearchRunning(ctx));
+  EXPECT_FALSE(DispatchSessionCommand(ctx, 4003, frontEnd));
 }
 
 }  // namespace
