@@ -1,0 +1,78 @@
+// The results list and tree of a full catalogue (4096 entries, several
+// groups and copies each) refreshed as the window does every 500 ms, with
+// some file states changing between refreshes: microseconds per RefreshList
+// and per RefreshTree, beside the 500 ms between two refreshes of each.
+//   results_view_bench [rounds]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "results/catalogue.h"
+#include "results/results_view.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Micros(Clock::time_point since) {
+  return std::chrono::duration<double, std::micro>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
+  orvi::Context ctx(orvi::ContextOptions{.appFolder = "/tmp/"});
+  // Entries of three volumes with two copies each, and single files.
+  for (int i = 0; ctx.catalogue.count() < ctx.catalogue.capacity; ++i) {
+    const std::string base = "file" + std::to_string(i);
+    if (i % 2 == 0) {
+      for (int v = 1; v <= 3; ++v) {
+        for (const char* host : {"http://a/", "http://b/"}) {
+          const std::string name = base + "v" + std::to_string(v) + ".zip";
+          orvi::AddFoundLink(ctx, ctx.catalogue, name, host + name, "http://p/", false, 2);
+        }
+      }
+    } else {
+      orvi::AddFoundLink(ctx, ctx.catalogue, base + ".exe", "http://a/" + base + ".exe", "http://p/", false, 0);
+    }
+  }
+  std::vector<orvi::FoundFile*> files;
+  for (const auto& entry : ctx.catalogue.entries) {
+    for (orvi::FoundFile* g = entry->files; g; g = g->nextGroup) {
+      for (orvi::FoundFile* f = g; f; f = f->nextCopy) files.push_back(f);
+    }
+  }
+
+  orvi::ResultsView view;
+  Clock::time_point start = Clock::now();
+  orvi::ListChanges first = view.RefreshList(ctx, {});
+  const double firstUs = Micros(start);
+
+  double listUs = 0, treeUs = 0;
+  size_t changedRows = 0;
+  for (int r = 0; r < rounds; ++r) {
+    // About 50 files change between two refreshes, as probes end.
+    for (int k = 0; k < 50; ++k) {
+      orvi::FoundFile* f = files[(static_cast<size_t>(r) * 50 + static_cast<size_t>(k)) * 7 % files.size()];
+      f->SetState(orvi::FileState::Valid);
+      f->size = 1000 + r;
+    }
+    start = Clock::now();
+    changedRows += view.RefreshList(ctx, {}).changed.size();
+    listUs += Micros(start);
+    start = Clock::now();
+    orvi::EntryTree tree = view.RefreshTree(ctx, r % ctx.catalogue.count(), r % 8 == 0);
+    treeUs += Micros(start);
+    if (tree.index < 0) return 1;
+  }
+  std::printf("entries %d, files %zu, first list (all %zu rows new): %.0f us\n", ctx.catalogue.count(),
+              files.size(), first.changed.size(), firstUs);
+  std::printf("RefreshList: %.0f us per call (%.1f rows changed per call)\n", listUs / rounds,
+              static_cast<double>(changedRows) / rounds);
+  std::printf("RefreshTree: %.1f us per call\n", treeUs / rounds);
+  std::printf("share of the 500 ms between two refreshes: list %.3f %%, tree %.4f %%\n",
+              listUs / rounds / 5000.0, treeUs / rounds / 5000.0);
+  return 0;
+}
