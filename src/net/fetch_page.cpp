@@ -103,12 +103,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       ++attempts;
       // While the run is paused for a lost connection the fetch waits for the
       // network to come back; a stopped run ends that wait.
-      if (!searchStopped() && run.Paused && run.collecting) {
-        deadline.Extend(kRetryWaitMs);
-        ctx.clock().SleepMs(kRetryWaitMs);
-        continue;
-      }
-      if (!searchStopped() && attempts == 1 && !deadline.Passed()) {
+      const bool waitForNetwork = run.Paused && run.collecting;
+      if (!searchStopped() && (waitForNetwork || (attempts == 1 && !deadline.Passed()))) {
+        if (waitForNetwork) deadline.Extend(kRetryWaitMs);
         ctx.clock().SleepMs(kRetryWaitMs);
         if (!searchStopped()) continue;
       }

@@ -64,9 +64,10 @@ bool ConfirmStop(Context& ctx) {
   MessageSpec question{"Arr\xEAter la recherche de \"" + ctx.SearchText + "\" ?", "ORVI",
                        MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No};
   if (ctx.ui().Ask(question) != MsgAnswer::Yes) return false;
+  // The stop returns at once: the old threads serve a past generation and
+  // are joined later, never waited for on the window thread.
   StopHarvest(ctx);
   StopAndClearQueue(ctx);
-  JoinRunThreads(ctx);
   return true;
 }
 

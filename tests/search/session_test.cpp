@@ -138,7 +138,7 @@ TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
   for (RunEnd expected : {RunEnd::Interrupted, RunEnd::TimedOut}) {
     // Pages that never finish: only an interrupt or the bound ends the run.
     std::atomic<bool> release{false};
-    ctx.run.pageWork = [&](QueueEntry&) {
+    ctx.run.pageWork = [&](QueueEntry&, uint64_t) {
       while (!release && ctx.run.collecting) std::this_thread::yield();
       return true;
     };
@@ -183,7 +183,7 @@ TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
     c.address = "http://127.0.0.1:9/page.html";
     return std::exchange(asked, true);
   }};
-  ctx.run.pageWork = [](QueueEntry&) { return true; };
+  ctx.run.pageWork = [](QueueEntry&, uint64_t) { return true; };
   EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
   EXPECT_FALSE(SearchRunning(ctx));
   EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
