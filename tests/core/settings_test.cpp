@@ -43,7 +43,7 @@ TEST(Settings, ConnectionClamps) {
 }
 
 // Values that would hang a scan or fail every check load as the nearest sane
-// one (and are saved back so); sane values and the designed clamps stay.
+// one (and are saved back so); sane values and the usual clamps stay.
 TEST(Settings, ClampedFromBelow) {
   struct Case {
     const char* config;
