@@ -1,0 +1,43 @@
+// orvilane: the program with its windows.
+#include <QApplication>
+#include <QMainWindow>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "core/context.h"
+#include "ui/browser.h"
+#include "ui/gui_env.h"
+#include "ui/qt_ui_port.h"
+#include "ui/results_window.h"
+
+int main(int argc, char** argv) {
+  std::string home;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--home" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      home = argv[++i];
+    } else if (arg == "--help") {
+      std::printf("Usage: orvilane [--home DIR]\n  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save)\n");
+      return 0;
+    }
+  }
+  QApplication app(argc, argv);
+  auto port = std::make_shared<orvi::ui::QtUiPort>();
+  orvi::Context ctx(orvi::ContextOptions{.appFolder = home, .ui = port});
+  ctx.LoadSettings();
+  orvi::ui::DesktopBrowser browser;
+  orvi::ui::GuiEnv env{ctx, *port, browser, {}, {}};
+  QMainWindow frame;
+  frame.setWindowTitle(QStringLiteral("Orvilane v0.41"));
+  port->SetFrame(&frame);
+  frame.setCentralWidget(new orvi::ui::ResultsWindow(env));
+  frame.show();
+  app.exec();
+  // Nothing is saved and no thread is waited for.
+  ctx.sockets.CloseAllSockets();
+  std::fflush(nullptr);
+  _exit(0);
+}
