@@ -9,6 +9,9 @@ cd "$(dirname "$0")/.."
 
 # One list per purpose.
 build_packages=(g++ cmake ninja-build ccache pkg-config)
+# The windows: Qt 6 Widgets, its French texts, and a font for the offscreen
+# platform that the GUI tests and the screenshots use.
+gui_packages=(qt6-base-dev qt6-translations-l10n fonts-dejavu-core)
 test_packages=(libgtest-dev libgmock-dev)
 # Real peers of the tests: each test starts its own copy on a free port.
 peer_packages=(nginx-light tinyproxy python3-pyftpdlib)
@@ -18,7 +21,7 @@ fuzz_packages=(clang libclang-rt-14-dev)
 # Services that the peers' packages would start at every boot.
 peer_services=(nginx tinyproxy)
 
-packages=("${build_packages[@]}")
+packages=("${build_packages[@]}" "${gui_packages[@]}")
 case "${1:-run}" in
   run | build) ;;
   test) packages+=("${test_packages[@]}" "${peer_packages[@]}" "${bench_packages[@]}" "${fuzz_packages[@]}") ;;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <utility>
+#include <vector>
+
+namespace orvi::ui {
+
+class QtUiPort;
+
+// The controls of one window, made from its control table in the table's
+// order: each id is a named constant of the window, ControlById finds the
+// control, and its objectName is "id<number>" for tests and accessibility
+// tools. The keyboard order follows the order of creation.
+class ControlSet {
+ public:
+  ControlSet() = default;
+  ControlSet(const ControlSet&) = delete;
+  ControlSet& operator=(const ControlSet&) = delete;
+  // Leaves the port before any control goes.
+  virtual ~ControlSet();
+
+  // The window that owns the controls (for message boxes and the like).
+  virtual QWidget* Window() = 0;
+  // The window's id (its dialog resource) for "is this window open".
+  virtual int WindowId() const = 0;
+
+  QWidget* ControlById(int id) const;
+  template <class W>
+  W* Control(int id) const { return qobject_cast<W*>(ControlById(id)); }
+  // Every registered id, in the order of the control table.
+  std::vector<int> ControlIds() const;
+
+ protected:
+  // Makes a control of the table with its id (0 for a row without one, as a
+  // static label) and the given constructor arguments.
+  template <class W, class... Args>
+  W* MakeControl(int id, Args&&... args) {
+    W* w = new W(std::forward<Args>(args)...);
+    Register(id, w);
+    return w;
+  }
+  void Register(int id, QWidget* control);
+  // Chains the focusable controls in table order.
+  void ApplyTabOrder();
+  // Makes the controls reachable by the core's field texts, until the window goes.
+  void AttachTo(QtUiPort& port);
+
+ private:
+  QPointer<QtUiPort> port_;
+  std::vector<std::pair<int, QPointer<QWidget>>> controls_;
+};
+
+}  // namespace orvi::ui

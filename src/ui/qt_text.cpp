@@ -1,0 +1,31 @@
+#include "ui/qt_text.h"
+
+#include "platform/cp1252.h"
+
+namespace orvi::ui {
+
+QString ToQt(std::string_view cp1252) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(cp1252.size()));
+  // Every Windows-1252 character lies in the basic plane: one UTF-16 unit each.
+  for (char c : cp1252) out.append(QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(c)))));
+  return out;
+}
+
+std::string FromQt(const QString& text) {
+  std::string out;
+  out.reserve(static_cast<size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;  // one "?" per character
+    if (c.isSurrogate()) {
+      out.push_back('?');
+      continue;
+    }
+    std::optional<char> byte = UnicodeToCp1252(c.unicode());
+    out.push_back(byte ? *byte : '?');
+  }
+  return out;
+}
+
+}  // namespace orvi::ui

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace orvi::test {
+
+// Runs the GUI thread's events until the condition holds; false when it did
+// not within a generous bound (a safety net, not a measure of speed).
+bool PumpUntil(const std::function<bool()>& condition, int maxSeconds = 60);
+// Runs the events already queued.
+void PumpEvents();
+
+// Answers the next modal box or dialog when it appears: the callback gets it
+// (it is what QApplication::activeModalWidget() returns) and closes it.
+void WhenModal(std::function<void(QWidget*)> answer);
+// Clicks the button of the active modal widget whose text is this (mnemonic
+// marks ignored).
+void ClickButton(QWidget* modal, const QString& text);
+
+}  // namespace orvi::test
