@@ -42,9 +42,9 @@ void PrepareScan(Context& ctx, const ScanChoices& choices, const std::string& ad
 
 bool RestoreSearch(Context& ctx) { return RestoreSearchState(ctx); }
 
-void WaitForStoppedRun(Context& ctx) {
-  if (!ctx.run.collecting && ctx.run.scheduler.joinable()) ctx.run.scheduler.join();
-}
+// A stop ends the run at once (its threads serve a past generation and are
+// joined later), so a new run never has to wait for the old one here.
+void WaitForStoppedRun(Context&) {}
 
 void StartRun(Context& ctx, StartMode mode) {
   StartExplorationRun(ctx, mode == StartMode::Scan     ? RunMode::Scan
