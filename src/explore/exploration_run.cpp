@@ -182,7 +182,7 @@ void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>
   if (run.BaseCount != 0) {
     ctx.ui().Signal(UiSignal::AnimationPlay);
     run.IdleSeconds = 0;
-    run.AutosaveSeconds = 0;
+    run.AutosaveTicks = 0;
     if (!run.pageWork) {
       run.pageWork = [&ctx](QueueEntry& entry, uint64_t g) { return AnalysePage(ctx, entry, g); };
     }
@@ -327,8 +327,8 @@ void OnRunTimer(Context& ctx) {
   }
 
   // The save runs where commands run, never on the timer's own call.
-  if (ctx.settings.Autosave > 0 && ++run.AutosaveSeconds >= ctx.settings.Autosave * 60) {
-    run.AutosaveSeconds = 0;
+  if (ctx.settings.Autosave > 0 && ++run.AutosaveTicks >= ctx.settings.Autosave * 60) {
+    run.AutosaveTicks = 0;
     ctx.ui().PostCommand(ids::kSaveSearchState);
   }
 }
