@@ -12,7 +12,6 @@ namespace orvi {
 namespace {
 
 constexpr int kSchedulerPassMs = 80;
-constexpr int kMaxExtensions = 16;
 constexpr int kMaxListItems = 9;
 constexpr int kIdleSecondsToEnd = 5;
 constexpr int kYieldSeconds = 30;
@@ -50,7 +49,7 @@ void BuildRunLists(Context& ctx) {
   if (profile.Exe) run.Extensions.push_back("exe");
   size_t dot = text.find('.');
   if (profile.AddExtSais && dot != std::string::npos) run.Extensions.push_back(text.substr(dot + 1));
-  if (run.Extensions.size() > kMaxExtensions) run.Extensions.resize(kMaxExtensions);
+  if (run.Extensions.size() > SearchProfile::kMaxExtensions) run.Extensions.resize(SearchProfile::kMaxExtensions);
   run.ImageMode = std::any_of(run.Extensions.begin(), run.Extensions.end(), [](const std::string& e) {
     return e == "jpg" || e == "jpeg" || e == "gif";
   });

@@ -31,7 +31,7 @@ const HostingServer* ServerHostOf(const HostSettings& hosts, std::string_view lo
 
 bool PassesUrlFilters(const Context& ctx, std::string_view url, int queueCount,
                       bool& isCacheLink) {
-  url = url.substr(0, 239);
+  url = url.substr(0, kMaxLinkChars);
   isCacheLink = Holds(url, "q=cache:");
   if (!url.starts_with("http://")) return false;
   if (ServerHostOf(ctx.hosts, url) != nullptr) return false;

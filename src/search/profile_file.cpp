@@ -82,14 +82,14 @@ std::string Bool(bool value) { return value ? "1" : "0"; }
 
 SearchProfile ReadSearchProfile(const IniFile& ini) {
   SearchProfile p;
-  p.HelpText = DecodeHelpText(Text(ini, "HelpText", "", 2000));
-  p.LibS1 = Text(ini, "LibS1", "", 80);
-  p.LibS2 = Text(ini, "LibS2", "", 80);
+  p.HelpText = DecodeHelpText(Text(ini, "HelpText", "", kHelpTextChars + 1));
+  p.LibS1 = Text(ini, "LibS1", "", kLabelChars + 1);
+  p.LibS2 = Text(ini, "LibS2", "", kLabelChars + 1);
   p.FindS = Flag(ini, "FindS");
   p.GoogleCache = Flag(ini, "GoogleCache");
   p.MaxDomains = Number(ini, "MaxDomains", "");
   for (int i = 0; i < SearchProfile::kKeyRows; ++i) {
-    p.Keys[i] = Text(ini, "Key" + std::to_string(i), "", 150);
+    p.Keys[i] = Text(ini, "Key" + std::to_string(i), "", kKeyRowChars + 1);
   }
   p.GoogleUse = Number(ini, "GoogleUse", kAllRows);
   // Without WiseUse, WiseNut gets the rows of Fast.
@@ -111,7 +111,7 @@ SearchProfile ReadSearchProfile(const IniFile& ini) {
   p.AddLinkAway = Number(ini, "AddLinkAway", "1600");
   p.FilesAway = Number(ini, "FilesAway", "2400");
   p.SDM = Flag(ini, "SDM");
-  p.Slnk = Text(ini, "Slnk", "", 100);
+  p.Slnk = Text(ini, "Slnk", "", kSlnkChars + 1);
   p.SAD = Flag(ini, "SAD");
   p.SiteScan = false;
   p.Protected_X = Flag(ini, "Protected_X");
