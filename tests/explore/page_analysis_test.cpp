@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "explore/link_scanner.h"
+#include "explore/link_values.h"
+#include "explore/page_age.h"
 #include "explore/queue.h"
 #include "explore/queue_link_sink.h"
 #include "platform/text.h"
