@@ -9,10 +9,6 @@ namespace {
 
 constexpr int kOldestYear = 1950;
 
-bool Holds(std::string_view text, std::string_view word) {
-  return text.find(word) != std::string_view::npos;
-}
-
 }  // namespace
 
 bool IsPageTooOld(const Context& ctx, std::string_view lastModified) {

@@ -57,15 +57,6 @@ constexpr int64_t kFileScanSteps = int64_t{1} << 21;
 // The marker of each pass: links, absolute addresses, image sources.
 constexpr std::string_view kPassMarkers[] = {"href", "http://", "src"};
 
-bool Holds(std::string_view text, std::string_view word) { return text.find(word) != npos; }
-bool Holds(std::string_view text, char c) { return text.find(c) != npos; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-void CutAt(std::string& text, char c) {
-  size_t at = text.find(c);
-  if (at != std::string::npos) text.resize(at);
-}
-
 // Page positions from the anchor: after it plainly, before it ten times.
 int64_t Distance(size_t pos, size_t anchor) {
   return pos > anchor ? static_cast<int64_t>(pos - anchor)

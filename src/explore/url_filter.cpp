@@ -1,11 +1,9 @@
 #include "explore/url_filter.h"
 
+#include "platform/text.h"
+
 namespace orvi {
 namespace {
-
-bool Holds(std::string_view text, std::string_view word) {
-  return text.find(word) != std::string_view::npos;
-}
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;

@@ -16,10 +16,6 @@ constexpr size_t kListingPiece = 512;
 constexpr size_t kListingMax = 1488;
 constexpr int kPassiveTimeoutMs = 30000;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
-
 size_t SkipSpaces(std::string_view text, size_t pos) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
   return pos;

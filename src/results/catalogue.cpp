@@ -8,29 +8,6 @@
 namespace orvi {
 namespace {
 
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Leftovers of an HTML tag go, and spaces are written as "%20".
-std::string CleanUrl(std::string_view url) {
-  std::string clean = Cut(url, kMaxLinkChars);
-  for (const char* tail : {"%20class", "%20target", "%20TARGET"}) {
-    size_t at = clean.find(tail);
-    if (at != std::string::npos) clean.resize(at);
-  }
-  if (clean.find(' ') != std::string::npos) {
-    while (!clean.empty() && clean.back() == ' ') clean.pop_back();
-    std::string encoded;
-    for (char c : clean) {
-      if (c == ' ') encoded += "%20";
-      else encoded += c;
-    }
-    clean = Cut(encoded, kMaxLinkChars);
-  }
-  return clean;
-}
-
 bool ChainHoldsUrl(const FoundFile* first, std::string_view url) {
   for (const FoundFile* f = first; f != nullptr; f = f->nextCopy) {
     if (f->url == url) return true;
@@ -111,7 +88,7 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
   // new catalogue (nor one a load put in place after a stop).
   if (generation != kAnyGeneration && !ctx.run.Serves(generation)) return false;
   if (table.count() >= table.capacity) return false;
-  const std::string cleanUrl = CleanUrl(url);
+  const std::string cleanUrl = CleanLinkUrl(url);
   std::string key = AsciiLower(Cut(name, kMaxNameChars));
 
   // The same URL anywhere in the catalogue: dropped. Only entries whose keys

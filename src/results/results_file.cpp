@@ -6,8 +6,6 @@
 namespace orvi {
 namespace {
 
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
-
 // Fills a file from one line; false when the line lacks its first or second
 // comma, which ends the reading.
 bool FillFromLine(FoundFile& file, std::string_view line) {

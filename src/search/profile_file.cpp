@@ -12,10 +12,6 @@ constexpr char kAllRows[] = "4294967295";
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-bool IsWhite(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 // A stored value is one line; a stray CR inside it cannot be a line break of
 // the record, and the writer could not give it back.
 std::string Text(const IniFile& ini, std::string_view key, std::string_view fallback,
@@ -67,8 +63,6 @@ std::string Stored(std::string_view text) {
   }
   return std::string(text);
 }
-
-std::string Cut(std::string_view text, size_t chars) { return std::string(text.substr(0, chars)); }
 
 std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
