@@ -9,6 +9,7 @@
 #include <string>
 
 #include "explore/link_scanner.h"
+#include "explore/link_values.h"
 #include "explore/page_analysis.h"
 #include "explore/queue.h"
 #include "fuzz_exact_text.h"

@@ -7,16 +7,16 @@
 #include <string>
 
 #include "fuzz_exact_text.h"
+#include "core/url_text.h"
+#include "platform/text.h"
 #include "search/engine_pages.h"
 
 namespace {
 
+using orvi::Holds;
+
 void Check(bool ok) {
   if (!ok) __builtin_trap();
-}
-
-bool Holds(const std::string& text, std::string_view word) {
-  return text.find(word) != std::string::npos;
 }
 
 void CheckTotal(int total) { Check(total >= 0 && total <= orvi::kMaxEngineTotal); }
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(google.rangeMarker.size() <= 10);
     Check(google.marked || google.links.empty());
     for (const orvi::GoogleLink& link : google.links) {
-      Check(link.url.size() <= 239 && link.url.starts_with("http") && !Holds(link.url, "&"));
+      Check(link.url.size() <= orvi::kMaxLinkChars && link.url.starts_with("http") && !Holds(link.url, "&"));
       Check(link.cachePath.empty() || link.cachePath.starts_with("/search?q=cache"));
     }
 
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTotal(fast.total);
     Check(!fast.refetch || (first && fast.links.empty()));
     for (const std::string& link : fast.links) {
-      Check(link.size() <= 239 && link.starts_with("http") && !Holds(link, "'"));
+      Check(link.size() <= orvi::kMaxLinkChars && link.starts_with("http") && !Holds(link, "'"));
       Check(!Holds(link, "excluded.example"));
     }
 
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTotal(wise.total);
     Check(!wise.refetch || (first && wise.links.empty()));
     for (const std::string& link : wise.links) {
-      Check(link.size() <= 239 && link.starts_with("http") && !Holds(link, "\""));
+      Check(link.size() <= orvi::kMaxLinkChars && link.starts_with("http") && !Holds(link, "\""));
     }
   }
   return 0;

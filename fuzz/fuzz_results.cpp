@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   for (const orvi::ListRow& row : view.Rows()) {
-    if (row.key.size() > orvi::kMaxName) __builtin_trap();
+    if (row.key.size() > orvi::kMaxNameChars) __builtin_trap();
   }
   orvi::ComposeResults(ctx, ctx.catalogue);
   return 0;

@@ -277,9 +277,9 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
       auto entry = std::make_shared<FoundEntry>();
       entry->key = "link" + std::to_string(i + 1);
       entry->files = entry->NewFile();
-      entry->files->url = urls[i].substr(0, 239);
+      entry->files->url = urls[i].substr(0, kMaxLinkChars);
       std::string_view name = entry->files->url;
-      entry->files->name = std::string(name.substr(name.rfind('/') + 1)).substr(0, kMaxName);
+      entry->files->name = std::string(name.substr(name.rfind('/') + 1)).substr(0, kMaxNameChars);
       files.push_back(entry->files);
       ctx.catalogue.entries.push_back(std::move(entry));
     }
@@ -382,8 +382,8 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ctx.ProfileName = name;
   const SearchProfile& p = ctx.activeProfile;
   bool input1Enabled = !(p.ExtractAll && !p.FindS);
-  request.input1 = input1.value_or("").substr(0, 79);
-  request.input2 = input2.value_or("").substr(0, 79);
+  request.input1 = input1.value_or("").substr(0, kInputChars);
+  request.input2 = input2.value_or("").substr(0, kInputChars);
   if (request.input1.empty() && request.input2.empty() && input1Enabled) {
     err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
     return 2;

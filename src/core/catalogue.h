@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/url_text.h"
 #include "platform/socket.h"
 
 namespace orvi {
@@ -32,7 +33,6 @@ enum class EntryStatus {
   SetValid = 6,
 };
 
-constexpr size_t kMaxName = 79;
 constexpr size_t kMaxDate = 31;
 inline constexpr char kUnknownDate[] = "?? ??";
 

@@ -73,7 +73,7 @@ struct ExplorationRun {
   int ReduceVotes = 0;
   int IdleSeconds = 0;
   int RegulatorChecks = 0;   // seconds counted by the regulator since the ring filled
-  int AutosaveSeconds = 0;
+  int AutosaveTicks = 0;
   int64_t LastSecond = -1;   // the clock's second at the last tick
   int Progress = 0;
   double Speed = 0;          // K/s over the last minute
@@ -114,8 +114,8 @@ struct ExplorationRun {
 
 // Network status that outlives a run.
 struct NetStatus {
-  std::atomic<int> nameFailureStreak{0};
-  std::atomic<bool> disconnectedShown{false};
+  std::atomic<int> NameFailureStreak{0};
+  std::atomic<bool> DisconnectedShown{false};
 };
 
 }  // namespace orvi

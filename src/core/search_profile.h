@@ -50,4 +50,7 @@ struct SearchProfile {
   bool URLKeysFirst = false;
 };
 
+// Whether bit `row` of an engine's mask (GoogleUse, AtwUse, WiseUse) is set.
+inline bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
+
 }  // namespace orvi

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base64.h"
+#include "core/url_text.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -101,7 +102,7 @@ void WriteGlobalSettings(const GlobalSettings& settings, IniFile& ini) {
 EngineSettings ReadEngineSettings(const IniFile& ini) {
   EngineSettings e;
   auto url = [&](const char* key, std::string& field) {
-    std::string value = ini.Get("Engines", key, field, 240);
+    std::string value = ini.Get("Engines", key, field, kMaxLinkChars + 1);
     while (!value.empty() && value.back() == '/') value.pop_back();
     field = value;
   };
@@ -119,19 +120,19 @@ HostSettings ReadHostSettings(const IniFile& ini) {
   for (size_t i = 0; i < h.servers.size(); ++i) {
     std::string key = "Server" + std::to_string(i + 1);
     if (!ini.Has("Hosts", key)) continue;
-    std::vector<std::string> parts = SplitList(ini.Get("Hosts", key, "", 240));
+    std::vector<std::string> parts = SplitList(ini.Get("Hosts", key, "", kMaxLinkChars + 1));
     h.servers[i] = {parts.size() > 0 ? parts[0] : "", parts.size() > 1 ? parts[1] : ""};
   }
   if (ini.Has("Hosts", "RefusedSites")) {
     h.refusedSites = SplitList(ini.Get("Hosts", "RefusedSites", "", 400));
   }
-  h.fastExcluded = ini.Get("Hosts", "FastExcluded", h.fastExcluded, 240);
+  h.fastExcluded = ini.Get("Hosts", "FastExcluded", h.fastExcluded, kMaxLinkChars + 1);
   if (ini.Has("Hosts", "HostedPage")) {
     std::vector<std::string> parts = SplitList(ini.Get("Hosts", "HostedPage", "", 400));
     h.hostedPageFragment = parts.size() > 0 ? parts[0] : "";
     h.hostedPagePrefix = parts.size() > 1 ? parts[1] : "";
   }
-  h.refererHost = ini.Get("Hosts", "RefererHost", h.refererHost, 240);
+  h.refererHost = ini.Get("Hosts", "RefererHost", h.refererHost, kMaxLinkChars + 1);
   return h;
 }
 

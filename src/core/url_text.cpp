@@ -1,16 +1,11 @@
 #include "core/url_text.h"
 
+#include "platform/text.h"
+
 namespace orvi {
 namespace {
 
 bool IsFoldedWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -61,6 +56,13 @@ void EncodeSpaces(std::string& url) {
     url = std::move(encoded);
   }
   if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
+}
+
+std::string CleanLinkUrl(std::string_view url) {
+  std::string clean(url.substr(0, kMaxLinkChars));
+  for (std::string_view tail : {"%20class", "%20target", "%20TARGET"}) CutAt(clean, tail);
+  EncodeSpaces(clean);
+  return clean;
 }
 
 std::string TrimSpaces(std::string_view text) {

@@ -25,6 +25,11 @@ void UrlDecode(std::string& text);
 // cut at kMaxLinkChars.
 void EncodeSpaces(std::string& url);
 
+// A link as a page gives it, made fit to keep: cut at kMaxLinkChars, the
+// leftovers of an HTML tag ("%20class", "%20target") dropped, spaces encoded
+// as EncodeSpaces does. The queue and the catalogue keep links in this form.
+std::string CleanLinkUrl(std::string_view url);
+
 // The text without its leading and trailing spaces (spaces only).
 std::string TrimSpaces(std::string_view text);
 

@@ -12,7 +12,6 @@ namespace orvi {
 namespace {
 
 constexpr int kSchedulerPassMs = 80;
-constexpr int kMaxExtensions = 16;
 constexpr int kMaxListItems = 9;
 constexpr int kIdleSecondsToEnd = 5;
 constexpr int kYieldSeconds = 30;
@@ -50,7 +49,7 @@ void BuildRunLists(Context& ctx) {
   if (profile.Exe) run.Extensions.push_back("exe");
   size_t dot = text.find('.');
   if (profile.AddExtSais && dot != std::string::npos) run.Extensions.push_back(text.substr(dot + 1));
-  if (run.Extensions.size() > kMaxExtensions) run.Extensions.resize(kMaxExtensions);
+  if (run.Extensions.size() > SearchProfile::kMaxExtensions) run.Extensions.resize(SearchProfile::kMaxExtensions);
   run.ImageMode = std::any_of(run.Extensions.begin(), run.Extensions.end(), [](const std::string& e) {
     return e == "jpg" || e == "jpeg" || e == "gif";
   });
@@ -182,7 +181,7 @@ void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>
   if (run.BaseCount != 0) {
     ctx.ui().Signal(UiSignal::AnimationPlay);
     run.IdleSeconds = 0;
-    run.AutosaveSeconds = 0;
+    run.AutosaveTicks = 0;
     if (!run.pageWork) {
       run.pageWork = [&ctx](QueueEntry& entry, uint64_t g) { return AnalysePage(ctx, entry, g); };
     }
@@ -327,8 +326,8 @@ void OnRunTimer(Context& ctx) {
   }
 
   // The save runs where commands run, never on the timer's own call.
-  if (ctx.settings.Autosave > 0 && ++run.AutosaveSeconds >= ctx.settings.Autosave * 60) {
-    run.AutosaveSeconds = 0;
+  if (ctx.settings.Autosave > 0 && ++run.AutosaveTicks >= ctx.settings.Autosave * 60) {
+    run.AutosaveTicks = 0;
     ctx.ui().PostCommand(ids::kSaveSearchState);
   }
 }

@@ -7,6 +7,9 @@
 
 #include "core/url_text.h"
 #include "explore/link_scanner.h"
+#include "explore/link_values.h"
+#include "explore/page_age.h"
+#include "explore/page_sink.h"
 #include "explore/queue.h"
 #include "explore/queue_link_sink.h"
 #include "explore/url_filter.h"
@@ -22,8 +25,6 @@ namespace {
 constexpr size_t npos = std::string_view::npos;
 
 // Reaches, in characters of page text.
-constexpr size_t kHrefEqualsReach = 17;      // as ExtractLinkValue: a farther "=" opens the value
-constexpr size_t kOpenLength = 5;            // "open("
 constexpr size_t kNearbyBackReach = 240;     // nearby links are read from this far before the anchor
 constexpr size_t kOwnLinkBackReach = 240;    // the start of the link whose text holds the anchor
 constexpr size_t kOwnLinkCloseReach = 64;    // a "</a" this close after the anchor: it is link text
@@ -44,7 +45,6 @@ constexpr int64_t kNoDistance = 99999;
 constexpr int64_t kNoScore = 100000;
 constexpr int64_t kUsedScore = 200000;
 constexpr int64_t kBeforeAnchorWeight = 10;
-constexpr int kOldestYear = 1950;
 
 // Nothing longer ever arrives in the fetch's buffer.
 constexpr size_t kMaxPageChars = kPageBuffer - 1;
@@ -56,15 +56,6 @@ constexpr int64_t kFileScanSteps = int64_t{1} << 21;
 
 // The marker of each pass: links, absolute addresses, image sources.
 constexpr std::string_view kPassMarkers[] = {"href", "http://", "src"};
-
-bool Holds(std::string_view text, std::string_view word) { return text.find(word) != npos; }
-bool Holds(std::string_view text, char c) { return text.find(c) != npos; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-void CutAt(std::string& text, char c) {
-  size_t at = text.find(c);
-  if (at != std::string::npos) text.resize(at);
-}
 
 // Page positions from the anchor: after it plainly, before it ten times.
 int64_t Distance(size_t pos, size_t anchor) {
@@ -101,48 +92,6 @@ char VolumeLetter(std::string_view name) {
   const char c = name[name.size() - 5];
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
-
-void AppendField(std::string& key, std::string_view text) {
-  key += std::to_string(text.size());
-  key += ':';
-  key += text;
-}
-
-// A repeated hand-off with the same arguments changes nothing: the queue
-// answers with the entry it holds (or refuses again), the catalogue finds the
-// URL it holds (or is still full). So each distinct call reaches the sink
-// once per page: a page that repeats the searched text thousands of times
-// would otherwise cost a queue or catalogue scan per repetition.
-class OncePerPageSink final : public LinkSink {
- public:
-  explicit OncePerPageSink(LinkSink& target) : target_(target) {}
-
-  bool AcceptUrl(const std::string& url, FoundBy how, int depth) override {
-    std::string key;
-    AppendField(key, url);
-    key += std::to_string(static_cast<int>(how));
-    key += ' ';
-    key += std::to_string(depth);
-    if (!offered_.insert(std::move(key)).second) return false;
-    return target_.AcceptUrl(url, how, depth);
-  }
-
-  bool AddFoundLink(const std::string& name, const std::string& url, const std::string& page,
-                    bool lettered, int seriesLength) override {
-    std::string key;
-    AppendField(key, name);
-    AppendField(key, url);
-    key += lettered ? '1' : '0';
-    key += std::to_string(seriesLength);
-    if (!handed_.insert(std::move(key)).second) return false;
-    return target_.AddFoundLink(name, url, page, lettered, seriesLength);
-  }
-
- private:
-  LinkSink& target_;
-  std::unordered_set<std::string> offered_;
-  std::unordered_set<std::string> handed_;
-};
 
 // One occurrence of a pass's marker, read once per pass however many anchors
 // scan over it. Positions are offsets in the page.
@@ -703,128 +652,7 @@ void FollowServerRedirect(const std::string& target, int depth, LinkSink& sink) 
   }
 }
 
-// The page-age test, when the profile asks for one: a HEAD for the page's
-// Last-Modified date. A page whose date cannot be had is fetched.
-// Its socket is registered like a fetch's, so that a stop breaks it.
-bool MayFetch(Context& ctx, const std::string& url, uint64_t generation) {
-  if (ctx.activeProfile.DateLimit == 0 || Holds(url, "q=cache:")) return true;
-  SocketSlot slot;
-  ctx.sockets.RegisterSlot(slot);
-  std::optional<std::string> answer;
-  bool timedOut = false;
-  int64_t size = 0;
-  std::string date;
-  // A stop before the registration could not reach the slot.
-  if (ctx.run.Serves(generation)) answer = ProbeFile(ctx, url, slot, timedOut, true, size, date);
-  ctx.sockets.ReleaseSlot(slot);
-  if (!answer || date.empty()) return true;
-  return !IsPageTooOld(ctx, date);
-}
-
 }  // namespace
-
-MarkerPositions::MarkerPositions(std::string_view text, std::string_view marker) {
-  if (marker.empty()) return;
-  for (size_t p = text.find(marker); p != npos; p = text.find(marker, p + 1)) Add(p);
-}
-
-size_t MarkerPositions::IndexFrom(size_t pos) const {
-  return static_cast<size_t>(
-      std::lower_bound(at_.begin(), at_.end(), pos,
-                       [](uint32_t at, size_t p) { return static_cast<size_t>(at) < p; }) -
-      at_.begin());
-}
-
-size_t MarkerPositions::NextFrom(size_t pos) const {
-  size_t i = IndexFrom(pos);
-  return i < at_.size() ? at_[i] : npos;
-}
-
-size_t MarkerPositions::LastBefore(size_t pos) const {
-  size_t i = IndexFrom(pos);
-  return i > 0 ? at_[i - 1] : npos;
-}
-
-LinkValueIndex::LinkValueIndex(std::string_view lower)
-    : lower_(lower), href_(lower, "href"), open_(lower, "open(") {
-  for (size_t i = 0; i < lower.size(); ++i) {
-    switch (lower[i]) {
-      case '=': equals_.Add(i); break;
-      case '"': quotes_.Add(i); break;
-      case '\'': apostrophes_.Add(i); break;
-      case '>': closings_.Add(i); break;
-      default: break;
-    }
-  }
-}
-
-std::optional<LinkValueSpan> LinkValueIndex::Find(size_t start, bool withOpen) const {
-  const size_t n = lower_.size();
-  size_t from = npos;
-  const size_t href = href_.NextFrom(start);
-  if (href != npos) {
-    const size_t equals = equals_.NextFrom(href + 4);
-    if (equals != npos) from = equals - href < kHrefEqualsReach ? equals + 1 : equals;
-  }
-  if (withOpen) {
-    const size_t open = open_.NextFrom(start);
-    if (open != npos && open + kOpenLength < from) from = open + kOpenLength;
-  }
-  if (from == npos) return std::nullopt;
-  while (from < n && lower_[from] == ' ') ++from;
-  if (from >= n) return std::nullopt;
-
-  LinkValueSpan span;
-  size_t valueEnd = 0;
-  if (lower_[from] == '"') {
-    const size_t close = quotes_.NextFrom(from + 1);
-    if (close == npos) return std::nullopt;
-    const size_t apostrophe = apostrophes_.NextFrom(from + 1);
-    if (apostrophe < close) {
-      // A script call: the quoted argument, which must close inside.
-      const size_t closeApostrophe = apostrophes_.NextFrom(apostrophe + 1);
-      if (closeApostrophe > close) return std::nullopt;
-      span.begin = apostrophe + 1;
-      valueEnd = closeApostrophe;
-    } else {
-      span.begin = from + 1;
-      valueEnd = close;
-    }
-    span.end = valueEnd;
-    span.extent = close;
-  } else if (lower_[from] == '\'') {
-    const size_t close = apostrophes_.NextFrom(from + 1);
-    if (close == npos) return std::nullopt;
-    span.begin = from + 1;
-    valueEnd = span.end = span.extent = close;
-  } else {
-    const size_t close = closings_.NextFrom(from);
-    if (close == npos) return std::nullopt;
-    valueEnd = close;
-    while (valueEnd > from && lower_[valueEnd - 1] == ' ') --valueEnd;
-    span.begin = from;
-    span.end = valueEnd;
-    span.extent = close;
-  }
-  span.length = std::min(valueEnd - span.begin, kMaxLinkChars);
-  return span;
-}
-
-bool IsPageTooOld(const Context& ctx, std::string_view lastModified) {
-  static constexpr std::string_view kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                                 "jul", "aug", "sep", "oct", "nov", "dec"};
-  if (lastModified.size() < 6) return false;
-  const std::string name = AsciiLower(lastModified.substr(3, 3));
-  int month = 0;
-  for (int i = 0; i < 12; ++i) {
-    if (name == kMonths[i]) month = i + 1;
-  }
-  if (month == 0) return false;
-  const int year = lastModified.size() > 7 ? ParseIntLoose(lastModified.substr(7)) : 0;
-  if (year < kOldestYear) return false;
-  const int64_t months = int64_t{ctx.StartYear} * 12 + ctx.StartMonth - (int64_t{year} * 12 + month);
-  return months > ctx.activeProfile.DateLimit;
-}
 
 void AnalyseFetchedPage(Context& ctx, QueueEntry& entry, std::optional<std::string> page,
                         FetchError label, LinkSink& sink) {

@@ -5,19 +5,9 @@
 #include "platform/text.h"
 
 namespace orvi {
-namespace {
-
-void CutAt(std::string& text, std::string_view marker) {
-  size_t at = text.find(marker);
-  if (at != std::string::npos) text.resize(at);
-}
-
-}  // namespace
 
 std::string NormaliseQueueUrl(std::string_view url) {
-  std::string normal(url.substr(0, kMaxLinkChars));
-  for (std::string_view tail : {"%20class", "%20target", "%20TARGET"}) CutAt(normal, tail);
-  if (normal.find(' ') != std::string::npos) EncodeSpaces(normal);
+  std::string normal = CleanLinkUrl(url);
   for (std::string_view marker : {">", "<", "#"}) CutAt(normal, marker);
   return normal;
 }

@@ -10,6 +10,9 @@
 
 namespace orvi {
 
+// Pages the exploration queue holds at most; a full queue accepts nothing.
+constexpr int kQueueCapacity = 3999;
+
 enum QueueState : int { kWaiting = 0, kTaken = -1, kDone = 1 };
 
 // One page of the exploration queue.

@@ -1,11 +1,9 @@
 #include "explore/url_filter.h"
 
+#include "platform/text.h"
+
 namespace orvi {
 namespace {
-
-bool Holds(std::string_view text, std::string_view word) {
-  return text.find(word) != std::string_view::npos;
-}
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -31,7 +29,7 @@ const HostingServer* ServerHostOf(const HostSettings& hosts, std::string_view lo
 
 bool PassesUrlFilters(const Context& ctx, std::string_view url, int queueCount,
                       bool& isCacheLink) {
-  url = url.substr(0, 239);
+  url = url.substr(0, kMaxLinkChars);
   isCacheLink = Holds(url, "q=cache:");
   if (!url.starts_with("http://")) return false;
   if (ServerHostOf(ctx.hosts, url) != nullptr) return false;

@@ -3,10 +3,9 @@
 #include <string_view>
 
 #include "core/context.h"
+#include "explore/queue.h"
 
 namespace orvi {
-
-constexpr int kQueueCapacity = 3999;
 
 // The filters a URL passes before it may enter the exploration queue, on its
 // lower-case form (at most 239 characters): file and media links, free-hosting

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/catalogue.h"
 #include "core/url_text.h"
 #include "platform/text.h"
 
@@ -14,10 +15,6 @@ constexpr size_t kReplyMax = kReplyBuffer - 8;  // 4992
 constexpr size_t kListingPiece = 512;
 constexpr size_t kListingMax = 1488;
 constexpr int kPassiveTimeoutMs = 30000;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
 
 size_t SkipSpaces(std::string_view text, size_t pos) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
@@ -169,8 +166,8 @@ FtpAddress ParseFtpAddress(std::string_view link) {
   size_t colon = rest.find(':');
   std::string_view hostPart = rest;
   if (at != std::string_view::npos && colon < at) {
-    a.user = Cut(rest.substr(0, colon), 79);
-    a.password = Cut(rest.substr(colon + 1, at - colon - 1), 79);
+    a.user = Cut(rest.substr(0, colon), kMaxNameChars);
+    a.password = Cut(rest.substr(colon + 1, at - colon - 1), kMaxNameChars);
     hostPart = rest.substr(at + 1);
   } else {
     a.user = kAnonymousUser;
@@ -271,12 +268,12 @@ FtpListing ParseListingLine(std::string_view line) {
       if (p != std::string_view::npos) lastBlank = p;
     }
     if (dateEnd == std::string_view::npos) {
-      out.date = Cut(line.substr(month), 31);
+      out.date = Cut(line.substr(month), kMaxDate);
       if (lastBlank != std::string_view::npos) out.name = std::string(line.substr(lastBlank + 1));
       return out;
     }
   }
-  out.date = Cut(line.substr(month, dateEnd - month), 31);
+  out.date = Cut(line.substr(month, dateEnd - month), kMaxDate);
   out.name = std::string(line.substr(SkipSpaces(line, dateEnd)));
   return out;
 }

@@ -19,24 +19,24 @@ bool HoldsBodyEnd(std::string_view text, size_t from) {
 
 // A failed name look-up: counts towards the lost-connection pause.
 void NoteNameFailure(Context& ctx) {
-  int streak = ++ctx.net.nameFailureStreak;
+  int streak = ++ctx.net.NameFailureStreak;
   if (streak > kNameFailuresBeforePause && !ctx.run.Paused) {
     ctx.ui().PostCommand(ids::kPauseContinue);
     ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
     ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
-    ctx.net.disconnectedShown = true;
+    ctx.net.DisconnectedShown = true;
   }
 }
 
 // A name resolved again: resumes a run that the lost connection paused.
 void NoteNameSuccess(Context& ctx) {
-  if (ctx.net.nameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
+  if (ctx.net.NameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
     ctx.ui().PostCommand(ids::kPauseContinue);
   }
-  if (ctx.net.disconnectedShown.exchange(false)) {
+  if (ctx.net.DisconnectedShown.exchange(false)) {
     ctx.ui().ShowControl(ids::kDisconnectedNotice, false);
   }
-  ctx.net.nameFailureStreak = 0;
+  ctx.net.NameFailureStreak = 0;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& pat
   if (url.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
   std::string_view rest = url.substr(kScheme.size());
   size_t slash = rest.find('/');
-  host = std::string(rest.substr(0, std::min(slash, kMaxUrl)));
+  host = std::string(rest.substr(0, std::min(slash, kMaxLinkChars)));
   path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
   return true;
 }

@@ -5,10 +5,9 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "core/url_text.h"
 
 namespace orvi {
-
-constexpr size_t kMaxUrl = 239;  // URLs and host texts are cut to this many characters
 
 // An http:// URL (any letter case) split into its host text (at most 239
 // characters, up to the first "/") and the path after that "/". False for any

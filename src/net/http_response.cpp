@@ -18,13 +18,6 @@ struct Framing {
   bool badLength = false;
 };
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 Framing ParseFraming(std::string_view headers) {
   Framing f;
   size_t lineEnd = headers.find('\n');

@@ -33,6 +33,40 @@ std::string AsciiLower(std::string_view text);
 // Removes spaces, tabs, CR, LF, VT and FF at both ends.
 std::string_view TrimWhite(std::string_view text);
 
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of a hexadecimal digit of either case; -1 for any other byte.
+inline int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Space, tab, CR, LF, VT or FF.
+inline bool IsWhite(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// True when the piece stands anywhere in the text.
+inline bool Holds(std::string_view text, std::string_view piece) {
+  return text.find(piece) != std::string_view::npos;
+}
+inline bool Holds(std::string_view text, char c) { return text.find(c) != std::string_view::npos; }
+
+// The text's first `max` characters at most.
+inline std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
+
+// Drops everything from the first occurrence of the marker on.
+inline void CutAt(std::string& text, std::string_view marker) {
+  size_t at = text.find(marker);
+  if (at != std::string::npos) text.resize(at);
+}
+inline void CutAt(std::string& text, char c) {
+  size_t at = text.find(c);
+  if (at != std::string::npos) text.resize(at);
+}
+
 inline bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }

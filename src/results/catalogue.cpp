@@ -8,31 +8,6 @@
 namespace orvi {
 namespace {
 
-constexpr size_t kMaxUrl = 239;
-
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Leftovers of an HTML tag go, and spaces are written as "%20".
-std::string CleanUrl(std::string_view url) {
-  std::string clean = Cut(url, kMaxUrl);
-  for (const char* tail : {"%20class", "%20target", "%20TARGET"}) {
-    size_t at = clean.find(tail);
-    if (at != std::string::npos) clean.resize(at);
-  }
-  if (clean.find(' ') != std::string::npos) {
-    while (!clean.empty() && clean.back() == ' ') clean.pop_back();
-    std::string encoded;
-    for (char c : clean) {
-      if (c == ' ') encoded += "%20";
-      else encoded += c;
-    }
-    clean = Cut(encoded, kMaxUrl);
-  }
-  return clean;
-}
-
 bool ChainHoldsUrl(const FoundFile* first, std::string_view url) {
   for (const FoundFile* f = first; f != nullptr; f = f->nextCopy) {
     if (f->url == url) return true;
@@ -78,9 +53,9 @@ void StripVolumeNumber(std::string& key, size_t dot) {
 FoundFile* FillFile(FoundEntry& entry, std::string_view name, const std::string& url,
                     std::string_view page) {
   FoundFile* file = entry.NewFile();
-  file->name = Cut(name, kMaxName);
+  file->name = Cut(name, kMaxNameChars);
   file->url = url;
-  file->page = Cut(page, kMaxUrl);
+  file->page = Cut(page, kMaxLinkChars);
   return file;
 }
 
@@ -113,8 +88,8 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
   // new catalogue (nor one a load put in place after a stop).
   if (generation != kAnyGeneration && !ctx.run.Serves(generation)) return false;
   if (table.count() >= table.capacity) return false;
-  const std::string cleanUrl = CleanUrl(url);
-  std::string key = AsciiLower(Cut(name, kMaxName));
+  const std::string cleanUrl = CleanLinkUrl(url);
+  std::string key = AsciiLower(Cut(name, kMaxNameChars));
 
   // The same URL anywhere in the catalogue: dropped. Only entries whose keys
   // start alike can hold it.

@@ -6,21 +6,17 @@
 namespace orvi {
 namespace {
 
-constexpr size_t kMaxUrl = 239;
-
-std::string Cut(std::string_view text, size_t max) { return std::string(text.substr(0, max)); }
-
 // Fills a file from one line; false when the line lacks its first or second
 // comma, which ends the reading.
 bool FillFromLine(FoundFile& file, std::string_view line) {
   size_t c1 = line.find(',');
   if (c1 == std::string_view::npos) return false;
-  file.name = Cut(line.substr(0, c1), kMaxName);
+  file.name = Cut(line.substr(0, c1), kMaxNameChars);
   size_t c2 = line.find(',', c1 + 1);
   if (c2 == std::string_view::npos) return false;
-  file.url = Cut(line.substr(c1 + 1, c2 - c1 - 1), kMaxUrl);
+  file.url = Cut(line.substr(c1 + 1, c2 - c1 - 1), kMaxLinkChars);
   size_t c3 = line.find(',', c2 + 1);
-  file.page = Cut(line.substr(c2 + 1, c3 == std::string_view::npos ? std::string_view::npos : c3 - c2 - 1), kMaxUrl);
+  file.page = Cut(line.substr(c2 + 1, c3 == std::string_view::npos ? std::string_view::npos : c3 - c2 - 1), kMaxLinkChars);
   if (c3 == std::string_view::npos) return true;
   size_t c4 = line.find(',', c3 + 1);
   int32_t state = ParseIntLoose(line.substr(c3 + 1, c4 == std::string_view::npos ? std::string_view::npos : c4 - c3 - 1));
@@ -82,7 +78,7 @@ int ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
         continue;
       }
       auto fresh = std::make_shared<FoundEntry>();
-      fresh->key = Cut(line.substr(1, comma - 1), kMaxName);
+      fresh->key = Cut(line.substr(1, comma - 1), kMaxNameChars);
       fresh->hits = ParseIntLoose(line.substr(comma + 1));
       fresh->files = fresh->NewFile();
       entry = table.entries.emplace_back(std::move(fresh)).get();

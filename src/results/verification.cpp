@@ -115,7 +115,7 @@ void HostedPageTask(Context& ctx, FoundFile& file, ProbeScope& scope) {
 void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file) {
   file->SetState(FileState::Verifying);
   uint64_t generation = ctx.verification.BeginProbe();
-  std::string lower = AsciiLower(std::string_view(file->url).substr(0, kMaxUrl));
+  std::string lower = AsciiLower(std::string_view(file->url).substr(0, kMaxLinkChars));
   const std::string& hosted = ctx.hosts.hostedPageFragment;
   void (*task)(Context&, FoundFile&, ProbeScope&) = HeadTask;
   if (IsFtp(file->url)) task = FtpTask;
@@ -328,7 +328,7 @@ std::optional<std::string> HostedFileUrl(std::string_view page, std::string_view
   std::string_view third = QuotedAfter(page, pos, ok);
   if (!ok) return std::nullopt;
   url.append(second).append(third);
-  if (url.size() > kMaxUrl) url.resize(kMaxUrl);
+  if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
   return url;
 }
 

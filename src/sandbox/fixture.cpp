@@ -15,14 +15,11 @@
 namespace orvi::sandbox {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // The first word of a line and the rest, without the white space between.
 std::pair<std::string_view, std::string_view> SplitWord(std::string_view text) {
   text = TrimWhite(text);
   size_t end = 0;
-  while (end < text.size() && !IsSpace(text[end])) ++end;
+  while (end < text.size() && !IsWhite(text[end])) ++end;
   return {text.substr(0, end), TrimWhite(text.substr(end))};
 }
 
@@ -174,7 +171,7 @@ std::string NormalizeQuery(std::string_view decoded) {
   std::string text = AsciiLower(decoded);
   std::string out;
   for (char c : text) {
-    if (IsSpace(c)) {
+    if (IsWhite(c)) {
       if (!out.empty() && out.back() != ' ') out += ' ';
     } else {
       out += c;

@@ -4,15 +4,12 @@
 #include <cstdint>
 
 #include "core/url_text.h"
+#include "platform/text.h"
 
 namespace orvi {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
-
-bool Holds(std::string_view text, std::string_view word) { return text.find(word) != npos; }
-
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The decimal number at pos as the engines' pages were read: leading white
 // space, one sign, digits; 0 when there is none. The byte at skip, the
@@ -21,7 +18,7 @@ bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 int64_t NumberAt(std::string_view text, size_t pos, size_t skip = npos) {
   auto next = [&](size_t i) { return i + 1 == skip ? i + 2 : i + 1; };
   size_t i = pos == skip ? pos + 1 : pos;
-  while (i < text.size() && IsSpace(text[i])) i = next(i);
+  while (i < text.size() && IsWhite(text[i])) i = next(i);
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';

@@ -62,8 +62,6 @@ int QueueSize(Context& ctx) {
   return ctx.queue.count();
 }
 
-bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
-
 std::string LogPath(Context& ctx) { return ctx.AppFolder + "Log.txt"; }
 
 void WriteLog(Context& ctx, std::string_view bytes, const char* mode) {

@@ -12,10 +12,6 @@ constexpr char kAllRows[] = "4294967295";
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-bool IsWhite(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 // A stored value is one line; a stray CR inside it cannot be a line break of
 // the record, and the writer could not give it back.
 std::string Text(const IniFile& ini, std::string_view key, std::string_view fallback,
@@ -68,8 +64,6 @@ std::string Stored(std::string_view text) {
   return std::string(text);
 }
 
-std::string Cut(std::string_view text, size_t chars) { return std::string(text.substr(0, chars)); }
-
 std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -82,14 +76,14 @@ std::string Bool(bool value) { return value ? "1" : "0"; }
 
 SearchProfile ReadSearchProfile(const IniFile& ini) {
   SearchProfile p;
-  p.HelpText = DecodeHelpText(Text(ini, "HelpText", "", 2000));
-  p.LibS1 = Text(ini, "LibS1", "", 80);
-  p.LibS2 = Text(ini, "LibS2", "", 80);
+  p.HelpText = DecodeHelpText(Text(ini, "HelpText", "", kHelpTextChars + 1));
+  p.LibS1 = Text(ini, "LibS1", "", kLabelChars + 1);
+  p.LibS2 = Text(ini, "LibS2", "", kLabelChars + 1);
   p.FindS = Flag(ini, "FindS");
   p.GoogleCache = Flag(ini, "GoogleCache");
   p.MaxDomains = Number(ini, "MaxDomains", "");
   for (int i = 0; i < SearchProfile::kKeyRows; ++i) {
-    p.Keys[i] = Text(ini, "Key" + std::to_string(i), "", 150);
+    p.Keys[i] = Text(ini, "Key" + std::to_string(i), "", kKeyRowChars + 1);
   }
   p.GoogleUse = Number(ini, "GoogleUse", kAllRows);
   // Without WiseUse, WiseNut gets the rows of Fast.
@@ -111,7 +105,7 @@ SearchProfile ReadSearchProfile(const IniFile& ini) {
   p.AddLinkAway = Number(ini, "AddLinkAway", "1600");
   p.FilesAway = Number(ini, "FilesAway", "2400");
   p.SDM = Flag(ini, "SDM");
-  p.Slnk = Text(ini, "Slnk", "", 100);
+  p.Slnk = Text(ini, "Slnk", "", kSlnkChars + 1);
   p.SAD = Flag(ini, "SAD");
   p.SiteScan = false;
   p.Protected_X = Flag(ini, "Protected_X");

@@ -1,11 +1,6 @@
 #include "search/query_plan.h"
 
 namespace orvi {
-namespace {
-
-bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
-
-}  // namespace
 
 std::vector<PlannedRow> PlanFirstRequests(const SearchProfile& profile,
                                           const EngineSettings& engines, SearchInputs& inputs) {

@@ -144,13 +144,13 @@ bool RestoreSearchState(Context& ctx) {
       ctx.ProfileName = content;
     } else if (line == 1) {
       ctx.SearchText = content;
-    } else if (ctx.queue.count() < 3999) {
+    } else if (ctx.queue.count() < kQueueCapacity) {
       size_t mark = content.find(kCacheMark);
       auto entry = std::make_shared<QueueEntry>(
-          std::string(content.substr(0, std::min(mark, std::string_view::npos)).substr(0, 239)), 0,
+          std::string(content.substr(0, std::min(mark, std::string_view::npos)).substr(0, kMaxLinkChars)), 0,
           FoundBy::FromEngine, 0);
       if (mark != std::string_view::npos) {
-        entry->cacheUrl = std::string(content.substr(mark + kCacheMark.size()).substr(0, 239));
+        entry->cacheUrl = std::string(content.substr(mark + kCacheMark.size()).substr(0, kMaxLinkChars));
       }
       ctx.queue.entries.push_back(std::move(entry));
     }

@@ -7,6 +7,8 @@
 #include "explore/queue.h"
 #include "results/catalogue.h"
 #include "results/results_file.h"
+#include "search/profile_file.h"
+#include "search/query.h"
 #include "search/search_state.h"
 
 namespace orvi {
@@ -14,11 +16,7 @@ namespace {
 
 constexpr int kTickMs = 250;
 constexpr int kVerifyPollMs = 50;
-constexpr size_t kMaxAddress = 239;
-constexpr size_t kMaxExtensionText = 79;
-constexpr size_t kMaxExtension = 15;
 constexpr int kSiteScanDomains = 999;
-constexpr int kMaxInput = 79;
 
 int64_t Now(Context& ctx) { return ctx.clock().NowMs(); }
 
@@ -38,7 +36,7 @@ void SetUpPageAnalysis(Context& ctx, const PageAnalysisChoices& choices) {
   p.MaxDomains = choices.wholeSite ? kSiteScanDomains : 0;
   // Pieces are cut at commas and trimmed of spaces; an empty piece is an
   // empty entry. What does not fit the profile's list is left out.
-  const std::string text = choices.extensions.substr(0, kMaxExtensionText);
+  const std::string text = choices.extensions.substr(0, kInputChars);
   if (!text.empty()) {
     for (size_t pos = 0; pos <= text.size() && p.ExtensionCount < SearchProfile::kMaxExtensions;) {
       size_t comma = text.find(',', pos);
@@ -46,13 +44,13 @@ void SetUpPageAnalysis(Context& ctx, const PageAnalysisChoices& choices) {
       std::string_view piece = std::string_view(text).substr(pos, comma - pos);
       while (!piece.empty() && piece.front() == ' ') piece.remove_prefix(1);
       while (!piece.empty() && piece.back() == ' ') piece.remove_suffix(1);
-      p.Extensions[static_cast<size_t>(p.ExtensionCount++)] = std::string(piece.substr(0, kMaxExtension));
+      p.Extensions[static_cast<size_t>(p.ExtensionCount++)] = std::string(piece.substr(0, kExtensionChars));
       pos = comma + 1;
     }
   }
   std::lock_guard lock(ctx.QueueLock);
   ctx.queue.entries.clear();
-  ctx.queue.entries.push_back(std::make_shared<QueueEntry>(choices.address.substr(0, kMaxAddress), 0,
+  ctx.queue.entries.push_back(std::make_shared<QueueEntry>(choices.address.substr(0, kMaxLinkChars), 0,
                                                            FoundBy::FromEngine, 0));
 }
 
@@ -114,8 +112,8 @@ PrepareSearch HarvestAsAutoStart(const HarvestRequest& request, HarvestResult* r
     ctx.harvest.stopAt = request.stopAt;
     ctx.harvest.logEnabled = request.log;
     ctx.harvest.running = true;
-    HarvestResult harvest = RunHarvest(ctx, request.input1.substr(0, kMaxInput),
-                                       request.input2.substr(0, kMaxInput), input1Enabled);
+    HarvestResult harvest = RunHarvest(ctx, request.input1.substr(0, kInputChars),
+                                       request.input2.substr(0, kInputChars), input1Enabled);
     ctx.harvest.running = false;
     if (result != nullptr) *result = harvest;
     return harvest.found;

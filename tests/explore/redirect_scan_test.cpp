@@ -4,31 +4,12 @@
 
 #include "explore/link_scanner.h"
 #include "platform/text.h"
+#include "support/recording_sink.h"
 
 namespace orvi {
 namespace {
 
-// Records each call as text: "<how> <depth> <url>" for the queue, "<name> <url>
-// <page> <lettered> <length>" for the catalogue. The queue's answer is `accept`.
-class RecordingSink final : public LinkSink {
- public:
-  bool AcceptUrl(const std::string& url, FoundBy how, int depth) override {
-    offers.push_back(std::to_string(static_cast<int>(how)) + " " + std::to_string(depth) + " " +
-                     url);
-    return accept(url);
-  }
-  bool AddFoundLink(const std::string& name, const std::string& url, const std::string& page,
-                    bool lettered, int seriesLength) override {
-    links.push_back(name + " " + url + " " + page + " " + std::to_string(lettered) + " " +
-                    std::to_string(seriesLength));
-    return true;
-  }
-
-  std::function<bool(const std::string&)> accept = [](const std::string&) { return true; };
-  std::vector<std::string> offers;
-  std::vector<std::string> links;
-};
-
+using test::RecordingSink;
 using Texts = std::vector<std::string>;
 
 class RedirectScanTest : public ::testing::Test {
@@ -89,7 +70,8 @@ TEST_F(RedirectScanTest, AFrameOnAHostingServiceIsAServerFolderAndEndsTheScan) {
   Frames("<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\">"
          "<frame src=\"right.html\">");
   EXPECT_EQ(sink.offers, Texts{"2 1 http://site.example/dir/left.html"});
-  EXPECT_EQ(sink.links, Texts{"@freehost~5 http://www.FreeHost.example/Joe " + kPage + " 0 0"});
+  EXPECT_EQ(sink.links, Texts{"@freehost~5 http://www.FreeHost.example/Joe 0 0"});
+  EXPECT_EQ(sink.pages, Texts{kPage});
   EXPECT_EQ(ctx.run.ServerCounter, 5);
 }
 

@@ -110,7 +110,7 @@ TEST_F(FetchPageTest, LabelsOfTheClientSideFailures) {
   EXPECT_FALSE(Fetch("http://no-such-host.invalid/").has_value());
   EXPECT_EQ(label, FetchError::HostName);
   EXPECT_EQ(clock->Sleeps(), (std::vector<int64_t>{2000, 2000}));
-  EXPECT_EQ(ctx.net.nameFailureStreak, 2);
+  EXPECT_EQ(ctx.net.NameFailureStreak, 2);
 }
 
 TEST_F(FetchPageTest, AResetBeforeAnyByteIsRetriedOnceThenRecv) {
@@ -292,9 +292,9 @@ TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
   };
   ctx.run.collecting = false;  // no run to wait for: every fetch gives up after its retry
   for (int fetch = 0; fetch < 7; ++fetch) Fetch("http://gone.invalid/");
-  EXPECT_EQ(ctx.net.nameFailureStreak, 14);
+  EXPECT_EQ(ctx.net.NameFailureStreak, 14);
   EXPECT_TRUE(ctx.run.Paused);
-  EXPECT_TRUE(ctx.net.disconnectedShown);
+  EXPECT_TRUE(ctx.net.DisconnectedShown);
   EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501",
                                                     "text 9306=D\xE9" "connect\xE9 Attente connexion",
                                                     "show 9306"}));
@@ -302,8 +302,8 @@ TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
   ScriptServer server(Answer("HTTP/1.1 200 OK\r\n\r\nback"));
   ASSERT_TRUE(Fetch(server.Url("/"), true).has_value());
   EXPECT_FALSE(ctx.run.Paused);
-  EXPECT_FALSE(ctx.net.disconnectedShown);
-  EXPECT_EQ(ctx.net.nameFailureStreak, 0);
+  EXPECT_FALSE(ctx.net.DisconnectedShown);
+  EXPECT_EQ(ctx.net.NameFailureStreak, 0);
   EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501", "hide 9306"}));
 }
 
