@@ -21,6 +21,7 @@
 #include "platform/text.h"
 #include "results/catalogue.h"
 #include "results/results_file.h"
+#include "results/results_view.h"
 #include "results/verification.h"
 #include "search/harvest.h"
 #include "search/profile_file.h"
@@ -178,15 +179,12 @@ void RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet
 }  // namespace
 
 void PrintResultsTable(Context& ctx, std::ostream& out) {
-  std::lock_guard lock(ctx.CatalogueLock);
-  for (const auto& entry : ctx.catalogue.entries) {
-    if (!entry || entry->deleted) continue;
-    SizeAndCount sc = EntrySizeAndCount(*entry);
-    bool folder = entry->key.find('~') != std::string::npos;
-    out << Printable(entry->key) << '\t' << Printable(EntryTypeText(*entry)) << '\t'
-        << (folder ? std::string("?") : FormatInt(sc.count)) << '\t' << entry->hits << '\t'
-        << (sc.size == 0 ? std::string("?") : ListSizeText(sc.size)) << '\t'
-        << EntryStatusName(EntryStatusOf(*entry)) << '\n';
+  ResultsView view;
+  view.RefreshList(ctx, ViewToggles{});
+  for (const ListRow& row : view.Rows()) {
+    if (!row.listed) continue;
+    out << Printable(row.key) << '\t' << Printable(row.typeText) << '\t' << row.nbText << '\t'
+        << row.hitsText << '\t' << row.sizeText << '\t' << EntryStatusName(row.status) << '\n';
   }
 }
 
