@@ -1,17 +1,15 @@
 // orvilane: the program with its windows.
 #include <QApplication>
-#include <QMainWindow>
 
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "core/context.h"
 #include "ui/browser.h"
 #include "ui/gui_env.h"
+#include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
-#include "ui/results_window.h"
 
 int main(int argc, char** argv) {
   std::string home;
@@ -20,7 +18,8 @@ int main(int argc, char** argv) {
     if (arg == "--home" && i + 1 < argc && argv[i + 1][0] != '\0') {
       home = argv[++i];
     } else if (arg == "--help") {
-      std::printf("Usage: orvilane [--home DIR]\n  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save)\n");
+      std::printf("Usage: orvilane [--home DIR]\n"
+                  "  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save)\n");
       return 0;
     }
   }
@@ -30,14 +29,9 @@ int main(int argc, char** argv) {
   ctx.LoadSettings();
   orvi::ui::DesktopBrowser browser;
   orvi::ui::GuiEnv env{ctx, *port, browser, {}, {}};
-  QMainWindow frame;
-  frame.setWindowTitle(QStringLiteral("Orvilane v0.41"));
-  port->SetFrame(&frame);
-  frame.setCentralWidget(new orvi::ui::ResultsWindow(env));
+  orvi::ui::MainFrame frame(env, [&ctx] { orvi::ui::EndProgram(ctx); });
   frame.show();
+  frame.PostStartWindow();
   app.exec();
-  // Nothing is saved and no thread is waited for.
-  ctx.sockets.CloseAllSockets();
-  std::fflush(nullptr);
-  _exit(0);
+  orvi::ui::EndProgram(ctx);
 }

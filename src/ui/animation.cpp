@@ -2,6 +2,11 @@
 
 #include <QPainter>
 
+#include <optional>
+
+#include "platform/file_io.h"
+#include "ui/avi_clip.h"
+
 namespace orvi::ui {
 
 AnimationClip::AnimationClip(QWidget* parent) : QWidget(parent) {
@@ -12,11 +17,30 @@ AnimationClip::AnimationClip(QWidget* parent) : QWidget(parent) {
   });
 }
 
-bool AnimationClip::Open(const std::string&) {
+bool AnimationClip::Open(const std::string& path) {
+  timer_.stop();
   frames_.clear();
   current_ = 0;
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  AviClip clip = bytes ? ReadAviClip(*bytes) : AviClip{};
+  for (const auto& pixels : clip.frames) {
+    QImage image(clip.width, clip.height, QImage::Format_ARGB32);
+    // The colour of the first pixel is the clip's background: it lets the
+    // window show through, as an animation control does.
+    const uint32_t key = pixels.front();
+    for (int y = 0; y < clip.height; ++y) {
+      auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+      for (int x = 0; x < clip.width; ++x) {
+        uint32_t px = pixels[static_cast<size_t>(y * clip.width + x)];
+        line[x] = px == key ? 0u : px;
+      }
+    }
+    frames_.push_back(std::move(image));
+  }
+  frameMs_ = clip.frameMs;
+  updateGeometry();
   update();
-  return false;
+  return !frames_.empty();
 }
 
 void AnimationClip::Play() {

@@ -20,8 +20,10 @@ class Browser {
 };
 
 // The desktop's browser: the default handler, or with newWindow the default
-// web browser's own command (looked up once per object) with its new-window
-// option, started directly - no shell ever sees an address.
+// web browser's own command (looked up once per object: the desktop entry
+// that mimeapps.list names for web addresses, or that xdg-settings reports)
+// with its new-window option, started directly - no shell ever sees an
+// address. Any failure falls through to the default handler.
 class DesktopBrowser final : public Browser {
  public:
   bool OpenInBrowser(const std::string& address, bool newWindow) override;
@@ -36,6 +38,10 @@ class DesktopBrowser final : public Browser {
   bool lookedUp_ = false;
   std::string command_;  // lower case
 };
+
+// The option that opens a new window in a browser known by its program name
+// ("" when unknown).
+std::string NewWindowOption(const std::string& command);
 
 // The command of the default handler of an extension's documents, cut as
 // the program cuts a registered command: at the first "%", then the first

@@ -1,0 +1,288 @@
+#include "ui/main_frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "ui/command_ids.h"
+#include "ui/core_flows.h"
+#include "ui/qt_text.h"
+#include "ui/qt_ui_port.h"
+#include "ui/results_window.h"
+#include "ui/save_note.h"
+#include "ui/scan_dialog.h"
+
+namespace orvi::ui {
+namespace {
+
+constexpr int kSaveNoteMs = 400;
+const char kFilter[] = "Sauvegardes (*.txt)";
+
+QString SaveFolder(const Context& ctx) { return QString::fromLocal8Bit(ctx.AppFolder.c_str()) + QStringLiteral("Save"); }
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+QSize InitialFrameSize(QSize screen) {
+  int w = screen.width(), h = screen.height();
+  if (w > 801) {
+    w = static_cast<int>(0.88 * w);
+    h = static_cast<int>(0.84 * h);
+  }
+  return {w - 40, h - 40};
+}
+
+void EndProgram(Context& ctx) {
+  ctx.sockets.CloseAllSockets();
+  std::fflush(nullptr);
+  _exit(0);
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A magnifying glass over a file: finding files.
+    const double s = size / 16.0;
+    p.setPen(QPen(QColor(40, 40, 90), 0.8 * s));
+    p.setBrush(QColor(250, 250, 235));
+    p.drawRect(QRectF(1.5 * s, 1 * s, 8 * s, 11 * s));
+    p.setPen(QPen(QColor(30, 90, 170), 1.6 * s));
+    p.setBrush(QColor(120, 200, 250, 160));
+    p.drawEllipse(QPointF(9 * s, 8 * s), 3.6 * s, 3.6 * s);
+    p.setPen(QPen(QColor(30, 60, 120), 2.4 * s, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(11.6 * s, 10.6 * s), QPointF(14.6 * s, 13.8 * s));
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+MainFrame::MainFrame(GuiEnv& env, std::function<void()> end) : env_(env), end_(std::move(end)) {
+  setObjectName(QStringLiteral("TFW"));
+  setWindowTitle(QString::fromLatin1(kTitle));
+  setWindowIcon(ProgramIcon());
+  env_.port.SetFrame(this);
+  results_ = new ResultsWindow(env_, this);
+  setCentralWidget(results_);
+  RegisterCommands();
+  BuildMenu();
+  QSize screen = env_.screen;
+  if (screen.isEmpty()) {
+    if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->size();
+  }
+  resize(InitialFrameSize(screen));
+  move(0, 0);
+}
+
+MainFrame::~MainFrame() = default;
+
+QMenu* MainFrame::Menu(int index) const {
+  return index >= 0 && index < static_cast<int>(menus_.size()) ? menus_[static_cast<size_t>(index)] : nullptr;
+}
+
+void MainFrame::BuildMenu() {
+  CommandTable& t = results_->Commands();
+  auto popup = [&](const char* text) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(text));
+    t.WatchMenu(menu);
+    menus_.push_back(menu);
+    return menu;
+  };
+  auto item = [&](QMenu* menu, int id, const char* text) { t.AddMenuItem(menu, id, QString::fromUtf8(text)); };
+
+  QMenu* file = popup("&Fichier");
+  item(file, cmd::kSaveResults, "&Sauvegarder les résultats trouvés");
+  item(file, cmd::kLoadResults, "&Charger une sauvegarde");
+  file->addSeparator();
+  item(file, cmd::kAnalysePage, "&Analyser une page Web ...");
+  file->addSeparator();
+  item(file, cmd::kOptions, "Options ...");
+  file->addSeparator();
+  item(file, cmd::kQuit, "&Quitter");
+
+  QMenu* search = popup("&Recherche");
+  item(search, cmd::kNewSearch, "&Nouvelle recherche");
+  item(search, cmd::kStopSearch, "&Arrêter la recherche en cours");
+  search->addSeparator();
+  item(search, cmd::kSaveSearchState, "&Sauvegarder l'état de la recherche");
+  item(search, cmd::kResumeSearch, "&Charger la derniere sauvegarde");
+  search->addSeparator();
+  item(search, cmd::kStatistics, "S&tatistiques ...");
+  item(search, cmd::kProfileEditor, "&Editeur de profils ...");
+
+  QMenu* view = popup("&Afficher");
+  item(view, cmd::kShowErrors, "&Liens en erreur");
+  item(view, cmd::kShowServerFolders, "&Dossiers serveurs");
+  item(view, cmd::kShowSingleFiles, "&Fichiers unitaires");
+
+  QMenu* help = popup("&Aide");
+  item(help, cmd::kHelp, "&Aide");
+  help->addSeparator();
+  item(help, cmd::kAbout, "A &propos ...");
+}
+
+void MainFrame::RegisterCommands() {
+  CommandTable& t = results_->Commands();
+  Context& ctx = env_.ctx;
+  auto idle = [&ctx] { return !flows::SearchRunning(ctx); };
+  auto running = [&ctx] { return flows::SearchRunning(ctx); };
+  ResultsWindow& td = *results_;
+
+  t.Add(cmd::kNewSearch, [this] { NewSearch(); });
+  t.Add(cmd::kQuit, [this] { QTimer::singleShot(0, this, [this] { close(); }); });
+  t.Add(cmd::kStopSearch, [this] { ConfirmStop(); }, running);
+  t.Add(cmd::kSaveResults, [this] { SaveResults(); }, [&ctx] { return flows::CatalogueCount(ctx) > 0; });
+  t.Add(cmd::kLoadResults, [this] { LoadResults(); }, idle);
+  t.Add(cmd::kShowServerFolders, [this, &td] { Flip(td.showServerFolders); }, {}, [&td] { return td.showServerFolders; });
+  t.Add(cmd::kShowSingleFiles, [this, &td] { Flip(td.showSingleFiles); }, {}, [&td] { return td.showSingleFiles; });
+  t.Add(cmd::kShowErrors, [this, &td] { Flip(td.showErrors); }, {}, [&td] { return td.showErrors; });
+  t.Add(cmd::kSaveSearchState, [this] { SaveSearchState(); }, running);
+  t.Add(cmd::kResumeSearch, [this] { Resume(); }, idle);
+  t.Add(cmd::kAnalysePage, [this] { AnalysePage(); }, idle);
+  t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, running);
+  // The dialogs behind these come with later work; the menu already offers them.
+  for (int later : {cmd::kAbout, cmd::kOptions, cmd::kProfileEditor, cmd::kHelp, cmd::kStatistics}) {
+    t.Add(later, [] {});
+  }
+}
+
+void MainFrame::PostStartWindow() {
+  int start = env_.ctx.settings.StartWindow;
+  if (start == 0) return;
+  env_.port.PostCommand(start == 1 ? cmd::kNewSearch : cmd::kAnalysePage);
+}
+
+void MainFrame::Flip(bool& toggle) {
+  toggle = !toggle;
+  results_->RefreshViews();
+}
+
+bool MainFrame::ConfirmStop() {
+  Context& ctx = env_.ctx;
+  char text[400];
+  std::snprintf(text, sizeof text, "Arr\xEAter la recherche de \"%s\" ?", ctx.SearchText.c_str());
+  MessageSpec spec{text, "ORVI", MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No};
+  if (QtUiPort::RunMessageBox(results_, spec) != MsgAnswer::Yes) return false;
+  flows::StopSearch(ctx);
+  return true;
+}
+
+bool MainFrame::NewSearch() {
+  Context& ctx = env_.ctx;
+  if (flows::SearchRunning(ctx) && !ConfirmStop()) return false;
+  flows::WaitForStoppedRun(ctx);
+  results_->StopAnimation();
+  results_->ResetSortFlags();
+  if (!scanMode_) {
+    if (resumeMode_) {
+      if (!flows::RestoreSearch(ctx)) return false;
+    } else {
+      // The search preparation window opens here; until it exists a new
+      // search stops at this step.
+      return false;
+    }
+  }
+  results_->SetViewToggles();
+  if (ctx.activeProfile.ExtractAll) ctx.activeProfile.AjourURL = false;
+  results_->ForgetSelection();
+  // Resets the run, empties the catalogue, closes the sockets, titles the
+  // frame and starts the scheduler when there is a base address.
+  flows::StartRun(ctx, scanMode_ ? flows::StartMode::Scan
+                       : resumeMode_ ? flows::StartMode::Resume
+                                     : flows::StartMode::Search);
+  results_->ResetRunDisplay();
+  results_->RefreshViews();
+  results_->ClearFileList();
+  return true;
+}
+
+void MainFrame::AnalysePage() {
+  if (!ScanDialog::Run(env_, results_)) return;
+  scanMode_ = true;
+  NewSearch();
+  scanMode_ = false;
+  flows::ClearFoundFiles(env_.ctx);
+  results_->ClearFileList();
+}
+
+void MainFrame::Resume() {
+  resumeMode_ = true;
+  bool started = NewSearch();
+  resumeMode_ = false;
+  // Without a save, or with the running search kept, the window stays as it was.
+  if (!started) return;
+  flows::ClearFoundFiles(env_.ctx);
+  results_->ClearFileList();
+  flows::LoadResults(env_.ctx, flows::SavedResultsFile(env_.ctx));
+  results_->RefreshViews();
+}
+
+void MainFrame::SaveResults() {
+  Context& ctx = env_.ctx;
+  QDir().mkpath(SaveFolder(ctx));
+  QFileDialog dialog(results_, QString::fromUtf8("Sauvegarder les résultats de recherche"), SaveFolder(ctx),
+                     QString::fromLatin1(kFilter));
+  dialog.setObjectName(QStringLiteral("SaveResultsDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  dialog.selectFile(ToQt(ctx.SearchText));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  flows::SaveResults(ctx, LocalPath(dialog.selectedFiles().front()));
+}
+
+void MainFrame::LoadResults() {
+  Context& ctx = env_.ctx;
+  QDir().mkpath(SaveFolder(ctx));
+  QFileDialog dialog(results_, QStringLiteral("Charger une liste de fichiers"), SaveFolder(ctx),
+                     QString::fromLatin1(kFilter));
+  dialog.setObjectName(QStringLiteral("LoadResultsDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  QString path = dialog.selectedFiles().front();
+  flows::ClearFoundFiles(ctx);
+  results_->ClearFileList();
+  flows::LoadResults(ctx, LocalPath(path));
+  results_->RefreshViews();
+  ctx.SearchText = FromQt(QFileInfo(path).completeBaseName());
+  setWindowTitle(ToQt("ORVI -> " + ctx.SearchText));
+}
+
+void MainFrame::SaveSearchState() {
+  SaveNote* note = nullptr;
+  if (QApplication::activeWindow() != nullptr) {
+    note = new SaveNote(results_);
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    note->show();
+    note->repaint();
+  }
+  flows::SaveSearchState(env_.ctx);
+  // The note stays a moment so that it can be read; the window keeps running meanwhile.
+  if (note) QTimer::singleShot(kSaveNoteMs, note, [note] { note->close(); });
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (end_) end_();
+}
+
+}  // namespace orvi::ui

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/context.h"
+#include "gui_test_support.h"
+#include "support/temp_dir.h"
+#include "ui/browser.h"
+#include "ui/gui_env.h"
+#include "ui/main_frame.h"
+#include "ui/qt_ui_port.h"
+#include "ui/results_window.h"
+
+namespace orvi::test {
+
+// The windows over a real core, in a temporary program folder.
+class FrameFixture : public ::testing::Test {
+ protected:
+  // ini: the body of section "Config".
+  void MakeFrame(const std::string& ini = "", QSize screen = QSize(1024, 768)) {
+    home.Write("ORVI.ini", "[Config]\r\n" + ini);
+    ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .ui = port});
+    ctx->LoadSettings();
+    env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, screen, {}});
+    frame = std::make_unique<ui::MainFrame>(*env, [this] { ++ends; });
+  }
+  void TearDown() override {
+    frame.reset();
+    env.reset();
+    ctx.reset();
+  }
+  ui::CommandTable& Commands() { return frame->Results().Commands(); }
+  // The menu item of a command, its states brought up to date as when its menu opens.
+  QAction* MenuItem(int id) {
+    for (int m = 0; QMenu* menu = frame->Menu(m); ++m) {
+      Commands().UpdateMenu(menu);
+      for (QAction* a : menu->actions()) {
+        if (ui::CommandIdOf(a) == id) return a;
+      }
+    }
+    return nullptr;
+  }
+  int Catalogued() {
+    std::lock_guard lock(ctx->CatalogueLock);
+    return ctx->catalogue.count();
+  }
+  // True when every found file has had its probe.
+  bool AllVerified() {
+    std::lock_guard lock(ctx->CatalogueLock);
+    for (const auto& entry : ctx->catalogue.entries) {
+      for (FoundFile* g = entry ? entry->files : nullptr; g; g = g->nextGroup) {
+        for (FoundFile* f = g; f; f = f->nextCopy) {
+          if (f->state <= 0) return false;
+        }
+      }
+    }
+    return true;
+  }
+  bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
+
+  TempDir home;
+  std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();
+  std::unique_ptr<Context> ctx;
+  ui::DesktopBrowser browser;
+  std::unique_ptr<ui::GuiEnv> env;
+  std::unique_ptr<ui::MainFrame> frame;
+  int ends = 0;
+};
+
+}  // namespace orvi::test

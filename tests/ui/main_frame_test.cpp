@@ -1,0 +1,242 @@
+// The frame: title, menu, sizes, start window, stop confirmation and the
+// main commands over a real core.
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include "explore/queue.h"
+#include "frame_fixture.h"
+#include "results/results_file.h"
+#include "ui/command_ids.h"
+#include "ui/scan_dialog.h"
+
+namespace orvi::test {
+namespace {
+
+using ui::InitialFrameSize;
+
+TEST(FrameSize, FollowsTheScreen) {
+  struct Case {
+    QSize screen, frame;
+  } cases[] = {
+      {{800, 600}, {760, 560}},
+      {{801, 600}, {761, 560}},     // 801 is not wider than 801
+      {{802, 600}, {665, 464}},     // 0.88 x 802 = 705.76, 0.84 x 600 = 504
+      {{1024, 768}, {861, 605}},
+      {{1600, 1000}, {1368, 800}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(InitialFrameSize(c.screen), c.frame) << c.screen.width();
+}
+
+class FrameTest : public FrameFixture {};
+
+TEST_F(FrameTest, SizedFromTheInjectedScreenAtTheOrigin) {
+  for (QSize screen : {QSize(800, 600), QSize(1024, 768)}) {
+    MakeFrame("", screen);
+    EXPECT_EQ(frame->size(), InitialFrameSize(screen));
+    EXPECT_EQ(frame->pos(), QPoint(0, 0));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
+    EXPECT_FALSE(frame->windowIcon().isNull());
+  }
+}
+
+TEST_F(FrameTest, MenuTextsSeparatorsAndCommands) {
+  MakeFrame();
+  QStringList seen;
+  for (QAction* top : frame->menuBar()->actions()) {
+    seen << top->text();
+    for (QAction* a : top->menu()->actions()) {
+      seen << (a->isSeparator() ? QStringLiteral("-")
+                                : QStringLiteral("%1 %2").arg(ui::CommandIdOf(a).value_or(-1)).arg(a->text()));
+    }
+  }
+  QStringList expected = QString::fromUtf8(
+      "&Fichier|4005 &Sauvegarder les résultats trouvés|4006 &Charger une sauvegarde|-|"
+      "4012 &Analyser une page Web ...|-|4003 Options ...|-|4002 &Quitter|"
+      "&Recherche|4000 &Nouvelle recherche|4004 &Arrêter la recherche en cours|-|"
+      "4010 &Sauvegarder l'état de la recherche|4011 &Charger la derniere sauvegarde|-|"
+      "20254 S&tatistiques ...|6888 &Editeur de profils ...|"
+      "&Afficher|20900 &Liens en erreur|4008 &Dossiers serveurs|4009 &Fichiers unitaires|"
+      "&Aide|7000 &Aide|-|4001 A &propos ...").split(QLatin1Char('|'));
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(FrameTest, EnablingAndCheckRules) {
+  MakeFrame();
+  struct Rule {
+    int id;
+    bool idle, running;
+  } rules[] = {
+      {4005, false, false},  // empty catalogue either way
+      {4006, true, false}, {4011, true, false}, {4012, true, false},
+      {4004, false, true}, {4010, false, true}, {20501, false, true},
+      {4000, true, true}, {4002, true, true}, {20900, true, true},
+  };
+  for (bool running : {false, true}) {
+    ctx->run.collecting = running;
+    for (const Rule& r : rules) {
+      EXPECT_EQ(Commands().IsEnabled(r.id), running ? r.running : r.idle) << r.id << " running " << running;
+      if (QAction* a = MenuItem(r.id)) {
+        EXPECT_EQ(a->isEnabled(), running ? r.running : r.idle) << r.id;
+      }
+    }
+  }
+  ctx->run.collecting = false;
+  {
+    std::lock_guard lock(ctx->CatalogueLock);
+    ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
+  }
+  EXPECT_TRUE(MenuItem(4005)->isEnabled());
+
+  ui::ResultsWindow& td = frame->Results();
+  for (auto [id, toggle] : {std::pair{4008, &td.showServerFolders}, std::pair{4009, &td.showSingleFiles},
+                            std::pair{20900, &td.showErrors}}) {
+    EXPECT_TRUE(MenuItem(id)->isChecked());
+    MenuItem(id)->trigger();
+    EXPECT_FALSE(*toggle) << id;
+    EXPECT_FALSE(MenuItem(id)->isChecked());
+    Commands().Execute(id);
+    EXPECT_TRUE(MenuItem(id)->isChecked());
+  }
+}
+
+TEST_F(FrameTest, StartWindowPostsItsCommand) {
+  struct Case {
+    int setting;
+    std::vector<int> posted;
+  } cases[] = {{0, {}}, {1, {4000}}, {2, {4012}}, {7, {4012}}};
+  for (const Case& c : cases) {
+    MakeFrame("StartWindow=" + std::to_string(c.setting) + "\r\n");
+    std::vector<int> posted;
+    for (int id : {4000, 4012}) Commands().Add(id, [&posted, id] { posted.push_back(id); });
+    frame->PostStartWindow();
+    EXPECT_TRUE(posted.empty());  // posted, not run on the spot
+    PumpEvents();
+    EXPECT_EQ(posted, c.posted) << c.setting;
+  }
+}
+
+TEST_F(FrameTest, StartWindowTwoOpensThePageAnalysis) {
+  MakeFrame("StartWindow=2\r\n");
+  QString title;
+  QWidget* focused = nullptr;
+  WhenModal([&](QWidget* modal) {
+    title = modal->windowTitle();
+    focused = QApplication::focusWidget();
+    ClickButton(modal, QStringLiteral("Annuler"));
+  });
+  frame->PostStartWindow();
+  ASSERT_TRUE(PumpUntil([&] { return !title.isEmpty(); }));
+  EXPECT_EQ(title, QStringLiteral("Analyse de page web"));
+  ASSERT_NE(focused, nullptr);
+  EXPECT_EQ(focused->objectName(), QStringLiteral("id101"));
+  EXPECT_FALSE(ctx->run.collecting);  // cancelled: nothing starts
+}
+
+// A running search as the stop confirmation sees it: the collecting flag and
+// a queue, without threads.
+TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
+  MakeFrame();
+  ctx->SearchText = "setup";
+  for (const char* answer : {"Non", "Oui"}) {
+    ctx->run.collecting = true;
+    ctx->queue.entries.assign(3, std::make_shared<QueueEntry>("http://a/", 0, FoundBy::FromEngine, 0));
+    QString text;
+    QMessageBox::Icon icon{};
+    QString defaultButton, caption;
+    WhenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      text = box->text();
+      icon = box->icon();
+      caption = box->windowTitle();
+      defaultButton = box->defaultButton()->text();
+      ClickButton(box, QString::fromLatin1(answer));
+    });
+    Commands().Execute(ui::cmd::kStopSearch);
+    EXPECT_EQ(text, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
+    EXPECT_EQ(caption, QStringLiteral("ORVI"));
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(defaultButton, QStringLiteral("&Non"));
+    bool yes = std::string(answer) == "Oui";
+    EXPECT_EQ(ctx->run.collecting.load(), !yes);
+    EXPECT_EQ(ctx->queue.count(), yes ? 0 : 3);
+  }
+}
+
+TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
+  MakeFrame();
+  ctx->run.collecting = true;
+  ctx->queue.entries.assign(2, std::make_shared<QueueEntry>("http://a/", 0, FoundBy::FromEngine, 0));
+  frame->setWindowTitle(QStringLiteral("Musique -> x"));
+  int boxes = 0;
+  WhenModal([&](QWidget* modal) {
+    ++boxes;
+    ClickButton(modal, QStringLiteral("Non"));
+  });
+  Commands().Execute(ui::cmd::kNewSearch);
+  PumpEvents();
+  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(ctx->run.collecting);
+  EXPECT_EQ(ctx->queue.count(), 2);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Musique -> x"));
+  ctx->run.collecting = false;
+}
+
+TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
+  MakeFrame();
+  home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
+  {
+    std::lock_guard lock(ctx->CatalogueLock);
+    ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
+  }
+  Commands().Execute(ui::cmd::kResumeSearch);
+  QMessageBox* box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
+  EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
+  EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  box->close();
+  PumpEvents();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_FALSE(ctx->run.collecting);
+  EXPECT_EQ(Catalogued(), 1);  // the list of the window stays as it was
+}
+
+TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
+  MakeFrame();
+  std::filesystem::create_directories(home.File("Save"));
+  home.Write("Save/setup.txt",
+             "[setup,2]\r\nsetup1.zip,http://h/setup1.zip,http://h/,1,900,?? ??\r\n>\r\n"
+             "setup2.zip,http://h/setup2.zip,http://h/,1,900,?? ??\r\n>\r\n");
+  QString title;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle();
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
+    dialog->selectFile(QStringLiteral("setup.txt"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  Commands().Execute(ui::cmd::kLoadResults);
+  EXPECT_EQ(title, QStringLiteral("Charger une liste de fichiers"));
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
+  EXPECT_EQ(ctx->SearchText, "setup");
+  EXPECT_EQ(Catalogued(), 1);
+}
+
+TEST_F(FrameTest, QuitEndsTheProgram) {
+  MakeFrame();
+  Commands().Execute(ui::cmd::kQuit);
+  EXPECT_EQ(ends, 0);  // posted, as the quit message is
+  ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
+}
+
+}  // namespace
+}  // namespace orvi::test

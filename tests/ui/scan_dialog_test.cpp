@@ -1,0 +1,116 @@
+// The page analysis dialog: its fields, remembered choices, keyboard, and
+// what "Go !" makes of them.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "explore/queue.h"
+#include "frame_fixture.h"
+#include "ui/scan_dialog.h"
+
+namespace orvi::test {
+namespace {
+
+using ui::ScanDialog;
+
+class ScanDialogTest : public FrameFixture {
+ protected:
+  void SetUp() override { MakeFrame("StartWindow=0\r\n"); }
+  // Opens the dialog, lets fill() work on it, and returns whether it ended with "Go !".
+  bool RunDialog(const std::function<void(ScanDialog*)>& fill) {
+    WhenModal([fill](QWidget* modal) {
+      auto* dialog = dynamic_cast<ScanDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      QApplication::setActiveWindow(dialog);
+      fill(dialog);
+    });
+    return ScanDialog::Run(*env, &frame->Results());
+  }
+};
+
+TEST_F(ScanDialogTest, FirstOpeningKeyboardOrderAndReturnMeansGo) {
+  bool first = RunDialog([](ScanDialog* d) {
+    EXPECT_EQ(d->focusWidget(), d->ControlById(ScanDialog::kAddress));
+    EXPECT_TRUE(d->Control<QCheckBox>(102)->isChecked());
+    EXPECT_TRUE(d->Control<QCheckBox>(103)->isChecked());
+    EXPECT_TRUE(d->Control<QCheckBox>(104)->isChecked());
+    EXPECT_FALSE(d->Control<QCheckBox>(300)->isChecked());
+    EXPECT_EQ(d->Control<QLineEdit>(105)->text(), QString());
+    // Tab walks the fields in the order of the table.
+    std::vector<QString> order;
+    for (int i = 0; i < 8; ++i) {
+      order.push_back(d->focusWidget()->objectName());
+      QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<QString>{"id101", "id102", "id103", "id105", "id104", "id300", "id1", "id2"}));
+    d->ControlById(101)->setFocus();
+    QTest::keyClicks(d->focusWidget(), QStringLiteral("http://127.0.0.1:9/p"));
+    d->Control<QLineEdit>(101)->insert(QString::fromUtf8("\xC3\xA9.html"));
+    QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(first);
+  ASSERT_EQ(ctx->queue.count(), 1);
+  EXPECT_EQ(ctx->queue.entries[0]->url, "http://127.0.0.1:9/p\xE9.html");
+  EXPECT_EQ(ctx->queue.entries[0]->state, 0);
+  const SearchProfile& p = ctx->activeProfile;
+  EXPECT_TRUE(p.ExtractAll && p.EnableNews && p.Zip && p.Archiv && p.Exe && p.SAD);
+  EXPECT_FALSE(p.SiteScan);
+  EXPECT_EQ(p.MaxDomains, 0);
+  EXPECT_EQ(p.ExtensionCount, 0);
+}
+
+TEST_F(ScanDialogTest, ChoicesAreRememberedAndSplitIntoTheProfile) {
+  struct Case {
+    QString typed;
+    std::vector<std::string> extensions;
+  } cases[] = {
+      {QStringLiteral(" mp3 , ogg "), {"mp3", "ogg"}},
+      {QStringLiteral("mp3,,ogg"), {"mp3", "", "ogg"}},
+      {QStringLiteral("MP3,Ogg"), {"MP3", "Ogg"}},
+      {QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r"),
+       {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p"}},
+      {QStringLiteral("abcdefghijklmnopq"), {"abcdefghijklmno"}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(RunDialog([&](ScanDialog* d) {
+      d->Control<QLineEdit>(101)->setText(QStringLiteral("http://x/"));
+      d->Control<QLineEdit>(105)->setText(c.typed);
+      d->Control<QCheckBox>(102)->setChecked(false);
+      d->Control<QCheckBox>(300)->setChecked(true);
+      d->Control<QPushButton>(1)->click();
+    }));
+    const SearchProfile& p = ctx->activeProfile;
+    std::vector<std::string> got(p.Extensions.begin(), p.Extensions.begin() + p.ExtensionCount);
+    EXPECT_EQ(got, c.extensions) << c.typed.toStdString();
+    EXPECT_FALSE(p.Zip || p.Archiv);
+    EXPECT_TRUE(p.SiteScan);
+    EXPECT_EQ(p.MaxDomains, 999);
+    // The next opening shows the whole text and the boxes, and an empty address.
+    RunDialog([&](ScanDialog* d) {
+      EXPECT_EQ(d->Control<QLineEdit>(105)->text(), c.typed);
+      EXPECT_EQ(d->Control<QLineEdit>(101)->text(), QString());
+      EXPECT_FALSE(d->Control<QCheckBox>(102)->isChecked());
+      EXPECT_TRUE(d->Control<QCheckBox>(300)->isChecked());
+      d->Control<QCheckBox>(300)->setChecked(false);
+      d->Control<QPushButton>(2)->click();
+    });
+    EXPECT_TRUE(env->scan.wholeSite);  // "Annuler" keeps the choices
+  }
+}
+
+TEST_F(ScanDialogTest, CancelChangesNothing) {
+  ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://kept/", 0, FoundBy::FromEngine, 0));
+  ctx->activeProfile.Zip = false;
+  EXPECT_FALSE(RunDialog([](ScanDialog* d) {
+    d->Control<QLineEdit>(101)->setText(QStringLiteral("http://other/"));
+    QTest::keyClick(d, Qt::Key_Escape);
+  }));
+  ASSERT_EQ(ctx->queue.count(), 1);
+  EXPECT_EQ(ctx->queue.entries[0]->url, "http://kept/");
+  EXPECT_FALSE(ctx->activeProfile.Zip);
+  EXPECT_EQ(env->scan.extensions, "");
+}
+
+}  // namespace
+}  // namespace orvi::test
