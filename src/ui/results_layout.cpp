@@ -35,11 +35,4 @@ int ProportionalLayout::Apply(QSize client) const {
   return dx;
 }
 
-int ProportionalLayout::GroupOf(const QWidget* control) const {
-  for (const Item& item : items_) {
-    if (item.control == control) return item.rule.firstId;
-  }
-  return 0;
-}
-
 }  // namespace orvi::ui

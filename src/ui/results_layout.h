@@ -56,8 +56,6 @@ class ProportionalLayout {
   QSize FirstSize() const { return first_; }
   // Places the controls for this client size; gives dx.
   int Apply(QSize client) const;
-  // The ids placed by a rule, for tests.
-  int GroupOf(const QWidget* control) const;
 
  private:
   struct Item {

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSlider>
 #include <QTest>
 #include <QTreeWidget>
@@ -54,14 +55,19 @@ class FakeBrowser final : public Browser {
 
 class ResultsWindowTest : public ::testing::Test {
  protected:
-  // The window sits in a shown host, as in the frame, so that a resize
-  // reaches it at once.
+  // The window is never shown: nothing here needs pixels, and painting a
+  // large window puts Qt's own fill threads to work.
   ResultsWindowTest() {
-    td = std::make_unique<ResultsWindow>(env, &host);
+    td = std::make_unique<ResultsWindow>(env);
     td->TickTimer().stop();
-    host.resize(1700, 1100);
-    host.show();
-    td->resize(td->DesignSize());
+    Resize(td->DesignSize());
+  }
+  // A hidden window gets its resize event only when shown: send it now.
+  void Resize(QSize size) {
+    QSize old = td->size();
+    td->resize(size);
+    QResizeEvent event(size, old);
+    QCoreApplication::sendEvent(td.get(), &event);
   }
   ~ResultsWindowTest() override {
     ctx.run.SchedulerActive = false;
@@ -136,7 +142,6 @@ class ResultsWindowTest : public ::testing::Test {
   Context ctx{ContextOptions{.appFolder = home.path(), .ui = port}};
   FakeBrowser browser;
   GuiEnv env{ctx, *port, browser, {}, {}};
-  QWidget host;
   std::unique_ptr<ResultsWindow> td;
 };
 
@@ -490,7 +495,7 @@ TEST_F(ResultsWindowTest, ProportionalLayout) {
     int dx, dy;
   } cases[] = {{200, 100}, {201, 41}, {-3, -2}, {0, 0}};
   for (const Case& c : cases) {
-    td->resize(first + QSize(c.dx, c.dy));
+    Resize(first + QSize(c.dx, c.dy));
     auto at = [](int v, int d, double f) { return static_cast<int>(v + d * f); };
     for (const Watched& w : watched) {
       const QRect r = geometry(w.id), b = w.before;
@@ -525,7 +530,7 @@ TEST_F(ResultsWindowTest, ProportionalLayout) {
 TEST_F(ResultsWindowTest, NothingOverlapsAndNoTextIsCut) {
   // The design, the frame's client on an 800 x 600 screen, a large screen.
   for (QSize size : {td->DesignSize(), QSize(760, 536), QSize(1600, 1000)}) {
-    td->resize(size);
+    Resize(size);
     std::vector<QWidget*> placed;
     for (int id : td->ControlIds()) {
       QWidget* w = td->ControlById(id);
