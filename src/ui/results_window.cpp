@@ -1,12 +1,138 @@
 #include "ui/results_window.h"
 
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <mutex>
+
 #include "explore/exploration_run.h"
+#include "explore/queue.h"
+#include "platform/text.h"
+#include "results/catalogue.h"
+#include "ui/animation.h"
+#include "ui/browser.h"
+#include "ui/command_ids.h"
+#include "ui/core_flows.h"
+#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
+#include "ui/results_images.h"
 
 namespace orvi::ui {
+namespace {
+
+constexpr int kEntryRole = Qt::UserRole;       // a row's catalogue index; a tree item's file
+constexpr int kImageRole = Qt::UserRole + 1;   // the image index shown
+constexpr int kMaxFieldChars = 299;
+constexpr int kMaxCacheChars = 239;
+constexpr int kColumnZeroWidth = 135;
+constexpr QColor kPaleBrush(225, 235, 230);
+constexpr QColor kLightGrey(192, 192, 192);
+constexpr char kCachePrefix[] = "[cache] ";
+constexpr char kCacheMark[] = "q=cache:";
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The design's colours are 0x00BBGGRR.
+QColor FromColorRef(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+FoundFile* FileOf(const QTreeWidgetItem* item) {
+  return item ? reinterpret_cast<FoundFile*>(item->data(0, kEntryRole).value<quintptr>()) : nullptr;
+}
+
+void SetFileOf(QTreeWidgetItem* item, FoundFile* file) {
+  item->setData(0, kEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(file)));
+}
+
+// The file list: a list view in report mode whose Delete key deletes rows.
+class FileListView final : public QTreeWidget {
+ public:
+  std::function<void()> onDelete;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && onDelete) {
+      onDelete();
+      return;
+    }
+    QTreeWidget::keyPressEvent(event);
+  }
+};
+
+// The line shown for a page being fetched: its address, or for a search
+// engine's cached copy "[cache] " and what follows "q=cache:".
+std::string ConnectionText(const std::string& url) {
+  size_t mark = url.find(kCacheMark);
+  if (mark == std::string::npos) return url;
+  return kCachePrefix + url.substr(mark + sizeof kCacheMark - 1, kMaxCacheChars);
+}
+
+// Positions in dialog units and the proportional rule of the window.
+struct Place {
+  int x, y, w, h;
+};
+
+constexpr LayoutRule kLayoutTable[] = {
+    {20000, 0, 0, 1, 0},      {20100, 1, 0, 0, 0},      {20200, 0, 1, 0, 0},     {20250, 0, 1, 0, 0},
+    {20300, 0.5, 0.75, 0, 0}, {20500, 0.5, 1, 0, 0},    {20600, 0, 1, 1, 0},     {20700, 1, 1, 0, 0},
+    {20800, 0, 0.75, 0.5, 0}, {9100, 0, 0, 0.5, 0.75},  {20900, 0, 0.75, 0, 0},  {9140, 0, 0.75, 0.5, 0.25},
+    {9200, 0.5, 0, 0.5, 1},   {9210, 0.5, 0, 0.5, 0},
+    // The speed frame's contents go down with their frame (20204); left
+    // out, they would stay behind on the lists when the window grows.
+    {20208, 0, 1, 0, 0},
+};
+
+}  // namespace
+
+int TLwCompare::operator()(const ListRow& a, int placeA, const ListRow& b, int placeB, bool flag) const {
+  if (RowBefore(a, b, column_, flag)) return -1;
+  if (RowBefore(b, a, column_, flag)) return 1;
+  if (column_ == ListColumn::Name || column_ == ListColumn::Type) return 0;
+  return placeA < placeB ? -1 : 1;
+}
 
 ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), env_(env) {
   setObjectName(QStringLiteral("TD"));
+  // The font that dialog units are measured with: the desktop's, at the size
+  // of a dialog font, narrowed or made smaller when it is too wide for the
+  // design to keep its size (727 x 491 pixels) inside the frame on an
+  // 800 x 600 screen.
+  QFont dialogFont = font();
+  dialogFont.setPixelSize(11);
+  units_ = DialogUnits::Of(dialogFont);
+  if (units_.baseX > 6) {
+    dialogFont.setStretch(QFont::SemiCondensed);
+    units_ = DialogUnits::Of(dialogFont);
+  }
+  for (int px = 10; units_.baseX > 6 && px >= 9; --px) {
+    dialogFont.setPixelSize(px);
+    units_ = DialogUnits::Of(dialogFont);
+  }
+  setFont(dialogFont);
+  mainColour_ = FromColorRef(env_.ctx.settings.ColorPrinc);
+  for (int i = 0; i < kListImageCount; ++i) listIcons_.push_back(ListStatusIcon(i));
+  for (int i = 0; i < kTreeImageCount; ++i) treeIcons_.push_back(TreeStateIcon(i));
+
+  BuildControls();
+  RegisterCommands();
+  ApplyTabOrder();
+  layout_.Record(units_.Size(kDesignWidth, kDesignHeight),
+                 std::vector<LayoutRule>(std::begin(kLayoutTable), std::end(kLayoutTable)),
+                 [this](int id) { return ControlById(id); });
+  resize(layout_.FirstSize());
+
   AttachTo(env_.port);
   env_.port.SetResultsWindow(this);
   connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
@@ -15,23 +141,674 @@ ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), en
 
 ResultsWindow::~ResultsWindow() = default;
 
+void ResultsWindow::BuildControls() {
+  auto place = [this](QWidget* w, Place p) {
+    w->setParent(this);
+    w->setGeometry(units_.Rect(p.x, p.y, p.w, p.h));
+  };
+  auto label = [&](int id, const char* text, Place p, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* l = MakeControl<QLabel>(id, U(text));
+    l->setAlignment(align);
+    place(l, p);
+    return l;
+  };
+  // Read-only fields; only the file's properties take the keyboard (to be
+  // selected and copied), not the run's counters.
+  auto field = [&](int id, Place p, bool tabStop = false) {
+    auto* e = MakeControl<QLineEdit>(id);
+    e->setReadOnly(true);
+    if (!tabStop) e->setFocusPolicy(Qt::ClickFocus);
+    QPalette pal = e->palette();
+    pal.setColor(QPalette::Base, kPaleBrush);
+    e->setPalette(pal);
+    e->setFrame(true);
+    place(e, p);
+    return e;
+  };
+  auto button = [&](int id, const char* text, Place p) {
+    auto* b = MakeControl<QPushButton>(id, U(text));
+    b->setAutoDefault(false);
+    b->setCursor(Qt::PointingHandCursor);
+    place(b, p);
+    return b;
+  };
+  auto frame = [&](int id, const char* text, Place p) {
+    auto* g = MakeControl<QGroupBox>(id, U(text));
+    place(g, p);
+    return g;
+  };
+  auto line = [&](int id, Place p) {
+    auto* f = MakeControl<QFrame>(id);
+    f->setFrameShape(QFrame::HLine);
+    f->setFrameShadow(QFrame::Sunken);
+    place(f, p);
+  };
+
+  // The file list.
+  auto* list = new FileListView;
+  list_ = list;
+  Register(td::kFileList, list_);
+  place(list_, {4, 36, 236, 112});
+  list_->setColumnCount(5);
+  list_->setHeaderLabels({U("Fichiers trouvés"), U("Type"), U("Nb"), U("Hits"), U("Taille")});
+  list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  list_->setUniformRowHeights(true);
+  list_->setAllColumnsShowFocus(true);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setIconSize(QSize(16, 16));
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  list_->header()->setStretchLastSection(false);
+  list_->header()->setSectionsMovable(false);
+  list_->header()->setSectionsClickable(true);
+  const int widths[5] = {kColumnZeroWidth, 50, 40, 40, 60};
+  for (int c = 0; c < 5; ++c) list_->setColumnWidth(c, widths[c]);
+  list_->headerItem()->setTextAlignment(2, Qt::AlignCenter);
+  list_->headerItem()->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+  list->onDelete = [this] { commands_.Execute(td::kDelete); };
+
+  label(td::kTreeTitle, "  Détails fichiers", {244, 36, 237, 9});
+  tree_ = MakeControl<QTreeWidget>(td::kFileTree);
+  place(tree_, {244, 46, 237, 162});
+  tree_->setHeaderHidden(true);
+  tree_->setColumnCount(1);
+  tree_->setIconSize(QSize(16, 16));
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  button(td::kDelete, "Supprimer", {156, 150, 40, 13});
+  button(td::kRecheck, "Revérifier", {198, 150, 42, 13});
+  auto* errors = button(td::kShowErrors, "Afficher erreurs", {4, 150, 66, 13});
+  errors->setCheckable(true);
+  errors->setChecked(showErrors);
+  label(td::kConnectionsTitle, " Connexions en cours :", {4, 169, 84, 9});
+  label(td::kInProgress, "", {90, 169, 30, 9});
+  connections_ = MakeControl<QListWidget>(td::kConnections);
+  place(connections_, {4, 179, 190, 29});
+  connections_->setUniformItemSizes(true);
+  button(td::kOpenPage, "Ouvrir page", {196, 179, 44, 13});
+  button(td::kPauseContinue, "Pause", {196, 195, 44, 13});
+  reference_ = button(td::kReferencePage, "Voir page ref.", {380, 214, 101, 13});
+  reference_->setEnabled(false);
+  develop_ = button(td::kDevelop, "Développer", {380, 230, 101, 13});
+  develop_->setCheckable(true);
+
+  auto* bar = MakeControl<QProgressBar>(td::kProgressBar);
+  place(bar, {78, 4, 248, 10});
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  label(td::kProgressText, "", {48, 5, 18, 9}, Qt::AlignRight | Qt::AlignVCenter);
+  label(0, "%", {67, 5, 9, 9});
+  QFont clockFont(QStringLiteral("Arial"));
+  clockFont.setStyleHint(QFont::SansSerif);
+  clockFont.setPixelSize(16);
+  label(td::kElapsedTitle, "Ecoulé", {334, 2, 70, 9});
+  field(td::kElapsed, {334, 12, 70, 14})->setFont(clockFont);
+  label(td::kRemainingTitle, "Restant", {410, 2, 70, 9});
+  field(td::kRemaining, {410, 12, 70, 14})->setFont(clockFont);
+
+  clip_ = MakeControl<AnimationClip>(td::kAnimation);
+  place(clip_, {4, 2, 36, 30});
+  clip_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  QLabel* notice = label(td::kDisconnected, "Déconnecté Attente connexion", {48, 16, 200, 9});
+  notice->setStyleSheet(QStringLiteral("color: rgb(180, 0, 0); font-weight: bold;"));
+  notice->hide();
+
+  label(td::kLoadTitle, " Load (Kb)", {4, 212, 42, 9});
+  field(td::kLoadKb, {4, 221, 40, 11});
+  auto* timeoutIcon = MakeControl<QLabel>(td::kTimeoutIcon);
+  timeoutIcon->setPixmap(TimeoutPixmap());
+  timeoutIcon->setAlignment(Qt::AlignCenter);
+  place(timeoutIcon, {4, 236, 11, 10});
+  label(td::kTimeouts, "", {17, 237, 27, 9});
+
+  frame(td::kSpeedFrame, " Vitesse", {48, 209, 132, 40});
+  label(td::kSpeedMin, "min", {52, 222, 14, 9});
+  slider_ = MakeControl<QSlider>(td::kSpeedSlider, Qt::Horizontal);
+  place(slider_, {66, 220, 54, 12});
+  slider_->setRange(0, 20);
+  slider_->setValue(20);
+  slider_->setPageStep(5);
+  label(td::kSpeedMax, "max", {121, 222, 16, 9});
+  label(td::kSpeedUnit, "K/s", {150, 236, 20, 9});
+  field(td::kSpeed, {140, 219, 36, 14})->setFont(clockFont);
+  field(td::kReferenceSpeed, {66, 235, 30, 11});
+  label(td::kReferenceSpeedTitle, "max", {98, 236, 18, 9});
+
+  frame(td::kUrlFrame, " Url", {184, 209, 92, 40});
+  label(td::kBaseTitle, "Base", {188, 221, 34, 9});
+  field(td::kBase, {224, 219, 34, 11});
+  label(td::kAddedTitle, "Ajoutées", {188, 235, 34, 9});
+  field(td::kAdded, {224, 233, 34, 11});
+  button(td::kStatistics, "?", {261, 225, 12, 13});
+
+  frame(td::kConnectionsFrame, " Connexions", {280, 209, 96, 40});
+  label(td::kWaitingTitle, "Attente", {284, 219, 34, 9});
+  field(td::kWaiting, {320, 218, 52, 10});
+  label(td::kFinishedTitle, "Finies", {284, 229, 34, 9});
+  field(td::kFinished, {320, 228, 52, 10});
+  label(td::kProbesTitle, "Liens", {284, 239, 34, 9});
+  field(td::kProbes, {320, 238, 52, 10});
+
+  frame(td::kPropertiesFrame, "Propriétés fichier", {4, 253, 477, 47});
+  label(td::kFileTitle, "Fichier :", {8, 264, 30, 9});
+  label(td::kPageTitle, "Page :", {8, 276, 30, 9});
+  label(td::kSizeTitle, "Taille :", {8, 288, 30, 9});
+  field(td::kSize, {40, 287, 60, 11}, true);
+  label(td::kDateTitle, "Date :", {106, 288, 24, 9});
+  field(td::kFileUrl, {40, 263, 355, 11}, true);
+  field(td::kPage, {40, 275, 355, 11}, true);
+  field(td::kDate, {132, 287, 263, 11}, true);
+  button(td::kOpenFile, "Ouvrir", {399, 263, 38, 11});
+  button(td::kCopyFile, "Copier", {439, 263, 38, 11});
+  button(td::kOpenFilePage, "Ouvrir", {399, 275, 38, 11});
+  button(td::kCopyPage, "Copier", {439, 275, 38, 11});
+
+  line(td::kTopLine, {0, 33, 485, 2});
+  line(td::kPropertiesLine, {0, 251, 485, 2});
+  line(td::kListLine, {4, 165, 236, 2});
+
+  // Menu resource 2 (the list) and 4 (the tree).
+  listMenu_ = new QMenu(this);
+  listMenu_->setObjectName(QStringLiteral("menu2"));
+  commands_.AddMenuItem(listMenu_, td::kDelete, U("&Supprimer"));
+  commands_.AddMenuItem(listMenu_, td::kRecheck, U("&Vérifier le lien"));
+  commands_.WatchMenu(listMenu_);
+  treeMenu_ = new QMenu(this);
+  treeMenu_->setObjectName(QStringLiteral("menu4"));
+  commands_.AddMenuItem(treeMenu_, td::kOpenFile, U("Ouvrir le &fichier"));
+  commands_.AddMenuItem(treeMenu_, td::kCopyFile, U("&Copier l'URL"));
+  commands_.AddMenuItem(treeMenu_, td::kOpenFilePage, U("Ouvrir la page &web"));
+  commands_.AddMenuItem(treeMenu_, td::kTreeRecheck, U("&Vérifier ce(s) lien(s)"));
+  commands_.AddMenuItem(treeMenu_, td::kTreeDelete, U("&Supprimer"));
+  commands_.WatchMenu(treeMenu_);
+
+  connect(list_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    listMenu_->popup(list_->viewport()->mapToGlobal(pos));
+  });
+  connect(tree_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    // The item under the mouse is selected first, as a left press would.
+    if (QTreeWidgetItem* item = tree_->itemAt(pos)) tree_->setCurrentItem(item);
+    treeMenu_->popup(tree_->viewport()->mapToGlobal(pos));
+  });
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { OnListSelection(); });
+  connect(list_->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortByColumn(column); });
+  connect(tree_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnTreeCurrent(current); });
+  connect(tree_, &QTreeWidget::itemActivated, this, [this] { commands_.Execute(td::kOpenFile); });
+  connect(connections_, &QListWidget::itemActivated, this, [this] { commands_.Execute(td::kOpenPage); });
+  connect(slider_, &QSlider::valueChanged, this, [this](int position) { SetThrottle(env_.ctx, position); });
+}
+
+void ResultsWindow::RegisterCommands() {
+  CommandTable& t = commands_;
+  Context& ctx = env_.ctx;
+  t.Add(td::kDelete, [this] { DeleteRows(); });
+  t.Add(td::kRecheck, [this] { RecheckRows(); });
+  t.Add(td::kTreeDelete, [this] { TreeDelete(); });
+  t.Add(td::kTreeRecheck, [this] { TreeRecheck(); });
+  t.Add(td::kDevelop, [this] { Develop(); });
+  t.Add(td::kReferencePage, [this] { OpenReferencePage(); }, [this] { return referenceEnabled_; });
+  t.Add(td::kOpenFile, [this] { OpenFile(); });
+  t.Add(td::kCopyFile, [this] { Copy(td::kFileUrl); });
+  t.Add(td::kOpenFilePage, [this] { OpenFilePage(); });
+  t.Add(td::kCopyPage, [this] { Copy(td::kPage); });
+  t.Add(td::kOpenPage, [this] { OpenConnection(); });
+  // The frame puts its own entries over these; a window on its own still works.
+  t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, [&ctx] { return flows::SearchRunning(ctx); });
+  t.Add(cmd::kShowErrors, [this] { showErrors = !showErrors; RefreshViews(); }, {}, [this] { return showErrors; });
+  t.Add(cmd::kStatistics, [] {});
+  for (int id : {td::kDelete, td::kRecheck, td::kShowErrors, td::kOpenPage, td::kPauseContinue, td::kReferencePage,
+                 td::kDevelop, td::kStatistics, td::kOpenFile, td::kCopyFile, td::kOpenFilePage, td::kCopyPage}) {
+    commands_.Bind(Control<QPushButton>(id), id);
+  }
+}
+
 void ResultsWindow::SetViewToggles() { showErrors = showServerFolders = showSingleFiles = true; }
 
 void ResultsWindow::AddTickHook(std::function<void()> hook) { tickHooks_.push_back(std::move(hook)); }
 
+ViewToggles ResultsWindow::Toggles() const { return {showErrors, showServerFolders, showSingleFiles}; }
+
 void ResultsWindow::OnTick() {
+  // The list and the tree each every other tick, 250 ms apart.
+  const int phase = tickCount_ % 4;
+  if (phase == 1 || phase == 3) {
+    if (selectedEntry_ >= 0) RefreshTree(false);
+  } else {
+    RefreshList();
+    ShowProbeCount();
+  }
   ++tickCount_;
-  OnRunTimer(env_.ctx);
+  if (env_.ctx.run.SchedulerActive) {
+    OnRunTimer(env_.ctx);
+    RefreshConnections();
+  }
   commands_.UpdateButtons();
   for (const auto& hook : tickHooks_) hook();
 }
 
-void ResultsWindow::RefreshViews() {}
-void ResultsWindow::ResetRunDisplay() {}
-void ResultsWindow::ClearFileList() {}
-void ResultsWindow::ResetSortFlags() {}
-void ResultsWindow::ForgetSelection() {}
-void ResultsWindow::StopAnimation() {}
-void ResultsWindow::HandleSignal(UiSignal) {}
+void ResultsWindow::ShowProbeCount() {
+  QtUiPort::ApplyText(ControlById(td::kProbes), QString::number(env_.ctx.verification.ActiveProbeCount()));
+}
+
+// ---- The file list ----
+
+void ResultsWindow::RefreshList() {
+  ListChanges changes = view_.RefreshList(env_.ctx, Toggles());
+  QSignalBlocker block(list_);
+  if (changes.reset) {
+    // The entries were replaced: no row and no tree item may outlive them.
+    list_->clear();
+    rows_.clear();
+    selectedEntry_ = -1;
+    ClearTree();
+    selectedFile_ = nullptr;
+    referenceEnabled_ = false;
+    reference_->setEnabled(false);
+    ShowFileDetails();
+  }
+  rows_.resize(static_cast<size_t>(view_.RowCount()), nullptr);
+  QList<QTreeWidgetItem*> added;
+  for (int index : changes.changed) {
+    const ListRow& row = view_.Row(index);
+    QTreeWidgetItem*& item = rows_[static_cast<size_t>(index)];
+    if (!row.listed) {
+      delete item;
+      item = nullptr;
+      continue;
+    }
+    const QString texts[5] = {ToQt(row.key), ToQt(row.typeText), ToQt(row.nbText), ToQt(row.hitsText),
+                              ToQt(row.sizeText)};
+    if (item == nullptr) {
+      item = new QTreeWidgetItem;
+      for (int c = 0; c < 5; ++c) item->setText(c, texts[c]);
+      item->setTextAlignment(2, Qt::AlignCenter);
+      item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+      item->setData(0, kEntryRole, index);
+      item->setData(0, kImageRole, row.Image());
+      item->setIcon(0, listIcons_[static_cast<size_t>(row.Image())]);
+      added.append(item);
+      continue;
+    }
+    if (item->data(0, kImageRole).toInt() != row.Image()) {
+      item->setData(0, kImageRole, row.Image());
+      item->setIcon(0, listIcons_[static_cast<size_t>(row.Image())]);
+    }
+    for (int c = 1; c < 5; ++c) {
+      if (item->text(c) != texts[c]) item->setText(c, texts[c]);
+    }
+  }
+  // New rows go at the end, unsorted, until the next column click.
+  if (!added.isEmpty()) list_->addTopLevelItems(added);
+}
+
+std::vector<int> ResultsWindow::RowOrder() const {
+  std::vector<int> order;
+  order.reserve(static_cast<size_t>(list_->topLevelItemCount()));
+  for (int i = 0; i < list_->topLevelItemCount(); ++i) order.push_back(list_->topLevelItem(i)->data(0, kEntryRole).toInt());
+  return order;
+}
+
+void ResultsWindow::SortByColumn(int column) {
+  if (column < 0 || column >= 5) return;
+  static_assert(static_cast<int>(ListColumn::Size) == 4);
+  const TLwCompare compare{static_cast<ListColumn>(column)};
+  const bool flag = sortFlags_[column];
+  QSignalBlocker block(list_);
+  QList<QTreeWidgetItem*> items = list_->invisibleRootItem()->takeChildren();
+  struct Sorted {
+    QTreeWidgetItem* item;
+    int place;
+    const ListRow* row;
+  };
+  std::vector<Sorted> sorted;
+  sorted.reserve(static_cast<size_t>(items.size()));
+  for (int i = 0; i < items.size(); ++i) {
+    sorted.push_back({items[i], i, &view_.Row(items[i]->data(0, kEntryRole).toInt())});
+  }
+  std::stable_sort(sorted.begin(), sorted.end(), [&](const Sorted& a, const Sorted& b) {
+    return compare(*a.row, a.place, *b.row, b.place, flag) < 0;
+  });
+  items.clear();
+  for (const Sorted& s : sorted) items.append(s.item);
+  list_->addTopLevelItems(items);
+  sortFlags_[column] = !flag;
+}
+
+std::vector<int> ResultsWindow::SelectedRows() const {
+  std::vector<int> rows;
+  for (QTreeWidgetItem* item : list_->selectedItems()) rows.push_back(item->data(0, kEntryRole).toInt());
+  return rows;
+}
+
+void ResultsWindow::OnListSelection() {
+  const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+  if (selected.size() >= 2) {
+    // Several rows: the pane empties; the entry shown stays, so the next
+    // periodic refresh fills the tree again.
+    ClearTree();
+    selectedFile_ = nullptr;
+    ShowFileDetails();
+    return;
+  }
+  int index = selected.isEmpty() ? -1 : selected.back()->data(0, kEntryRole).toInt();
+  if (index >= flows::CatalogueCount(env_.ctx)) index = -1;
+  if (index != selectedEntry_) {
+    selectedEntry_ = index;
+    RefreshTree(true);
+  }
+}
+
+// ---- The tree and the properties pane ----
+
+void ResultsWindow::ClearTree() {
+  QSignalBlocker block(tree_);
+  tree_->clear();
+  groupItems_.clear();
+  selectedTreeItem_ = nullptr;
+}
+
+void ResultsWindow::RefreshTree(bool rebuild) {
+  if (rebuild) {
+    develop_->setChecked(false);
+    ClearTree();
+    if (selectedEntry_ < 0) {
+      referenceEnabled_ = false;
+      reference_->setEnabled(false);
+      selectedFile_ = nullptr;
+      ShowFileDetails();
+      return;
+    }
+  }
+  const EntryTree tree = view_.RefreshTree(env_.ctx, selectedEntry_, rebuild);
+  if (tree.index < 0) {
+    // The entry went (deleted, or the catalogue was cleared).
+    ClearTree();
+    referenceEnabled_ = false;
+    reference_->setEnabled(false);
+    selectedFile_ = nullptr;
+    ShowFileDetails();
+    return;
+  }
+  QSignalBlocker block(tree_);
+  referencePage_ = tree.referencePage;
+  for (const TreeGroup& group : tree.groups) {
+    GroupItem& slot = groupItems_[group.name];
+    QTreeWidgetItem* groupItem = slot.item;
+    if (groupItem == nullptr) {
+      groupItem = slot.item = new QTreeWidgetItem(tree_, {ToQt(group.name)});
+      groupItem->setData(0, kImageRole, -1);
+    }
+    if (groupItem->data(0, kImageRole).toInt() != group.image) {
+      groupItem->setData(0, kImageRole, group.image);
+      groupItem->setIcon(0, treeIcons_[static_cast<size_t>(group.image)]);
+    }
+    for (const TreeFile& file : group.files) {
+      QTreeWidgetItem*& fileItem = slot.files[file.url];
+      if (fileItem == nullptr) {
+        fileItem = new QTreeWidgetItem(groupItem, {ToQt(file.url)});
+        SetFileOf(fileItem, file.file);
+        fileItem->setData(0, kImageRole, -1);
+      }
+      if (fileItem->data(0, kImageRole).toInt() != file.image) {
+        fileItem->setData(0, kImageRole, file.image);
+        fileItem->setIcon(0, treeIcons_[static_cast<size_t>(file.image)]);
+      }
+    }
+    SetFileOf(groupItem, group.onlyFile);
+  }
+  referenceEnabled_ = tree.allPagesEqual;
+  reference_->setEnabled(referenceEnabled_);
+  if (rebuild) {
+    if (tree.groups.size() == 1) {
+      develop_->setChecked(true);
+      for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(true);
+      selectedFile_ = tree.groups.front().files.empty() ? nullptr : tree.groups.front().files.front().file;
+    } else {
+      selectedFile_ = nullptr;
+    }
+  }
+  ShowFileDetails();
+}
+
+void ResultsWindow::OnTreeCurrent(QTreeWidgetItem* item) {
+  selectedFile_ = FileOf(item);
+  selectedTreeItem_ = item;
+  ShowFileDetails();
+}
+
+void ResultsWindow::ShowFileDetails() {
+  const FileDetails details = FileDetailsOf(env_.ctx, selectedFile_);
+  QtUiPort::ApplyText(ControlById(td::kFileUrl), ToQt(details.url));
+  QtUiPort::ApplyText(ControlById(td::kPage), ToQt(details.page));
+  QtUiPort::ApplyText(ControlById(td::kDate), ToQt(details.date));
+  QtUiPort::ApplyText(ControlById(td::kSize), ToQt(details.sizeText));
+}
+
+// ---- The connections list ----
+
+void ResultsWindow::RefreshConnections() {
+  struct Line {
+    int index;
+    std::string text;
+  };
+  std::vector<Line> fresh;
+  std::vector<bool> fetching;
+  bool empty;
+  {
+    std::lock_guard lock(env_.ctx.QueueLock);
+    const auto& entries = env_.ctx.queue.entries;
+    empty = entries.empty();
+    fetching.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      fetching[i] = entries[i]->state < 0;
+      if (fetching[i] && (i >= connectionLines_.size() || !connectionLines_[i])) {
+        fresh.push_back({static_cast<int>(i), ConnectionText(entries[i]->url)});
+      }
+    }
+  }
+  if (empty) {
+    connections_->clear();
+    connectionLines_.clear();
+    return;
+  }
+  connectionLines_.resize(fetching.size(), false);
+  for (int row = connections_->count() - 1; row >= 0; --row) {
+    const int index = connections_->item(row)->data(kEntryRole).toInt();
+    if (index >= 0 && static_cast<size_t>(index) < fetching.size() && fetching[static_cast<size_t>(index)]) continue;
+    if (index >= 0 && static_cast<size_t>(index) < connectionLines_.size()) connectionLines_[static_cast<size_t>(index)] = false;
+    delete connections_->takeItem(row);
+  }
+  for (const Line& line : fresh) {
+    auto* item = new QListWidgetItem(ToQt(line.text));
+    item->setData(kEntryRole, line.index);
+    connections_->insertItem(0, item);
+    connectionLines_[static_cast<size_t>(line.index)] = true;
+  }
+}
+
+// ---- What the main commands ask ----
+
+void ResultsWindow::RefreshViews() {
+  selectedEntry_ = -1;
+  RefreshTree(true);
+  RefreshList();
+  // A toggle from the menu shows on its button at once.
+  commands_.UpdateButtons();
+}
+
+void ResultsWindow::ResetRunDisplay() {
+  QtUiPort::ApplyNumber(ControlById(td::kProgressBar), 0);
+  for (int id : {td::kProgressText, td::kElapsed, td::kRemaining, td::kWaiting, td::kInProgress, td::kFinished,
+                 td::kSpeed, td::kLoadKb, td::kBase, td::kAdded, td::kTimeouts, td::kProbes, td::kReferenceSpeed}) {
+    QtUiPort::ApplyText(ControlById(id), QString());
+  }
+  connections_->clear();
+  connectionLines_.clear();
+}
+
+void ResultsWindow::ClearFileList() {
+  {
+    QSignalBlocker block(list_);
+    list_->clear();
+  }
+  rows_.clear();
+  // A fresh view reports every listed entry again, as new rows.
+  view_ = ResultsView{};
+  // Tree items and the selected file point into the catalogue: they go with the rows.
+  selectedEntry_ = -1;
+  ClearTree();
+  selectedFile_ = nullptr;
+  referenceEnabled_ = false;
+  reference_->setEnabled(false);
+  ShowFileDetails();
+}
+
+void ResultsWindow::ResetSortFlags() { std::fill(std::begin(sortFlags_), std::end(sortFlags_), true); }
+
+void ResultsWindow::ForgetSelection() {
+  QSignalBlocker block(list_);
+  list_->clearSelection();
+  selectedEntry_ = -1;
+}
+
+void ResultsWindow::StopAnimation() { clip_->Stop(); }
+
+void ResultsWindow::HandleSignal(UiSignal signal) {
+  switch (signal) {
+    case UiSignal::ResetResults: ResetRunDisplay(); break;
+    case UiSignal::AnimationPlay: clip_->Play(); break;
+    case UiSignal::AnimationStop: clip_->Stop(); break;
+  }
+}
+
+// ---- Commands ----
+
+void ResultsWindow::DeleteRows() {
+  for (int index : SelectedRows()) MarkEntryDeleted(env_.ctx, index);
+  RefreshViews();
+}
+
+void ResultsWindow::RecheckRows() {
+  std::vector<FoundFile*> files;
+  {
+    std::lock_guard lock(env_.ctx.CatalogueLock);
+    const auto& entries = env_.ctx.catalogue.entries;
+    for (int index : SelectedRows()) {
+      if (index < 0 || index >= static_cast<int>(entries.size()) || !entries[static_cast<size_t>(index)]) continue;
+      for (FoundFile* g = entries[static_cast<size_t>(index)]->files; g; g = g->nextGroup) {
+        for (FoundFile* f = g; f; f = f->nextCopy) files.push_back(f);
+      }
+    }
+  }
+  for (FoundFile* f : files) ResetFileForRecheck(env_.ctx, f);
+  RefreshList();
+}
+
+void ResultsWindow::TreeDelete() {
+  std::vector<FoundFile*> files;
+  if (selectedFile_) {
+    files.push_back(selectedFile_);
+  } else if (selectedTreeItem_) {
+    for (int i = 0; i < selectedTreeItem_->childCount(); ++i) {
+      if (FoundFile* f = FileOf(selectedTreeItem_->child(i))) files.push_back(f);
+    }
+  }
+  if (files.empty()) return;
+  bool emptied = false;
+  for (FoundFile* f : files) emptied |= RemoveFoundFile(env_.ctx, f);
+  const bool developed = develop_->isChecked();
+  RefreshTree(true);
+  if (develop_->isChecked() != developed) {
+    develop_->setChecked(developed);
+    Develop();
+  }
+  if (emptied) RefreshViews();
+}
+
+void ResultsWindow::TreeRecheck() {
+  if (selectedFile_) {
+    ResetFileForRecheck(env_.ctx, selectedFile_);
+    ShowFileDetails();
+    return;
+  }
+  if (!selectedTreeItem_) return;
+  for (int i = 0; i < selectedTreeItem_->childCount(); ++i) {
+    if (FoundFile* f = FileOf(selectedTreeItem_->child(i))) ResetFileForRecheck(env_.ctx, f);
+  }
+}
+
+void ResultsWindow::Develop() {
+  const bool expand = develop_->isChecked();
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(expand);
+}
+
+QString ResultsWindow::FieldText(int id) const {
+  auto* edit = Control<QLineEdit>(id);
+  return edit ? edit->text().left(kMaxFieldChars) : QString();
+}
+
+void ResultsWindow::OpenFile() {
+  if (!selectedFile_) return;
+  YieldToBrowser(env_.ctx);
+  const std::string url = FromQt(FieldText(td::kFileUrl));
+  // Addresses with a user (ftp://user@host:...) go to the browser itself.
+  if (url.find('@') != std::string::npos && url.find(':') != std::string::npos) {
+    env_.browser.OpenInBrowser(url, env_.ctx.settings.NewWindow);
+  } else {
+    env_.browser.ShellOpen(url);
+  }
+}
+
+void ResultsWindow::OpenFilePage() {
+  if (!selectedFile_) return;
+  YieldToBrowser(env_.ctx);
+  env_.browser.OpenInBrowser(FromQt(FieldText(td::kPage)), env_.ctx.settings.NewWindow);
+}
+
+void ResultsWindow::OpenReferencePage() {
+  YieldToBrowser(env_.ctx);
+  env_.browser.OpenInBrowser(referencePage_, env_.ctx.settings.NewWindow);
+}
+
+void ResultsWindow::OpenConnection() {
+  QListWidgetItem* item = connections_->currentItem();
+  if (item == nullptr || !item->isSelected()) return;
+  std::string text = FromQt(item->text().left(kMaxFieldChars));
+  if (text.size() < 2) return;
+  if (text.rfind(kCachePrefix, 0) == 0) {
+    const HarvestState& h = env_.ctx.harvest;
+    const std::string& base = h.googleFallback ? env_.ctx.engines.GoogleFallbackUrl : env_.ctx.engines.GoogleUrl;
+    text = base + "/search?q=cache:" + text.substr(sizeof kCachePrefix - 1);
+  }
+  YieldToBrowser(env_.ctx);
+  env_.browser.OpenInBrowser(text, env_.ctx.settings.NewWindow);
+}
+
+void ResultsWindow::Copy(int field) { env_.browser.CopyToClipboard(FromQt(FieldText(field))); }
+
+// ---- Layout and painting ----
+
+void ResultsWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const int dx = layout_.Apply(size());
+  list_->setColumnWidth(0, std::max(20, kColumnZeroWidth + dx / 2));
+  update();
+}
+
+void ResultsWindow::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), mainColour_);
+  const QRect list = list_->geometry();
+  const QRect tree = tree_->geometry();
+  const QRect listLine = ControlById(td::kListLine)->geometry();
+  const QRect propertiesLine = ControlById(td::kPropertiesLine)->geometry();
+  // Beside the tree, from the list's bottom to its separator; then the whole
+  // width from just above the tree's bottom to the properties' separator.
+  p.fillRect(QRect(QPoint(0, list.bottom() + 1), QPoint(tree.left() - 1, listLine.top() - 1)), kLightGrey);
+  p.fillRect(QRect(QPoint(0, tree.bottom() + 1 - 2), QPoint(width() - 1, propertiesLine.top() - 1)), kLightGrey);
+}
 
 }  // namespace orvi::ui
