@@ -6,12 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
-bash scripts/install-deps.sh build
+bash scripts/install-deps.sh run
 if [ ! -f "$dir/build.ninja" ]; then
   bash scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$dir" --target ui_screenshots
+cmake --build "$dir" --target ui_screenshots render_results_window
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 cp -r "$dir/bin/." "$home/"
 QT_QPA_PLATFORM=offscreen "$dir/tools/ui_screenshots" "$dir/screenshots" "$home"
+# The results window filled with groups, copies, a server folder and every
+# file state, with both context menus open.
+QT_QPA_PLATFORM=offscreen "$dir/tests/render_results_window" "$dir/screenshots"

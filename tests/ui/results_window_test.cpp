@@ -147,8 +147,10 @@ class ResultsWindowTest : public ::testing::Test {
 
 TEST(ListComparators, NumericOnesNeverAnswerEqual) {
   ListRow low, high, same;
-  low.hits = low.fileCount = low.shownSize = 1;
-  high.hits = high.fileCount = high.shownSize = 5;
+  low.hits = low.fileCount = 1;
+  low.shownSize = 1;
+  high.hits = high.fileCount = 5;
+  high.shownSize = 5;
   same = low;
   low.key = same.key = "abc";
   high.key = "ABD";
