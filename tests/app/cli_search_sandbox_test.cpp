@@ -109,8 +109,9 @@ TEST_F(SandboxSearchTest, AnInterruptedSearchResumesToTheSameResults) {
   EXPECT_EQ(RunCli(broken, out, err, hooks), 130) << err.str();
   EXPECT_TRUE(interruptedWhileWaiting);
   EXPECT_NE(err.str().find("interrupted"), std::string::npos) << err.str();
-  EXPECT_NE(home.Read("rechsvg.ini").find("http://"), std::string::npos);  // pages left to explore
-  EXPECT_LT(SortedLines(out.str()).size(), SortedLines(wholeTable).size());
+  // Pages were left to explore; how many files the first part had found
+  // depends on the machine's pace, so only the resumed end is compared.
+  EXPECT_NE(home.Read("rechsvg.ini").find("http://"), std::string::npos);
 
   const std::string resumedTable =
       Cli({"--home", home.path(), "-q", "resume", "--out", home.File("resumed.txt")}, 0);
