@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "explore/exploration_run.h"
 #include "core/context.h"
 #include "support/real_servers.h"
 #include "ui/browser.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
   app.exec();
   double seconds = static_cast<double>(run.elapsed()) / 1000.0;
   orvi::ui::flows::StopSearch(ctx);
-  orvi::ui::flows::WaitForStoppedRun(ctx);
+  orvi::JoinRunThreads(ctx);
 
   std::sort(waits.begin(), waits.end());
   auto ms = [](qint64 ns) { return static_cast<double>(ns) / 1e6; };

@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "ui/command_ids.h"
+#include "search/session.h"
 #include "ui/core_flows.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
@@ -185,42 +186,31 @@ void MainFrame::Flip(bool& toggle) {
   results_->RefreshViews();
 }
 
-bool MainFrame::ConfirmStop() {
-  Context& ctx = env_.ctx;
-  char text[400];
-  std::snprintf(text, sizeof text, "Arr\xEAter la recherche de \"%s\" ?", ctx.SearchText.c_str());
-  MessageSpec spec{text, "ORVI", MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No};
-  if (QtUiPort::RunMessageBox(results_, spec) != MsgAnswer::Yes) return false;
-  flows::StopSearch(ctx);
-  return true;
-}
+bool MainFrame::ConfirmStop() { return orvi::ConfirmStop(env_.ctx); }
 
 bool MainFrame::NewSearch() {
   Context& ctx = env_.ctx;
-  if (flows::SearchRunning(ctx) && !ConfirmStop()) return false;
-  flows::WaitForStoppedRun(ctx);
-  results_->StopAnimation();
-  results_->ResetSortFlags();
-  if (!scanMode_) {
-    if (resumeMode_) {
-      if (!flows::RestoreSearch(ctx)) return false;
-    } else {
-      // The search preparation window opens here; until it exists a new
-      // search stops at this step.
-      return false;
-    }
-  }
-  results_->SetViewToggles();
-  if (ctx.activeProfile.ExtractAll) ctx.activeProfile.AjourURL = false;
-  results_->ForgetSelection();
-  // Resets the run, empties the catalogue, closes the sockets, titles the
-  // frame and starts the scheduler when there is a base address.
-  flows::StartRun(ctx, scanMode_ ? flows::StartMode::Scan
-                       : resumeMode_ ? flows::StartMode::Resume
-                                     : flows::StartMode::Search);
+  const SessionMode mode = scanMode_     ? SessionMode::Scan
+                           : resumeMode_ ? SessionMode::Resume
+                                         : SessionMode::Search;
+  // The search preparation window opens here; until it exists a new search
+  // stops at this step.
+  PrepareSearch prepare = [](Context&) { return false; };
+  // The window's part of the reset, once the run and the catalogue are reset
+  // and before the scheduler starts.
+  auto windowReset = [this, mode, &ctx] {
+    results_->ResetSortFlags();
+    results_->SetViewToggles();
+    results_->ForgetSelection();
+    results_->ClearFileList();
+    // The files found before the save come back before the first page is
+    // explored, so that nothing the resumed run finds is thrown away.
+    if (mode == SessionMode::Resume) flows::LoadResults(ctx, flows::SavedResultsFile(ctx));
+  };
+  const StartOutcome outcome = orvi::NewSearch(ctx, mode, prepare, windowReset);
+  if (outcome == StartOutcome::StillRunning || outcome == StartOutcome::Cancelled) return false;
   results_->ResetRunDisplay();
   results_->RefreshViews();
-  results_->ClearFileList();
   return true;
 }
 
@@ -229,20 +219,12 @@ void MainFrame::AnalysePage() {
   scanMode_ = true;
   NewSearch();
   scanMode_ = false;
-  flows::ClearFoundFiles(env_.ctx);
-  results_->ClearFileList();
 }
 
 void MainFrame::Resume() {
   resumeMode_ = true;
-  bool started = NewSearch();
+  NewSearch();
   resumeMode_ = false;
-  // Without a save, or with the running search kept, the window stays as it was.
-  if (!started) return;
-  flows::ClearFoundFiles(env_.ctx);
-  results_->ClearFileList();
-  flows::LoadResults(env_.ctx, flows::SavedResultsFile(env_.ctx));
-  results_->RefreshViews();
 }
 
 void MainFrame::SaveResults() {
