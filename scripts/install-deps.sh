@@ -7,7 +7,7 @@ packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-translations-
 if [ "${1:-build}" = test ]; then
   # Real peers of the tests, the benchmark's reference client, and libFuzzer.
   packages+=(libgtest-dev libgmock-dev libxml2-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang
-    libclang-rt-14-dev)
+    libclang-rt-14-dev dpkg-dev lintian file desktop-file-utils)
 fi
 
 missing=()
