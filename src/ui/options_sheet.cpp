@@ -249,7 +249,7 @@ void ConfPage::Apply() {
 
 // ---------------------------------------------------------------- TPref
 
-PrefPage::PrefPage(GuiEnv& env, QWidget* results) : env_(env), results_(results) {
+PrefPage::PrefPage(GuiEnv& env, QWidget* results) : chooseColor(ui::ChooseColor), env_(env), results_(results) {
   setObjectName(QStringLiteral("TPref"));
   auto* prefs = MakeControl<QGroupBox>(0, Text("Préférences"));
   auto* startLabel = MakeControl<QLabel>(0, Text("Au démarrage, ouvrir une fenetre :"));
@@ -338,7 +338,7 @@ void PrefPage::ApplyAutosaveRule() {
 
 void PrefPage::ChooseColor(int button) {
   size_t i = static_cast<size_t>(button - kColorPrinc);
-  if (std::optional<QColor> chosen = ui::ChooseColor(this, colors_[i])) {
+  if (std::optional<QColor> chosen = chooseColor(this, colors_[i])) {
     colors_[i] = *chosen;
     ShowColors();
   }

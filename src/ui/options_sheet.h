@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "ui/controls.h"
@@ -87,6 +88,8 @@ class PrefPage : public QWidget, public ControlSet {
   void Apply();
   // The working colours of buttons 102, 103, 104.
   QColor WorkingColor(int button) const;
+  // How a colour button asks for a colour (the colour dialog; tests replace it).
+  std::function<std::optional<QColor>(QWidget*, QColor)> chooseColor;
 
  private:
   void ApplyAutosaveRule();

@@ -229,15 +229,9 @@ TEST_F(OptionsTest, PreferencesShownAndStored) {
   EXPECT_EQ(Stored("NewWindow"), "0");
 }
 
-// Answers the colour dialog that the next click opens with this colour.
-void AnswerColor(QColor color, bool accept = true) {
-  WhenModal([color, accept](QWidget* modal) {
-    auto* dialog = qobject_cast<QColorDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->testOption(QColorDialog::DontUseNativeDialog));
-    dialog->setCurrentColor(color);
-    accept ? dialog->accept() : dialog->reject();
-  });
+// The colour the next colour button gets, or a cancelled dialog.
+void Answer(PrefPage& page, std::optional<QColor> color) {
+  page.chooseColor = [color](QWidget*, QColor) { return color; };
 }
 
 TEST_F(OptionsTest, ColoursPaintTheirWindows) {
@@ -248,11 +242,11 @@ TEST_F(OptionsTest, ColoursPaintTheirWindows) {
   EXPECT_EQ(sheet->Pref().palette().color(QPalette::Window), ui::SettingColor(ctx->settings.ColorProfil));
 
   // Only the search window's colour: nothing open repaints, the next window uses it.
-  AnswerColor(QColor(10, 20, 30));
+  Answer(sheet->Pref(), QColor(10, 20, 30));
   sheet->Pref().Control<QPushButton>(PrefPage::kColorDialog)->click();
   EXPECT_EQ(sheet->Pref().WorkingColor(PrefPage::kColorDialog), QColor(10, 20, 30));
   // A cancelled choice keeps the working colour.
-  AnswerColor(QColor(200, 0, 0), false);
+  Answer(sheet->Pref(), std::nullopt);
   sheet->Pref().Control<QPushButton>(PrefPage::kColorDialog)->click();
   EXPECT_EQ(sheet->Pref().WorkingColor(PrefPage::kColorDialog), QColor(10, 20, 30));
   Ok();
@@ -266,11 +260,29 @@ TEST_F(OptionsTest, ColoursPaintTheirWindows) {
   sheet = new OptionsSheet(*env, &results);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   ShowPreferences();
-  AnswerColor(QColor(1, 2, 3));
+  Answer(sheet->Pref(), QColor(1, 2, 3));
   sheet->Pref().Control<QPushButton>(PrefPage::kColorPrinc)->click();
   Ok();
   EXPECT_EQ(ctx->settings.ColorPrinc, 0x030201);
   EXPECT_EQ(results.palette().color(QPalette::Window), QColor(1, 2, 3));
+}
+
+TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColour) {
+  Open();
+  ShowPreferences();
+  QColor offered;
+  WhenModal([&offered](QWidget* modal) {
+    auto* dialog = dynamic_cast<QColorDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->testOption(QColorDialog::DontUseNativeDialog));
+    offered = dialog->currentColor();
+    dialog->setCurrentColor(QColor(50, 60, 70));
+    dialog->accept();
+  });
+  sheet->Pref().Control<QPushButton>(PrefPage::kColorProfil)->click();
+  EXPECT_EQ(offered, ui::SettingColor(ctx->settings.ColorProfil));
+  EXPECT_EQ(sheet->Pref().WorkingColor(PrefPage::kColorProfil), QColor(50, 60, 70));
+  sheet->close();
 }
 
 TEST_F(OptionsTest, OneTableOfCustomColoursStartingBlack) {
