@@ -54,6 +54,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://orvilane.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries alone do not start a window: the platform plugins are only
+# recommended by Qt, and an install without recommendations would lack them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# French texts in Qt's own dialogs; the desktop's default handlers.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RELEASE "")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -22,7 +22,9 @@ int main(int argc, char** argv) {
       home = argv[++i];
     } else if (arg == "--help") {
       std::printf("Usage: orvilane [--home DIR]\n"
-                  "  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save)\n");
+                  "  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save);\n"
+                  "              without it: the program's own folder when it holds a\n"
+                  "              writable ORVI.ini, else ~/.local/share/orvilane\n");
       return 0;
     }
   }
