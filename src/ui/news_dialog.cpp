@@ -27,7 +27,9 @@ void Paint(QWidget* w, int32_t color) {
 
 }  // namespace
 
-std::string SiteHome(const Context& ctx) { return ctx.engines.SiteUrl + "/"; }
+std::string SiteHome(const Context& ctx) {
+  return ctx.engines.SiteUrl.empty() ? std::string() : ctx.engines.SiteUrl + "/";
+}
 
 NewsDialog::NewsDialog(GuiEnv& env, const std::string& message) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("Tinfos"));
@@ -99,6 +101,11 @@ AboutBox::AboutBox(GuiEnv& env) : QDialog(nullptr), env_(env) {
     env_.browser.ShellOpen(SiteHome(env_.ctx));
   });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
+  // Without a product site there is nowhere to send the user.
+  if (SiteHome(env.ctx).empty()) {
+    siteLabel->hide();
+    site->hide();
+  }
 
   auto* siteRow = new QHBoxLayout;
   siteRow->addStretch();

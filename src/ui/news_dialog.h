@@ -9,7 +9,8 @@
 
 namespace orvi::ui {
 
-// The product site's home page, as the buttons show and open it.
+// The product site's home page, as the buttons show and open it ("" when
+// the site's address is empty).
 std::string SiteHome(const Context& ctx);
 
 // Tinfos: a new message from the product site, with a way to the site.

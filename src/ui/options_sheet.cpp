@@ -34,16 +34,24 @@ QLineEdit* Numeric(QLineEdit* edit) {
   return edit;
 }
 
-// A field read as a signed integer: an empty field reads 0, and a number too
-// long for an int stops at its largest value rather than wrapping round.
+// A field read as a signed integer: leading blanks, one optional sign, the
+// digits up to the first other character; an empty field reads 0, and a
+// number too long for an int stops at its limit rather than wrapping round.
 int32_t FieldValue(const QLineEdit* edit) {
-  long long value = 0;
-  for (QChar c : edit->text()) {
-    if (!c.isDigit()) break;
-    value = value * 10 + c.digitValue();
-    if (value > INT_MAX) return INT_MAX;
+  const QString text = edit->text();
+  qsizetype i = 0;
+  while (i < text.size() && text[i].isSpace()) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+    negative = text[i] == QLatin1Char('-');
+    ++i;
   }
-  return static_cast<int32_t>(value);
+  long long value = 0;
+  for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+    value = value * 10 + (text[i].unicode() - u'0');
+    if (value > INT_MAX) return negative ? INT_MIN : INT_MAX;
+  }
+  return static_cast<int32_t>(negative ? -value : value);
 }
 
 void SetField(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }

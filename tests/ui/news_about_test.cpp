@@ -97,6 +97,14 @@ TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
   EXPECT_TRUE(PumpUntil([&] { return about.isNull() && second.isNull(); }));
 }
 
+TEST_F(DialogsTest, WithoutASiteTheAboutBoxOffersNoSiteButton) {
+  ctx->engines.SiteUrl.clear();
+  AboutBox about(*env);
+  about.show();
+  EXPECT_FALSE(about.ControlById(AboutBox::kSite)->isVisible());
+  EXPECT_FALSE(about.ControlById(AboutBox::kSiteLabel)->isVisible());
+}
+
 TEST_F(DialogsTest, HelpOpensThePageOrNothing) {
   // No page anywhere: nothing visible happens.
   ui::OpenHelp(*env, ui::kHelpMain);

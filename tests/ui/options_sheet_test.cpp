@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include "app/cli_runner.h"
@@ -211,6 +213,22 @@ TEST_F(OptionsTest, TheAutosaveRuleReadsTheGlobalSetting) {
     EXPECT_EQ(period->text(), c.afterTick);
     Ok();
     EXPECT_EQ(std::to_string(ctx->settings.Autosave), c.afterTick);
+    TearDown();
+  }
+}
+
+TEST_F(OptionsTest, TheAutosavePeriodIsStoredAsTyped) {
+  // Not a digits-only field: whatever number it holds is stored as it is.
+  struct Case {
+    const char* typed;
+    int32_t stored;
+  } cases[] = {{"15", 15}, {"-5", -5}, {" 7 min", 7}, {"abc", 0}, {"", 0}, {"-99999999999", INT32_MIN}};
+  for (const Case& c : cases) {
+    Open("Autosave=3\r\n");
+    ShowPreferences();
+    Pref(PrefPage::kAutosave)->setText(QString::fromLatin1(c.typed));
+    Ok();
+    EXPECT_EQ(ctx->settings.Autosave, c.stored) << c.typed;
     TearDown();
   }
 }
