@@ -18,13 +18,16 @@ peer_packages=(nginx-light tinyproxy python3-pyftpdlib)
 # The benchmarks' reference clients and parser, and libFuzzer.
 bench_packages=(libxml2-dev curl wget)
 fuzz_packages=(clang libclang-rt-14-dev)
+# The Debian package and its checks.
+package_packages=(dpkg-dev lintian file desktop-file-utils)
 # Services that the peers' packages would start at every boot.
 peer_services=(nginx tinyproxy)
 
 packages=("${build_packages[@]}" "${gui_packages[@]}")
 case "${1:-run}" in
   run | build) ;;
-  test) packages+=("${test_packages[@]}" "${peer_packages[@]}" "${bench_packages[@]}" "${fuzz_packages[@]}") ;;
+  test) packages+=("${test_packages[@]}" "${peer_packages[@]}" "${bench_packages[@]}" "${fuzz_packages[@]}"
+    "${package_packages[@]}") ;;
   *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac
 

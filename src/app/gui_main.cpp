@@ -6,10 +6,12 @@
 #include <string>
 
 #include "core/context.h"
+#include "core/program_folder.h"
 #include "ui/app_setup.h"
 #include "ui/browser.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
+#include "ui/news_dialog.h"
 #include "ui/qt_ui_port.h"
 
 int main(int argc, char** argv) {
@@ -20,20 +22,23 @@ int main(int argc, char** argv) {
       home = argv[++i];
     } else if (arg == "--help") {
       std::printf("Usage: orvilane [--home DIR]\n"
-                  "  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save)\n");
+                  "  --home DIR  use DIR as the program folder (ORVI.ini, Profils, Save);\n"
+                  "              without it: the program's own folder when it holds a\n"
+                  "              writable ORVI.ini, else ~/.local/share/orvilane\n");
       return 0;
     }
   }
   QApplication app(argc, argv);
   orvi::ui::SetUpApplication(app);
   auto port = std::make_shared<orvi::ui::QtUiPort>();
-  orvi::Context ctx(orvi::ContextOptions{.appFolder = home, .ui = port});
+  orvi::Context ctx(orvi::ContextOptions{.appFolder = orvi::ResolveProgramFolder(home), .ui = port});
   ctx.LoadSettings();
   orvi::ui::DesktopBrowser browser;
   orvi::ui::GuiEnv env{ctx, *port, browser, {}, {}};
   orvi::ui::MainFrame frame(env, [&ctx] { orvi::ui::EndProgram(ctx); });
   frame.show();
   frame.PostStartWindow();
+  orvi::ui::StartNewsCheck(env);
   app.exec();
   orvi::ui::EndProgram(ctx);
 }

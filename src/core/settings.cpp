@@ -112,6 +112,8 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
   url("WiseNutUrl", e.WiseNutUrl);
   url("TranslateUrl", e.TranslateUrl);
   url("SiteUrl", e.SiteUrl);
+  e.SiteName = ini.Get("Engines", "SiteName", e.SiteName, 79);
+  e.Contact = ini.Get("Engines", "Contact", e.Contact, 79);
   return e;
 }
 

@@ -45,7 +45,10 @@ struct EngineSettings {
   std::string FastUrl = "http://www.alltheweb.com";
   std::string WiseNutUrl = "http://www.wisenut.com";
   std::string TranslateUrl = "http://babelfish.altavista.com";
-  std::string SiteUrl;
+  std::string SiteUrl = "http://orvilane.example.org";
+  // How the windows name the product site, and where bugs and ideas go.
+  std::string SiteName = "Orvilane";
+  std::string Contact = "orvilane@example.org";
 };
 
 struct HostingServer {

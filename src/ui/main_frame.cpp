@@ -20,6 +20,7 @@
 #include "ui/command_ids.h"
 #include "search/session.h"
 #include "ui/core_flows.h"
+#include "ui/help.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
@@ -173,6 +174,7 @@ void MainFrame::RegisterCommands() {
   for (int later : {cmd::kAbout, cmd::kOptions, cmd::kProfileEditor, cmd::kHelp, cmd::kStatistics}) {
     t.Add(later, [] {});
   }
+  AddDialogCommands(env_, td);
 }
 
 void MainFrame::PostStartWindow() {

@@ -1,0 +1,42 @@
+#include "ui/help.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include "core/program_folder.h"
+#include "platform/file_io.h"
+#include "ui/browser.h"
+#include "ui/command_ids.h"
+#include "ui/news_dialog.h"
+#include "ui/options_sheet.h"
+#include "ui/results_window.h"
+#include "ui/statistics_dialog.h"
+
+namespace orvi::ui {
+
+std::string HelpPagePath(const Context& ctx, const std::string& page) {
+  for (const std::string& folder : {ctx.AppFolder, InstalledDataFolder()}) {
+    if (folder.empty()) continue;
+    std::string path = folder + "help/" + page;
+    if (FileExists(path)) return path;
+  }
+  return {};
+}
+
+void OpenHelp(GuiEnv& env, const std::string& page) {
+  std::string path = HelpPagePath(env.ctx, page);
+  if (path.empty()) return;
+  // An encoded file address is plain ASCII whatever the folder's name holds.
+  QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+  env.browser.ShellOpen(url.toString(QUrl::FullyEncoded).toStdString());
+}
+
+void AddDialogCommands(GuiEnv& env, ResultsWindow& results) {
+  CommandTable& t = results.Commands();
+  t.Add(cmd::kAbout, [&env] { AboutBox::Open(env); });
+  t.Add(cmd::kOptions, [&env, &results] { OptionsSheet::Open(env, &results); });
+  t.Add(cmd::kHelp, [&env] { OpenHelp(env, kHelpMain); });
+  t.Add(cmd::kStatistics, [&env] { StatisticsDialog::Open(env); });
+}
+
+}  // namespace orvi::ui

@@ -1,0 +1,69 @@
+#include "search/news.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_io.h"
+#include "support/script_server.h"
+#include "support/temp_dir.h"
+
+namespace orvi {
+namespace {
+
+using test::ScriptServer;
+
+struct NewsCheck : ::testing::Test {
+  void Start(const std::string& siteUrl) {
+    ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path()});
+    ctx->settings.HttpTimeOut = 10;
+    ctx->engines.SiteUrl = siteUrl;
+  }
+  test::TempDir home;
+  std::unique_ptr<Context> ctx;
+};
+
+TEST_F(NewsCheck, FetchesTheMessageFileOfTheSite) {
+  ScriptServer server([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send(ScriptServer::Response("200 OK", "\r\nNouvelle version 0.42\r\nA voir.\r\n"));
+  });
+  Start(server.Url(""));
+  std::optional<std::string> shown = CheckNews(*ctx);
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(*shown, "Nouvelle version 0.42\r\r\nA voir.\r\r\n");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].rfind("GET /files/version.txt ", 0), 0u) << server.Requests()[0];
+  // The next start finds the same text and shows nothing.
+  EXPECT_FALSE(CheckNews(*ctx).has_value());
+}
+
+TEST_F(NewsCheck, AFailedFetchLeavesTheCopyAlone) {
+  struct Case {
+    const char* name;
+    std::string response;
+  } cases[] = {
+      {"not found", ScriptServer::Response("404 Not Found", "gone\n")},
+      {"redirection", "HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:9/\r\n\r\n"},
+      {"closed at once", ""},
+  };
+  for (const Case& c : cases) {
+    ScriptServer server([&](ScriptServer::Conn& conn) {
+      conn.ReadRequest();
+      conn.Send(c.response);
+    });
+    home.Write("version.txt", "old\r\n");
+    Start(server.Url(""));
+    EXPECT_FALSE(CheckNews(*ctx).has_value()) << c.name;
+    EXPECT_EQ(home.Read("version.txt"), "old\r\n") << c.name;
+  }
+}
+
+TEST_F(NewsCheck, NothingIsFetchedWithoutASiteAddress) {
+  ScriptServer server([](ScriptServer::Conn& c) { c.ReadRequest(); });
+  Start("");
+  EXPECT_FALSE(CheckNews(*ctx).has_value());
+  EXPECT_EQ(server.Connections(), 0);
+  EXPECT_FALSE(FileExists(home.File("version.txt")));
+}
+
+}  // namespace
+}  // namespace orvi

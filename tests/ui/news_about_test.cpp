@@ -1,0 +1,128 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "frame_fixture.h"
+#include "ui/command_ids.h"
+#include "ui/help.h"
+#include "ui/news_dialog.h"
+
+namespace orvi::test {
+namespace {
+
+using ui::AboutBox;
+using ui::NewsDialog;
+
+// Records what would have gone to the desktop.
+struct WatchedBrowser : ui::Browser {
+  bool OpenInBrowser(const std::string& address, bool) override {
+    opened.push_back(address);
+    return true;
+  }
+  bool ShellOpen(const std::string& address) override {
+    opened.push_back(address);
+    return true;
+  }
+  void CopyToClipboard(const std::string&) override {}
+  std::vector<std::string> opened;
+};
+
+class DialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .ui = port});
+    ctx->engines.SiteUrl = "http://site.test";
+    ctx->engines.SiteName = "Orvi";
+    ctx->engines.Contact = "bugs@site.test";
+    env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, QSize(1024, 768), {}});
+  }
+  void TearDown() override {
+    env.reset();
+    ctx.reset();
+  }
+  QStringList Labels(QWidget* w) {
+    QStringList texts;
+    for (QLabel* l : w->findChildren<QLabel*>()) {
+      if (!l->text().isEmpty()) texts << l->text();
+    }
+    return texts;
+  }
+  TempDir home;
+  std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();
+  std::unique_ptr<Context> ctx;
+  WatchedBrowser browser;
+  std::unique_ptr<ui::GuiEnv> env;
+};
+
+TEST_F(DialogsTest, TheNewsDialogShowsTheMessageAndLeadsToTheSite) {
+  for (int button : {NewsDialog::kGoToSite, NewsDialog::kClose}) {
+    browser.opened.clear();
+    QPointer<NewsDialog> news = NewsDialog::Open(*env, "Version 0.42\r\r\nNouveaut\xE9s\r\n");
+    EXPECT_EQ(news->windowTitle(), "Orvilane Informations");
+    EXPECT_EQ(news->parent(), nullptr);
+    EXPECT_TRUE(Labels(news).contains(QString::fromUtf8("Un nouveau message est arrivé !")));
+    EXPECT_EQ(news->Control<QPlainTextEdit>(NewsDialog::kMessage)->toPlainText(),
+              QString::fromUtf8("Version 0.42\nNouveautés\n"));
+    EXPECT_EQ(news->Control<QPushButton>(NewsDialog::kGoToSite)->text(), "Aller sur le site Orvi");
+    EXPECT_EQ(news->Control<QPushButton>(NewsDialog::kClose)->text(), "Fermer");
+    news->Control<QPushButton>(button)->click();
+    EXPECT_TRUE(PumpUntil([&] { return news.isNull(); }));
+    if (button == NewsDialog::kGoToSite) {
+      EXPECT_EQ(browser.opened, std::vector<std::string>{"http://site.test/"});
+    } else {
+      EXPECT_TRUE(browser.opened.empty());
+    }
+  }
+}
+
+TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
+  QPointer<AboutBox> about = AboutBox::Open(*env);
+  EXPECT_EQ(about->windowTitle(), "Informations");
+  QStringList labels = Labels(about);
+  EXPECT_TRUE(labels.contains("Cette version est Beta 0.41 release 2"));
+  EXPECT_TRUE(labels.contains(QString::fromUtf8("Bugs reports, idées : bugs@site.test")));
+  EXPECT_TRUE(labels.contains("Site Web :"));
+  about->Control<QPushButton>(AboutBox::kSite)->click();
+  EXPECT_EQ(browser.opened, std::vector<std::string>{"http://site.test/"});
+  EXPECT_TRUE(about->isVisible());
+  // A second copy may open beside it.
+  QPointer<AboutBox> second = AboutBox::Open(*env);
+  EXPECT_TRUE(about->isVisible() && second->isVisible());
+  about->Control<QPushButton>(AboutBox::kClose)->click();
+  second->Control<QPushButton>(AboutBox::kClose)->click();
+  EXPECT_TRUE(PumpUntil([&] { return about.isNull() && second.isNull(); }));
+}
+
+TEST_F(DialogsTest, WithoutASiteTheAboutBoxOffersNoSiteButton) {
+  ctx->engines.SiteUrl.clear();
+  AboutBox about(*env);
+  about.show();
+  EXPECT_FALSE(about.ControlById(AboutBox::kSite)->isVisible());
+  EXPECT_FALSE(about.ControlById(AboutBox::kSiteLabel)->isVisible());
+}
+
+TEST_F(DialogsTest, HelpOpensThePageOrNothing) {
+  // No page anywhere: nothing visible happens.
+  ui::OpenHelp(*env, ui::kHelpMain);
+  EXPECT_TRUE(browser.opened.empty());
+  std::filesystem::create_directories(home.File("help"));
+  home.Write("help/index.html", "<p>aide</p>");
+  ui::OpenHelp(*env, ui::kHelpMain);
+  ASSERT_EQ(browser.opened.size(), 1u);
+  EXPECT_EQ(browser.opened[0], "file://" + home.path() + "help/index.html");
+}
+
+TEST(HelpPages, EveryPageTheWindowsOpenShips) {
+  // The build copies data/help beside the program.
+  Context ctx(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
+  for (const char* page : {ui::kHelpMain, ui::kHelpSearch}) {
+    EXPECT_FALSE(ui::HelpPagePath(ctx, page).empty()) << page;
+  }
+}
+
+}  // namespace
+}  // namespace orvi::test
