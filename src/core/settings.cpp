@@ -40,7 +40,6 @@ void ClampFromBelow(GlobalSettings& s) {
   s.NbRetry = std::max(s.NbRetry, 1);
   s.ProxyPort = std::clamp(s.ProxyPort, 0, 65535);
   s.Autosave = std::max(s.Autosave, 0);
-  s.StartWindow = std::clamp(s.StartWindow, 0, 2);
 }
 
 }  // namespace

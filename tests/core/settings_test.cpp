@@ -53,8 +53,8 @@ TEST(Settings, ClampedFromBelow) {
       {"MaxConnect=0\r\nMinConnect=0\r\n", 1, 1, 60, 60, 3, 0, 0, 1},
       {"MaxConnect=-5\r\nMinConnect=-2\r\nNbRetry=-3\r\n", 1, 1, 60, 60, 1, 0, 0, 1},
       {"HttpTimeOut=-7\r\nVerifyTimeOut=0\r\nNbRetry=0\r\n", 14, 6, 1, 1, 1, 0, 0, 1},
-      {"ProxyPort=70000\r\nAutosave=-1\r\nStartWindow=9\r\n", 14, 6, 60, 60, 3, 65535, 0, 2},
-      {"ProxyPort=-1\r\nStartWindow=-4\r\n", 14, 6, 60, 60, 3, 0, 0, 0},
+      {"ProxyPort=70000\r\nAutosave=-1\r\nStartWindow=9\r\n", 14, 6, 60, 60, 3, 65535, 0, 9},
+      {"ProxyPort=-1\r\nStartWindow=-4\r\n", 14, 6, 60, 60, 3, 0, 0, -4},
       {"MaxConnect=12\r\nMinConnect=12\r\nHttpTimeOut=5\r\nVerifyTimeOut=7\r\nNbRetry=2\r\n"
        "ProxyPort=8080\r\nAutosave=3\r\nStartWindow=2\r\n",
        12, 12, 5, 7, 2, 8080, 3, 2},

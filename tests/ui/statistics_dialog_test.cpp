@@ -4,7 +4,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -12,26 +11,11 @@
 #include "frame_fixture.h"
 #include "ui/command_ids.h"
 
-// Qt is not built with ThreadSanitizer: the image work that a shown window's
-// painting hands to Qt's thread pool, and the pool's own hand-over and
-// bookkeeping, read as races there. One pooled thread at most (below) and
-// these Qt-internal frames; nothing of the program's own runs inside them.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libQt6Gui.so\nrace:QThreadPool\nrace:QRunnable::create\nrace:QWaitCondition\n";
-}
-
 namespace orvi::test {
 namespace {
 
 using ui::StatisticsDialog;
 
-#if defined(__SANITIZE_THREAD__)
-// Two pooled threads of Qt race on Qt's own uninstrumented data; one cannot.
-struct OnePooledThread : ::testing::Environment {
-  void SetUp() override { QThreadPool::globalInstance()->setMaxThreadCount(1); }
-};
-const auto* const kOnePooledThread = ::testing::AddGlobalTestEnvironment(new OnePooledThread);
-#endif
 
 class StatisticsTest : public FrameFixture {
  protected:
