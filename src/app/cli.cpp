@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,12 +16,23 @@ namespace orvi {
 namespace cli {
 
 std::string Printable(std::string_view text) {
-  std::string out = Cp1252ToUtf8(text);
-  // One record per line, even for a text that spells out %0D or %0A.
-  for (char& c : out) {
-    if (c == '\r' || c == '\n') c = ' ';
+  // Page-borne text must not drive the terminal: every control byte, C0, DEL
+  // and the five bytes that Windows-1252 leaves to the C1 controls, is shown
+  // as \xHH. That also keeps one record per line and tabs as separators.
+  std::string shown;
+  shown.reserve(text.size());
+  for (unsigned char c : text) {
+    const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F ||
+                         c == 0x90 || c == 0x9D;
+    if (!control) {
+      shown += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    shown += escaped;
   }
-  return out;
+  return Cp1252ToUtf8(shown);
 }
 
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command) {
@@ -78,6 +90,8 @@ constexpr char kHelp[] =
     "      Read a results file and print one line per entry: key, type, Nb,\n"
     "      Hits, Taille and status, tab-separated, as the results list shows\n"
     "      them. Nothing is verified. With --rewrite, write what was read to OUT.\n"
+    "      Entries beyond the catalogue's 4096 are counted on stderr; with\n"
+    "      --rewrite they make the command fail rather than be dropped.\n"
     "  verify [--in FILE] [--timeout S] [URL ...]\n"
     "      Check each link (http:// or ftp://, the arguments or one per line of\n"
     "      FILE) on its server with the settings of ORVI.ini, then print one\n"
@@ -89,10 +103,10 @@ constexpr char kHelp[] =
     "      window does: archives (zip, rar, ace), executables and smart archive\n"
     "      detection unless turned off, other extensions as a comma-separated\n"
     "      LIST, and with --site every page of the same site too. Runs to the\n"
-    "      end, waits up to S seconds (default 120) for the links to be checked,\n"
-    "      writes the results (default Save/scan.txt in the program folder) and\n"
-    "      prints them as the results command does. Ctrl-C stops the search and\n"
-    "      still writes what was found. Unless -q, a progress line every second.\n"
+    "      end, waits up to 120 seconds for the links to be checked, writes the\n"
+    "      results (default Save/scan.txt in the program folder) and prints\n"
+    "      them as the results command does. Unless -q, a progress line every\n"
+    "      second.\n"
     "  search --profile NAME --input TEXT [--input2 TEXT] [--stop-at N] [--log]\n"
     "       [--out FILE] [--timeout S]\n"
     "      Ask the engines with the profile's keyword rows (stop at N pages,\n"
@@ -103,7 +117,16 @@ constexpr char kHelp[] =
     "      Continue the search saved in profilsvg.ini, rechsvg.ini and\n"
     "      Resultsvg.txt, then as search.\n"
     "\n"
-    "Exit codes: 0 done, 1 failed, 2 usage error.\n";
+    "  For scan, search and resume: --timeout S ends the whole command within\n"
+    "  S seconds (harvest, exploration and checks): the run is stopped there\n"
+    "  as Ctrl-C stops it, and the command exits 1. Ctrl-C saves the state of\n"
+    "  the search as the program's \"save the search state\" does (resume goes\n"
+    "  on from there), stops the run, writes and prints what was found, and\n"
+    "  exits 130.\n"
+    "\n"
+    "Exit codes: 0 done, 1 failed, 2 usage error, 130 interrupted.\n"
+    "Text that comes from web pages is printed with its control bytes shown\n"
+    "as \\xHH.\n";
 
 int RunConfig(const Invocation& inv, std::ostream& out, std::ostream& err) {
   bool save = false;
@@ -215,7 +238,13 @@ const std::map<std::string, Command>& Commands() {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunCli(args, out, err, CliHooks{});
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliHooks& hooks) {
   Invocation inv;
+  inv.interruptWhen = hooks.interruptWhen;
   const Command* command = nullptr;
   try {
     size_t i = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ struct Invocation {
   std::string home;               // --home, or empty
   bool quiet = false;             // -q
   std::vector<std::string> args;  // after the command name
+  // For an in-process caller: raises the interrupt once it holds.
+  std::function<bool(const Context&)> interruptWhen;
 };
 
 // A usage error: one line on stderr, exit code 2.

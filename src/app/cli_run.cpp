@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -21,16 +23,17 @@
 #include "platform/text.h"
 #include "results/catalogue.h"
 #include "results/results_file.h"
+#include "results/results_view.h"
 #include "results/verification.h"
 #include "search/harvest.h"
 #include "search/profile_file.h"
 #include "search/query.h"
 #include "search/search_state.h"
+#include "search/session.h"
 
 namespace orvi::cli {
 namespace {
 
-constexpr int kTickMs = 250;
 constexpr int kDefaultVerifySeconds = 120;
 
 // The windows' side of a run without windows: posted commands are carried out
@@ -74,10 +77,11 @@ class CliUi final : public UiPort {
 };
 
 // Ctrl-C arrives on a descriptor instead of interrupting a thread; the tick
-// loop waits on it, so it is also the loop's clock.
+// loop waits on it, so it is also the loop's clock. An in-process caller may
+// raise the interrupt itself at a point of its choosing.
 class InterruptWatch {
  public:
-  InterruptWatch() {
+  explicit InterruptWatch(const Invocation& inv) : raise_(inv.interruptWhen) {
     sigemptyset(&mask_);
     sigaddset(&mask_, SIGINT);
     sigaddset(&mask_, SIGTERM);
@@ -89,8 +93,13 @@ class InterruptWatch {
     if (fd_ >= 0) ::close(fd_);
     pthread_sigmask(SIG_SETMASK, &old_, nullptr);
   }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+  // The run whose state the caller's own interrupt looks at.
+  void Watch(const Context& ctx) { ctx_ = &ctx; }
   // Waits up to ms; true when an interrupt came.
   bool Wait(int ms) {
+    if (raise_ && ctx_ != nullptr && raise_(*ctx_)) return true;
     pollfd p{fd_, POLLIN, 0};
     if (fd_ < 0 || ::poll(&p, 1, ms) <= 0) {
       if (fd_ < 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -101,30 +110,22 @@ class InterruptWatch {
   }
 
  private:
+  std::function<bool(const Context&)> raise_;
+  const Context* ctx_ = nullptr;
   sigset_t mask_;
   sigset_t old_;
   int fd_ = -1;
 };
 
-std::vector<FoundFile*> OpenFiles(Context& ctx) {
-  std::vector<FoundFile*> open;
-  std::lock_guard lock(ctx.CatalogueLock);
-  for (const auto& entry : ctx.catalogue.entries) {
-    if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
-    for (FoundFile* g = entry->files; g; g = g->nextGroup) {
-      for (FoundFile* f = g; f; f = f->nextCopy) {
-        if (f->state <= 0) open.push_back(f);
-      }
-    }
-  }
-  return open;
-}
-
 // Waits until no file waits for its probe or is being probed; false when the
 // time ran out or the user interrupted.
-bool WaitVerified(Context& ctx, InterruptWatch& interrupts, int seconds) {
-  for (int waited = 0; !OpenFiles(ctx).empty(); waited += 50) {
-    if (waited >= seconds * 1000 || interrupts.Wait(50)) return false;
+bool WaitVerified(Context& ctx, InterruptWatch& interrupts, int seconds, bool& interrupted) {
+  for (int waited = 0; OpenFileCount(ctx) > 0; waited += 50) {
+    if (waited >= seconds * 1000) return false;
+    if (interrupts.Wait(50)) {
+      interrupted = true;
+      return OpenFileCount(ctx) == 0;
+    }
   }
   return true;
 }
@@ -136,57 +137,71 @@ std::string ResultsPath(Context& ctx, const std::string& out, const std::string&
   return folder + "/" + name;
 }
 
-// The rest of a run from the command line: ticks until the run ends (Ctrl-C
-// stops it), waits for the verification, writes and prints the results.
-void RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet, int seconds,
-                 const std::string& resultsPath, std::ostream& out, std::ostream& err) {
-  bool interrupted = false;
-  for (int tick = 0; ctx.run.SchedulerActive; ++tick) {
-    if (interrupts.Wait(kTickMs)) {
-      interrupted = true;
-      StopAndClearQueue(ctx);
-      break;
-    }
-    for (int id : ui.TakeCommands()) {
-      if (id == ids::kPauseContinue) TogglePause(ctx);
-      if (id == ids::kSaveSearchState) SaveSearchStateCommand(ctx);
-    }
-    OnRunTimer(ctx);
-    const ExplorationRun& r = ctx.run;
-    if (!quiet && tick % 4 == 0) {
-      char line[256];
-      std::snprintf(line, sizeof line,
-                    "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
-                    "%.1f K/s  Load (Kb) %lld  %s\n",
-                    r.BaseCount.load(), r.AddedCount.load(), r.WaitingCount.load(),
-                    r.FinishedCount.load(), std::max(0, r.InProgress.load()),
-                    ctx.verification.ActiveProbeCount(), r.Speed,
-                    static_cast<long long>(r.TotalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
-      err << line << std::flush;
-    }
+// What ends a run command: the exit code of an interrupt, as shells expect.
+constexpr int kInterruptedExit = 130;
+
+// The bound of a whole command: --timeout S, from the command's start.
+struct CommandBound {
+  int seconds = 0;  // 0: none given
+  int64_t deadlineMs = 0;
+  void Start(Context& ctx) {
+    if (seconds > 0) deadlineMs = ctx.clock().NowMs() + int64_t{seconds} * 1000;
   }
-  JoinRunThreads(ctx);
-  bool settled = !interrupted && WaitVerified(ctx, interrupts, seconds);
+  int VerifySeconds() const { return seconds > 0 ? seconds : kDefaultVerifySeconds; }
+};
+
+// The rest of a run from the command line: ticks until the run ends (Ctrl-C
+// or the bound stops it, its state saved first), waits for the verification,
+// writes and prints the results. Gives the exit code.
+int RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet,
+                const CommandBound& bound, const std::string& resultsPath, std::ostream& out,
+                std::ostream& err) {
+  RunDrive drive;
+  drive.wait = [&](int ms) { return interrupts.Wait(ms); };
+  drive.takeCommands = [&] { return ui.TakeCommands(); };
+  drive.deadlineMs = bound.deadlineMs;
+  drive.verifySeconds = bound.VerifySeconds();
+  drive.afterTick = [&](int tick) {
+    const ExplorationRun& r = ctx.run;
+    if (quiet || tick % 4 != 0) return;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
+                  "%.1f K/s  Load (Kb) %lld  %s\n",
+                  r.BaseCount.load(), r.AddedCount.load(), r.WaitingCount.load(),
+                  r.FinishedCount.load(), std::max(0, r.InProgress.load()),
+                  ctx.verification.ActiveProbeCount(), r.Speed,
+                  static_cast<long long>(r.TotalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
+    err << line << std::flush;
+  };
+  RunReport report = DriveRunToEnd(ctx, drive);
   if (!WriteResultsFile(ctx, resultsPath)) err << "orvilane-cli: cannot write " << resultsPath << '\n';
   PrintResultsTable(ctx, out);
   if (!quiet) {
     for (const std::string& message : ui.TakeMessages()) err << Printable(message) << '\n';
-    if (!settled) err << "orvilane-cli: not every link was verified\n";
   }
+  if (!report.allVerified) err << "orvilane-cli: not every link was verified\n";
+  switch (report.end) {
+    case RunEnd::Finished: return 0;
+    case RunEnd::Interrupted:
+      err << "orvilane-cli: interrupted; the state is saved for resume\n";
+      return kInterruptedExit;
+    case RunEnd::TimedOut:
+      err << "orvilane-cli: stopped after " << bound.seconds << " s (--timeout); the state is saved for resume\n";
+      return 1;
+  }
+  return 1;
 }
 
 }  // namespace
 
 void PrintResultsTable(Context& ctx, std::ostream& out) {
-  std::lock_guard lock(ctx.CatalogueLock);
-  for (const auto& entry : ctx.catalogue.entries) {
-    if (!entry || entry->deleted) continue;
-    SizeAndCount sc = EntrySizeAndCount(*entry);
-    bool folder = entry->key.find('~') != std::string::npos;
-    out << Printable(entry->key) << '\t' << Printable(EntryTypeText(*entry)) << '\t'
-        << (folder ? std::string("?") : FormatInt(sc.count)) << '\t' << entry->hits << '\t'
-        << (sc.size == 0 ? std::string("?") : ListSizeText(sc.size)) << '\t'
-        << EntryStatusName(EntryStatusOf(*entry)) << '\n';
+  ResultsView view;
+  view.RefreshList(ctx, ViewToggles{});
+  for (const ListRow& row : view.Rows()) {
+    if (!row.listed) continue;
+    out << Printable(row.key) << '\t' << Printable(row.typeText) << '\t' << row.nbText << '\t'
+        << row.hitsText << '\t' << row.sizeText << '\t' << EntryStatusName(row.status) << '\n';
   }
 }
 
@@ -203,11 +218,21 @@ int RunResults(const Invocation& inv, std::ostream& out, std::ostream& err) {
   if (file.empty()) throw UsageError("results: no results file given");
   Context ctx(ContextOptions{.appFolder = inv.home});
   // Only read: a fresh catalogue, and no verification runs.
-  if (!ReadResultsFile(ctx, ctx.catalogue, file)) {
+  int notLoaded = 0;
+  if (!ReadResultsFile(ctx, ctx.catalogue, file, &notLoaded)) {
     err << "orvilane-cli: cannot read " << file << '\n';
     return 1;
   }
   PrintResultsTable(ctx, out);
+  if (notLoaded > 0) {
+    err << "orvilane-cli: " << notLoaded << " entries did not fit in the catalogue ("
+        << ctx.catalogue.capacity << " at most) and are not listed\n";
+    // A rewrite would lose them.
+    if (!rewrite.empty()) {
+      err << "orvilane-cli: " << rewrite << " not written\n";
+      return 1;
+    }
+  }
   if (!rewrite.empty() && !WriteResultsFile(ctx, rewrite)) {
     err << "orvilane-cli: cannot write " << rewrite << '\n';
     return 1;
@@ -242,7 +267,7 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
   }
   if (urls.empty()) throw UsageError("verify: no link given");
 
-  InterruptWatch interrupts;
+  InterruptWatch interrupts(inv);
   Context ctx(ContextOptions{.appFolder = inv.home});
   ctx.LoadSettings();
   std::vector<FoundFile*> files;
@@ -260,74 +285,44 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
     }
   }
   StartVerification(ctx);
-  bool settled = WaitVerified(ctx, interrupts, seconds);
+  bool interrupted = false;
+  bool settled = WaitVerified(ctx, interrupts, seconds, interrupted);
   for (FoundFile* f : files) {
     out << FileStateName(f->State()) << '\t' << f->size << '\t' << Printable(f->Date()) << '\t'
         << Printable(f->url) << '\n';
   }
-  if (!settled) err << "orvilane-cli: not every link was verified in time\n";
+  if (!settled) err << "orvilane-cli: not every link was verified" << (interrupted ? "" : " in time") << '\n';
+  if (interrupted) return kInterruptedExit;
   return settled ? 0 : 1;
 }
 
 int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err) {
-  std::string url;
-  std::string extensions;
+  PageAnalysisChoices choices;
   std::string outFile;
-  bool archives = true, executables = true, sad = true, site = false;
-  int seconds = kDefaultVerifySeconds;
+  CommandBound bound;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
-    if (arg == "--no-archives") archives = false;
-    else if (arg == "--no-exe") executables = false;
-    else if (arg == "--no-sad") sad = false;
-    else if (arg == "--site") site = true;
-    else if (arg == "--ext") extensions = Utf8ToCp1252(OptionValue(inv.args, i, "scan"));
+    if (arg == "--no-archives") choices.archives = false;
+    else if (arg == "--no-exe") choices.executables = false;
+    else if (arg == "--no-sad") choices.smartArchives = false;
+    else if (arg == "--site") choices.wholeSite = true;
+    else if (arg == "--ext") choices.extensions = Utf8ToCp1252(OptionValue(inv.args, i, "scan"));
     else if (arg == "--out") outFile = OptionValue(inv.args, i, "scan");
-    else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "scan"), "--timeout");
+    else if (arg == "--timeout") bound.seconds = PositiveNumber(OptionValue(inv.args, i, "scan"), "--timeout");
     else if (arg.starts_with("-")) throw UsageError("scan: unknown option '" + arg + "'");
-    else if (url.empty()) url = Utf8ToCp1252(arg);
+    else if (choices.address.empty()) choices.address = Utf8ToCp1252(arg);
     else throw UsageError("scan: unexpected argument '" + arg + "'");
   }
-  if (url.empty()) throw UsageError("scan: no page address given");
+  if (choices.address.empty()) throw UsageError("scan: no page address given");
 
-  InterruptWatch interrupts;
+  InterruptWatch interrupts(inv);
   auto ui = std::make_shared<CliUi>();
   Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  interrupts.Watch(ctx);
+  bound.Start(ctx);
   ctx.LoadSettings();
-
-  // What the page analysis dialog's "Go !" sets up: a throw-away profile in
-  // systematic mode and a queue of the one page.
-  SearchProfile& p = ctx.activeProfile;
-  p = SearchProfile{};
-  p.ExtractAll = true;
-  p.EnableNews = true;
-  p.Zip = p.Archiv = archives;
-  p.Exe = executables;
-  p.SAD = sad;
-  p.SiteScan = site;
-  p.MaxDomains = site ? 999 : 0;
-  if (!extensions.empty()) {
-    for (size_t pos = 0; pos <= extensions.size() && p.ExtensionCount < SearchProfile::kMaxExtensions;) {
-      size_t comma = extensions.find(',', pos);
-      if (comma == std::string::npos) comma = extensions.size();
-      std::string_view piece = std::string_view(extensions).substr(pos, comma - pos);
-      while (!piece.empty() && piece.front() == ' ') piece.remove_prefix(1);
-      while (!piece.empty() && piece.back() == ' ') piece.remove_suffix(1);
-      p.Extensions[static_cast<size_t>(p.ExtensionCount++)] = std::string(piece.substr(0, 15));
-      pos = comma + 1;
-    }
-  }
-  {
-    std::lock_guard lock(ctx.QueueLock);
-    ctx.queue.entries.clear();
-    ctx.queue.entries.push_back(
-        std::make_shared<QueueEntry>(url.substr(0, 239), 0, FoundBy::FromEngine, 0));
-  }
-  ctx.SearchText.clear();
-
-  StartExplorationRun(ctx, RunMode::Scan);
-  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, "scan.txt"), out, err);
-  return 0;
+  StartPageAnalysis(ctx, choices);
+  return RunToTheEnd(ctx, *ui, interrupts, inv.quiet, bound, ResultsPath(ctx, outFile, "scan.txt"), out, err);
 }
 
 namespace {
@@ -363,71 +358,93 @@ void PrintBoard(CliUi& ui, std::ostream& err) {
 int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::string name, outFile;
   std::optional<std::string> input1, input2;
-  int stopAt = 500, seconds = kDefaultVerifySeconds;
-  bool log = false;
+  HarvestRequest request;
+  CommandBound bound;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
     if (arg == "--profile") name = OptionValue(inv.args, i, "search");
     else if (arg == "--input") input1 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
     else if (arg == "--input2") input2 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
-    else if (arg == "--stop-at") stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
-    else if (arg == "--log") log = true;
+    else if (arg == "--stop-at") request.stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
+    else if (arg == "--log") request.log = true;
     else if (arg == "--out") outFile = OptionValue(inv.args, i, "search");
-    else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "search"), "--timeout");
+    else if (arg == "--timeout") bound.seconds = PositiveNumber(OptionValue(inv.args, i, "search"), "--timeout");
     else throw UsageError("search: unexpected argument '" + arg + "'");
   }
   if (name.empty()) throw UsageError("search: --profile NAME is required");
-  InterruptWatch interrupts;
+  InterruptWatch interrupts(inv);
   auto ui = std::make_shared<CliUi>();
   Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  interrupts.Watch(ctx);
+  bound.Start(ctx);
   ctx.LoadSettings();
   ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
   ctx.ProfileName = name;
   const SearchProfile& p = ctx.activeProfile;
   bool input1Enabled = !(p.ExtractAll && !p.FindS);
-  std::string in1 = input1.value_or("").substr(0, 79), in2 = input2.value_or("").substr(0, 79);
-  if (in1.empty() && in2.empty() && input1Enabled) {
+  request.input1 = input1.value_or("").substr(0, 79);
+  request.input2 = input2.value_or("").substr(0, 79);
+  if (request.input1.empty() && request.input2.empty() && input1Enabled) {
     err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
     return 2;
   }
-  ctx.harvest.stopAt = stopAt;
-  ctx.harvest.logEnabled = log;
-  ctx.harvest.running = true;
-  HarvestResult harvest = RunHarvest(ctx, in1, in2, input1Enabled);
-  ui->TakeMessages();
-  if (!inv.quiet) PrintBoard(*ui, err);
-  if (!harvest.found) {
-    err << Printable("Aucune correspondance trouv\xE9" "e...") << '\n';
-    return 1;
+
+  // Phase 1 runs on a thread of its own, so that Ctrl-C and the bound reach
+  // it: either stops the harvest.
+  HarvestResult harvest;
+  PrepareSearch harvestStep = HarvestAsAutoStart(request, &harvest);
+  int stoppedWith = 0;
+  auto watchedHarvest = [&](Context& c) {
+    std::atomic<bool> done{false};
+    bool found = false;
+    std::thread phase1([&] {
+      found = harvestStep(c);
+      done = true;
+    });
+    while (!done) {
+      const bool interrupted = interrupts.Wait(50);
+      if (interrupted || (bound.deadlineMs != 0 && c.clock().NowMs() >= bound.deadlineMs)) {
+        stoppedWith = interrupted ? kInterruptedExit : 1;
+        StopHarvest(c);
+        break;
+      }
+    }
+    phase1.join();
+    ui->TakeMessages();
+    if (!inv.quiet) PrintBoard(*ui, err);
+    return found && stoppedWith == 0;
+  };
+  if (NewSearch(ctx, SessionMode::Search, watchedHarvest) == StartOutcome::Cancelled) {
+    if (stoppedWith == kInterruptedExit) err << "orvilane-cli: interrupted\n";
+    else if (stoppedWith != 0) err << "orvilane-cli: stopped after " << bound.seconds << " s (--timeout)\n";
+    else err << Printable("Aucune correspondance trouv\xE9" "e...") << '\n';
+    return stoppedWith != 0 ? stoppedWith : 1;
   }
-  StartExplorationRun(ctx, RunMode::Search);
-  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, SearchFileName(ctx)), out, err);
-  return 0;
+  return RunToTheEnd(ctx, *ui, interrupts, inv.quiet, bound, ResultsPath(ctx, outFile, SearchFileName(ctx)),
+                     out, err);
 }
 
 int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::string outFile;
-  int seconds = kDefaultVerifySeconds;
+  CommandBound bound;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
     if (arg == "--out") outFile = OptionValue(inv.args, i, "resume");
-    else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "resume"), "--timeout");
+    else if (arg == "--timeout") bound.seconds = PositiveNumber(OptionValue(inv.args, i, "resume"), "--timeout");
     else throw UsageError("resume: unexpected argument '" + arg + "'");
   }
-  InterruptWatch interrupts;
+  InterruptWatch interrupts(inv);
   auto ui = std::make_shared<CliUi>();
   Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  interrupts.Watch(ctx);
+  bound.Start(ctx);
   ctx.LoadSettings();
-  if (!RestoreSearchState(ctx)) {
+  if (ResumeSearch(ctx) == StartOutcome::Cancelled) {
     for (const std::string& message : ui->TakeMessages()) err << Printable(message) << '\n';
     return 1;
   }
-  StartExplorationRun(ctx, RunMode::Resume);
-  // The files found before the save come back; waiting ones are probed again.
-  ClearCatalogue(ctx);
-  ReadResultsFile(ctx, ctx.catalogue, SavedResultsPath(ctx));
-  RunToTheEnd(ctx, *ui, interrupts, inv.quiet, seconds, ResultsPath(ctx, outFile, SearchFileName(ctx)), out, err);
-  return 0;
+  return RunToTheEnd(ctx, *ui, interrupts, inv.quiet, bound, ResultsPath(ctx, outFile, SearchFileName(ctx)),
+                     out, err);
 }
 
 }  // namespace orvi::cli

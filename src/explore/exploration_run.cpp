@@ -125,7 +125,7 @@ std::string ClockText(int seconds) {
   return text;
 }
 
-void StartExplorationRun(Context& ctx, RunMode mode) {
+void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>& beforeStart) {
   ExplorationRun& run = ctx.run;
   // A running search must be stopped first (the caller asks the user).
   if (run.SchedulerActive) return;
@@ -161,9 +161,11 @@ void StartExplorationRun(Context& ctx, RunMode mode) {
   run.LinksPerAnchor = 8;
   BuildRunLists(ctx);
 
+  if (beforeStart) beforeStart();
+
   ctx.ui().Signal(UiSignal::ResetResults);
   Show(ctx, ids::kBase, run.BaseCount);
-  Show(ctx, ids::kSpeedSlider, 20);
+  ctx.ui().SetFieldNumber(ids::kSpeedSlider, 20);
   ctx.ui().SetTitle(mode == RunMode::Scan ? std::string("Mode Scan")
                                           : ctx.ProfileName + " -> " + ctx.SearchText);
   if (run.BaseCount != 0) {
@@ -228,7 +230,7 @@ void OnRunTimer(Context& ctx) {
   run.Progress = sum == 0 ? 0 : static_cast<int>(int64_t{finished} * 100 / sum);
   if (run.Progress != run.ShownProgress) {
     ShowChanged(ctx, ids::kProgressText, run.Progress, run.ShownProgress);
-    Show(ctx, ids::kProgressBar, run.Progress);
+    ctx.ui().SetFieldNumber(ids::kProgressBar, run.Progress);
   }
 
   int64_t second = ctx.clock().NowMs() / 1000;
@@ -291,7 +293,7 @@ void OnRunTimer(Context& ctx) {
     run.IdleSeconds = 0;
   }
   if (run.IdleSeconds > kIdleSecondsToEnd) {
-    Show(ctx, ids::kProgressBar, 100);
+    ctx.ui().SetFieldNumber(ids::kProgressBar, 100);
     Show(ctx, ids::kProgressText, 100);
     run.collecting = false;
     int count;
@@ -334,13 +336,13 @@ void YieldToBrowser(Context& ctx) {
   run.helpers.Start([&ctx] {
     ExplorationRun& r = ctx.run;
     int kept = r.Throttle.exchange(20);
-    Show(ctx, ids::kSpeedSlider, 0);
+    ctx.ui().SetFieldNumber(ids::kSpeedSlider, 0);
     while (r.collecting) {
       if (++r.yieldCount >= kYieldSeconds) break;
       ctx.clock().SleepMs(1000);
     }
     r.Throttle = kept;
-    Show(ctx, ids::kSpeedSlider, 20 - kept);
+    ctx.ui().SetFieldNumber(ids::kSpeedSlider, 20 - kept);
     r.yieldCount = 0;
   });
 }

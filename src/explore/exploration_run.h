@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/context.h"
 #include "explore/queue.h"
 
@@ -15,7 +17,10 @@ enum class RunMode {
 // catalogue, builds the run's lists from the active profile and the search
 // text, and starts the scheduler when the queue holds anything. The caller has
 // done what comes before (the preparation window, a reload, or the scan set-up).
-void StartExplorationRun(Context& ctx, RunMode mode);
+// beforeStart runs once the catalogue is empty and before the scheduler
+// starts, so that what it loads there (the saved results of a resume) cannot
+// be thrown away by a clear that follows the first pages.
+void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>& beforeStart = {});
 
 // Every 80 ms: starts one worker on a waiting page while fewer than the
 // target are running. Ends when the collecting flag is cleared.

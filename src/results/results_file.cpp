@@ -56,8 +56,9 @@ bool WriteResultsFile(Context& ctx, const std::string& path) {
   return WriteWholeFile(path, ComposeResults(ctx, ctx.catalogue));
 }
 
-void ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
+int ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
   std::lock_guard lock(ctx.CatalogueLock);
+  int leftOut = 0;
   FoundEntry* entry = nullptr;
   FoundFile* current = nullptr;
   bool groupEnded = false;
@@ -72,7 +73,14 @@ void ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
 
     if (line[0] == '[' && line.find("tp://") == std::string_view::npos) {
       size_t comma = line.find(',');
-      if (comma == std::string_view::npos || table.count() >= table.capacity) return;
+      if (comma == std::string_view::npos) return leftOut;
+      if (table.count() >= table.capacity) {
+        // Counted, so that a caller can say what did not fit; their files
+        // are skipped.
+        ++leftOut;
+        entry = nullptr;
+        continue;
+      }
       auto fresh = std::make_shared<FoundEntry>();
       fresh->key = Cut(line.substr(1, comma - 1), kMaxName);
       fresh->hits = ParseIntLoose(line.substr(comma + 1));
@@ -95,17 +103,19 @@ void ParseResults(Context& ctx, FileCatalogue& table, std::string_view text) {
       if (!FillFromLine(*current, line)) {
         // What was read of the line stays; the rest of the file is not trusted.
         current->SetDate("");
-        return;
+        return leftOut;
       }
       fileFilled = true;
     }
   }
+  return leftOut;
 }
 
-bool ReadResultsFile(Context& ctx, FileCatalogue& table, const std::string& path) {
+bool ReadResultsFile(Context& ctx, FileCatalogue& table, const std::string& path, int* notLoaded) {
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) return false;
-  ParseResults(ctx, table, *text);
+  int leftOut = ParseResults(ctx, table, *text);
+  if (notLoaded != nullptr) *notLoaded = leftOut;
   return true;
 }
 

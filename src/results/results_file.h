@@ -17,7 +17,11 @@ std::string ComposeResults(Context& ctx, const FileCatalogue& table);
 // Appends the entries of a results file to the table, under CatalogueLock.
 // Reading stops at the first malformed line, keeping what came before; a file
 // that cannot be opened adds nothing. False only when it could not be opened.
-bool ReadResultsFile(Context& ctx, FileCatalogue& table, const std::string& path);
-void ParseResults(Context& ctx, FileCatalogue& table, std::string_view text);
+// Entries past the table's capacity are left out; notLoaded, when given,
+// receives how many.
+bool ReadResultsFile(Context& ctx, FileCatalogue& table, const std::string& path,
+                     int* notLoaded = nullptr);
+// Gives the number of entries left out because the table was full.
+int ParseResults(Context& ctx, FileCatalogue& table, std::string_view text);
 
 }  // namespace orvi

@@ -3,7 +3,11 @@
 
 #include "cli_runner.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
+
+#include "core/context.h"
 
 #include "app/cli.h"
 #include "support/script_server.h"
@@ -112,6 +116,71 @@ TEST(CliScan, AnalysesAPageVerifiesItsFilesAndSavesThem) {
             "notes\ttxt\t1\t1\t?\tSingleFailed\n");
   EXPECT_NE(home.Read("Save/scan.txt").find("tool.zip,http://127.0.0.1:"), std::string::npos);
   EXPECT_EQ(run.err, "");
+}
+
+TEST(CliResults, EntriesBeyondTheCatalogueAreCountedAndNeverSilentlyDropped) {
+  test::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 4100; ++i) {
+    std::string k = "k" + std::to_string(i);
+    text += "[" + k + ",1]\r\n" + k + ".zip,http://a/" + k + ".zip,p,1,10,?? ??\r\n>\r\n";
+  }
+  dir.Write("big.txt", text);
+  Outcome run = Cli({"results", dir.File("big.txt")});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 4096);
+  EXPECT_NE(run.err.find(" 4 entries did not fit"), std::string::npos) << run.err;
+  run = Cli({"results", dir.File("big.txt"), "--rewrite", dir.File("out.txt")});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt")));
+}
+
+TEST(CliResults, ControlBytesOfPageTextAreShownEscaped) {
+  test::TempDir dir;
+  // ESC ] 0 ; ... BEL retitles a terminal; 0x9D is the one-byte OSC.
+  dir.Write("r.txt", "[ev\x1B]0;title\x07il\x9D\t,1]\r\nev.zip,http://a/ev.zip,p,1,10,?? ??\r\n>\r\n");
+  Outcome run = Cli({"results", dir.File("r.txt")});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "ev\\x1B]0;title\\x07il\\x9D\\x09\tzip\t1\t1\t10\tSingleValid\n");
+}
+
+// A scan that is interrupted or reaches its bound: the exit code says so, and
+// "not every link was verified" only when some link was not.
+TEST(CliScan, InterruptsAndTheBoundEndTheCommand) {
+  ScriptServer server([](ScriptServer::Conn& c) {
+    std::string request = c.ReadRequest();
+    if (request.starts_with("GET /empty.html ")) {
+      c.Send(ScriptServer::Response("200 OK", "<html><body>nothing here</body></html>"));
+    } else if (request.starts_with("GET /held.html ")) {
+      c.Send(ScriptServer::Response("200 OK", "<html><body><a href=\"held.zip\">x</a></body></html>"));
+    } else {
+      c.HoldUntilClosed();  // the probe of held.zip never gets an answer
+    }
+  });
+  test::TempDir home;
+  home.Write("ORVI.ini", "[Config]\r\nNbRetry=0\r\nVerifyTimeOut=30\r\n");
+  struct Case {
+    const char* page;
+    std::vector<std::string> extra;
+    bool interrupt;
+    int code;
+    bool unverified;
+  } cases[] = {
+      {"/empty.html", {}, true, 130, false},
+      {"/held.html", {"--timeout", "2"}, false, 1, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--home", home.path(), "-q", "scan", server.Url(c.page)};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    std::ostringstream out, err;
+    CliHooks hooks;
+    if (c.interrupt) hooks.interruptWhen = [](const Context& ctx) { return ctx.run.FinishedCount >= 1; };
+    EXPECT_EQ(RunCli(args, out, err, hooks), c.code) << c.page << err.str();
+    EXPECT_EQ(err.str().find("not every link was verified") != std::string::npos, c.unverified)
+        << c.page << err.str();
+    // Either way the state is saved for a resume.
+    EXPECT_NE(home.Read("rechsvg.ini").find("\r\n"), std::string::npos) << c.page;
+  }
 }
 
 }  // namespace

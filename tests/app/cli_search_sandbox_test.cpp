@@ -2,10 +2,12 @@
 // exploration, verification, results; then a saved state resumed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/context.h"
 #include "sandbox/fixture.h"
 #include "sandbox/sandbox_server.h"
 #include "sandbox/site.h"
@@ -61,6 +63,54 @@ TEST_F(SandboxSearchTest, AResumeWithoutASaveAndWithOne) {
   home.Write("Resultsvg.txt", "[earlier,1]\r\nearlier.zip,http://127.0.0.1:9/earlier.zip,p,1,10,?? ??\r\n>\r\n");
   std::string table = Cli({"--home", home.path(), "-q", "resume"}, 0);
   EXPECT_NE(table.find("earlier\tzip\t1\t1\t10\tSingleValid\n"), std::string::npos) << table;
+}
+
+}  // namespace
+}  // namespace orvi
+
+namespace orvi {
+namespace {
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line != ">\r") lines.push_back(line);
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Ctrl-C in the middle of phase 2 saves the state; the resume goes on from
+// there to what an uninterrupted search of the same input finds.
+TEST_F(SandboxSearchTest, AnInterruptedSearchResumesToTheSameResults) {
+  // One page at a time, so that pages are still waiting when the first ends.
+  home.Write("ORVI.ini", home.Read("ORVI.ini") + "[Config]\r\nMinConnect=1\r\nMaxConnect=1\r\n");
+  const std::vector<std::string> search = {"--home", home.path(), "-q", "search", "--profile",
+                                           "/Musique/mp3", "--input", "mozart"};
+  std::vector<std::string> whole = search;
+  whole.insert(whole.end(), {"--out", home.File("whole.txt")});
+  const std::string wholeTable = Cli(whole, 0);
+
+  std::vector<std::string> broken = search;
+  broken.insert(broken.end(), {"--out", home.File("broken.txt")});
+  std::ostringstream out, err;
+  bool interruptedWhileWaiting = false;
+  CliHooks hooks{.interruptWhen = [&](const Context& ctx) {
+    const bool now = ctx.run.SchedulerActive && ctx.run.FinishedCount >= 1 && ctx.run.WaitingCount >= 1;
+    interruptedWhileWaiting |= now;
+    return now;
+  }};
+  EXPECT_EQ(RunCli(broken, out, err, hooks), 130) << err.str();
+  EXPECT_TRUE(interruptedWhileWaiting);
+  EXPECT_NE(err.str().find("interrupted"), std::string::npos) << err.str();
+  EXPECT_NE(home.Read("rechsvg.ini").find("http://"), std::string::npos);  // pages left to explore
+  EXPECT_LT(SortedLines(out.str()).size(), SortedLines(wholeTable).size());
+
+  const std::string resumedTable =
+      Cli({"--home", home.path(), "-q", "resume", "--out", home.File("resumed.txt")}, 0);
+  EXPECT_EQ(SortedLines(resumedTable), SortedLines(wholeTable));
+  EXPECT_EQ(SortedLines(home.Read("resumed.txt")), SortedLines(home.Read("whole.txt")));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "explore/queue.h"
 #include "results/catalogue.h"
 #include "support/recording_ui.h"
@@ -76,6 +78,68 @@ TEST_F(SearchStateTest, NoSaveAndPageAddresses) {
   ASSERT_TRUE(RestoreSearchState(ctx));
   EXPECT_EQ(ctx.SearchText, "");  // a page address is no search text
   EXPECT_EQ(ctx.queue.count(), 1);
+}
+
+}  // namespace
+}  // namespace orvi
+
+namespace orvi {
+namespace {
+
+// A save broken off before each of its steps, as a crash would break it,
+// over an earlier whole save: the resume finds one whole set, the old or the
+// new, never a mix, and never nothing.
+TEST(SearchStateCrashTest, ACrashAtAnyStepLeavesOneWholeSet) {
+  auto Fill = [](Context& ctx, const std::string& tag, int domains) {
+    ctx.ProfileName = "/p";
+    ctx.SearchText = tag;
+    ctx.activeProfile.MaxDomains = domains;
+    {
+      std::lock_guard lock(ctx.CatalogueLock);
+      ctx.catalogue.entries.clear();
+    }
+    AddFoundLink(ctx, ctx.catalogue, tag + ".zip", "http://h/" + tag + ".zip", "http://h/", false, 0);
+  };
+  bool sawOld = false, sawNew = false;
+  for (int crashAt = 0;; ++crashAt) {
+    test::TempDir dir;
+    bool crashed = false;
+    {
+      Context ctx(ContextOptions{.appFolder = dir.path()});
+      Fill(ctx, "old", 1);
+      ASSERT_TRUE(SaveSearchStateFiles(ctx, true));
+      Fill(ctx, "new", 2);
+      SaveSearchStateFiles(ctx, true, [&](int step) {
+        crashed = step == crashAt;
+        return !crashed;
+      });
+    }
+    Context resumed(ContextOptions{.appFolder = dir.path()});
+    ASSERT_TRUE(RestoreSearchState(resumed)) << crashAt;
+    const std::string tag = resumed.SearchText;
+    ASSERT_TRUE(tag == "old" || tag == "new") << crashAt << ": " << tag;
+    EXPECT_EQ(resumed.activeProfile.MaxDomains, tag == "old" ? 1 : 2) << crashAt;
+    EXPECT_EQ(dir.Read("Resultsvg.txt").substr(0, 5), "[" + tag + ",") << crashAt;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("svgcommit.txt"))) << crashAt;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("rechsvg.ini.new"))) << crashAt;
+    (tag == "old" ? sawOld : sawNew) = true;
+    if (!crashed) break;  // every step was passed: the save went through
+  }
+  EXPECT_TRUE(sawOld);
+  EXPECT_TRUE(sawNew);
+}
+
+TEST(SearchStateCrashTest, AFirstSaveBrokenBeforeItsMarkerLeavesNoSave) {
+  test::TempDir dir;
+  auto ui = std::make_shared<test::RecordingUi>();
+  {
+    Context ctx(ContextOptions{.appFolder = dir.path()});
+    SaveSearchStateFiles(ctx, true, [](int step) { return step < 3; });
+  }
+  Context resumed(ContextOptions{.appFolder = dir.path(), .ui = ui});
+  EXPECT_FALSE(RestoreSearchState(resumed));
+  EXPECT_EQ(ui->Calls(), std::vector<std::string>{"box : Pas de sauvegarde trouv\xE9" "e !"});
+  EXPECT_FALSE(std::filesystem::exists(dir.File("profilsvg.ini.new")));
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+#include "search/session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <mutex>
+
+#include "explore/exploration_run.h"
+#include "explore/queue.h"
+#include "support/temp_dir.h"
+
+namespace orvi {
+namespace {
+
+// Answers every question with a chosen button and keeps what was asked.
+class AnsweringUi final : public UiPort {
+ public:
+  MsgAnswer answer = MsgAnswer::No;
+  std::vector<MessageSpec> asked;
+  std::string title;
+
+  void SetFieldText(int, const std::string&) override {}
+  void ShowControl(int, bool) override {}
+  void PostCommand(int) override {}
+  void MessageBox(const MessageSpec&) override {}
+  MsgAnswer Ask(const MessageSpec& box) override {
+    std::lock_guard lock(mutex_);
+    asked.push_back(box);
+    return answer;
+  }
+  bool WindowExists(int) override { return false; }
+  void SetTitle(const std::string& text) override {
+    std::lock_guard lock(mutex_);
+    title = text;
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void QueuePages(int n) {
+    std::lock_guard lock(ctx.QueueLock);
+    for (int i = 0; i < n; ++i) {
+      ctx.queue.entries.push_back(std::make_shared<QueueEntry>(
+          "http://h" + std::to_string(i) + "/", 0, FoundBy::FromEngine, 0));
+    }
+  }
+
+  test::TempDir dir;
+  std::shared_ptr<AnsweringUi> ui = std::make_shared<AnsweringUi>();
+  Context ctx{ContextOptions{.appFolder = dir.path(), .ui = ui}};
+};
+
+TEST_F(SessionTest, PageAnalysisChoicesBecomeTheProfileAndTheQueue) {
+  struct Case {
+    std::string extensions;
+    std::vector<std::string> listed;
+  } cases[] = {
+      {"", {}},
+      {" mp3 , ogg", {"mp3", "ogg"}},
+      {"mp3,,ogg", {"mp3", "", "ogg"}},
+      {"MP3", {"MP3"}},
+      {"a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k",
+                                               "l", "m", "n", "o", "p"}},
+  };
+  for (const Case& c : cases) {
+    SetUpPageAnalysis(ctx, {.address = "http://site/", .extensions = c.extensions});
+    const SearchProfile& p = ctx.activeProfile;
+    std::vector<std::string> listed(p.Extensions.begin(), p.Extensions.begin() + p.ExtensionCount);
+    EXPECT_EQ(listed, c.listed) << c.extensions;
+  }
+  SetUpPageAnalysis(ctx, {.address = std::string(300, 'a'), .archives = false, .wholeSite = true});
+  const SearchProfile& p = ctx.activeProfile;
+  EXPECT_TRUE(p.ExtractAll && p.EnableNews && p.Exe && p.SAD && p.SiteScan);
+  EXPECT_FALSE(p.Zip || p.Archiv);
+  EXPECT_EQ(p.MaxDomains, 999);
+  ASSERT_EQ(ctx.queue.count(), 1);
+  EXPECT_EQ(ctx.queue.entries[0]->url.size(), 239u);
+  SetUpPageAnalysis(ctx, {.address = "http://site/"});
+  EXPECT_EQ(ctx.activeProfile.MaxDomains, 0);
+}
+
+TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
+  QueuePages(2);
+  ctx.SearchText = "mozart";
+  ctx.run.collecting = true;
+  bool prepared = false;
+  auto prepare = [&](Context&) { return prepared = true; };
+
+  EXPECT_EQ(NewSearch(ctx, SessionMode::Search, prepare), StartOutcome::StillRunning);
+  EXPECT_FALSE(prepared);
+  EXPECT_TRUE(ctx.run.collecting);
+  EXPECT_EQ(ctx.queue.count(), 2);
+  ASSERT_EQ(ui->asked.size(), 1u);
+  const MessageSpec& q = ui->asked[0];
+  EXPECT_EQ(q.text, "Arr\xEAter la recherche de \"mozart\" ?");
+  EXPECT_EQ(q.caption, "ORVI");
+  EXPECT_EQ(q.icon, MsgIcon::Question);
+  EXPECT_EQ(q.buttons, MsgButtons::YesNo);
+  EXPECT_EQ(q.defaultAnswer, MsgAnswer::No);
+
+  ui->answer = MsgAnswer::Yes;
+  EXPECT_TRUE(ConfirmStop(ctx));
+  EXPECT_FALSE(SearchRunning(ctx));
+  EXPECT_EQ(ctx.queue.count(), 0);
+  // Nothing runs: nothing to ask.
+  EXPECT_TRUE(ConfirmStop(ctx));
+  EXPECT_EQ(ui->asked.size(), 2u);
+}
+
+TEST_F(SessionTest, ACancelledPreparationChangesNothingAndNoPageStartsNothing) {
+  QueuePages(1);
+  EXPECT_EQ(NewSearch(ctx, SessionMode::Search, [](Context&) { return false; }),
+            StartOutcome::Cancelled);
+  EXPECT_EQ(ui->title, "");
+  EXPECT_EQ(ctx.queue.count(), 1);
+
+  // A preparation that leaves no page: reset and titled, nothing started.
+  EXPECT_EQ(NewSearch(ctx, SessionMode::Search,
+                      [](Context& c) {
+                        c.queue.entries.clear();
+                        c.ProfileName = "/Musique/mp3";
+                        c.SearchText = "x";
+                        return true;
+                      }),
+            StartOutcome::NoBasePage);
+  EXPECT_EQ(ui->title, "/Musique/mp3 -> x");
+  EXPECT_FALSE(ctx.run.SchedulerActive);
+
+  // A resume without a save starts nothing either.
+  EXPECT_EQ(ResumeSearch(ctx), StartOutcome::Cancelled);
+}
+
+TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
+  for (RunEnd expected : {RunEnd::Interrupted, RunEnd::TimedOut}) {
+    // Pages that never finish: only an interrupt or the bound ends the run.
+    std::atomic<bool> release{false};
+    ctx.run.pageWork = [&](QueueEntry&) {
+      while (!release && ctx.run.collecting) std::this_thread::yield();
+      return true;
+    };
+    SetUpPageAnalysis(ctx, {.address = "http://site/"});
+    QueuePages(3);
+    ASSERT_EQ(StartPageAnalysis(ctx, {.address = "http://site/"}), StartOutcome::Started);
+    QueuePages(3);  // the set-up replaced the queue: pages to save
+    std::filesystem::remove(dir.File("rechsvg.ini"));
+    RunDrive drive;
+    if (expected == RunEnd::Interrupted) drive.wait = [](int) { return true; };
+    else drive.deadlineMs = ctx.clock().NowMs() + 1;
+    RunReport report = DriveRunToEnd(ctx, drive);
+    release = true;
+    EXPECT_EQ(report.end, expected);
+    EXPECT_TRUE(report.allVerified);  // nothing was found, so nothing is left unchecked
+    EXPECT_FALSE(ctx.run.SchedulerActive);
+    EXPECT_EQ(ctx.queue.count(), 0);
+    EXPECT_NE(dir.Read("rechsvg.ini").find("http://h2/\r\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Resultsvg.txt")));
+  }
+}
+
+}  // namespace
+}  // namespace orvi
