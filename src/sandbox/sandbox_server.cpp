@@ -20,6 +20,7 @@ constexpr size_t kSendChunk = 64 * 1024;
 // How long a closing connection waits for the client to close its side.
 constexpr int64_t kLingerMs = 2000;
 constexpr size_t kMaxDrained = 1024 * 1024;
+constexpr size_t kMaxRequestLog = 10000;
 
 bool SendBody(int fd, const Response& response) {
   switch (response.kind) {
@@ -194,6 +195,11 @@ void Server::Serve(int fd) {
   }
   if (answer) {
     bool sent = SendAll(fd, ResponseHead(response)).bytes >= 0 && (headOnly || SendBody(fd, response));
+    if (result == ParseResult::Complete) {
+      std::lock_guard lock(logMutex_);
+      requestLog_.push_back(request.method + " " + request.target);
+      if (requestLog_.size() > kMaxRequestLog) requestLog_.pop_front();
+    }
     if (options_.log) {
       std::string line = result == ParseResult::Complete ? request.method + " " + Printable(request.target)
                                                           : std::string("(bad request)");
@@ -215,6 +221,11 @@ void Server::Serve(int fd) {
   open_.erase(fd);
   CloseSocket(fd);
   slotFreed_.notify_all();
+}
+
+std::vector<std::string> Server::RequestLog() {
+  std::lock_guard lock(logMutex_);
+  return {requestLog_.begin(), requestLog_.end()};
 }
 
 void Server::Log(const std::string& line) {
