@@ -17,6 +17,8 @@
 #include "ui/command_ids.h"
 #include "ui/core_flows.h"
 #include "ui/qt_text.h"
+#include "ui/prep_window.h"
+#include "ui/profile_editor.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -155,8 +157,9 @@ void MainFrame::RegisterCommands() {
   t.Add(cmd::kResumeSearch, [this] { Resume(); }, idle);
   t.Add(cmd::kAnalysePage, [this] { AnalysePage(); }, idle);
   t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, running);
+  t.Add(cmd::kProfileEditor, [this] { ProfileEditor::Open(env_, results_, ""); });
   // The dialogs behind these come with later work; the menu already offers them.
-  for (int later : {cmd::kAbout, cmd::kOptions, cmd::kProfileEditor, cmd::kHelp, cmd::kStatistics}) {
+  for (int later : {cmd::kAbout, cmd::kOptions, cmd::kHelp, cmd::kStatistics}) {
     t.Add(later, [] {});
   }
 }
@@ -191,9 +194,7 @@ bool MainFrame::NewSearch() {
   if (!scanMode_) {
     if (resumeMode_) {
       if (!flows::RestoreSearch(ctx)) return false;
-    } else {
-      // The search preparation window opens here; until it exists a new
-      // search stops at this step.
+    } else if (!PrepWindow::Run(env_, results_)) {
       return false;
     }
   }
