@@ -3,7 +3,7 @@
 #   scripts/install-deps.sh [build|test]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev fonts-dejavu-core)
+packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-translations-l10n fonts-dejavu-core)
 if [ "${1:-build}" = test ]; then
   # Real peers of the tests, the benchmark's reference client, and libFuzzer.
   packages+=(libgtest-dev libgmock-dev libxml2-dev nginx-light tinyproxy python3-pyftpdlib curl wget clang

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/context.h"
+#include "ui/app_setup.h"
 #include "ui/browser.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     }
   }
   QApplication app(argc, argv);
+  orvi::ui::SetUpApplication(app);
   auto port = std::make_shared<orvi::ui::QtUiPort>();
   orvi::Context ctx(orvi::ContextOptions{.appFolder = home, .ui = port});
   ctx.LoadSettings();

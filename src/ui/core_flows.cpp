@@ -50,6 +50,9 @@ void StartRun(Context& ctx, StartMode mode) {
   StartExplorationRun(ctx, mode == StartMode::Scan     ? RunMode::Scan
                            : mode == StartMode::Resume ? RunMode::Resume
                                                        : RunMode::Search);
+  // With no base address no scheduler starts, and nothing would ever end the
+  // run: the program would stay "searching" with nothing running.
+  if (!ctx.run.SchedulerActive) ctx.run.collecting = false;
 }
 
 void StopSearch(Context& ctx) { StopAndClearQueue(ctx); }

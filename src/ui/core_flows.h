@@ -18,7 +18,8 @@ bool RestoreSearch(Context& ctx);
 // Waits for a stopped run's scheduler (it ends within one pass).
 void WaitForStoppedRun(Context& ctx);
 // Starts phase 2 on the queue as it stands; scan and resume modes title and
-// count as the core decides.
+// count as the core decides. An empty queue starts nothing and leaves no
+// search running.
 enum class StartMode { Search, Resume, Scan };
 void StartRun(Context& ctx, StartMode mode);
 // Clears the collecting flag, closes every socket and frees the queue.

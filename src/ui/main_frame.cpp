@@ -8,6 +8,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTreeView>
 #include <QTimer>
 
 #include <unistd.h>
@@ -33,6 +36,16 @@ const char kFilter[] = "Sauvegardes (*.txt)";
 QString SaveFolder(const Context& ctx) { return QString::fromLocal8Bit(ctx.AppFolder.c_str()) + QStringLiteral("Save"); }
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// Wide enough for the French column titles and places.
+void SizeFileDialog(QFileDialog& dialog) {
+  dialog.resize(820, 480);
+  if (auto* splitter = dialog.findChild<QSplitter*>()) splitter->setSizes({170, 650});
+  if (auto* details = dialog.findChild<QTreeView*>()) {
+    details->header()->resizeSection(0, 280);
+    details->header()->setStretchLastSection(true);
+  }
+}
 
 }  // namespace
 
@@ -244,6 +257,7 @@ void MainFrame::SaveResults() {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
   dialog.selectFile(ToQt(ctx.SearchText));
+  SizeFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   flows::SaveResults(ctx, LocalPath(dialog.selectedFiles().front()));
 }
@@ -258,6 +272,7 @@ void MainFrame::LoadResults() {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
+  SizeFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   QString path = dialog.selectedFiles().front();
   flows::ClearFoundFiles(ctx);

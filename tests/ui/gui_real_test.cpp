@@ -8,9 +8,11 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <optional>
 #include <sstream>
 
 #include "app/cli.h"
+#include "platform/file_io.h"
 #include "frame_fixture.h"
 #include "support/real_servers.h"
 #include "support/script_server.h"
@@ -143,30 +145,48 @@ TEST_F(GuiScanTest, StateSavedDuringTheRunAndResumed) {
   EXPECT_EQ(ctx->run.FinishedCount, ctx->run.BaseCount + ctx->run.AddedCount);
 }
 
+// The child's side: a scan of a page that never answers, then the close box.
+void CloseDuringScan(const std::string& folder, const std::string& url) {
+  WriteWholeFile(folder + "ORVI.ini", std::string("[Config]\r\nHttpTimeOut=60\r\n") + kIni);
+  auto port = std::make_shared<ui::QtUiPort>();
+  Context ctx(ContextOptions{.appFolder = folder, .ui = port});
+  ctx.LoadSettings();
+  ui::DesktopBrowser browser;
+  ui::GuiEnv env{ctx, *port, browser, QSize(1024, 768), {}};
+  ui::MainFrame frame(env, [&ctx] { ui::EndProgram(ctx); });
+  frame.show();
+  WhenModal([&](QWidget* modal) {
+    auto* d = dynamic_cast<ui::ScanDialog*>(modal);
+    d->Control<QLineEdit>(ui::ScanDialog::kAddress)->setText(QString::fromStdString(url));
+    d->accept();
+  });
+  frame.Results().Commands().Execute(ui::cmd::kAnalysePage);
+  PumpUntil([&] { return ctx.run.InProgress > 0; });
+  frame.close();
+  std::_Exit(3);  // not reached when the close ends the program
+}
+
 // Closing the frame during a scan: the process ends at once with exit code 0
-// and saves nothing. The page never answers, so a worker stays blocked.
-TEST_F(GuiScanTest, ClosingTheFrameDuringAScanEndsTheProcessAtOnce) {
-  GTEST_FLAG_SET(death_test_style, "fast");
+// and saves nothing. The page never answers, so a worker stays blocked. The
+// child is this program started again (fork and exec), running the frame
+// in the parent's program folder.
+TEST(GuiEnd, ClosingTheFrameDuringAScanEndsTheProcessAtOnce) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The child (which ends without clean-up) makes no folder of its own.
+  const char* inherited = std::getenv("ORVI_TEST_END_HOME");
+  std::optional<TempDir> own;
+  if (!inherited) own.emplace();
+  const std::string folder = inherited ? inherited : own->path();
+  setenv("ORVI_TEST_END_HOME", folder.c_str(), 1);
   ScriptServer silent([](ScriptServer::Conn& c) {
     c.ReadRequest();
     c.HoldUntilClosed();
   });
-  EXPECT_EXIT(
-      {
-        home.Write("ORVI.ini", std::string("[Config]\r\nHttpTimeOut=60\r\n") + kIni);
-        ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .ui = port});
-        ctx->LoadSettings();
-        env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, QSize(1024, 768), {}});
-        frame = std::make_unique<ui::MainFrame>(*env, [this] { ui::EndProgram(*ctx); });
-        frame->show();
-        AnalyseFromTheMenu(silent.Url("/slow.html"), false);
-        PumpUntil([&] { return ctx->run.InProgress > 0; });
-        frame->close();
-        std::_Exit(3);  // not reached when the close ends the program
-      },
-      ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(home.Read("Resultsvg.txt"), "<missing>");
-  EXPECT_EQ(home.Read("rechsvg.ini"), "<missing>");
+  EXPECT_EXIT(CloseDuringScan(folder, silent.Url("/slow.html")), ::testing::ExitedWithCode(0), "");
+  unsetenv("ORVI_TEST_END_HOME");
+  EXPECT_FALSE(ReadWholeFile(folder + "Resultsvg.txt").has_value());
+  EXPECT_FALSE(ReadWholeFile(folder + "rechsvg.ini").has_value());
+  EXPECT_TRUE(ReadWholeFile(folder + "ORVI.ini").has_value());  // the child did run here
 }
 
 }  // namespace

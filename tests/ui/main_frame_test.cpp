@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include <filesystem>
+#include <thread>
 
 #include "explore/queue.h"
 #include "frame_fixture.h"
@@ -124,18 +125,16 @@ TEST_F(FrameTest, StartWindowPostsItsCommand) {
 
 TEST_F(FrameTest, StartWindowTwoOpensThePageAnalysis) {
   MakeFrame("StartWindow=2\r\n");
-  QString title;
-  QWidget* focused = nullptr;
+  QString title, focused;
   WhenModal([&](QWidget* modal) {
     title = modal->windowTitle();
-    focused = QApplication::focusWidget();
+    focused = modal->focusWidget() ? modal->focusWidget()->objectName() : QString();
     ClickButton(modal, QStringLiteral("Annuler"));
   });
   frame->PostStartWindow();
   ASSERT_TRUE(PumpUntil([&] { return !title.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Analyse de page web"));
-  ASSERT_NE(focused, nullptr);
-  EXPECT_EQ(focused->objectName(), QStringLiteral("id101"));
+  EXPECT_EQ(focused, QStringLiteral("id101"));
   EXPECT_FALSE(ctx->run.collecting);  // cancelled: nothing starts
 }
 
@@ -207,6 +206,40 @@ TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_FALSE(ctx->run.collecting);
   EXPECT_EQ(Catalogued(), 1);  // the list of the window stays as it was
+}
+
+TEST_F(FrameTest, AResumeWithNoPageClearsTheListButStartsNothing) {
+  MakeFrame();
+  home.Write("profilsvg.ini", "[Profil]\r\n");
+  home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n");
+  {
+    std::lock_guard lock(ctx->CatalogueLock);
+    ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
+  }
+  Commands().Execute(ui::cmd::kResumeSearch);
+  EXPECT_EQ(ctx->run.BaseCount, 0);
+  EXPECT_FALSE(ctx->run.SchedulerActive);
+  EXPECT_EQ(Catalogued(), 0);  // no "Resultsvg.txt": nothing comes back
+  // Nothing runs, so nothing is left "running" either.
+  EXPECT_FALSE(ctx->run.collecting);
+  EXPECT_TRUE(MenuItem(ui::cmd::kAnalysePage)->isEnabled());
+  EXPECT_FALSE(MenuItem(ui::cmd::kStopSearch)->isEnabled());
+  ASSERT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("/Musique/mp3 -> mozart"); }, 5));
+}
+
+TEST_F(FrameTest, APostedSaveCommandSavesTheRunningSearch) {
+  MakeFrame();
+  ctx->ProfileName = "/Musique/mp3";
+  ctx->SearchText = "mozart";
+  ctx->run.collecting = true;
+  ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://h/p.html", 0, FoundBy::FromEngine, 0));
+  std::thread timer([&] { port->PostCommand(ui::cmd::kSaveSearchState); });  // as the autosave does
+  timer.join();
+  EXPECT_EQ(home.Read("rechsvg.ini"), "<missing>");  // posted, not run on the poster's thread
+  ASSERT_TRUE(PumpUntil([&] { return home.Read("rechsvg.ini") != "<missing>"; }));
+  EXPECT_EQ(home.Read("rechsvg.ini"), "/Musique/mp3\r\nmozart\r\nhttp://h/p.html\r\n");
+  EXPECT_EQ(home.Read("Resultsvg.txt"), "");
+  ctx->run.collecting = false;
 }
 
 TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {

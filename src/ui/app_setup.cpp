@@ -1,0 +1,21 @@
+#include "ui/app_setup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "ui/main_frame.h"
+
+namespace orvi::ui {
+
+void SetUpApplication(QApplication& app) {
+  QApplication::setApplicationName(QStringLiteral("Orvilane"));
+  QApplication::setWindowIcon(ProgramIcon());
+  // The program speaks French; so do the file dialogs it borrows from Qt.
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(translator);
+  }
+}
+
+}  // namespace orvi::ui
