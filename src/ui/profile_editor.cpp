@@ -363,22 +363,24 @@ class FilesPage final : public EditorPage {
     g2->addButton(strict_);
 
     auto* tl = new QGridLayout(types);
+    // Two rows, so that "Serveurs: idrive, myspace ..." is never cut.
     tl->addWidget(zip_, 0, 0);
     tl->addWidget(archiv_, 0, 1);
-    tl->addWidget(exe_, 0, 2);
-    tl->addWidget(servers_, 0, 3);
-    tl->addWidget(sad_, 1, 0, 1, 4);
+    tl->addWidget(exe_, 1, 0);
+    tl->addWidget(servers_, 1, 1, 1, 3);
+    tl->addWidget(sad_, 2, 0, 1, 4);
     tl->addWidget(Note("Détection automatique d'archives (zip-rar-ace...) sans analyse de l'extension des fichiers"),
-                  2, 0, 1, 4);
-    tl->addWidget(extLabel, 3, 0, 1, 4);
-    tl->addWidget(extensions_, 4, 0, 1, 4);
-    tl->addWidget(withExt_, 5, 0, 1, 4);
+                  3, 0, 1, 4);
+    tl->addWidget(extLabel, 4, 0, 1, 4);
+    tl->addWidget(extensions_, 5, 0, 1, 4);
+    tl->addWidget(withExt_, 6, 0, 1, 4);
     auto* minRow = new QHBoxLayout;
     minRow->addWidget(groupsLabel);
     minRow->addWidget(minFiles_);
     minRow->addWidget(new QLabel(QStringLiteral("fichiers minimum")));
     minRow->addStretch();
-    tl->addLayout(minRow, 6, 0, 1, 4);
+    tl->addLayout(minRow, 7, 0, 1, 4);
+    tl->setColumnStretch(3, 1);
 
     auto* pl = new QGridLayout(position);
     pl->addWidget(selective_, 0, 0);
@@ -485,6 +487,7 @@ class MotPage final : public EditorPage {
     }
     grid->setColumnStretch(1, 1);
     auto* legend = new QHBoxLayout;
+    legend->setSpacing(24);
     for (const char* text : {"G = Google", "F = Fast", "W = WiseNut"}) legend->addWidget(new QLabel(QString::fromLatin1(text)));
     legend->addStretch();
     grid->addLayout(legend, SearchProfile::kKeyRows, 1, 1, 4);
