@@ -656,8 +656,12 @@ std::optional<std::string> ProfileEditor::NameOfFile(const QString& path) {
 namespace {
 
 QFileDialog* ProfileDialog(QWidget* parent, const QString& folder, bool save) {
-  auto* dialog = new QFileDialog(parent, QStringLiteral("Charger un profil de recherche"), folder,
-                                 QStringLiteral("fichiers ini (*.ini)"));
+  auto* dialog = new QFileDialog(parent,
+                                 save ? QStringLiteral("Sauvegarder un profil de recherche")
+                                      : QStringLiteral("Charger un profil de recherche"),
+                                 folder, QStringLiteral("fichiers ini (*.ini)"));
+  // Wide enough for the French column titles.
+  dialog->resize(820, 480);
   dialog->setObjectName(save ? QStringLiteral("SaveProfileDialog") : QStringLiteral("OpenProfileDialog"));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);

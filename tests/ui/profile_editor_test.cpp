@@ -129,8 +129,10 @@ TEST_F(EditorTest, ANewProfileSavedWithoutVisitingEveryPage) {
   AnswerFileDialog("", &asked);
   ASSERT_TRUE(PumpUntil([&] { return !asked.isEmpty(); }));
   C<QLineEdit>(kSais, 202)->setText(QStringLiteral("Nom :"));
-  AnswerFileDialog(ProfilsFile("nouveau"));  // the default extension is added
+  QString saveTitle;
+  AnswerFileDialog(ProfilsFile("nouveau"), &saveTitle);  // the default extension is added
   editor->Commands().Execute(ProfileEditor::kSave);
+  EXPECT_EQ(saveTitle, QStringLiteral("Sauvegarder un profil de recherche"));
   EXPECT_EQ(editor->Name(), "/nouveau");
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("Profil : /nouveau"));
   struct Expect {
