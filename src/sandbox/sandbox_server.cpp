@@ -193,13 +193,15 @@ void Server::Serve(int fd) {
       response = ErrorResponse(timedOut ? 408 : 400);
       break;
   }
+  if (answer && result == ParseResult::Complete) {
+    // Logged before the answer goes, so that a client that has its answer
+    // finds its request in the log.
+    std::lock_guard lock(logMutex_);
+    requestLog_.push_back(request.method + " " + request.target);
+    if (requestLog_.size() > kMaxRequestLog) requestLog_.pop_front();
+  }
   if (answer) {
     bool sent = SendAll(fd, ResponseHead(response)).bytes >= 0 && (headOnly || SendBody(fd, response));
-    if (result == ParseResult::Complete) {
-      std::lock_guard lock(logMutex_);
-      requestLog_.push_back(request.method + " " + request.target);
-      if (requestLog_.size() > kMaxRequestLog) requestLog_.pop_front();
-    }
     if (options_.log) {
       std::string line = result == ParseResult::Complete ? request.method + " " + Printable(request.target)
                                                           : std::string("(bad request)");
