@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Renders every window of the program on Qt's offscreen platform to PNG files
 # under build/screenshots/ (the frame at 800x600 and 1600x1000 with its menus
-# open, the dialogs, the boxes, the save note, frames of the clip, both
-# option pages, the statistics, the news and the about box).
+# open, the dialogs, the preparation window, the profile editor's five pages,
+# the boxes, the save note, frames of the clip, both option pages, the
+# statistics, the news and the about box).
 #   scripts/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

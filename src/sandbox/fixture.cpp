@@ -243,7 +243,8 @@ std::string HttpDate(int64_t secondsUtc) {
 
 bool Fixture::Parse(std::string_view text, std::string_view source, std::string& error) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  enum class Block { None, Answers, Files } block = Block::None;
+  enum class Block { None, Answers, Files, Translate, Text } block = Block::None;
+  std::string* target = nullptr;  // the translation or text the lines below fill
   std::vector<EngineAnswer*> current;  // the answers the lines below a header fill
   bool totalGiven = false;
   size_t lineNumber = 0;
@@ -277,6 +278,24 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
       std::string names(line.substr(1, close - 1));
       std::replace(names.begin(), names.end(), ',', ' ');
       std::string_view query = TrimWhite(line.substr(close + 1));
+      if (EqualsIgnoreCase(TrimWhite(names), "translate")) {
+        std::string key = NormalizeQuery(Utf8ToCp1252(query));
+        if (key.empty()) return fail("[translate] needs the input it translates");
+        auto [it, added] = translations_.try_emplace(key);
+        if (!added) return fail("a second translation of '" + key + "'");
+        target = &it->second;
+        block = Block::Translate;
+        continue;
+      }
+      if (EqualsIgnoreCase(TrimWhite(names), "text")) {
+        std::string path(query);
+        if (!IsSafePath(path) || path.back() == '/') return fail("[text] needs a page path such as /files/version.txt");
+        auto [it, added] = texts_.try_emplace(path);
+        if (!added) return fail("'" + path + "' is given twice");
+        target = &it->second;
+        block = Block::Text;
+        continue;
+      }
       std::set<Engine> engines;
       bool files = false;
       for (std::string_view tail = names; !TrimWhite(tail).empty();) {
@@ -310,6 +329,15 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
       continue;
     }
 
+    if (block == Block::Translate) {
+      if (!target->empty()) return fail("a translation is one line");
+      *target = Utf8ToCp1252(line);
+      continue;
+    }
+    if (block == Block::Text) {
+      target->append(Utf8ToCp1252(line)).append("\n");
+      continue;
+    }
     auto [word, rest] = SplitWord(line);
     if (block == Block::None) return fail("a line before any [engines] or [files] header");
 
@@ -391,6 +419,16 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
 const EngineAnswer* Fixture::Answer(Engine engine, std::string_view query) const {
   auto it = answers_.find({engine, NormalizeQuery(query)});
   return it == answers_.end() ? nullptr : &it->second;
+}
+
+const std::string* Fixture::Translation(std::string_view input) const {
+  auto it = translations_.find(NormalizeQuery(input));
+  return it == translations_.end() ? nullptr : &it->second;
+}
+
+const std::string* Fixture::Text(std::string_view path) const {
+  auto it = texts_.find(path);
+  return it == texts_.end() ? nullptr : &it->second;
 }
 
 const ServedFile* Fixture::File(std::string_view path) const {

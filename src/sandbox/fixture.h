@@ -24,6 +24,12 @@ namespace orvi::sandbox {
 //   [files]                         files served with a size and a date
 //   /mp3/mozart-requiem.mp3 4213556 2003-02-14 10:22:05
 //
+//   [translate] le chat noir        the translation service's answer to an
+//   the black cat                   input: one line, the text area's content
+//
+//   [text] /files/version.txt       a plain text page: the lines below, up to
+//   Version 0.42 disponible         the next header, each ended by a line feed
+//
 // A query matches whatever form of it an engine receives: "+" and %XX are
 // decoded, letters A-Z lowered and runs of white space made one space, in the
 // fixture as in the request (so "mozart+%22index%20of%22" in a fixture is
@@ -70,6 +76,11 @@ class Fixture {
   // record, folders at null. Empty when the folder holds no served file.
   std::vector<std::pair<std::string, const ServedFile*>> FolderEntries(std::string_view folder) const;
 
+  // The translation of a decoded input (Windows-1252), or null.
+  const std::string* Translation(std::string_view input) const;
+  // The body of a [text] page, or null.
+  const std::string* Text(std::string_view path) const;
+
   // Every known query of an engine, in order, normalized.
   std::vector<std::string> Queries(Engine engine) const;
   size_t AnswerCount() const { return answers_.size(); }
@@ -78,6 +89,8 @@ class Fixture {
  private:
   std::map<std::pair<Engine, std::string>, EngineAnswer> answers_;
   std::map<std::string, ServedFile, std::less<>> files_;
+  std::map<std::string, std::string, std::less<>> translations_;
+  std::map<std::string, std::string, std::less<>> texts_;
   size_t resultCount_ = 0;
 };
 

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   std::cerr << "orvilane-sandbox: " << answers << " engine answers, " << files << " served files, sites in "
             << folder << "/sites\n"
             << "Point ORVI.ini at it:\n[Engines]\n";
-  for (const char* key : {"GoogleUrl", "GoogleFallbackUrl", "FastUrl", "WiseNutUrl"}) {
+  for (const char* key : {"GoogleUrl", "GoogleFallbackUrl", "FastUrl", "WiseNutUrl", "TranslateUrl", "SiteUrl"}) {
     std::cerr << key << "=" << server.baseUrl() << "\n";
   }
   std::cerr << "Ctrl-C stops.\n";

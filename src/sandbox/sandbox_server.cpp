@@ -20,6 +20,7 @@ constexpr size_t kSendChunk = 64 * 1024;
 // How long a closing connection waits for the client to close its side.
 constexpr int64_t kLingerMs = 2000;
 constexpr size_t kMaxDrained = 1024 * 1024;
+constexpr size_t kMaxRequestLog = 10000;
 
 bool SendBody(int fd, const Response& response) {
   switch (response.kind) {
@@ -192,6 +193,13 @@ void Server::Serve(int fd) {
       response = ErrorResponse(timedOut ? 408 : 400);
       break;
   }
+  if (answer && result == ParseResult::Complete) {
+    // Logged before the answer goes, so that a client that has its answer
+    // finds its request in the log.
+    std::lock_guard lock(logMutex_);
+    requestLog_.push_back(request.method + " " + request.target);
+    if (requestLog_.size() > kMaxRequestLog) requestLog_.pop_front();
+  }
   if (answer) {
     bool sent = SendAll(fd, ResponseHead(response)).bytes >= 0 && (headOnly || SendBody(fd, response));
     if (options_.log) {
@@ -215,6 +223,11 @@ void Server::Serve(int fd) {
   open_.erase(fd);
   CloseSocket(fd);
   slotFreed_.notify_all();
+}
+
+std::vector<std::string> Server::RequestLog() {
+  std::lock_guard lock(logMutex_);
+  return {requestLog_.begin(), requestLog_.end()};
 }
 
 void Server::Log(const std::string& line) {

@@ -9,6 +9,8 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <deque>
+#include <vector>
 
 #include "core/thread_set.h"
 #include "sandbox/site.h"
@@ -45,6 +47,9 @@ class Server {
   const std::string& baseUrl() const { return baseUrl_; }
   // Connections accepted so far.
   uint64_t connections() const { return accepted_; }
+  // "METHOD TARGET" of the requests answered, oldest first (the last 10,000):
+  // what the program sent, for a test or a curious user.
+  std::vector<std::string> RequestLog();
 
  private:
   void AcceptLoop();
@@ -66,6 +71,7 @@ class Server {
   bool started_ = false;
   std::atomic<uint64_t> accepted_{0};
   std::mutex logMutex_;
+  std::deque<std::string> requestLog_;  // guarded by logMutex_
 };
 
 }  // namespace orvi::sandbox

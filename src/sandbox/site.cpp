@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core/url_text.h"
+#include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "sandbox/engine_pages.h"
@@ -145,7 +146,35 @@ Response Site::Respond(const Request& request, std::string_view base) const {
     return response;
   }
   if (request.path == "/search" || request.path == "/search/query.dll") return Engines(request, base);
+  if (request.path == "/translate.dyn") return Translate(request);
+  if (request.path == "/addtop10.php3") {
+    // The report is only counted (the request log shows it); its answer is never read.
+    Response response;
+    response.body = "<html><body>Merci.</body></html>\n";
+    return response;
+  }
+  if (const std::string* text = fixture_.Text(request.path)) {
+    Response response;
+    response.contentType = "text/plain; charset=windows-1252";
+    response.body = *text;
+    return response;
+  }
   return Files(request.path, base);
+}
+
+Response Site::Translate(const Request& request) const {
+  // The input comes as UTF-8 bytes and %XX escapes; the fixture knows it in
+  // Windows-1252.
+  std::string input = Utf8ToCp1252(FormDecode(request.Param("urltext")));
+  Response response;
+  response.body = "<html><head><title>Traduction</title></head><body>\n<form action=\"/translate.dyn\">\n";
+  if (const std::string* english = fixture_.Translation(input)) {
+    response.body += "<textarea rows=\"3\" cols=\"40\" name=\"q\">" + HtmlEscape(*english) + "</textarea>\n";
+  } else {
+    response.body += "<p>Aucune traduction pour " + HtmlEscape(input) + ".</p>\n";
+  }
+  response.body += "</form>\n</body></html>\n";
+  return response;
 }
 
 Response Site::Engines(const Request& request, std::string_view base) const {

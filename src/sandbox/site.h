@@ -13,6 +13,11 @@ namespace orvi::sandbox {
 //   /search?q=cache:ID:host/path           Google's cache of a sandbox page
 //   /search?...&o=N&q=...&hits=N           Fast (told from Google by o or hits)
 //   /search/query.dll?p=N&q=...            WiseNut (Cookie nnum=N per page)
+//   /translate.dyn?...&urltext=...          the translation service: a page whose
+//                                          text area holds the fixture's
+//                                          translation, or one without it
+//   /addtop10.php3?requete=...             the product site's search report
+//   a [text] path (/files/version.txt)     that plain text
 //   any other path                         the files of the fixture's [files]
 //                                          blocks, then those under the sites
 //                                          folder; a folder without index.html
@@ -31,6 +36,7 @@ class Site {
 
  private:
   Response Engines(const Request& request, std::string_view base) const;
+  Response Translate(const Request& request) const;
   Response Cache(std::string_view query, std::string_view base) const;
   Response Files(std::string path, std::string_view base) const;
   Response Folder(const std::string& path, std::string_view base, bool onDisk) const;

@@ -2,14 +2,26 @@
 
 #include <QSize>
 
+#include <memory>
 #include <string>
 
 #include "core/context.h"
+#include "core/harvest_state.h"
+
+namespace orvi {
+class SearchReports;
+}
 
 namespace orvi::ui {
 
 class Browser;
 class QtUiPort;
+
+// What the search preparation window remembers from one opening to the next.
+struct PrepChoices {
+  size_t currentProfile = 0;  // index into the window's profile list
+  int stopAtPosition = kDefaultStopAtPosition;
+};
 
 // The page analysis dialog's choices, kept for the whole process (never on
 // disk).
@@ -30,6 +42,9 @@ struct GuiEnv {
   Browser& browser;
   QSize screen;
   ScanChoices scan;
+  PrepChoices prep;
+  // The reports of searches to the product site; made at the first search.
+  std::shared_ptr<SearchReports> reports;
 };
 
 }  // namespace orvi::ui

@@ -22,6 +22,8 @@
 #include "ui/core_flows.h"
 #include "ui/help.h"
 #include "ui/qt_text.h"
+#include "ui/prep_window.h"
+#include "ui/profile_editor.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -170,10 +172,7 @@ void MainFrame::RegisterCommands() {
   t.Add(cmd::kResumeSearch, [this] { Resume(); }, idle);
   t.Add(cmd::kAnalysePage, [this] { AnalysePage(); }, idle);
   t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, running);
-  // The dialogs behind these come with later work; the menu already offers them.
-  for (int later : {cmd::kAbout, cmd::kOptions, cmd::kProfileEditor, cmd::kHelp, cmd::kStatistics}) {
-    t.Add(later, [] {});
-  }
+  t.Add(cmd::kProfileEditor, [this] { ProfileEditor::Open(env_, results_, ""); });
   AddDialogCommands(env_, td);
 }
 
@@ -195,9 +194,8 @@ bool MainFrame::NewSearch() {
   const SessionMode mode = scanMode_     ? SessionMode::Scan
                            : resumeMode_ ? SessionMode::Resume
                                          : SessionMode::Search;
-  // The search preparation window opens here; until it exists a new search
-  // stops at this step.
-  PrepareSearch prepare = [](Context&) { return false; };
+  // The search preparation window, in which the harvest runs; OK goes on.
+  PrepareSearch prepare = [this](Context&) { return PrepWindow::Run(env_, results_); };
   // The window's part of the reset, once the run and the catalogue are reset
   // and before the scheduler starts.
   auto windowReset = [this, mode, &ctx] {

@@ -1,10 +1,13 @@
 // Renders the windows on Qt's offscreen platform into PNG files, for a person
 // to look at: the frame at two sizes with each menu open, the page analysis
-// dialog, the save note, the message boxes and the file dialogs.
+// dialog, the preparation window and the profile editor's pages, the save
+// note, the message boxes and the file dialogs.
 //   ui_screenshots OUTPUT_DIR PROGRAM_DIR
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -22,6 +25,8 @@
 #include "ui/command_ids.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
+#include "ui/prep_window.h"
+#include "ui/profile_editor.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -107,6 +112,49 @@ int main(int argc, char** argv) {
     GrabModal(QStringLiteral("search_ended_box"), [&] {
       orvi::ui::QtUiPort::RunMessageBox(&frame, {"Recherche termin\xE9" "e", "ORVI", orvi::MsgIcon::Information});
     });
+    // The preparation window on a two-input profile, its board partly filled.
+    {
+      orvi::ui::PrepWindow prep(env, &frame.Results());
+      QTreeWidget* tree = prep.Tree();
+      for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("Artiste-Titre"), Qt::MatchExactly | Qt::MatchRecursive)) {
+        tree->setCurrentItem(item);
+      }
+      prep.Control<QLineEdit>(orvi::ui::PrepWindow::kInput1)->setText(QStringLiteral("Madonna"));
+      prep.Control<QLineEdit>(orvi::ui::PrepWindow::kInput2)->setText(QStringLiteral("Frozen"));
+      const int google[] = {50, 150, 12}, googleOk[] = {14, 31, 2}, fast[] = {100, 9}, fastOk[] = {22, 3};
+      for (int r = 0; r < 3; ++r) {
+        if (!prep.ControlById(1200 + r)->isEnabled()) continue;
+        prep.ControlById(1200 + r)->setProperty("text", QString::number(google[r]));
+        prep.ControlById(1300 + r)->setProperty("text", QString::number(googleOk[r]));
+      }
+      for (int r = 0; r < 2; ++r) {
+        if (!prep.ControlById(1400 + r)->isEnabled()) continue;
+        prep.ControlById(1400 + r)->setProperty("text", QString::number(fast[r]));
+        prep.ControlById(1500 + r)->setProperty("text", QString::number(fastOk[r]));
+      }
+      if (prep.ControlById(1600)->isEnabled()) {
+        prep.ControlById(1600)->setProperty("text", QStringLiteral("38"));
+        prep.ControlById(1700)->setProperty("text", QStringLiteral("9"));
+      }
+      prep.ControlById(114)->setProperty("text", QStringLiteral("27"));
+      prep.ControlById(115)->setProperty("text", QStringLiteral("11"));
+      prep.ControlById(142)->setProperty("text", QStringLiteral("4"));
+      prep.ControlById(134)->setProperty("text", QStringLiteral("81"));
+      prep.ControlById(1001)->show();
+      prep.ControlById(106)->setProperty("text", QStringLiteral("madonna frozen +mp3 +download"));
+      prep.show();
+      Save(&prep, QStringLiteral("prep_window"));
+      // The profile editor's five pages.
+      orvi::ui::ProfileEditor* editor = orvi::ui::ProfileEditor::Open(env, &prep, "/Musique/mp3");
+      const char* pages[] = {"description", "saisie", "exploration", "fichiers", "moteurs"};
+      for (int p = 0; p < orvi::ui::ProfileEditor::kPageCount; ++p) {
+        editor->ShowPage(p);
+        editor->adjustSize();
+        Save(editor, QStringLiteral("editor_") + QLatin1String(pages[p]));
+      }
+      editor->close();
+      QApplication::processEvents();
+    }
     orvi::ui::SaveNote note(&frame);
     note.show();
     Save(&note, QStringLiteral("save_note"));

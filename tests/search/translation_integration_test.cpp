@@ -1,0 +1,161 @@
+// "Traduire en anglais" and the report of a search to the product site.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+#include "search/search_report.h"
+#include "search/translation.h"
+#include "support/manual_clock.h"
+#include "support/script_server.h"
+#include "support/temp_dir.h"
+
+namespace orvi::test {
+namespace {
+
+TEST(Translation, EncodesBytesForTheService) {
+  struct Case {
+    const char* input;
+    const char* path;  // after "urltext="
+  } cases[] = {
+      {"\xC7" "a va", "\xC3\x87" "a%20va"},   // only A-Z are lowered; 0xC7 goes as UTF-8
+      {"-&+", "%2D%26%2B"},
+      {"/:?", "/:?"},
+      {".z{", ".z%7B"},                        // the kept range ends at "z"
+      {"Bonjour", "bonjour"},
+      {"\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
+      {"\xFF\x80", "\xC3\xBF\xC3\x40"},        // every byte of 128 or more, letter or not
+      {"\"a\"\t", "%22a%22%09"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TranslationPath("fr_en", c.input), std::string("/translate.dyn?doit=done&lp=fr_en&urltext=") + c.path)
+        << c.input;
+  }
+  // At most 149 characters are read from the field.
+  EXPECT_EQ(TranslationPath("fr_en", std::string(200, 'a')).size(),
+            std::string("/translate.dyn?doit=done&lp=fr_en&urltext=").size() + 149);
+}
+
+TEST(Translation, ReadsTheFirstTextArea) {
+  struct Case {
+    const char* page;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"<form><textarea name=q rows=3>hello world</textarea></form>", "hello world"},
+      {"<textarea>\nhello</textarea>", ""},                     // a leading line feed empties it
+      {"<textarea>one\ntwo</textarea>", "one"},
+      {"<textarea>it&#39;s</textarea>", "it&#39;s"},            // references stay as sent
+      {"<textarea>a</textarea><textarea>b</textarea>", "a"},
+      {"<p>no area here</p>", std::nullopt},
+      {"<textarea name=q", std::nullopt},                       // no ">"
+      {"<textarea>never closed", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadTranslation(c.page), c.text) << c.page;
+}
+
+class TranslationServiceTest : public ::testing::Test {
+ protected:
+  Context& MakeContext(const std::string& base) {
+    ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .clock = clock});
+    ctx->engines.TranslateUrl = base;
+    return *ctx;
+  }
+  TempDir home;
+  std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+  std::unique_ptr<Context> ctx;
+};
+
+TEST_F(TranslationServiceTest, SecondAttemptAfterAFailure) {
+  std::atomic<int> calls{0};
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    if (calls++ == 0) return;  // closed without a word
+    c.Send(ScriptServer::Response("200 OK", "<html><body><textarea rows=3>good morning\n</textarea></body></html>"));
+  });
+  Translation t = TranslateInput(MakeContext(server.Url("")), "Bonjour \xC7" "a");
+  EXPECT_EQ(t.outcome, TranslationOutcome::Translated);
+  EXPECT_EQ(t.text, "good morning");
+  std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(requests[1].starts_with("GET /translate.dyn?doit=done&lp=fr_en&urltext=bonjour%20\xC3\x87" "a HTTP/1.1"))
+      << requests[1];
+}
+
+TEST_F(TranslationServiceTest, TwoFailuresAndAPageWithoutTextArea) {
+  ScriptServer silent([](ScriptServer::Conn& c) { c.ReadRequest(); });
+  Translation t = TranslateInput(MakeContext(silent.Url("")), "bonjour");
+  EXPECT_EQ(t.outcome, TranslationOutcome::NoAnswer);
+  EXPECT_EQ(silent.Requests().size(), 2u);
+  EXPECT_EQ(TranslationFailureBox(t.outcome).text, "Le service de traduction ne r\xE9pond pas");
+  EXPECT_EQ(TranslationFailureBox(t.outcome).icon, MsgIcon::Error);
+
+  ScriptServer plain([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send(ScriptServer::Response("200 OK", "<html><body>Service indisponible</body></html>"));
+  });
+  t = TranslateInput(MakeContext(plain.Url("")), "bonjour");
+  EXPECT_EQ(t.outcome, TranslationOutcome::NoTextArea);
+  EXPECT_EQ(plain.Requests().size(), 1u);
+  EXPECT_EQ(TranslationFailureBox(t.outcome).text, "Echec de la traduction");
+  EXPECT_EQ(TranslationFailureBox(t.outcome).caption, "ORVI");
+  EXPECT_EQ(TranslationFailureBox(t.outcome).icon, MsgIcon::Warning);
+}
+
+TEST(SearchReport, PathTakesTheFirstQuotedPart) {
+  struct Case {
+    const char* encoded;
+    const char* path;
+  } cases[] = {
+      {"%22harry+potter%22", "/addtop10.php3?requete=harry+potter"},
+      {"harry+potter", "/addtop10.php3?requete=harry+potter"},
+      {"%22a%22+%22b%22", "/addtop10.php3?requete=a"},
+      {"a%22b", "/addtop10.php3?requete=a"},
+      {"%22", "/addtop10.php3?requete="},
+      {"", "/addtop10.php3?requete="},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReportPath(c.encoded), c.path) << c.encoded;
+}
+
+TEST(SearchReport, SentAfterFortySecondsOrNotAtAll) {
+  TempDir home;
+  auto clock = std::make_shared<ManualClock>();
+  Context ctx(ContextOptions{.appFolder = home.path(), .clock = clock});
+  ScriptServer site([](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    c.Send(ScriptServer::Response("200 OK", "<html><body>merci</body></html>"));
+  });
+  {
+    ctx.engines.SiteUrl = "";
+    SearchReports reports(ctx);
+    reports.Start("%22harry+potter%22");
+    reports.JoinAll();
+  }
+  EXPECT_EQ(site.Connections(), 0);
+  {
+    ctx.engines.SiteUrl = site.Url("");
+    SearchReports reports(ctx);
+    reports.Start("%22harry+potter%22");
+    reports.JoinAll();
+  }
+  ASSERT_EQ(site.Requests().size(), 1u);
+  EXPECT_TRUE(site.Requests()[0].starts_with("GET /addtop10.php3?requete=harry+potter HTTP/1.1")) << site.Requests()[0];
+  int64_t waited = 0;
+  for (int64_t ms : clock->Sleeps()) waited += ms;
+  EXPECT_EQ(waited, kReportDelayMs);
+}
+
+TEST(SearchReport, OwnerGoingEndsAWaitingReport) {
+  TempDir home;
+  Context ctx(ContextOptions{.appFolder = home.path()});  // the real clock: the report would wait 40 s
+  ScriptServer site([](ScriptServer::Conn& c) { c.ReadRequest(); });
+  ctx.engines.SiteUrl = site.Url("");
+  {
+    SearchReports reports(ctx);
+    reports.Start("mozart");
+  }
+  EXPECT_EQ(site.Connections(), 0);
+}
+
+}  // namespace
+}  // namespace orvi::test
