@@ -107,8 +107,11 @@ TEST_F(EditorTest, FromTheMenuTheOpenDialogComesAtOnce) {
   QString title;
   AnswerFileDialog("", &title);
   frame->Results().Commands().Execute(ui::cmd::kProfileEditor);
-  editor = frame->Results().findChild<ProfileEditor*>();
+  // By its name: the editor class has no meta-object of its own, so a cast
+  // by class alone would take any widget.
+  editor = frame->Results().findChild<ProfileEditor*>(QStringLiteral("TFF"));
   ASSERT_NE(editor, nullptr);
+  // The dialog's answer comes back to the editor after the dialog closes.
   ASSERT_TRUE(PumpUntil([&] { return !title.isEmpty(); }));
   EXPECT_EQ(title, QStringLiteral("Charger un profil de recherche"));
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("Profil : "));
