@@ -8,5 +8,8 @@ cd "$(dirname "$0")/.."
 . scripts/lib.sh
 dir=$1
 shift
+# Paths relative to the checkout, so that ccache serves a fresh clone in
+# another folder (CI's) from what an earlier build compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 step "$dir/configure.log" "Configuring $dir ${*:-}" cmake -S . -B "$dir" -G Ninja "$@"
 step "$dir/build.log" "Building $dir" cmake --build "$dir" -j "$(nproc)"
