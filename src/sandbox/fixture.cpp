@@ -15,6 +15,14 @@
 namespace orvi::sandbox {
 namespace {
 
+// "'name' tail", built by appending: g++ 12 at -O3 warns on the operator+
+// chain it replaces.
+std::string Quoted(std::string_view name, const char* tail) {
+  std::string text = "'";
+  text.append(name).append("'").append(tail);
+  return text;
+}
+
 // The first word of a line and the rest, without the white space between.
 std::pair<std::string_view, std::string_view> SplitWord(std::string_view text) {
   text = TrimWhite(text);
@@ -291,7 +299,7 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
         std::string path(query);
         if (!IsSafePath(path) || path.back() == '/') return fail("[text] needs a page path such as /files/version.txt");
         auto [it, added] = texts_.try_emplace(path);
-        if (!added) return fail("'" + path + "' is given twice");
+        if (!added) return fail(Quoted(path, " is given twice"));
         target = &it->second;
         block = Block::Text;
         continue;
@@ -348,7 +356,7 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
       std::string path(word);
       UrlDecode(path);
       if (!IsSafePath(path) || path.back() == '/') {
-        return fail("'" + std::string(word) + "' is no file path (/folder/name, no . or .. parts)");
+        return fail(Quoted(word, " is no file path (/folder/name, no . or .. parts)"));
       }
       ServedFile file;
       if (!ParseCount(sizeText, kMaxServedFileSize, file.size)) {
@@ -360,14 +368,14 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
       // A file would hide a folder of the same name, and the reverse.
       auto inside = files_.lower_bound(path + "/");
       if (inside != files_.end() && inside->first.starts_with(path + "/")) {
-        return fail("'" + path + "' is already a folder of served files");
+        return fail(Quoted(path, " is already a folder of served files"));
       }
       for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         if (files_.count(path.substr(0, slash))) {
-          return fail("'" + path.substr(0, slash) + "' is a served file, not a folder");
+          return fail(Quoted(std::string_view(path).substr(0, slash), " is a served file, not a folder"));
         }
       }
-      if (!files_.emplace(path, file).second) return fail("'" + path + "' is listed twice");
+      if (!files_.emplace(path, file).second) return fail(Quoted(path, " is listed twice"));
       continue;
     }
 
@@ -382,7 +390,7 @@ bool Fixture::Parse(std::string_view text, std::string_view source, std::string&
       continue;
     }
     if (!IsUrlStart(word)) {
-      return fail("'" + std::string(word) + "' is neither 'total N' nor a URL (http://, ftp:// or {base})");
+      return fail(Quoted(word, " is neither 'total N' nor a URL (http://, ftp:// or {base})"));
     }
     std::string title = Utf8ToCp1252(rest);
     std::string url(word);
