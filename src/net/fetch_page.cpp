@@ -43,7 +43,7 @@ void NoteNameSuccess(Context& ctx) {
 
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
                                      bool stopAtBodyEnd, int timeoutSeconds,
-                                     std::string_view extraHeaders) {
+                                     std::string_view extraHeaders, bool forSearch) {
   const GlobalSettings& settings = ctx.settings;
   std::string host;
   std::string request;
@@ -66,9 +66,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   // The search phase this fetch serves: the one running as it starts (the
   // version check or a translation serve none). Once that phase has been
   // stopped, the fetch tries no more.
-  const bool forSearch = run.collecting;
+  const bool servesRun = forSearch && run.collecting;
   const uint64_t generation = run.generation;
-  auto searchStopped = [&] { return forSearch && !run.Serves(generation); };
+  auto searchStopped = [&] { return servesRun && !run.Serves(generation); };
   // The whole fetch, every attempt included, ends within twice its time-out
   // plus the one pause before a retry; each receive still waits at most the
   // time-out. Only waits that no server causes (the brake, a lost

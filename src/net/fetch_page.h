@@ -29,8 +29,10 @@ constexpr int64_t WholeFetchMs(int64_t timeoutMs) { return 2 * timeoutMs + kRetr
 // HttpTimeOut; it bounds each receive, and WholeFetchMs of it bounds the
 // whole call. With stopAtBodyEnd, reading ends once "</body>" has arrived;
 // without it, reading also ends when the run's collecting flag is cleared.
+// A fetch that serves the running search (forSearch) tries no more once that
+// search has stopped; one that serves none (the search report) goes on.
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
                                      bool stopAtBodyEnd, int timeoutSeconds,
-                                     std::string_view extraHeaders);
+                                     std::string_view extraHeaders, bool forSearch = true);
 
 }  // namespace orvi

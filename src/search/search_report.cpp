@@ -39,7 +39,8 @@ void SearchReports::Send(const std::string& url) {
   if (stopping_) return;
   FetchError label = FetchError::None;
   // The answer is not read: the report is all that matters.
-  (void)FetchPage(ctx_, url, label, true, kReportTimeoutSeconds, "");
+  // It goes out whether the search is still running or not.
+  (void)FetchPage(ctx_, url, label, true, kReportTimeoutSeconds, "", false);
 }
 
 }  // namespace orvi
