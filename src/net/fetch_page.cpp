@@ -87,7 +87,9 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       return std::nullopt;
     }
     SetSocketTimeouts(fd, timeoutMs);
-    ctx.sockets.RegisterSocket(fd);
+    // A stop breaks the sockets of the search; a fetch that serves none (the
+    // search report) must not be cut by a search that starts or ends.
+    if (forSearch) ctx.sockets.RegisterSocket(fd);
     // A stop that came before the registration could not break this socket.
     if (searchStopped()) {
       ctx.sockets.ReleaseSocket(fd);

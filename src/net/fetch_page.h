@@ -30,7 +30,8 @@ constexpr int64_t WholeFetchMs(int64_t timeoutMs) { return 2 * timeoutMs + kRetr
 // whole call. With stopAtBodyEnd, reading ends once "</body>" has arrived;
 // without it, reading also ends when the run's collecting flag is cleared.
 // A fetch that serves the running search (forSearch) tries no more once that
-// search has stopped; one that serves none (the search report) goes on.
+// search has stopped; one that serves none (the search report) goes on, and
+// no search's start or stop breaks its socket.
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
                                      bool stopAtBodyEnd, int timeoutSeconds,
                                      std::string_view extraHeaders, bool forSearch = true);

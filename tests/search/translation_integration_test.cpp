@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <memory>
 
+#include "net/fetch_page.h"
 #include "search/search_report.h"
 #include "search/translation.h"
 #include "support/manual_clock.h"
@@ -143,6 +145,32 @@ TEST(SearchReport, SentAfterFortySecondsOrNotAtAll) {
   int64_t waited = 0;
   for (int64_t ms : clock->Sleeps()) waited += ms;
   EXPECT_EQ(waited, kReportDelayMs);
+}
+
+// A search that starts or stops breaks every socket of its own; the report,
+// sent as the search starts, is not one of them.
+TEST(SearchReport, ASearchStartingOrStoppingDoesNotCutIt) {
+  TempDir home;
+  Context ctx(ContextOptions{.appFolder = home.path()});
+  std::promise<void> requested;
+  std::promise<void> answer;
+  std::shared_future<void> answerGate = answer.get_future().share();
+  ScriptServer site([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    requested.set_value();
+    answerGate.wait();
+    c.Send(ScriptServer::Response("200 OK", "<html><body>merci</body></html>"));
+  });
+  auto report = std::async(std::launch::async, [&] {
+    FetchError label = FetchError::None;
+    return FetchPage(ctx, site.Url(ReportPath("mozart")), label, true, kReportTimeoutSeconds, "", false);
+  });
+  requested.get_future().wait();
+  ctx.sockets.CloseAllSockets();
+  answer.set_value();
+  std::optional<std::string> page = report.get();
+  ASSERT_TRUE(page.has_value());
+  EXPECT_NE(page->find("merci"), std::string::npos);
 }
 
 TEST(SearchReport, OwnerGoingEndsAWaitingReport) {
