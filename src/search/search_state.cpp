@@ -133,17 +133,24 @@ bool RestoreSearchState(Context& ctx) {
     return false;
   }
   std::lock_guard lock(ctx.QueueLock);
+  // The name and the text are the first two lines even when empty (a page
+  // analysis saves an empty text, and maybe an empty name): skipping them
+  // would make the first saved pages the name and the text, and lose them.
+  // Among the pages, empty lines are skipped.
   int line = 0;
   for (size_t pos = 0; pos < text->size();) {
     size_t end = text->find_first_of("\r\n", pos);
     if (end == std::string::npos) end = text->size();
     std::string_view content = std::string_view(*text).substr(pos, end - pos);
     pos = end + 1;
-    if (content.empty()) continue;
+    // CR LF ends one line, as does a lone CR or LF.
+    if (end < text->size() && (*text)[end] == '\r' && pos < text->size() && (*text)[pos] == '\n') ++pos;
     if (line == 0) {
       ctx.ProfileName = content;
     } else if (line == 1) {
       ctx.SearchText = content;
+    } else if (content.empty()) {
+      continue;
     } else if (ctx.queue.count() < kQueueCapacity) {
       size_t mark = content.find(kCacheMark);
       auto entry = std::make_shared<QueueEntry>(

@@ -80,6 +80,30 @@ TEST_F(SearchStateTest, NoSaveAndPageAddresses) {
   EXPECT_EQ(ctx.queue.count(), 1);
 }
 
+// A page analysis has no search text, and no profile name before any search:
+// its first saved pages must come back as pages.
+TEST_F(SearchStateTest, APageAnalysisComesBackWithEveryPage) {
+  for (const char* name : {"", "mp3"}) {
+    {
+      Context ctx = Make();
+      ctx.ProfileName = name;
+      ctx.activeProfile.MaxDomains = 50;
+      ctx.run.collecting = true;
+      bool added;
+      for (const char* url : {"http://site/a.html", "http://site/b.html", "http://site/c.html"}) {
+        AcceptUrl(ctx, url, added, 1, FoundBy::FromEngine, 0);
+      }
+      SaveSearchStateCommand(ctx);
+    }
+    Context resumed = Make();
+    ASSERT_TRUE(RestoreSearchState(resumed));
+    EXPECT_EQ(resumed.ProfileName, name);
+    EXPECT_EQ(resumed.SearchText, "");
+    ASSERT_EQ(resumed.queue.count(), 3) << name;
+    EXPECT_EQ(resumed.queue.entries[0]->url, "http://site/a.html");
+  }
+}
+
 }  // namespace
 }  // namespace orvi
 
