@@ -34,29 +34,23 @@ class RedirectScanTest : public ::testing::Test {
 // and unclosed values are skipped; a frame on a hosting service is a server
 // folder (when those are wanted) and ends the scan.
 TEST_F(RedirectScanTest, FrameSources) {
+  const std::string dir = "2 1 http://site.example/dir/";
   struct {
     std::string page;
     bool serverFolders;
     Texts offers, links;
   } cases[] = {
-      {"<FRAMESET><FRAME NAME=top SRC=\"Menu.HTML\"><frame src=\"HTTP://Other.example/Main\">",
-       false,
-       {"2 1 http://site.example/dir/Menu.HTML", "2 1 HTTP://Other.example/Main"},
-       {}},
+      {"<FRAMESET><FRAME NAME=top SRC=\"Menu.HTML\"><frame src=\"HTTP://Other.example/Main\">", false,
+       {dir + "Menu.HTML", "2 1 HTTP://Other.example/Main"}, {}},
       // "a.html" ends at the "<", which the next tag loses; "c.html" has no end.
-      {"<frame src=\"\"><frame src=\"menu.php?id=3\"><frame src=\"a.html<frame src=\"b.html\">"
-       "<frame src=\"c.html",
-       false,
-       {"2 1 http://site.example/dir/a.html"},
-       {}},
+      {"<frame src=\"\"><frame src=\"menu.php?id=3\"><frame src=\"a.html<frame src=\"b.html\"><frame src=\"c.html",
+       false, {dir + "a.html"}, {}},
       {"<frame ", false, {}, {}},
       {"<frame src", false, {}, {}},
       {"<frame src=x>", false, {}, {}},
       {"<frameset src=\"a\">", false, {}, {}},
-      {"<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\"><frame src=\"right.html\">",
-       true,
-       {"2 1 http://site.example/dir/left.html"},
-       {"@freehost~5 http://www.FreeHost.example/Joe 0 0"}},
+      {"<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\"><frame src=\"right.html\">", true,
+       {dir + "left.html"}, {"@freehost~5 http://www.FreeHost.example/Joe 0 0"}},
       {"<frame src=\"http://www.freehost.example/joe\">", false, {"2 1 http://www.freehost.example/joe"}, {}},
       // A blank row of the settings matches nothing.
       {"<frame src=\"http://x.example/\">", true, {"2 1 http://x.example/"}, {}},
