@@ -56,6 +56,8 @@ TEST_F(FetchPageTest, ExactRequestBytesDirectAndThroughAProxy) {
                 "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
 }
 
+// The labels from the response itself are the interpretation's (tested on
+// its own); these check that what the socket delivered reaches it whole.
 TEST_F(FetchPageTest, LabelsOfTheServersAnswers) {
   struct Case {
     std::string answer;
@@ -65,13 +67,9 @@ TEST_F(FetchPageTest, LabelsOfTheServersAnswers) {
   const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: http://x/y.html\r\n\r\n";
   const Case cases[] = {
       {"HTTP/1.1 200 OK\r\n\r\n<html>", FetchError::None, "\r\n<html>"},
-      {"HTTP/1.0 200 OK\nServer: old\n\n<html>", FetchError::None, "<html>"},
       {redirect, FetchError::Redirect, redirect},
       {"HTTP/1.1 302 Found\r\nLocation: /errors/404.htm\r\n\r\n", FetchError::NotFound404, {}},
-      {"HTTP/1.1 403 Forbidden\r\n\r\n", FetchError::Status40x, {}},
       {"HTTP/1.1 503 Busy\r\n\r\n", FetchError::Status40x, {}},
-      {"HTTP/1.1 200 OK\r\nno blank line follows", FetchError::NoCRLF, {}},
-      {"HTTP/1.1\r\n", FetchError::NoSpace, {}},
       {"", FetchError::NRead0, {}},
       {std::string("\x89PNG\0\0 \x1a\xff garbage\n\n", 20), FetchError::Status40x, {}},
   };
@@ -237,7 +235,7 @@ TEST_F(FetchPageTest, TheBrakeSleepsAndTheCountersCount) {
   EXPECT_EQ(inRing, 24);
 }
 
-TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
+TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunASuccessResumesItAndAPausedRunWaits) {
   ui->onCommand = [&](int id) {
     if (id == ids::kPauseContinue) ctx.run.Paused = !ctx.run.Paused;
   };
@@ -256,16 +254,17 @@ TEST_F(FetchPageTest, ThirteenFailedLookupsPauseTheRunAndASuccessResumesIt) {
   EXPECT_FALSE(ctx.net.DisconnectedShown);
   EXPECT_EQ(ctx.net.NameFailureStreak, 0);
   EXPECT_EQ(ui->Calls(), (std::vector<std::string>{"post 20501", "hide 9306"}));
-}
 
-TEST_F(FetchPageTest, APausedRunWaitsForTheNetworkUntilItStops) {
+  // A paused run waits for the network until it stops.
   ctx.run.Paused = true;
+  ctx.run.collecting = true;
+  const size_t before = clock->Sleeps().size();
   clock->onSleep = [&](size_t sleeps) {
-    if (sleeps == 5) ctx.run.collecting = false;  // the user stops the search
+    if (sleeps == before + 5) ctx.run.collecting = false;  // the user stops the search
   };
   EXPECT_FALSE(Fetch("http://gone.invalid/").has_value());
   EXPECT_EQ(label, FetchError::HostName);
-  EXPECT_EQ(clock->Sleeps().size(), 5u);
+  EXPECT_EQ(clock->Sleeps().size(), before + 5);
 }
 
 TEST_F(FetchPageTest, CloseAllSocketsCutsABlockedFetchShort) {
