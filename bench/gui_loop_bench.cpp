@@ -19,7 +19,7 @@
 
 #include "explore/exploration_run.h"
 #include "core/context.h"
-#include "support/real_servers.h"
+#include "support/page_tree.h"
 #include "ui/browser.h"
 #include "ui/command_ids.h"
 #include "ui/core_flows.h"
@@ -33,16 +33,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int pages = argc > 1 ? std::atoi(argv[1]) : 300;
   orvi::test::Nginx nginx;
-  for (int i = 0; i < pages; ++i) {
-    std::string body = "<html><body><h1>Page " + std::to_string(i) + "</h1>\n";
-    for (int next : {2 * i + 1, 2 * i + 2}) {
-      if (next < pages) body += "<a href=\"p" + std::to_string(next) + ".html\">next</a>\n";
-    }
-    body += "<a href=\"files/f" + std::to_string(i) + ".zip\">file</a>\n</body></html>\n";
-    nginx.AddFile("p" + std::to_string(i) + ".html", body);
-    nginx.AddFile("files/f" + std::to_string(i) + ".zip", std::string(1000, 'z'));
-  }
-  if (!nginx.Start()) {
+  if (!orvi::test::ServePageTree(nginx, pages, true)) {
     std::cerr << nginx.error() << '\n';
     return 1;
   }

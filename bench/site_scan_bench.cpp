@@ -9,20 +9,12 @@
 #include <thread>
 
 #include "explore/exploration_run.h"
-#include "support/real_servers.h"
+#include "support/page_tree.h"
 
 int main(int argc, char** argv) {
   const int pages = argc > 1 ? std::atoi(argv[1]) : 300;
   orvi::test::Nginx nginx;
-  for (int i = 0; i < pages; ++i) {
-    std::string body = "<html><body><h1>Page " + std::to_string(i) + "</h1>\n";
-    for (int next : {2 * i + 1, 2 * i + 2}) {
-      if (next < pages) body += "<a href=\"p" + std::to_string(next) + ".html\">next</a>\n";
-    }
-    body += "<a href=\"files/f" + std::to_string(i) + ".zip\">file</a>\n</body></html>\n";
-    nginx.AddFile("p" + std::to_string(i) + ".html", body);
-  }
-  if (!nginx.Start()) {
+  if (!orvi::test::ServePageTree(nginx, pages, false)) {
     std::cerr << nginx.error() << '\n';
     return 1;
   }

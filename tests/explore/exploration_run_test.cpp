@@ -66,7 +66,6 @@ TEST_F(RunTest, TheRunListsComeFromTheProfileAndTheSearchText) {
   p.AjourURL = true;
   StartExplorationRun(ctx, RunMode::Scan);
   EXPECT_EQ(run.UrlKeywords, (std::vector<std::string>{"download", "files", "x"}));
-  auto calls = ui->Calls();
   EXPECT_TRUE(UiSaw("text 20251=0"));
   EXPECT_TRUE(UiSaw("text 20210=20"));
 }

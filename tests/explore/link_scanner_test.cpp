@@ -7,63 +7,52 @@
 namespace orvi {
 namespace {
 
-// The value after the start of `page`, searched in lower case and copied from
-// the page as given, and the position returned.
-struct Found {
-  std::optional<size_t> pos;
-  std::string value;
-};
-
-Found Extract(const std::string& page, bool withOpen = false, size_t start = 0) {
-  Found f;
-  f.pos = ExtractLinkValue(AsciiLower(page), page, start, f.value, withOpen);
-  return f;
-}
-
-TEST(ExtractLinkValue, ValuesAreCopiedFromTheFetchedTextAtTheSameOffsets) {
-  std::string page = "<A HREF = \"Setup.ZIP\">x</a>";
-  Found f = Extract(page);
-  EXPECT_EQ(f.value, "Setup.ZIP");
-  EXPECT_EQ(f.pos, page.find("\">"));  // the closing quote
-
-  // Unquoted: up to ">" without trailing spaces; the position follows the value.
-  page = "<a href=file.zip   >";
-  EXPECT_EQ(Extract(page).value, "file.zip");
-  EXPECT_EQ(Extract(page).pos, page.find("p ") + 1);
-
-  // Long values are cut; the position stays the real end.
-  page = "<a href=\"" + std::string(300, 'v') + "\">";
-  EXPECT_EQ(Extract(page).value, std::string(kMaxLinkChars, 'v'));
-  EXPECT_EQ(Extract(page).pos, page.size() - 2);
-}
-
-TEST(ExtractLinkValue, AnEqualsSignSeventeenAwayBelongsToTheValue) {
-  // From the "h" of "href" to "=": 16 characters, then 17.
-  EXPECT_EQ(Extract("<a href" + std::string(12, 'x') + "=\"v.zip\">").value, "v.zip");
-  EXPECT_EQ(Extract("<a href" + std::string(13, 'x') + "=\"v.zip\">").value, "=\"v.zip\"");
-}
-
-TEST(ExtractLinkValue, ScriptCallsAndOpenCalls) {
-  std::string page = "<a href=\"javascript:get('Pack.zip')\">";
-  EXPECT_EQ(Extract(page).value, "Pack.zip");
-  EXPECT_EQ(Extract(page).pos, page.find("')"));
-  // The second apostrophe must come before the closing double quote.
-  EXPECT_FALSE(Extract("<a href=\"it's.zip\">x</a> 'later'").pos);
-
-  page = "<a onclick=\"window.open('a.zip')\" href=\"b.zip\">";
-  EXPECT_EQ(Extract(page, true).value, "a.zip");  // the earlier start wins
-  EXPECT_EQ(Extract(page, false).value, "b.zip");
-}
-
-TEST(ExtractLinkValue, MissingPartsGiveNothing) {
-  for (const char* page : {"<a href=\"file.zip>", "<a href='file.zip>", "<a href=file.zip",
-                           "<a href=   ", "<a href", "<a onclick=\"open(", ""}) {
-    SCOPED_TRACE(page);
-    Found f = Extract(page, true);
-    EXPECT_FALSE(f.pos);
-    EXPECT_EQ(f.value, "");
+// The value after `start` in the page, searched in lower case and copied from
+// the page as given, and the position returned: the end of the value (its
+// closing quote); past the page, or with a part missing, nothing.
+TEST(ExtractLinkValue, ValuesPositionsAndMissingParts) {
+  const std::string longValue = "<a href=\"" + std::string(300, 'v') + "\">";
+  const std::string none = "(none)";
+  struct {
+    std::string page;
+    bool withOpen;
+    std::string value;  // none: no value
+    size_t pos = std::string::npos;  // npos: not checked
+    size_t start = 0;
+  } cases[] = {
+      {"<A HREF = \"Setup.ZIP\">x</a>", false, "Setup.ZIP", 20},
+      // Unquoted: up to ">" without trailing spaces; the position follows the value.
+      {"<a href=file.zip   >", false, "file.zip", 16},
+      // Long values are cut; the position stays the real end.
+      {longValue, false, std::string(kMaxLinkChars, 'v'), longValue.size() - 2},
+      // From the "h" of "href" to "=": 16 characters, then 17, which belongs to the value.
+      {"<a href" + std::string(12, 'x') + "=\"v.zip\">", false, "v.zip"},
+      {"<a href" + std::string(13, 'x') + "=\"v.zip\">", false, "=\"v.zip\""},
+      {"<a href=\"javascript:get('Pack.zip')\">", false, "Pack.zip", 33},
+      // The second apostrophe must come before the closing double quote.
+      {"<a href=\"it's.zip\">x</a> 'later'", false, none},
+      // The earlier start wins.
+      {"<a onclick=\"window.open('a.zip')\" href=\"b.zip\">", true, "a.zip"},
+      {"<a onclick=\"window.open('a.zip')\" href=\"b.zip\">", false, "b.zip"},
+      {"<a href=\"file.zip>", true, none},
+      {"<a href='file.zip>", true, none},
+      {"<a href=file.zip", true, none},
+      {"<a href=   ", true, none},
+      {"<a href", true, none},
+      {"<a onclick=\"open(", true, none},
+      {"", true, none},
+      {"<a href=\"x\">", false, none, std::string::npos, 100},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    std::string value;
+    std::optional<size_t> pos = ExtractLinkValue(AsciiLower(c.page), c.page, c.start, value, c.withOpen);
+    EXPECT_EQ(pos.has_value(), c.value != none);
+    EXPECT_EQ(value, c.value == none ? "" : c.value);
+    if (c.pos != std::string::npos) {
+      EXPECT_EQ(pos, c.pos);
+    }
   }
-  EXPECT_FALSE(Extract("<a href=\"x\">", false, 100).pos);
 }
 
 TEST(ResolveUrl, AgainstThePageFolder) {

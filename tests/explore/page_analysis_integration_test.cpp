@@ -66,10 +66,7 @@ TEST_F(PageAnalysisIntegrationTest, AFetchedPageFeedsTheQueueAndTheCatalogue) {
       "<HTML><BODY>\r\n<h1>Winamp</h1>\r\n<a href=\"winamp291.zip\">2.91</a>\r\n"
       "<a href=\"http://freehost.example/u/w\">mirror</a> <a href=\"notes.html\">notes</a>\r\n"
       "<a href=\"old.html\">Download older versions</a></BODY></HTML>";
-  ScriptServer server([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    c.Send(ScriptServer::Response("200 OK", page));
-  });
+  ScriptServer server(ScriptServer::Answer(ScriptServer::Response("200 OK", page)));
   const std::string dir = server.Url("/dir/");
   QueueEntryPtr entry = Taken(dir + "index.html");
 

@@ -65,7 +65,7 @@ class PageAnalysisTest : public ::testing::Test {
 // SDM hands on the closer of a server folder whose link ends 100 characters
 // before the text (distance 1000) and a zip whose address starts `after`
 // characters after it.
-TEST_F(PageAnalysisTest, DistanceAfterTheTextPlainBeforeItTenfold) {
+TEST_F(PageAnalysisTest, DistancesAfterTheTextPlainBeforeItTenfoldTheAnchorsOwnZero) {
   ctx.activeProfile.SDM = true;
   ctx.activeProfile.Serveurs = true;
   for (size_t after : {999u, 1001u}) {
@@ -75,11 +75,9 @@ TEST_F(PageAnalysisTest, DistanceAfterTheTextPlainBeforeItTenfold) {
     EXPECT_EQ(sink.links, Texts{after < 1000 ? File("player.zip", false, 1)
                                              : "@freehost~1 http://freehost.example/f 0 1"});
   }
-}
 
-TEST_F(PageAnalysisTest, TheAnchorsOwnLinkHasDistanceZero) {
-  ctx.activeProfile.SDM = true;
-  ctx.activeProfile.Serveurs = true;
+  // The anchor's own link has distance zero.
+  ctx.run.ServerCounter = 0;
   Analyse(Html(Link("setup.zip", "winamp setup") + Link("http://freehost.example/f")));
   EXPECT_EQ(sink.links, Texts{File("setup.zip", false, 1)});
 
@@ -275,14 +273,13 @@ TEST_F(PageAnalysisTest, ServerFolders) {
   EXPECT_EQ(sink.links[19], "@freehost~2 http://freehost.example/f19 0 0");
 }
 
-TEST_F(PageAnalysisTest, AnAbsoluteFileAddressIsKeptWhole) {
+TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
+  // An absolute file address is kept whole.
   Analyse(Html("winamp " + Link("http://mirror.example/get.php?file=player.zip")));
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/get.php?file=player.zip 0 1"});
   Analyse(Html("winamp " + Link("out.php?to=http://mirror.example/player.zip")));
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/player.zip 0 1"});
-}
 
-TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   const std::string series =
       Html("winamp " + Link("disk1.bin") + Link("disk2.bin") + Link("readme.html"));
   const std::string volumes = Html("winamp " + Link("movie.rar") + Link("movie.r00") +
@@ -354,7 +351,6 @@ TEST_F(PageAnalysisTest, HostilePagesStayBounded) {
 
   Analyse(repeat([](int) { return "winamp " + Link("aa.zip"); }));
   EXPECT_EQ(sink.links, Texts{File("aa.zip", false, 1)});
-
 }
 
 // The index answers exactly as the link scanner (the fuzz target compares

@@ -30,11 +30,43 @@ class RedirectScanTest : public ::testing::Test {
   RecordingSink sink;
 };
 
-TEST_F(RedirectScanTest, FramesResolveRelativeSourcesAndKeepAbsoluteOnes) {
-  Frames("<FRAMESET><FRAME NAME=top SRC=\"Menu.HTML\"><frame src=\"HTTP://Other.example/Main\">",
-         2);
-  EXPECT_EQ(sink.offers,
-            (Texts{"2 2 http://site.example/dir/Menu.HTML", "2 2 HTTP://Other.example/Main"}));
+// Relative sources are resolved, absolute ones kept; empty sources, queries
+// and unclosed values are skipped; a frame on a hosting service is a server
+// folder (when those are wanted) and ends the scan.
+TEST_F(RedirectScanTest, FrameSources) {
+  const std::string dir = "2 1 http://site.example/dir/";
+  struct {
+    std::string page;
+    bool serverFolders;
+    Texts offers, links;
+  } cases[] = {
+      {"<FRAMESET><FRAME NAME=top SRC=\"Menu.HTML\"><frame src=\"HTTP://Other.example/Main\">", false,
+       {dir + "Menu.HTML", "2 1 HTTP://Other.example/Main"}, {}},
+      // "a.html" ends at the "<", which the next tag loses; "c.html" has no end.
+      {"<frame src=\"\"><frame src=\"menu.php?id=3\"><frame src=\"a.html<frame src=\"b.html\"><frame src=\"c.html",
+       false, {dir + "a.html"}, {}},
+      {"<frame ", false, {}, {}},
+      {"<frame src", false, {}, {}},
+      {"<frame src=x>", false, {}, {}},
+      {"<frameset src=\"a\">", false, {}, {}},
+      {"<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\"><frame src=\"right.html\">", true,
+       {dir + "left.html"}, {"@freehost~5 http://www.FreeHost.example/Joe 0 0"}},
+      {"<frame src=\"http://www.freehost.example/joe\">", false, {"2 1 http://www.freehost.example/joe"}, {}},
+      // A blank row of the settings matches nothing.
+      {"<frame src=\"http://x.example/\">", true, {"2 1 http://x.example/"}, {}},
+  };
+  ctx.hosts.servers[1] = {"", "@blank"};
+  for (const auto& c : cases) {
+    sink = RecordingSink();
+    ctx.activeProfile.Serveurs = c.serverFolders;
+    ctx.run.ServerCounter = 4;
+    Frames(c.page);
+    EXPECT_EQ(sink.offers, c.offers) << c.page;
+    EXPECT_EQ(sink.links, c.links) << c.page;
+    EXPECT_EQ(sink.pages, Texts(c.links.size(), kPage));
+  }
+  Frames("<frame src=\"a.html\">", 2);
+  EXPECT_EQ(sink.offers.back(), "2 2 http://site.example/dir/a.html");
 }
 
 TEST_F(RedirectScanTest, FramesQueueTheFirstSixAccepted) {
@@ -52,36 +84,6 @@ TEST_F(RedirectScanTest, FramesQueueTheFirstSixAccepted) {
   Frames(page);
   ASSERT_EQ(sink.offers.size(), 8u);
   EXPECT_EQ(sink.offers.back(), "2 1 http://site.example/dir/f8.html");
-}
-
-TEST_F(RedirectScanTest, FramesSkipEmptySourcesAndQueries) {
-  // "a.html" ends at the "<", which the next tag loses; "c.html" has no end.
-  Frames("<frame src=\"\"><frame src=\"menu.php?id=3\"><frame src=\"a.html<frame src=\"b.html\">"
-         "<frame src=\"c.html");
-  for (const char* page : {"<frame ", "<frame src", "<frame src=x>", "<frameset src=\"a\">"}) {
-    Frames(page);
-  }
-  EXPECT_EQ(sink.offers, Texts{"2 1 http://site.example/dir/a.html"});
-}
-
-TEST_F(RedirectScanTest, AFrameOnAHostingServiceIsAServerFolderAndEndsTheScan) {
-  ctx.activeProfile.Serveurs = true;
-  ctx.run.ServerCounter = 4;
-  Frames("<frame src=\"left.html\"><frame src=\"http://www.FreeHost.example/Joe\">"
-         "<frame src=\"right.html\">");
-  EXPECT_EQ(sink.offers, Texts{"2 1 http://site.example/dir/left.html"});
-  EXPECT_EQ(sink.links, Texts{"@freehost~5 http://www.FreeHost.example/Joe 0 0"});
-  EXPECT_EQ(sink.pages, Texts{kPage});
-  EXPECT_EQ(ctx.run.ServerCounter, 5);
-}
-
-TEST_F(RedirectScanTest, OtherAbsoluteFramesAreQueued) {
-  Frames("<frame src=\"http://www.freehost.example/joe\">");  // server folders not wanted
-  ctx.activeProfile.Serveurs = true;
-  ctx.hosts.servers[1] = {"", "@blank"};  // a blank row of the settings matches nothing
-  Frames("<frame src=\"http://x.example/\">");
-  EXPECT_EQ(sink.offers, (Texts{"2 1 http://www.freehost.example/joe", "2 1 http://x.example/"}));
-  EXPECT_TRUE(sink.links.empty());
 }
 
 TEST_F(RedirectScanTest, ScriptRedirectAbsoluteOrResolved) {

@@ -8,63 +8,46 @@
 namespace orvi {
 namespace {
 
-class RealServersTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    nginx = new test::Nginx;
-    nginx->AddFile("small.html", "<html><body><a href=\"a.zip\">a</a></body></html>");
-    nginx->AddFile("big.html", "<html>" + std::string(20000, 'b') + "</html>");
-    nginx->AddFile("files/one.zip", "zip");
-    nginx->AddFile("files/two.rar", "rar");
-    nginx->AddFile("files/" + std::string(60, 'n') + ".ace", "ace");
-    started = nginx->Start();
-  }
-  static void TearDownTestSuite() {
-    delete nginx;
-    nginx = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(started) << nginx->error();
-    // Long enough that a fetch waiting for nginx to drop the connection
-    // (it keeps it 75 s) would end as "timeout" instead of with the page.
-    ctx.settings.HttpTimeOut = 30;
-    ctx.run.collecting = true;
-  }
-
-  static inline test::Nginx* nginx = nullptr;
-  static inline bool started = false;
+TEST(RealServers, NginxPagesAndListingsDirectAndThroughTinyproxy) {
+  test::Nginx nginx;
+  nginx.AddFile("small.html", "<html><body><a href=\"a.zip\">a</a></body></html>");
+  nginx.AddFile("big.html", "<html>" + std::string(20000, 'b') + "</html>");
+  nginx.AddFile("files/one.zip", "zip");
+  nginx.AddFile("files/two.rar", "rar");
+  nginx.AddFile("files/" + std::string(60, 'n') + ".ace", "ace");
+  ASSERT_TRUE(nginx.Start()) << nginx.error();
   Context ctx{ContextOptions{.appFolder = "/tmp"}};
+  // Long enough that a fetch waiting for nginx to drop the connection (it
+  // keeps it 75 s) would end as "timeout" instead of with the page.
+  ctx.settings.HttpTimeOut = 30;
+  ctx.run.collecting = true;
   FetchError label = FetchError::None;
-};
+  auto get = [&](const std::string& path, bool stopAtBodyEnd = false) {
+    return FetchPage(ctx, nginx.Url(path), label, stopAtBodyEnd, 0, "");
+  };
 
-TEST_F(RealServersTest, NginxPagesComeBackWhole) {
-  std::optional<std::string> page = FetchPage(ctx, nginx->Url("/small.html"), label, false, 0, "");
+  EXPECT_EQ(get("/small.html"), "\r\n<html><body><a href=\"a.zip\">a</a></body></html>");
   EXPECT_EQ(label, FetchError::None);
-  EXPECT_EQ(page, "\r\n<html><body><a href=\"a.zip\">a</a></body></html>");
-  page = FetchPage(ctx, nginx->Url("/big.html"), label, false, 0, "");
+  std::optional<std::string> page = get("/big.html");
   EXPECT_EQ(label, FetchError::None);
   ASSERT_TRUE(page.has_value());
   EXPECT_EQ(page->size(), 20013u + 2);
-  FetchPage(ctx, nginx->Url("/missing.html"), label, false, 0, "");
+  get("/missing.html");
   EXPECT_EQ(label, FetchError::Status40x);
   // A folder without its slash: nginx redirects.
-  page = FetchPage(ctx, nginx->Url("/files"), label, false, 0, "");
+  page = get("/files");
   EXPECT_EQ(label, FetchError::Redirect);
   ASSERT_TRUE(page.has_value());
   EXPECT_NE(page->find("Location: http://"), std::string::npos);
-}
-
-TEST_F(RealServersTest, ChunkedFolderListingsAreDecoded) {
-  std::optional<std::string> page = FetchPage(ctx, nginx->Url("/files/"), label, false, 0, "");
+  // A chunked folder listing is decoded.
+  page = get("/files/");
   EXPECT_EQ(label, FetchError::None);
   ASSERT_TRUE(page.has_value());
   EXPECT_NE(page->find("<a href=\"one.zip\">one.zip</a>"), std::string::npos) << *page;
   EXPECT_NE(page->find("<a href=\"two.rar\">two.rar</a>"), std::string::npos);
   EXPECT_NE(page->find("</html>"), std::string::npos);
   EXPECT_EQ(page->find("\r\n0\r\n"), std::string::npos);  // no chunk framing left
-}
 
-TEST_F(RealServersTest, TinyproxyWithBasicAuthentication) {
   test::Tinyproxy proxy;
   ASSERT_TRUE(proxy.Start("alice", "s3cret")) << proxy.error();
   ctx.settings.ProxyName = "127.0.0.1";
@@ -72,14 +55,13 @@ TEST_F(RealServersTest, TinyproxyWithBasicAuthentication) {
   ctx.settings.ProxyLogin = "alice";
   ctx.settings.ProxyPass = "s3cret";
   ctx.BuildProxyAuthHeader();
-  std::optional<std::string> page = FetchPage(ctx, nginx->Url("/small.html"), label, true, 0, "");
+  page = get("/small.html", true);
   EXPECT_EQ(label, FetchError::None);
   ASSERT_TRUE(page.has_value());
   EXPECT_NE(page->find("<a href=\"a.zip\">a</a>"), std::string::npos);
-
   ctx.settings.ProxyPass = "wrong";
   ctx.BuildProxyAuthHeader();
-  EXPECT_FALSE(FetchPage(ctx, nginx->Url("/small.html"), label, true, 0, "").has_value());
+  EXPECT_FALSE(get("/small.html", true).has_value());
   EXPECT_EQ(label, FetchError::Status40x);
 }
 

@@ -2,70 +2,73 @@
 
 #include <gtest/gtest.h>
 
+#include "support/script_server.h"
+
 namespace orvi {
 namespace {
 
-constexpr char kAccept[] =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*\r\n";
-
-TEST(BuildGetRequest, DirectRequestBytes) {
-  GlobalSettings settings;
-  settings.ProxyLogin = "set but unused without a proxy";
-  settings.ProxyAuthHeader = "Proxy-authorization: Basic eA==\r\n";
-  std::string host, request;
-  ASSERT_TRUE(BuildGetRequest(settings, "HTTP://Example.com:8080/a/b.html?x=1", host, request, ""));
-  EXPECT_EQ(host, "Example.com:8080");
-  EXPECT_EQ(request, std::string("GET /a/b.html?x=1 HTTP/1.1\r\nHost: Example.com:8080\r\n") +
-                         kAccept + "\r\n");
-  // A bare host asks for "/".
-  ASSERT_TRUE(BuildGetRequest(settings, "http://example.com", host, request, "X-A: 1\r\n"));
-  EXPECT_EQ(host, "example.com");
-  EXPECT_EQ(request,
-            std::string("GET / HTTP/1.1\r\nHost: example.com\r\n") + kAccept + "X-A: 1\r\n\r\n");
-}
-
-TEST(BuildGetRequest, ProxyRequestBytes) {
-  GlobalSettings settings;
-  settings.ProxyName = "proxy.lan";
-  settings.ProxyAuthHeader = BuildProxyAuthHeader("alice", "s3cret");
-  std::string host, request;
-  ASSERT_TRUE(BuildGetRequest(settings, "http://example.com/p", host, request, "Cookie: c=1\r\n"));
-  EXPECT_EQ(host, "proxy.lan");
-  EXPECT_EQ(request, std::string("GET http://example.com/p HTTP/1.1\r\nHost: example.com\r\n") +
-                         kAccept + "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n" +
-                         "Cookie: c=1\r\n\r\n");
+// The proxy's credentials go out only through the proxy; extra lines follow.
+TEST(BuildGetRequest, RequestBytesDirectAndThroughAProxy) {
+  const std::string accept = test::kAcceptLine;
+  struct {
+    const char *proxy, *url, *extra, *host;
+    std::string request;
+  } cases[] = {
+      {"", "HTTP://Example.com:8080/a/b.html?x=1", "", "Example.com:8080",
+       "GET /a/b.html?x=1 HTTP/1.1\r\nHost: Example.com:8080\r\n" + accept + "\r\n"},
+      {"", "http://example.com", "X-A: 1\r\n", "example.com",  // a bare host asks for "/"
+       "GET / HTTP/1.1\r\nHost: example.com\r\n" + accept + "X-A: 1\r\n\r\n"},
+      {"proxy.lan", "http://example.com/p", "Cookie: c=1\r\n", "proxy.lan",
+       "GET http://example.com/p HTTP/1.1\r\nHost: example.com\r\n" + accept +
+           "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\nCookie: c=1\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    GlobalSettings settings;
+    settings.ProxyName = c.proxy;
+    settings.ProxyLogin = "alice";
+    settings.ProxyAuthHeader = BuildProxyAuthHeader("alice", "s3cret");
+    std::string host, request;
+    ASSERT_TRUE(BuildGetRequest(settings, c.url, host, request, c.extra)) << c.url;
+    EXPECT_EQ(host, c.host);
+    EXPECT_EQ(request, c.request);
+  }
 }
 
 TEST(BuildGetRequest, RefusesOtherSchemesAndSmuggledLines) {
   GlobalSettings settings;
   std::string host, request;
-  EXPECT_FALSE(BuildGetRequest(settings, "https://example.com/", host, request, ""));
-  EXPECT_FALSE(BuildGetRequest(settings, "ftp://example.com/", host, request, ""));
-  EXPECT_FALSE(BuildGetRequest(settings, "http:/", host, request, ""));
-  EXPECT_FALSE(BuildGetRequest(settings, "http://a/x\r\nHost: evil", host, request, ""));
-  EXPECT_FALSE(BuildGetRequest(settings, std::string("http://a/\0b", 11), host, request, ""));
+  for (const std::string& url : {std::string("https://example.com/"), std::string("ftp://example.com/"),
+                                 std::string("http:/"), std::string("http://a/x\r\nHost: evil"),
+                                 std::string("http://a/\0b", 11)}) {
+    EXPECT_FALSE(BuildGetRequest(settings, url, host, request, "")) << url;
+  }
   // A host longer than 239 characters is cut.
   ASSERT_TRUE(BuildGetRequest(settings, "http://" + std::string(300, 'h') + "/p", host, request, ""));
   EXPECT_EQ(host.size(), 239u);
 }
 
 TEST(SplitHostPort, NamedPortsAndNames) {
-  HostPort hp;
-  ASSERT_TRUE(SplitHostPort("example.com", hp));
-  EXPECT_EQ(hp.name, "example.com");
-  EXPECT_EQ(hp.port, 80);
-  ASSERT_TRUE(SplitHostPort("127.0.0.1:8080", hp));
-  EXPECT_EQ(hp.name, "127.0.0.1");
-  EXPECT_EQ(hp.port, 8080);
-  ASSERT_TRUE(SplitHostPort("host:", hp));
-  EXPECT_EQ(hp.name, "host");
-  EXPECT_EQ(hp.port, 80);
-  // Not a port: the whole text is a (failing) name, as before.
-  ASSERT_TRUE(SplitHostPort("user:pw@host", hp));
-  EXPECT_EQ(hp.name, "user:pw@host");
-  EXPECT_FALSE(SplitHostPort("host:0", hp));
-  EXPECT_FALSE(SplitHostPort("host:65536", hp));
-  EXPECT_FALSE(SplitHostPort("host:0000000080", hp));
+  struct {
+    const char* text;
+    bool ok;
+    const char* name;
+    uint16_t port;
+  } cases[] = {
+      {"example.com", true, "example.com", 80},
+      {"127.0.0.1:8080", true, "127.0.0.1", 8080},
+      {"host:", true, "host", 80},
+      {"user:pw@host", true, "user:pw@host", 80},  // not a port: the whole text is a (failing) name
+      {"host:0", false, "", 0},
+      {"host:65536", false, "", 0},
+      {"host:0000000080", false, "", 0},
+  };
+  for (const auto& c : cases) {
+    HostPort hp;
+    ASSERT_EQ(SplitHostPort(c.text, hp), c.ok) << c.text;
+    if (!c.ok) continue;
+    EXPECT_EQ(hp.name, c.name);
+    EXPECT_EQ(hp.port, c.port);
+  }
 }
 
 }  // namespace

@@ -49,44 +49,36 @@ TEST_F(ResultsFileTest, WritesEntriesGroupsAndCopiesByteForByte) {
   EXPECT_EQ(loaded.catalogue.entries[0]->hits, 2);
 }
 
+// What a results file reads as, written back. Sizes are 64-bit from the file
+// to memory and back; a size below 2^31 keeps its text, and a size field that
+// is no size reads as 0.
 TEST_F(ResultsFileTest, ReadingRules) {
-  // Short lines: missing fields take their defaults.
-  EXPECT_EQ(Load("[k,3]\na,http://u,http://p,1,5\n>\nb,http://v,http://p\n>\n"),
-            "[k,3]\r\na,http://u,http://p,1,5,?? ??\r\n>\r\nb,http://v,http://p,0,0,?? ??\r\n>\r\n");
-  // A file line before any entry is skipped; a name starting with '[' is a file line.
-  EXPECT_EQ(Load("x,http://u,p\r\n[k,1]\r\n[weird,http://u,p,2,7,d\r\n>\r\n"),
-            "[k,1]\r\n[weird,http://u,p,2,7,d\r\n>\r\n");
-  // Not a results file at all: nothing.
-  EXPECT_EQ(Load("http://a/b.zip\nhttp://c/d.zip\n"), "");
-  EXPECT_EQ(Load(""), "");
-  // An entry line without a comma ends the reading, dropping that entry.
-  EXPECT_EQ(Load("[a,1]\nf,http://u,p\n>\n[b]\n[c,1]\ng,http://v,p\n>\n"),
-            "[a,1]\r\nf,http://u,p,0,0,?? ??\r\n>\r\n");
-  // A file line without its second comma ends it too, keeping the name.
-  EXPECT_EQ(Load("[a,1]\nf,http://u,p\n>\nbroken,line\n>\n[c,1]\n"),
-            "[a,1]\r\nf,http://u,p,0,0,?? ??\r\n>\r\nbroken,,,0,0,\r\n>\r\n");
-}
-
-// Sizes are 64-bit from the file to memory and back; a size below 2^31 keeps
-// its text, and a size field that is no size reads as 0.
-TEST_F(ResultsFileTest, SizesPast32BitsRoundTrip) {
-  struct {
-    const char* field;
-    const char* written;
-  } cases[] = {
-      {"5368709120", "5368709120"},
-      {"2147483647", "2147483647"},
-      {"2147483648", "2147483648"},
-      {"999999999999999999", "999999999999999999"},
-      {"12345678901234567890123", "0"},
-      {"-5", "0"},
-      {"12k", "12"},
+  auto sized = [](const char* field, const char* line) {
+    return std::string("[k,1]") + line + "f,http://u,p,1," + field + ",d" + line + ">" + line;
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Load(std::string("[k,1]\nf,http://u,p,1,") + c.field + ",d\n>\n"),
-              std::string("[k,1]\r\nf,http://u,p,1,") + c.written + ",d\r\n>\r\n")
-        << c.field;
-  }
+  const std::pair<std::string, std::string> cases[] = {
+      // Short lines: missing fields take their defaults.
+      {"[k,3]\na,http://u,http://p,1,5\n>\nb,http://v,http://p\n>\n",
+       "[k,3]\r\na,http://u,http://p,1,5,?? ??\r\n>\r\nb,http://v,http://p,0,0,?? ??\r\n>\r\n"},
+      // A file line before any entry is skipped; a name starting with '[' is a file line.
+      {"x,http://u,p\r\n[k,1]\r\n[weird,http://u,p,2,7,d\r\n>\r\n", "[k,1]\r\n[weird,http://u,p,2,7,d\r\n>\r\n"},
+      // Not a results file at all: nothing.
+      {"http://a/b.zip\nhttp://c/d.zip\n", ""},
+      {"", ""},
+      // An entry line without a comma ends the reading, dropping that entry.
+      {"[a,1]\nf,http://u,p\n>\n[b]\n[c,1]\ng,http://v,p\n>\n", "[a,1]\r\nf,http://u,p,0,0,?? ??\r\n>\r\n"},
+      // A file line without its second comma ends it too, keeping the name.
+      {"[a,1]\nf,http://u,p\n>\nbroken,line\n>\n[c,1]\n",
+       "[a,1]\r\nf,http://u,p,0,0,?? ??\r\n>\r\nbroken,,,0,0,\r\n>\r\n"},
+      {sized("5368709120", "\n"), sized("5368709120", "\r\n")},
+      {sized("2147483647", "\n"), sized("2147483647", "\r\n")},
+      {sized("2147483648", "\n"), sized("2147483648", "\r\n")},
+      {sized("999999999999999999", "\n"), sized("999999999999999999", "\r\n")},
+      {sized("12345678901234567890123", "\n"), sized("0", "\r\n")},
+      {sized("-5", "\n"), sized("0", "\r\n")},
+      {sized("12k", "\n"), sized("12", "\r\n")},
+  };
+  for (const auto& [text, written] : cases) EXPECT_EQ(Load(text), written) << text;
 }
 
 TEST_F(ResultsFileTest, FieldsAreCutToTheirSizes) {

@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <filesystem>
 
 #include "results/verification.h"
 #include "support/script_server.h"
@@ -35,9 +34,6 @@ class CallerClock final : public Clock {
   std::atomic<int> passes_{0};
 };
 
-constexpr char kAccept[] =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
-
 class VerificationTest : public ::testing::Test {
  protected:
   VerificationTest() {
@@ -51,59 +47,43 @@ class VerificationTest : public ::testing::Test {
     EXPECT_TRUE(test::WaitSettled(files));
     return files;
   }
-  static ScriptServer::Handler Answer(std::string bytes) {
-    return [bytes](ScriptServer::Conn& c) {
-      c.ReadRequest();
-      c.Send(bytes);
-    };
-  }
 
   Context ctx{ContextOptions{.appFolder = "/tmp"}};
 };
 
-TEST_F(VerificationTest, AHeadAnswerGivesStateSizeAndDate) {
-  ScriptServer server(Answer(
-      "HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n"
-      "Last-Modified: Tue, 15 Nov 1994 08:12:31 GMT\r\n\r\n"));
-  std::vector<FoundFile*> files = Verify({server.Url("/dir/f.zip")});
-  EXPECT_EQ(files[0]->State(), FileState::Valid);
-  EXPECT_EQ(files[0]->size, 1234);
-  EXPECT_EQ(files[0]->Date(), "15 Nov 1994 08:12:31 GMT");
-  // The named port is the one probed, and the Host line keeps it.
-  EXPECT_EQ(server.Requests().at(0), "HEAD /dir/f.zip HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                         std::to_string(server.port()) + "\r\n" + kAccept +
-                                         "\r\n\r\n");
-  EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);
-}
-
 // Only an HTTP answer counts, and its fields are read from their own lines:
 // look-alike fields, junk replies and lengths that are no number give no
-// size or no success.
-TEST_F(VerificationTest, OnlyHttpAnswersAndTheirOwnFieldsCount) {
+// size or no success. Each probe is one HEAD to the named port, the Host line
+// keeps it, and credentials in the link become an Authorization line.
+TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
   struct {
+    const char* login;
     const char* reply;
     FileState state;
     int64_t size;
     const char* date;
   } cases[] = {
-      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n"
+      {"", "HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n"
        "Content-Length: 1234\r\nLast-Modified: Tue, 15 Nov 1994 08:12:31 GMT\r\n\r\n",
        FileState::Valid, 1234, "15 Nov 1994 08:12:31 GMT"},
-      {"HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n\r\n",
+      {"", "HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n\r\n",
        FileState::Valid, 0, "?? ??"},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n", FileState::Valid,
+      {"", "HTTP/1.0 200 OK\r\n\r\n", FileState::Valid, 0, "?? ??"},
+      {"", "HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n", FileState::Valid,
        INT64_C(5000000000), "?? ??"},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 12345678901234567890123\r\n\r\n", FileState::Valid, 0,
+      {"", "HTTP/1.1 200 OK\r\nContent-Length: 12345678901234567890123\r\n\r\n", FileState::Valid, 0,
        "?? ??"},
-      {"HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\n", FileState::Valid, 0, "?? ??"},
-      {"\x9c\x01 2\x7f\r\nContent-Length: 9\r\n\r\n", FileState::Failed, 0, "?? ??"},
-      {"SSH-2.0 200\r\n\r\n", FileState::Failed, 0, "?? ??"},
+      {"", "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\n", FileState::Valid, 0, "?? ??"},
+      {"", "\x9c\x01 2\x7f\r\nContent-Length: 9\r\n\r\n", FileState::Failed, 0, "?? ??"},
+      {"", "SSH-2.0 200\r\n\r\n", FileState::Failed, 0, "?? ??"},
+      {"bob:pw@", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n", FileState::Valid, 5, "?? ??"},
   };
   std::vector<std::unique_ptr<ScriptServer>> servers;
   std::vector<std::string> urls;
   for (const auto& c : cases) {
-    servers.push_back(std::make_unique<ScriptServer>(Answer(c.reply)));
-    urls.push_back(servers.back()->Url("/f.zip"));
+    servers.push_back(std::make_unique<ScriptServer>(ScriptServer::Answer(c.reply)));
+    urls.push_back("http://" + std::string(c.login) + "127.0.0.1:" + std::to_string(servers.back()->port()) +
+                   "/dir/f.zip");
   }
   std::vector<FoundFile*> files = Verify(urls);
   for (size_t i = 0; i < files.size(); ++i) {
@@ -111,59 +91,38 @@ TEST_F(VerificationTest, OnlyHttpAnswersAndTheirOwnFieldsCount) {
     EXPECT_EQ(files[i]->State(), cases[i].state);
     EXPECT_EQ(files[i]->size.load(), cases[i].size);
     EXPECT_EQ(files[i]->Date(), cases[i].date);
+    EXPECT_EQ(servers[i]->Requests().at(0), "HEAD /dir/f.zip HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                                  std::to_string(servers[i]->port()) + "\r\n" + test::kAcceptLine +
+                                                  (*cases[i].login ? "Authorization: Basic Ym9iOnB3\r\n" : "") +
+                                                  "\r\n");
   }
+  EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);
 }
 
-// A server that drips its answer a byte at a time, each byte inside the
-// per-receive time-out, is still a time-out once the whole deadline passes.
-TEST_F(VerificationTest, ADrippingServerTimesOutAtTheWholeDeadline) {
-  std::atomic<bool> done{false};
-  ScriptServer drip([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    std::string answer = "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(4000, 'x');
-    for (char byte : answer) {
-      if (done) return;
-      c.Send(std::string(1, byte));
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-  });
-  ctx.settings.VerifyTimeOut = 1;
-  std::vector<FoundFile*> files = Verify({drip.Url("/slow.zip")});
-  done = true;
-  EXPECT_EQ(files[0]->State(), FileState::TimedOut);
-  EXPECT_EQ(drip.Connections(), 1);
-}
-
+// A redirection fails after every attempt; silence and a server that drips
+// its answer a byte at a time, each byte inside the per-receive time-out,
+// time out after one, at the whole deadline.
 TEST_F(VerificationTest, RedirectionsFailAfterEveryAttemptAndSilenceTimesOutAfterOne) {
-  ScriptServer moved(Answer("HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\n"));
-  ScriptServer bare(Answer("HTTP/1.0 200 OK\r\n\r\n"));
-  ScriptServer silent([](ScriptServer::Conn& c) {
+  ScriptServer moved(ScriptServer::Answer("HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\n"));
+  ScriptServer silent(ScriptServer::Answer("", true));
+  ScriptServer drip([](ScriptServer::Conn& c) {
     c.ReadRequest();
-    c.HoldUntilClosed();
+    c.SendSlowly("HTTP/1.1 200 OK\r\nX-Padding: " + std::string(4000, 'x'), 1, 200);
   });
   ctx.settings.VerifyTimeOut = 1;
   std::vector<FoundFile*> files =
-      Verify({moved.Url("/a.zip"), bare.Url("/b.zip"), silent.Url("/c.zip"), "https://x/y.zip"});
+      Verify({moved.Url("/a.zip"), silent.Url("/c.zip"), drip.Url("/slow.zip"), "https://x/y.zip"});
   EXPECT_EQ(files[0]->State(), FileState::Failed);
   EXPECT_EQ(moved.Connections(), 3);  // NbRetry + 1
-  EXPECT_EQ(files[1]->State(), FileState::Valid);
-  EXPECT_EQ(files[1]->size, 0);
-  EXPECT_EQ(files[1]->Date(), "?? ??");
-  EXPECT_EQ(files[2]->State(), FileState::TimedOut);
+  EXPECT_EQ(files[1]->State(), FileState::TimedOut);
   EXPECT_EQ(silent.Connections(), 1);
+  EXPECT_EQ(files[2]->State(), FileState::TimedOut);
+  EXPECT_EQ(drip.Connections(), 1);
   EXPECT_EQ(files[3]->State(), FileState::Failed);
 }
 
-TEST_F(VerificationTest, CredentialsInTheUrlBecomeAnAuthorizationLine) {
-  ScriptServer server(Answer("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n"));
-  std::string hostPort = "127.0.0.1:" + std::to_string(server.port());
-  Verify({"http://bob:pw@" + hostPort + "/f.zip"});
-  EXPECT_EQ(server.Requests().at(0), "HEAD /f.zip HTTP/1.1\r\nHost: " + hostPort + "\r\n" +
-                                         kAccept + "\r\nAuthorization: Basic Ym9iOnB3\r\n\r\n");
-}
-
 TEST_F(VerificationTest, ThroughAProxyFtpLinksWaitAndHttpLinksCarryTheWholeUrl) {
-  ScriptServer proxy(Answer("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n"));
+  ScriptServer proxy(ScriptServer::Answer("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n"));
   ctx.settings.ProxyName = "127.0.0.1";
   ctx.settings.ProxyPort = proxy.port();
   ctx.settings.ProxyLogin = "alice";
@@ -174,12 +133,12 @@ TEST_F(VerificationTest, ThroughAProxyFtpLinksWaitAndHttpLinksCarryTheWholeUrl) 
   EXPECT_EQ(files[1]->State(), FileState::Valid);
   EXPECT_EQ(files[0]->State(), FileState::Waiting);
   EXPECT_EQ(proxy.Requests().at(0), std::string("HEAD http://far.example/f.zip HTTP/1.1\r\n") +
-                                        "Host: far.example\r\n" + kAccept + "\r\n" +
+                                        "Host: far.example\r\n" + test::kAcceptLine +
                                         "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
 }
 
 TEST_F(VerificationTest, NoRetriesMeansOneHttpAttemptAndNoFtpAttempt) {
-  ScriptServer moved(Answer("HTTP/1.1 302 Found\r\n\r\n"));
+  ScriptServer moved(ScriptServer::Answer("HTTP/1.1 302 Found\r\n\r\n"));
   ctx.settings.NbRetry = 0;
   std::vector<FoundFile*> files =
       Verify({moved.Url("/a.zip"), "ftp://127.0.0.1:" + std::to_string(moved.port()) + "/p/f"});
@@ -257,13 +216,6 @@ TEST_F(VerificationTest, AClearDuringProbingBreaksEveryProbe) {
   EXPECT_EQ(closedByClient, 3);
 }
 
-int OpenDescriptors() {
-  int count = 0;
-  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
-    ++count;
-  return count;
-}
-
 // "Revérifier" while the file's probe is blocked: the check waits for that
 // probe to end instead of starting a second one on the same socket slot, so
 // every descriptor is closed by its owner and none leaks.
@@ -273,7 +225,7 @@ TEST_F(VerificationTest, ARecheckDuringAProbeWaitsForIt) {
   std::condition_variable answer;
   bool release = false;
   std::atomic<int> requests{0};
-  const int before = OpenDescriptors();
+  const int before = test::OpenDescriptors();
   {
     ScriptServer server([&](ScriptServer::Conn& c) {
       c.ReadRequest();
@@ -306,7 +258,7 @@ TEST_F(VerificationTest, ARecheckDuringAProbeWaitsForIt) {
       EXPECT_EQ(file->size, 200);
     }
   }
-  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_EQ(test::OpenDescriptors(), before);
 }
 
 }  // namespace

@@ -82,6 +82,11 @@ TEST(SandboxFixture, MistakesNameTheFileAndLine) {
       {"[files]\n/a 1 2003-01-01\n/a 2 2003-01-01\n", "f.txt:3: '/a' is listed twice"},
       {"[files]\n/a/b 1 2003-01-01\n/a 1 2003-01-01\n", "'/a' is already a folder"},
       {"[files]\n/a 1 2003-01-01\n/a/b 1 2003-01-01\n", "'/a' is a served file, not a folder"},
+      {"[translate]\nx\n", "f.txt:1: [translate] needs the input it translates"},
+      {"[translate] a\nb\nc\n", "f.txt:3: a translation is one line"},
+      {"[translate] a\nb\n[translate] A\nc\n", "f.txt:3: a second translation of 'a'"},
+      {"[text] ../x\n", "f.txt:1: [text] needs a page path such as /files/version.txt"},
+      {"[text] /a\nx\n[text] /a\n", "f.txt:3: '/a' is given twice"},
   };
   for (const auto& [text, message] : cases) {
     Fixture fixture;

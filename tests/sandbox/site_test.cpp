@@ -7,6 +7,7 @@
 
 #include "sandbox/engine_markers.h"
 #include "sandbox/engine_pages.h"
+#include "search/translation.h"
 #include "support/temp_dir.h"
 
 namespace orvi::sandbox {
@@ -28,7 +29,9 @@ class SandboxSite : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(fixture.Parse("[google fast wisenut] mozart mp3\ntotal 1,234\n{base}/p{1..250}.html\n"
                               "[files]\n/mp3/mozart/requiem.mp3 4213556 2002-11-03 21:14:05\n"
-                              "/zebrapad/fichiers/zebrapad21.zip 1843200 2003-03-02 09:00\n",
+                              "/zebrapad/fichiers/zebrapad21.zip 1843200 2003-03-02 09:00\n"
+                              "[translate] Le  Chat\nthe cat\n[translate] \xC3\xA7" "a va\nhow are you\n"
+                              "[text] /files/version.txt\nVersion 2\n# not part of it\nDeux lignes\n",
                               "t.txt", error))
         << error;
     site_ = std::make_unique<Site>(std::move(fixture), dir_.File("sites"));
@@ -138,6 +141,25 @@ TEST_F(SandboxSite, GoogleCacheLinksServeSandboxPagesUnderABanner) {
                                 "/search?q=cache:A:127.0.0.1:8421/../secret.txt"}) {
     EXPECT_EQ(Get(none).status, 404) << none;
   }
+}
+
+TEST_F(SandboxSite, TranslationsReportsAndTexts) {
+  struct Case {
+    std::string input;                 // as typed in the window
+    std::optional<std::string> shown;  // what the program reads back
+  } cases[] = {{"le chat", "the cat"}, {"LE CHAT", "the cat"}, {"\xE7" "a va", "how are you"},
+               {"\xC7" "a va", std::nullopt},  // only A-Z are lowered
+               {"le chien", std::nullopt}, {"", std::nullopt}};
+  for (const Case& c : cases) {
+    Response r = Get(TranslationPath("fr_en", c.input));
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(ReadTranslation(r.body), c.shown) << c.input;
+  }
+  Response text = Get("/files/version.txt");
+  EXPECT_EQ(text.status, 200);
+  EXPECT_EQ(text.body, "Version 2\nDeux lignes\n");
+  EXPECT_EQ(Get("/addtop10.php3?requete=harry+potter").status, 200);
+  EXPECT_EQ(Get("/files/other.txt").status, 404);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 
 #include "platform/socket.h"
@@ -19,6 +20,12 @@ void SetReceiveTimeout(int fd, int seconds) {
 }
 
 }  // namespace
+
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
 
 std::string ScriptServer::Conn::ReadRequest() {
   std::string request;
@@ -101,6 +108,14 @@ std::string ScriptServer::Response(std::string_view status, std::string_view bod
   out.append(status).append("\r\nContent-Length: ").append(std::to_string(body.size()));
   out.append("\r\n").append(extraHeaders).append("\r\n").append(body);
   return out;
+}
+
+ScriptServer::Handler ScriptServer::Answer(std::string bytes, bool holdOpen) {
+  return [bytes = std::move(bytes), holdOpen](Conn& c) {
+    c.ReadRequest();
+    c.Send(bytes);
+    if (holdOpen) c.HoldUntilClosed();
+  };
 }
 
 void ScriptServer::Serve() {

@@ -11,6 +11,13 @@
 
 namespace orvi::test {
 
+// The Accept line of every HTTP request the program sends.
+inline constexpr char kAcceptLine[] =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*\r\n";
+
+// How many descriptors this process holds open (a leak check).
+int OpenDescriptors();
+
 // A loopback TCP server that answers each connection with a script: exact
 // bytes, slow pieces, a connection held open, an immediate close, a reset.
 // Connections are served one after the other, in the order they arrive.
@@ -56,6 +63,9 @@ class ScriptServer {
   // A whole response with Content-Length, for the common case.
   static std::string Response(std::string_view status, std::string_view body,
                               std::string_view extraHeaders = "");
+  // A handler that reads the request and answers these bytes, then closes or,
+  // with holdOpen, waits for the client to close.
+  static Handler Answer(std::string bytes, bool holdOpen = false);
 
  private:
   void Serve();
