@@ -70,12 +70,6 @@ TEST_F(SandboxSearchTest, AResumeWithoutASaveAndWithOne) {
       << table;
 }
 
-}  // namespace
-}  // namespace orvi
-
-namespace orvi {
-namespace {
-
 std::vector<std::string> SortedLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

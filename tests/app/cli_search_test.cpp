@@ -106,31 +106,30 @@ TEST_F(CliQueries, PrintsTheFirstRequestsInHarvestOrder) {
             "W\thttp://w.test/search/query.dll?p=0&q=dvd+wma+-sex\n");
 }
 
-TEST_F(CliQueries, InputsAreUtf8OnTheCommandLineAndWindows1252Inside) {
-  home.Write("Profils/Test/Un.ini",
-             "[Config]\r\nFindS=1\r\nKey0=+mp3\r\nKey1=%s.zip\r\nGoogleUse=3\r\nAtwUse=0\r\n"
-             "WiseUse=0\r\n");
-  // "Été": only A to Z are lowered; the placeholder row takes the input as typed.
-  CliRun run = Queries({"--profile", "/Test/Un", "--input", "\xC3\x89t\xC3\xA9"});
-  EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "#\t\xC3\x89t\xC3\xA9 +mp3\n"
-            "G\thttp://g.test/search?q=%C9t%E9+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
-            "#\t\xC3\x89t\xC3\xA9.zip\n"
-            "G\thttp://g.test/search?q=\xC3\x89t\xC3\xA9.zip&num=50&hl=en&lr=&safe=off&start=0&"
-            "sa=N\n");
-}
-
-TEST_F(CliQueries, AProfileThatNeedsNoInputRunsWithout) {
-  home.Write("Profils/Test/Scan.ini",
-             "[Config]\r\nFindS=0\r\nExtractAll=1\r\nKey0=\"index of\" mp3\r\n"
-             "AtwUse=0\r\nWiseUse=0\r\n");
-  CliRun run = Queries({"--profile", "/Test/Scan", "--input", ""});
-  EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "#\t\"index of\" mp3\n"
-            "G\thttp://g.test/search?q=%22index%20of%22%20mp3&num=50&hl=en&lr=&safe=off&"
-            "start=0&sa=N\n");
+TEST_F(CliQueries, Utf8InputsAndAProfileThatNeedsNoInput) {
+  struct Case {
+    const char* profile;
+    std::string input;
+    std::string out;
+  } cases[] = {
+      // "Été": UTF-8 on the command line, Windows-1252 inside; only A to Z are
+      // lowered, and the placeholder row takes the input as typed.
+      {"[Config]\r\nFindS=1\r\nKey0=+mp3\r\nKey1=%s.zip\r\nGoogleUse=3\r\nAtwUse=0\r\nWiseUse=0\r\n",
+       "\xC3\x89t\xC3\xA9",
+       "#\t\xC3\x89t\xC3\xA9 +mp3\n"
+       "G\thttp://g.test/search?q=%C9t%E9+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
+       "#\t\xC3\x89t\xC3\xA9.zip\n"
+       "G\thttp://g.test/search?q=\xC3\x89t\xC3\xA9.zip&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"},
+      {"[Config]\r\nFindS=0\r\nExtractAll=1\r\nKey0=\"index of\" mp3\r\nAtwUse=0\r\nWiseUse=0\r\n", "",
+       "#\t\"index of\" mp3\n"
+       "G\thttp://g.test/search?q=%22index%20of%22%20mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"},
+  };
+  for (const Case& c : cases) {
+    home.Write("Profils/Test/Un.ini", c.profile);
+    CliRun run = Queries({"--profile", "/Test/Un", "--input", c.input});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, c.out);
+  }
 }
 
 TEST_F(CliQueries, UsageErrorsAreOneLineAndExitTwo) {
