@@ -19,20 +19,21 @@ std::string GoogleHead(std::string_view range, std::string_view total) {
 }
 
 TEST(GooglePageTest, TotalTakesOutOnlyTheFirstThousandsSeparator) {
-  EXPECT_EQ(ReadGooglePage(GoogleHead("1</b> - <b>50", "1,234,567"), true).total, 1234);
-  EXPECT_EQ(ReadGooglePage(GoogleHead("1</b> - <b>50", "12,345"), true).total, 9999);
-  EXPECT_EQ(ReadGooglePage(GoogleHead("1</b> - <b>12", "12"), true).total, 12);
-  EXPECT_EQ(ReadGooglePage(GoogleHead("1</b> - <b>50", "987"), true).total, 987);
-  // Only the first page reads it.
-  EXPECT_EQ(ReadGooglePage(GoogleHead("1</b> - <b>50", "987"), false).total, 0);
-  // No full stop soon after the number: no total.
-  EXPECT_EQ(ReadGooglePage("</title>Results <b>1</b> - <b>50</b> of about <b>2,000</b> and "
-                           "then a long sentence.",
-                           true)
-                .total,
-            0);
-  // Nothing but zeros within reach.
-  EXPECT_EQ(ReadGooglePage("</title>x - 0000000000.", true).total, 0);
+  struct Case {
+    std::string page;
+    bool first;  // only the first page reads it
+    int total;
+  } cases[] = {
+      {GoogleHead("1</b> - <b>50", "1,234,567"), true, 1234},
+      {GoogleHead("1</b> - <b>50", "12,345"), true, 9999},
+      {GoogleHead("1</b> - <b>12", "12"), true, 12},
+      {GoogleHead("1</b> - <b>50", "987"), true, 987},
+      {GoogleHead("1</b> - <b>50", "987"), false, 0},
+      // No full stop soon after the number: no total.
+      {"</title>Results <b>1</b> - <b>50</b> of about <b>2,000</b> and then a long sentence.", true, 0},
+      {"</title>x - 0000000000.", true, 0},  // nothing but zeros within reach
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadGooglePage(c.page, c.first).total, c.total) << c.page;
 }
 
 TEST(GooglePageTest, RangeMarkerIsReadBeforeTheDashEvenAtThePageStart) {
@@ -130,17 +131,6 @@ TEST(WiseNutPageTest, TotalAfterTheColonAndQuotedLinks) {
   EXPECT_TRUE(ReadWiseNutPage("9 documents", true).refetch);
   EXPECT_FALSE(ReadWiseNutPage("9 document", true).marked);
   EXPECT_TRUE(ReadWiseNutPage(": 9 documents <a href=\"http://a.example/", true).links.empty());
-}
-
-TEST(QueryLogTest, HeaderAndRowBlockBytes) {
-  EXPECT_EQ(LogHeader(),
-            "----- ORVI rapport d'interrogation moteurs -----------\r\n"
-            "[M=] url ajout\xE9"
-            "e / [M!] doublon/filtre / M = G(oogle), F(ast), W(ise)\r\n" +
-                std::string(54, '-') + "\r\n\r\n\r\n");
-  const std::string line(52, '-');
-  EXPECT_EQ(LogRowBlock(" +mp3 (a OR b)"),
-            "\r\n" + line + "\r\n +mp3 (a OR b)\r\n" + line + "\r\n\r\n");
 }
 
 }  // namespace

@@ -104,12 +104,6 @@ TEST_F(SearchStateTest, APageAnalysisComesBackWithEveryPage) {
   }
 }
 
-}  // namespace
-}  // namespace orvi
-
-namespace orvi {
-namespace {
-
 // A save broken off before each of its steps, as a crash would break it,
 // over an earlier whole save: the resume finds one whole set, the old or the
 // new, never a mix, and never nothing.

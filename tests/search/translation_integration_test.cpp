@@ -4,6 +4,7 @@
 #include <atomic>
 #include <future>
 #include <memory>
+#include <tuple>
 
 #include "net/fetch_page.h"
 #include "search/search_report.h"
@@ -56,52 +57,47 @@ TEST(Translation, ReadsTheFirstTextArea) {
   for (const Case& c : cases) EXPECT_EQ(ReadTranslation(c.page), c.text) << c.page;
 }
 
-class TranslationServiceTest : public ::testing::Test {
- protected:
-  Context& MakeContext(const std::string& base) {
-    ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .clock = clock});
-    ctx->engines.TranslateUrl = base;
-    return *ctx;
+// The service is asked twice at most; a page without a text area is no
+// reason to ask again.
+TEST(TranslationService, OutcomesAndTheSecondAttempt) {
+  const std::string page = "<html><body><textarea rows=3>good morning\n</textarea></body></html>";
+  struct Case {
+    const char* name;
+    std::vector<std::string> answers;  // one per connection; "" closes without a word
+    TranslationOutcome outcome;
+    std::string text;
+    size_t requests;
+  } cases[] = {
+      {"a second attempt after a failure", {"", page}, TranslationOutcome::Translated, "good morning", 2},
+      {"two failures", {"", ""}, TranslationOutcome::NoAnswer, "", 2},
+      {"no text area", {"<html><body>Service indisponible</body></html>"}, TranslationOutcome::NoTextArea, "",
+       1},
+  };
+  for (const Case& c : cases) {
+    std::atomic<size_t> calls{0};
+    ScriptServer server([&](ScriptServer::Conn& conn) {
+      conn.ReadRequest();
+      const std::string& answer = c.answers[std::min(calls++, c.answers.size() - 1)];
+      if (!answer.empty()) conn.Send(ScriptServer::Response("200 OK", answer));
+    });
+    TempDir home;
+    Context ctx(ContextOptions{.appFolder = home.path(), .clock = std::make_shared<ManualClock>()});
+    ctx.engines.TranslateUrl = server.Url("");
+    Translation t = TranslateInput(ctx, "Bonjour \xC7" "a");
+    EXPECT_EQ(t.outcome, c.outcome) << c.name;
+    EXPECT_EQ(t.text, c.text) << c.name;
+    std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), c.requests) << c.name;
+    EXPECT_TRUE(requests.back().starts_with(
+        "GET /translate.dyn?doit=done&lp=fr_en&urltext=bonjour%20\xC3\x87" "a HTTP/1.1"))
+        << requests.back();
   }
-  TempDir home;
-  std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-  std::unique_ptr<Context> ctx;
-};
-
-TEST_F(TranslationServiceTest, SecondAttemptAfterAFailure) {
-  std::atomic<int> calls{0};
-  ScriptServer server([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    if (calls++ == 0) return;  // closed without a word
-    c.Send(ScriptServer::Response("200 OK", "<html><body><textarea rows=3>good morning\n</textarea></body></html>"));
-  });
-  Translation t = TranslateInput(MakeContext(server.Url("")), "Bonjour \xC7" "a");
-  EXPECT_EQ(t.outcome, TranslationOutcome::Translated);
-  EXPECT_EQ(t.text, "good morning");
-  std::vector<std::string> requests = server.Requests();
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_TRUE(requests[1].starts_with("GET /translate.dyn?doit=done&lp=fr_en&urltext=bonjour%20\xC3\x87" "a HTTP/1.1"))
-      << requests[1];
-}
-
-TEST_F(TranslationServiceTest, TwoFailuresAndAPageWithoutTextArea) {
-  ScriptServer silent([](ScriptServer::Conn& c) { c.ReadRequest(); });
-  Translation t = TranslateInput(MakeContext(silent.Url("")), "bonjour");
-  EXPECT_EQ(t.outcome, TranslationOutcome::NoAnswer);
-  EXPECT_EQ(silent.Requests().size(), 2u);
-  EXPECT_EQ(TranslationFailureBox(t.outcome).text, "Le service de traduction ne r\xE9pond pas");
-  EXPECT_EQ(TranslationFailureBox(t.outcome).icon, MsgIcon::Error);
-
-  ScriptServer plain([](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    c.Send(ScriptServer::Response("200 OK", "<html><body>Service indisponible</body></html>"));
-  });
-  t = TranslateInput(MakeContext(plain.Url("")), "bonjour");
-  EXPECT_EQ(t.outcome, TranslationOutcome::NoTextArea);
-  EXPECT_EQ(plain.Requests().size(), 1u);
-  EXPECT_EQ(TranslationFailureBox(t.outcome).text, "Echec de la traduction");
-  EXPECT_EQ(TranslationFailureBox(t.outcome).caption, "ORVI");
-  EXPECT_EQ(TranslationFailureBox(t.outcome).icon, MsgIcon::Warning);
+  MessageSpec box = TranslationFailureBox(TranslationOutcome::NoAnswer);
+  EXPECT_EQ(std::tie(box.text, box.icon),
+            std::make_tuple("Le service de traduction ne r\xE9pond pas", MsgIcon::Error));
+  box = TranslationFailureBox(TranslationOutcome::NoTextArea);
+  EXPECT_EQ(std::tie(box.text, box.caption, box.icon),
+            std::make_tuple("Echec de la traduction", "ORVI", MsgIcon::Warning));
 }
 
 TEST(SearchReport, PathTakesTheFirstQuotedPart) {
