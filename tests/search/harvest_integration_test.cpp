@@ -84,9 +84,23 @@ class Engine {
   ScriptServer server_;
 };
 
-class HarvestTest : public ::testing::Test {
+// Notes the query display of each row the harvest asks.
+class DisplayWatch final : public UiPort {
+ public:
+  void SetFieldText(int id, const std::string& text) override {
+    if (id == prep_ids::kQueryDisplay && !text.empty()) note(text);
+  }
+  void ShowControl(int, bool) override {}
+  void PostCommand(int) override {}
+  void MessageBox(const MessageSpec&) override {}
+  bool WindowExists(int) override { return true; }
+  std::function<void(const std::string&)> note;
+};
+
+template <class Ui>
+class HarvestBase : public ::testing::Test {
  protected:
-  HarvestTest() {
+  HarvestBase() {
     ctx.activeProfile.MaxDomains = 100;
     ctx.activeProfile.FindS = true;
     ctx.harvest.running = true;
@@ -132,9 +146,11 @@ class HarvestTest : public ::testing::Test {
 
   test::TempDir dir;
   std::shared_ptr<test::ManualClock> clock = std::make_shared<test::ManualClock>();
-  std::shared_ptr<test::RecordingUi> ui = std::make_shared<test::RecordingUi>();
+  std::shared_ptr<Ui> ui = std::make_shared<Ui>();
   Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = ui}};
 };
+using HarvestTest = HarvestBase<test::RecordingUi>;
+using HarvestWaitTest = HarvestBase<DisplayWatch>;
 
 TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
   Rows({"+mp3", "+zip"});
@@ -371,20 +387,7 @@ TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
   EXPECT_EQ(Field(prep_ids::kUniqueWiseNut), "8");
 }
 
-// Notes the query display of each row the harvest asks.
-class DisplayWatch final : public UiPort {
- public:
-  void SetFieldText(int id, const std::string& text) override {
-    if (id == prep_ids::kQueryDisplay && !text.empty()) note(text);
-  }
-  void ShowControl(int, bool) override {}
-  void PostCommand(int) override {}
-  void MessageBox(const MessageSpec&) override {}
-  bool WindowExists(int) override { return true; }
-  std::function<void(const std::string&)> note;
-};
-
-TEST(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
+TEST_F(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   // Google holds its answer until the harvest shows the next row: the harvest
   // must go on without it, and still take its links before it ends.
   std::mutex mutex;
@@ -408,25 +411,17 @@ TEST(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
     note("google answers");
     c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://g.example/"})));
   });
-  auto ui = std::make_shared<DisplayWatch>();
   ui->note = [&](const std::string& display) {
     note(display);
     // The last row: let Google be asked before the rows are done.
     if (display == "madonna +zip") awaitEvent("google asked");
   };
-  test::TempDir dir;
-  Context ctx(ContextOptions{
-      .appFolder = dir.path(), .clock = std::make_shared<test::ManualClock>(), .ui = ui});
-  ctx.activeProfile.MaxDomains = 100;
-  ctx.activeProfile.FindS = true;
-  ctx.activeProfile.Keys[0] = "+mp3";
-  ctx.activeProfile.Keys[1] = "+zip";  // asked of no engine
+  Rows({"+mp3", "+zip"});  // the second asked of no engine
   ctx.activeProfile.GoogleUse = 0b01;
   ctx.engines.GoogleUrl = google.Url("");
   ctx.harvest.engineWaitMs = 0;
-  ctx.harvest.running = true;
 
-  HarvestResult result = RunHarvest(ctx, "madonna", "", true);
+  HarvestResult result = Run();
   {
     std::lock_guard lock(mutex);
     auto at = [&](const std::string& event) {
@@ -435,9 +430,7 @@ TEST(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
     EXPECT_EQ(events.size(), 4u);
     EXPECT_LT(at("madonna +zip"), at("google answers"));
   }
-  std::lock_guard lock(ctx.QueueLock);
-  ASSERT_EQ(ctx.queue.count(), 1);
-  EXPECT_EQ(ctx.queue.entries[0]->url, "http://g.example/");
+  EXPECT_EQ(QueueContent(), (std::vector<std::pair<std::string, int>>{{"http://g.example/", 1}}));
   EXPECT_TRUE(result.found);
 }
 

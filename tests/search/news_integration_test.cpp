@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_io.h"
 #include "support/script_server.h"
 #include "support/temp_dir.h"
 
@@ -36,14 +35,16 @@ TEST_F(NewsCheck, FetchesTheMessageFileOfTheSite) {
   EXPECT_FALSE(CheckNews(*ctx).has_value());
 }
 
-TEST_F(NewsCheck, AFailedFetchLeavesTheCopyAlone) {
+TEST_F(NewsCheck, AFailedFetchOrNoSiteLeavesTheCopyAlone) {
   struct Case {
     const char* name;
     std::string response;
+    bool site = true;
   } cases[] = {
       {"not found", ScriptServer::Response("404 Not Found", "gone\n")},
       {"redirection", "HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:9/\r\n\r\n"},
       {"closed at once", ""},
+      {"no site address: nothing is asked", "", false},
   };
   for (const Case& c : cases) {
     ScriptServer server([&](ScriptServer::Conn& conn) {
@@ -51,18 +52,11 @@ TEST_F(NewsCheck, AFailedFetchLeavesTheCopyAlone) {
       conn.Send(c.response);
     });
     home.Write("version.txt", "old\r\n");
-    Start(server.Url(""));
+    Start(c.site ? server.Url("") : "");
     EXPECT_FALSE(CheckNews(*ctx).has_value()) << c.name;
     EXPECT_EQ(home.Read("version.txt"), "old\r\n") << c.name;
+    EXPECT_EQ(server.Connections(), c.site ? 1 : 0) << c.name;
   }
-}
-
-TEST_F(NewsCheck, NothingIsFetchedWithoutASiteAddress) {
-  ScriptServer server([](ScriptServer::Conn& c) { c.ReadRequest(); });
-  Start("");
-  EXPECT_FALSE(CheckNews(*ctx).has_value());
-  EXPECT_EQ(server.Connections(), 0);
-  EXPECT_FALSE(FileExists(home.File("version.txt")));
 }
 
 }  // namespace
