@@ -49,7 +49,7 @@ class SiteScanTest : public ::testing::Test {
   test::FtpServer ftp;
 };
 
-TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSite) {
+TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSiteAndStops) {
   std::ostringstream out, err;
   int code = RunCli({"--home", home.path(), "-q", "scan", nginx.Url("/index.html"), "--site",
                      "--out", home.File("site.txt")},
@@ -67,9 +67,8 @@ TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSite) {
   }
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
   EXPECT_NE(home.Read("site.txt").find("disk2.zip," + nginx.Url("/files/disk2.zip")), std::string::npos);
-}
 
-TEST_F(SiteScanTest, AStopInTheMiddleLeavesNothingRunning) {
+  // The same scan stopped in the middle leaves nothing running.
   Context ctx(ContextOptions{.appFolder = home.path()});
   ctx.LoadSettings();
   ctx.activeProfile.ExtractAll = ctx.activeProfile.EnableNews = true;
@@ -125,7 +124,7 @@ class ListingScanTest : public ::testing::TestWithParam<bool> {
   test::FtpServer ftp;
 };
 
-TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizes) {
+TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizesAndASinglePageRedirected) {
   std::string table = Scan(nginx.Url("/"), true);
   // One file per entry: a listing's "../" makes no phantom copy elsewhere.
   for (const char* line : {"a\tzip\t1\t1\t1.0k\tSingleValid\n", "b\tzip\t1\t1\t2.0k\tSingleValid\n",
@@ -141,13 +140,10 @@ TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizes) {
   EXPECT_NE(results.find(",1,5368709120,"), std::string::npos) << results;
   EXPECT_EQ(results.find("/sub/a.zip"), std::string::npos) << results;
   EXPECT_EQ(results.find("/deeper/b.zip"), std::string::npos) << results;
-}
 
-// The address typed without its final "/": nginx redirects it, and the
-// analysis of that one page follows.
-TEST_P(ListingScanTest, ASinglePageFollowsItsOwnRedirection) {
-  std::string table = Scan(nginx.Url("/sub"), false);
-  EXPECT_EQ(table, "b\tzip\t1\t1\t2.0k\tSingleValid\n");
+  // The address typed without its final "/": nginx redirects it, and the
+  // analysis of that one page follows.
+  EXPECT_EQ(Scan(nginx.Url("/sub"), false), "b\tzip\t1\t1\t2.0k\tSingleValid\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(AbsoluteAndRelativeLocation, ListingScanTest, ::testing::Bool());
