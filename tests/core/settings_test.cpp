@@ -44,16 +44,6 @@ TEST(Settings, DefaultsAndClamps) {
   }
 }
 
-// Some editors put a UTF-8 byte-order mark before the first section.
-TEST(Settings, ByteOrderMarkIsSkipped) {
-  GlobalSettings s = ReadGlobalSettings(IniFile::Parse("\xEF\xBB\xBF[Config]\r\nMaxConnect=12\r\nMinConnect=12\r\n"));
-  EXPECT_EQ(s.MaxConnect, 12);
-  EXPECT_EQ(s.MinConnect, 12);
-  // Only at the very start: elsewhere the bytes are text.
-  IniFile ini = IniFile::Parse("[A]\r\n\xEF\xBB\xBFk=v\r\n");
-  EXPECT_EQ(ini.Get("A", "k", "none", 80), "none");
-}
-
 TEST(Settings, ColourRules) {
   GlobalSettings s = Load("ColorPrinc=11527930\r\nColorDialog=\r\nColorProfil=255\r\n");
   EXPECT_EQ(s.ColorPrinc, 0x78C8FA);   // the stored 0xAFE6FA is ignored

@@ -52,6 +52,9 @@ TEST(IniFile, ReadsWithPrivateProfileRules) {
   // Line feeds alone end lines too, and a header may hold spaces.
   ini = IniFile::Parse("[ Config ]\nA = 1\nB=2");
   EXPECT_EQ(ini.Get("config", "a", "", 10) + ini.Get("config", "b", "", 10), "12");
+  // Some editors put a UTF-8 byte-order mark before the first section; elsewhere those bytes are text.
+  EXPECT_EQ(IniFile::Parse("\xEF\xBB\xBF[Config]\r\nA=1\r\n").Get("Config", "A", "none", 10), "1");
+  EXPECT_EQ(IniFile::Parse("[A]\r\n\xEF\xBB\xBFk=v\r\n").Get("A", "k", "none", 80), "none");
 }
 
 TEST(IniFile, WritesInPlaceOrAtTheEndOfTheSection) {

@@ -44,11 +44,6 @@ TEST(ProfileFile, DefaultsAndMasks) {
   EXPECT_EQ(std::tie(p.GoogleUse, p.AtwUse, p.WiseUse), std::make_tuple(5, 0, 0));
 }
 
-TEST(ProfileFile, ByteOrderMarkIsSkipped) {
-  SearchProfile p = ReadSearchProfile(IniFile::Parse("\xEF\xBB\xBF[Config]\r\nAddLinkAway=77\r\n"));
-  EXPECT_EQ(p.AddLinkAway, 77);
-}
-
 TEST(ProfileFile, FlagsThatDependOnOtherKeys) {
   EXPECT_TRUE(Read("Slnk=forum,download\r\n").URLKeysFirst);
   EXPECT_FALSE(Read("Slnk=forum\r\nURLKeysFirst=0\r\n").URLKeysFirst);
