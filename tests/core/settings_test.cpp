@@ -13,8 +13,9 @@ GlobalSettings Load(const std::string& config) {
   return ReadGlobalSettings(IniFile::Parse("[Config]\r\n" + config));
 }
 
-// Values that would hang a scan or fail every check load as the nearest sane
-// one (and are saved back so); sane values and the usual clamps stay.
+// MaxConnect is at most 24 (14 or 16 beside a MinConnect of 6 or 8), MinConnect
+// at most MaxConnect; values that would hang a scan or fail every check load as
+// the nearest sane one (and are saved back so); sane values stay.
 TEST(Settings, DefaultsAndClamps) {
   struct Case {
     const char* config;
