@@ -18,6 +18,8 @@ namespace orvi {
 namespace {
 
 using test::ScriptServer;
+using Texts = std::vector<std::string>;
+using Queued = std::vector<std::pair<std::string, int>>;  // URL and engine
 
 // The value of a parameter in a request line ("start", "o", "p", "q").
 std::string Param(const std::string& request, const std::string& name) {
@@ -73,8 +75,8 @@ class Engine {
           c.Send(ScriptServer::Response("200 OK", pages(request)));
         }) {}
   std::string Base() const { return server_.Url(""); }
-  std::vector<std::string> Requests() { return server_.Requests(); }
-  std::vector<std::string> Queries(const std::string& param) {
+  Texts Requests() { return server_.Requests(); }
+  Texts Queries(const std::string& param) {
     std::vector<std::string> out;
     for (const std::string& r : Requests()) out.push_back(Param(r, "q") + "@" + Param(r, param));
     return out;
@@ -115,12 +117,15 @@ class HarvestBase : public ::testing::Test {
                     bool input1Enabled = true) {
     return RunHarvest(ctx, input1, input2, input1Enabled);
   }
-  // The last text shown in a field; "<none>" when never written.
-  std::string Field(int id) {
-    std::string prefix = "text " + std::to_string(id) + "=";
-    std::string last = "<none>";
-    for (const std::string& call : ui->Calls()) {
-      if (call.starts_with(prefix)) last = call.substr(prefix.size());
+  // The last text shown in each field; "<none>" when never written.
+  Texts Fields(const std::vector<int>& ids) {
+    Texts last;
+    for (int id : ids) {
+      std::string prefix = "text " + std::to_string(id) + "=";
+      last.push_back("<none>");
+      for (const std::string& call : ui->Calls()) {
+        if (call.starts_with(prefix)) last.back() = call.substr(prefix.size());
+      }
     }
     return last;
   }
@@ -131,13 +136,13 @@ class HarvestBase : public ::testing::Test {
     }
     return boxes;
   }
-  std::vector<std::pair<std::string, int>> QueueContent() {
+  Queued QueueContent() {
     std::lock_guard lock(ctx.QueueLock);
-    std::vector<std::pair<std::string, int>> out;
+    Queued out;
     for (const QueueEntryPtr& e : ctx.queue.entries) out.emplace_back(e->url, e->engine.load());
     return out;
   }
-  std::vector<std::string> CacheUrls() {
+  Texts CacheUrls() {
     std::lock_guard lock(ctx.QueueLock);
     std::vector<std::string> out;
     for (const QueueEntryPtr& e : ctx.queue.entries) out.push_back(e->cacheUrl);
@@ -163,20 +168,14 @@ TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
   ctx.engines.GoogleUrl = google.Base();
 
   HarvestResult result = Run();
-  EXPECT_EQ(google.Queries("start"), (std::vector<std::string>{
-                                         "madonna+mp3@0", "madonna+mp3@50", "madonna+zip@0"}));
+  EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50", "madonna+zip@0"}));
   EXPECT_EQ(google.Requests()[0].substr(0, google.Requests()[0].find("\r\n")),
             "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
-  EXPECT_EQ(Field(prep_ids::kGoogleTotal + 0), "1234");
-  EXPECT_EQ(Field(prep_ids::kGoogleOk + 0), "2");
-  EXPECT_EQ(Field(prep_ids::kGoogleTotal + 1), "12");
-  EXPECT_EQ(Field(prep_ids::kGoogleOk + 1), "1");
-  EXPECT_EQ(QueueContent(), (std::vector<std::pair<std::string, int>>{
-                                {"http://a.example/1", 1}, {"http://b.example/2", 1},
-                                {"http://z.example/z", 1}}));
-  EXPECT_EQ(Field(prep_ids::kFound), "3");
-  EXPECT_EQ(Field(prep_ids::kUniqueGoogle), "3");
-  EXPECT_EQ(Field(prep_ids::kQueryDisplay), "");
+  // Each row's total and links kept; the query display is emptied at the end.
+  using namespace prep_ids;
+  EXPECT_EQ(Fields({kGoogleTotal, kGoogleOk, kGoogleTotal + 1, kGoogleOk + 1, kFound, kUniqueGoogle, kQueryDisplay}),
+            (Texts{"1234", "2", "12", "1", "3", "3", ""}));
+  EXPECT_EQ(QueueContent(), (Queued{{"http://a.example/1", 1}, {"http://b.example/2", 1}, {"http://z.example/z", 1}}));
   EXPECT_EQ(ctx.SearchText, "madonna");
   EXPECT_EQ(result.encodedSearchText, "madonna");
   EXPECT_TRUE(result.found);
@@ -216,18 +215,13 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
                 "[F=] http://f.example/only.html\r\n"
                 "\r\n" + line + "\r\n+rar\r\n" + line + "\r\n\r\n");
   EXPECT_EQ(google.Requests().size(), 1u);
-  EXPECT_EQ(fast.Queries("o"), (std::vector<std::string>{"madonna+zip@0"}));
-  EXPECT_EQ(QueueContent(), (std::vector<std::pair<std::string, int>>{
-                                {"http://both.example/", 0}, {"http://g.example/only.html", 1},
-                                {"http://f.example/only.html", 2}}));
-  EXPECT_EQ(Field(prep_ids::kFound), "3");
-  EXPECT_EQ(Field(prep_ids::kUniqueGoogle), "1");
-  EXPECT_EQ(Field(prep_ids::kUniqueFast), "1");
-  EXPECT_EQ(Field(prep_ids::kUniqueWiseNut), "0");
-  EXPECT_EQ(Field(prep_ids::kFastTotal + 1), "3");
-  EXPECT_EQ(Field(prep_ids::kFastOk + 1), "1");
+  EXPECT_EQ(fast.Queries("o"), (Texts{"madonna+zip@0"}));
+  EXPECT_EQ(QueueContent(), (Queued{{"http://both.example/", 0}, {"http://g.example/only.html", 1},
+                                    {"http://f.example/only.html", 2}}));
   // The third row was shown but nothing was asked for it.
-  EXPECT_EQ(Field(prep_ids::kQueryDisplay), "");
+  using namespace prep_ids;
+  EXPECT_EQ(Fields({kFound, kUniqueGoogle, kUniqueFast, kUniqueWiseNut, kFastTotal + 1, kFastOk + 1, kQueryDisplay}),
+            (Texts{"3", "1", "1", "0", "3", "1", ""}));
   auto calls = ui->Calls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "text 106=madonna +rar"), calls.end());
   EXPECT_NE(std::find(calls.begin(), calls.end(), "show 1002"), calls.end());
@@ -247,7 +241,7 @@ TEST_F(HarvestTest, InputsEmptyDisabledOrNothingFound) {
 
   // Both inputs empty while input 1 is asked for: nothing else happens.
   HarvestResult result = Run("", "", true);
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"box : Indiquez ce que vous recherchez, please ..."}));
+  EXPECT_EQ(Boxes(), (Texts{"box : Indiquez ce que vous recherchez, please ..."}));
   EXPECT_TRUE(google.Requests().empty());
   EXPECT_FALSE(ctx.run.collecting);
   EXPECT_EQ(dir.Read("Log.txt"), "<missing>");
@@ -256,11 +250,11 @@ TEST_F(HarvestTest, InputsEmptyDisabledOrNothingFound) {
   // A profile that needs no input: the row goes alone; no result at all.
   ui->Clear();
   result = Run("", "", false);
-  EXPECT_EQ(google.Queries("start"), (std::vector<std::string>{"+mp3@0"}));
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"box ORVI: Aucune correspondance trouv\xE9" "e..."}));
+  EXPECT_EQ(google.Queries("start"), (Texts{"+mp3@0"}));
+  EXPECT_EQ(Boxes(), (Texts{"box ORVI: Aucune correspondance trouv\xE9" "e..."}));
   EXPECT_FALSE(result.found);
   EXPECT_FALSE(result.startExploration);
-  EXPECT_EQ(Field(prep_ids::kGoogleTotal), "0");
+  EXPECT_EQ(Fields({prep_ids::kGoogleTotal}), Texts{"0"});
 }
 
 TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
@@ -279,8 +273,7 @@ TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
   ctx.engines.GoogleUrl = google.Base();
 
   HarvestResult result = Run();
-  EXPECT_EQ(google.Queries("start"),
-            (std::vector<std::string>{"madonna+mp3@0", "madonna+mp3@50"}));
+  EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50"}));
   EXPECT_EQ(QueueContent().size(), 6u);
   EXPECT_TRUE(result.found);
 }
@@ -295,10 +288,10 @@ TEST_F(HarvestTest, GoogleCacheLinksStoredOnlyWhenTheProfileAsks) {
   ctx.engines.GoogleUrl = google.Base();
 
   Run();
-  EXPECT_EQ(CacheUrls(), (std::vector<std::string>{"", "", ""}));  // the scan goes on after each cache path
+  EXPECT_EQ(CacheUrls(), (Texts{"", "", ""}));  // the scan goes on after each cache path
   ctx.activeProfile.GoogleCache = true;
   Run();
-  EXPECT_EQ(CacheUrls(), (std::vector<std::string>{google.Base() + "/search?q=cache:K1:a.example/1",
+  EXPECT_EQ(CacheUrls(), (Texts{google.Base() + "/search?q=cache:K1:a.example/1",
                                                    google.Base() + "/search?q=cache:K2:b.example/2", ""}));
 }
 
@@ -356,8 +349,7 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   EXPECT_EQ(primary.Connections(), 1);
   std::vector<std::string> asked;
   for (const std::string& r : fallback.Requests()) asked.push_back(Param(r, "q"));
-  EXPECT_EQ(asked, (std::vector<std::string>{"madonna+mp3", "madonna+zip", "madonna+mp3",
-                                             "madonna+zip", "madonna+zip", "madonna+rar"}));
+  EXPECT_EQ(asked, (Texts{"madonna+mp3", "madonna+zip", "madonna+mp3", "madonna+zip", "madonna+zip", "madonna+rar"}));
 }
 
 TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
@@ -374,17 +366,15 @@ TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
   ctx.engines.WiseNutUrl = wise.Base();
 
   Run();
-  EXPECT_EQ(wise.Queries("p"), (std::vector<std::string>{"crack@0", "crack@1", "serial@0",
-                                                         "serial@1", "serial@2", "serial@3"}));
+  EXPECT_EQ(wise.Queries("p"), (Texts{"crack@0", "crack@1", "serial@0", "serial@1", "serial@2", "serial@3"}));
   std::string host = wise.Base().substr(7);
   EXPECT_EQ(wise.Requests()[0],
             "GET /search/query.dll?p=0&q=crack HTTP/1.1\r\nHost: " + host +
                 "\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, "
                 "*/*\r\nCookie: cookie%5Ftest=true; wisenut=ppat=0&iitem2=0&een=ISO%2D8859%2D1&"
                 "iitem1=0&iitem3=0&cclu=0&ccon=2&nnum=100&ssl=\r\n\r\n");
-  EXPECT_EQ(Field(prep_ids::kWiseNutTotal), "1155");
-  EXPECT_EQ(Field(prep_ids::kWiseNutOk), "8");
-  EXPECT_EQ(Field(prep_ids::kUniqueWiseNut), "8");
+  EXPECT_EQ(Fields({prep_ids::kWiseNutTotal, prep_ids::kWiseNutOk, prep_ids::kUniqueWiseNut}),
+            (Texts{"1155", "8", "8"}));
 }
 
 TEST_F(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
@@ -430,7 +420,7 @@ TEST_F(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
     EXPECT_EQ(events.size(), 4u);
     EXPECT_LT(at("madonna +zip"), at("google answers"));
   }
-  EXPECT_EQ(QueueContent(), (std::vector<std::pair<std::string, int>>{{"http://g.example/", 1}}));
+  EXPECT_EQ(QueueContent(), (Queued{{"http://g.example/", 1}}));
   EXPECT_TRUE(result.found);
 }
 
@@ -450,8 +440,7 @@ TEST_F(HarvestTest, ClosingTheWindowEndsTheHarvestQuietly) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(result.startExploration);
   // Nothing touches the window's fields once it is gone.
-  EXPECT_EQ(Field(prep_ids::kGoogleTotal), "");
-  EXPECT_EQ(Field(prep_ids::kGoogleOk), "");
+  EXPECT_EQ(Fields({prep_ids::kGoogleTotal, prep_ids::kGoogleOk}), (Texts{"", ""}));
 }
 
 }  // namespace
