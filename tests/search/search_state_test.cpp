@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "explore/queue.h"
 #include "results/catalogue.h"
@@ -47,10 +48,9 @@ TEST_F(SearchStateTest, SavesUnfinishedPagesAndRestoresThemWaiting) {
 
   Context resumed = Make();
   ASSERT_TRUE(RestoreSearchState(resumed));
-  EXPECT_EQ(resumed.ProfileName, "/Musique/mp3");
-  EXPECT_EQ(resumed.SearchText, "mozart requiem");
-  EXPECT_EQ(resumed.activeProfile.Keys[0], "mp3");
-  EXPECT_EQ(resumed.activeProfile.MaxDomains, 50);
+  EXPECT_EQ(std::tie(resumed.ProfileName, resumed.SearchText, resumed.activeProfile.Keys[0],
+                     resumed.activeProfile.MaxDomains),
+            std::make_tuple("/Musique/mp3", "mozart requiem", "mp3", 50));
   ASSERT_EQ(resumed.queue.count(), 6);
   const QueueEntry& cached = *resumed.queue.entries[2];
   EXPECT_EQ(cached.url, "http://h6.com/p");

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 #include "explore/exploration_run.h"
@@ -96,11 +97,9 @@ TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
   EXPECT_EQ(ctx.queue.count(), 2);
   ASSERT_EQ(ui->asked.size(), 1u);
   const MessageSpec& q = ui->asked[0];
-  EXPECT_EQ(q.text, "Arr\xEAter la recherche de \"mozart\" ?");
-  EXPECT_EQ(q.caption, "ORVI");
-  EXPECT_EQ(q.icon, MsgIcon::Question);
-  EXPECT_EQ(q.buttons, MsgButtons::YesNo);
-  EXPECT_EQ(q.defaultAnswer, MsgAnswer::No);
+  EXPECT_EQ(std::tie(q.text, q.caption, q.icon, q.buttons, q.defaultAnswer),
+            std::make_tuple("Arr\xEAter la recherche de \"mozart\" ?", "ORVI", MsgIcon::Question, MsgButtons::YesNo,
+                            MsgAnswer::No));
 
   ui->answer = MsgAnswer::Yes;
   EXPECT_TRUE(ConfirmStop(ctx));
