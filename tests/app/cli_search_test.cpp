@@ -106,29 +106,41 @@ TEST_F(CliQueries, PrintsTheFirstRequestsInHarvestOrder) {
             "W\thttp://w.test/search/query.dll?p=0&q=dvd+wma+-sex\n");
 }
 
-TEST_F(CliQueries, Utf8InputsAndAProfileThatNeedsNoInput) {
+TEST_F(CliQueries, Utf8InputsRowsAloneAndNoRows) {
   struct Case {
     const char* profile;
-    std::string input;
+    std::string input, input2;
     std::string out;
   } cases[] = {
       // "Été": UTF-8 on the command line, Windows-1252 inside; only A to Z are
       // lowered, and the placeholder row takes the input as typed.
       {"[Config]\r\nFindS=1\r\nKey0=+mp3\r\nKey1=%s.zip\r\nGoogleUse=3\r\nAtwUse=0\r\nWiseUse=0\r\n",
-       "\xC3\x89t\xC3\xA9",
+       "\xC3\x89t\xC3\xA9", "",
        "#\t\xC3\x89t\xC3\xA9 +mp3\n"
        "G\thttp://g.test/search?q=%C9t%E9+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
        "#\t\xC3\x89t\xC3\xA9.zip\n"
        "G\thttp://g.test/search?q=\xC3\x89t\xC3\xA9.zip&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"},
-      {"[Config]\r\nFindS=0\r\nExtractAll=1\r\nKey0=\"index of\" mp3\r\nAtwUse=0\r\nWiseUse=0\r\n", "",
+      {"[Config]\r\nFindS=0\r\nExtractAll=1\r\nKey0=\"index of\" mp3\r\nAtwUse=0\r\nWiseUse=0\r\n", "", "",
        "#\t\"index of\" mp3\n"
        "G\thttp://g.test/search?q=%22index%20of%22%20mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"},
+      // Without FindS each of the three variants sends the rows alone; a row
+      // ticked for no engine is shown all the same.
+      {"[Config]\r\nLibS1=A\r\nLibS2=B\r\nKey0=mp3\r\nKey1=+zip\r\nGoogleUse=2\r\nAtwUse=0\r\nWiseUse=2\r\n", "a", "b",
+       "#\tmp3\n#\t +zip\nG\thttp://g.test/search?q=+zip&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
+       "W\thttp://w.test/search/query.dll?p=0&q=+zip\n"
+       "#\tmp3\n#\t +zip\nG\thttp://g.test/search?q=+zip&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
+       "W\thttp://w.test/search/query.dll?p=0&q=+zip\n"
+       "#\tmp3\n#\t +zip\nG\thttp://g.test/search?q=+zip&num=50&hl=en&lr=&safe=off&start=0&sa=N\n"
+       "W\thttp://w.test/search/query.dll?p=0&q=+zip\n"},
+      {"[Config]\r\nLibS1=A\r\n", "madonna", "", ""},  // no rows: nothing to ask
   };
   for (const Case& c : cases) {
     home.Write("Profils/Test/Un.ini", c.profile);
-    CliRun run = Queries({"--profile", "/Test/Un", "--input", c.input});
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, c.out);
+    std::vector<std::string> args = {"--profile", "/Test/Un", "--input", c.input};
+    if (!c.input2.empty()) args.insert(args.end(), {"--input2", c.input2});
+    CliRun run = Queries(args);
+    EXPECT_EQ(run.code, 0) << c.profile << run.err;
+    EXPECT_EQ(run.out, c.out) << c.profile;
   }
 }
 
