@@ -44,11 +44,17 @@ RealServer::RealServer() {
 }
 
 RealServer::~RealServer() {
-  if (pid_ > 0) {
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  // tinyproxy can wait on its client threads for good after SIGTERM: a server
+  // that has not gone within 5 s is killed, so that no test hangs on it.
+  int status = 0;
+  for (int i = 0; i < 250; ++i) {
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, &status, 0);
 }
 
 std::string RealServer::Log() const { return dir_.Read("server.log"); }
