@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,6 +32,11 @@ class FrameFixture : public ::testing::Test {
     ctx->LoadSettings();
     env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, screen, {}});
     frame = std::make_unique<ui::MainFrame>(*env, [this] { ++ends; });
+  }
+  // Writes a file of the program folder, making its folders.
+  void Put(const std::string& name, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
+    home.Write(name, bytes);
   }
   void TearDown() override {
     frame.reset();

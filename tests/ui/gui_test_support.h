@@ -4,6 +4,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/browser.h"
 
 namespace orvi::test {
 
@@ -19,5 +23,19 @@ void WhenModal(std::function<void(QWidget*)> answer);
 // Clicks the button of the active modal widget whose text is this (mnemonic
 // marks ignored).
 void ClickButton(QWidget* modal, const QString& text);
+
+// Records what would have gone to the desktop.
+struct RecordingBrowser final : ui::Browser {
+  bool OpenInBrowser(const std::string& address, bool) override {
+    opened.push_back(address);
+    return true;
+  }
+  bool ShellOpen(const std::string& address) override {
+    shell.push_back(address);
+    return true;
+  }
+  void CopyToClipboard(const std::string& text) override { copied.push_back(text); }
+  std::vector<std::string> opened, shell, copied;
+};
 
 }  // namespace orvi::test

@@ -95,11 +95,6 @@ class PrepSandboxTest : public FrameFixture {
     return out.str();
   }
 
-  void Put(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
-    home.Write(name, bytes);
-  }
-
   std::string ini;
   std::unique_ptr<sandbox::Server> server;
 };

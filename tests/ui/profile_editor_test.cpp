@@ -10,7 +10,6 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include <filesystem>
 #include <sstream>
 
 #include "app/cli.h"
@@ -28,15 +27,11 @@ enum Page { kGen, kSais, kExp, kFiles, kMot };
 
 class EditorTest : public FrameFixture {
  protected:
-  void Put(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
-    home.Write(name, bytes);
-  }
   void SetUp() override {
     Put("Profils/Musique/mp3.ini",
-               "[Config]\r\nHelpText=Aide\r\nLibS1=Titre :\r\nLibS2=Artiste :\r\nAddLinkAway=1600\r\nFilesAway=2400\r\n"
-               "MaxDomains=24\r\nKey0=+mp3\r\nGoogleUse=1\r\nAtwUse=3\r\nWiseUse=0\r\nZip=1\r\nAjourURL=1\r\n"
-               "Slnk=music\r\nURLKeysFirst=1\r\nExtensions=mp3,ogg\r\n");
+        "[Config]\r\nHelpText=Aide\r\nLibS1=Titre :\r\nLibS2=Artiste :\r\nAddLinkAway=1600\r\nFilesAway=2400\r\n"
+        "MaxDomains=24\r\nKey0=+mp3\r\nGoogleUse=1\r\nAtwUse=3\r\nWiseUse=0\r\nZip=1\r\nAjourURL=1\r\n"
+        "Slnk=music\r\nURLKeysFirst=1\r\nExtensions=mp3,ogg\r\n");
     MakeFrame();
   }
   void TearDown() override {
