@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 
 #include <atomic>
-#include <filesystem>
 
 #include "explore/queue.h"
 #include "frame_fixture.h"
@@ -32,22 +31,17 @@ std::string Profile(const std::string& keys) { return "[Config]\r\n" + keys; }
 
 class PrepTest : public FrameFixture {
  protected:
-  void Put(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
-    home.Write(name, bytes);
-  }
   void SetUp() override {
-    Put("Profils/Musique/deux.ini",
-               Profile("LibS1=Artiste :\r\nLibS2=Titre :\r\nHelpText=Deux champs\r\nFindS=1\r\nKey0=+mp3\r\n"
-                       "Key1=+ogg\r\nGoogleUse=3\r\nAtwUse=1\r\nWiseUse=0\r\n"));
-    Put("Profils/Musique/un.ini",
-               Profile("LibS1=Titre :\r\nHelpText=Une ligne\\\\Deux lignes\r\nFindS=1\r\nKey0=+mp3\r\n"
-                       "Translate=1\r\nGoogleUse=1\r\nAtwUse=1\r\nWiseUse=1\r\n"));
+    Put("Profils/Musique/deux.ini", Profile("LibS1=Artiste :\r\nLibS2=Titre :\r\nHelpText=Deux champs\r\nFindS=1\r\n"
+                                            "Key0=+mp3\r\nKey1=+ogg\r\nGoogleUse=3\r\nAtwUse=1\r\nWiseUse=0\r\n"));
+    Put("Profils/Musique/un.ini", Profile("LibS1=Titre :\r\nHelpText=Une ligne\\\\Deux lignes\r\nFindS=1\r\n"
+                                          "Key0=+mp3\r\nTranslate=1\r\nGoogleUse=1\r\nAtwUse=1\r\nWiseUse=1\r\n"));
     Put("Profils/Divers/tout.ini", Profile("LibS1=Rien :\r\nExtractAll=1\r\nFindS=0\r\nKey0=+zip\r\n"));
     Put("Profils/Divers/lisez-moi.txt", "a note, not a profile");
     Put("Profils/.cache/x.ini", Profile(""));
   }
   void TearDown() override {
+    engines.reset();  // first: it lets go of the requests it holds
     window.reset();
     FrameFixture::TearDown();
   }
@@ -74,7 +68,21 @@ class PrepTest : public FrameFixture {
     window->Commands().UpdateButtons();
     return window->Commands().IsEnabled(id);
   }
+  // The window over engines that hold every request open: a harvest stays under way.
+  void OpenOnSilentEngines() {
+    engines = std::make_unique<ScriptServer>([this](ScriptServer::Conn& c) {
+      c.ReadRequest();
+      ++asked;
+      c.HoldUntilClosed();
+    });
+    const std::string base = engines->Url("");
+    MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
+              base + "\r\nWiseNutUrl=" + base + "\r\n");
+    Open();
+  }
 
+  std::atomic<int> asked{0};
+  std::unique_ptr<ScriptServer> engines;
   std::unique_ptr<PrepWindow> window;
 };
 
@@ -99,11 +107,7 @@ TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImages) {
   EXPECT_EQ(tree->currentItem(), Leaf("Divers", "lisez-moi"));
   EXPECT_EQ(ctx->ProfileName, "lisez-moi");
   EXPECT_EQ(C<QGroupBox>(PrepWindow::kProfileBox)->title(), QStringLiteral("lisez-moi"));
-}
-
-TEST_F(PrepTest, AFileThatIsNoProfileLoadsTheDefaults) {
-  Open();
-  // "lisez-moi.txt" is listed; its ".ini" does not exist: every field takes its default.
+  // "lisez-moi.ini" does not exist: every field takes its default.
   EXPECT_EQ(ctx->activeProfile.AddLinkAway, 1600);
   EXPECT_EQ(ctx->activeProfile.FilesAway, 2400);
   EXPECT_TRUE(C<QLabel>(PrepWindow::kLabel1)->text().isEmpty());
@@ -218,16 +222,12 @@ TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
   Select("Musique", "deux");
   EXPECT_EQ(ctx->ProfileName, "un");
   ctx->run.collecting = false;
-  window->findChild<QTimer*>();
   PumpUntil([&] { return C<QCheckBox>(PrepWindow::kLog)->isEnabled(); }, 5);
   EXPECT_TRUE(C<QCheckBox>(PrepWindow::kLog)->isEnabled());
 }
 
 TEST_F(PrepTest, BothInputsEmptyGiveTheMessageAndNothingElse) {
-  ScriptServer engines([](ScriptServer::Conn& c) { c.ReadRequest(); });
-  const std::string base = engines.Url("");
-  MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nFastUrl=" + base + "\r\nWiseNutUrl=" + base + "\r\n");
-  Open();
+  OpenOnSilentEngines();
   Select("Musique", "deux");
   QString text;
   WhenModal([&](QWidget* modal) {
@@ -239,23 +239,13 @@ TEST_F(PrepTest, BothInputsEmptyGiveTheMessageAndNothingElse) {
   window->Commands().Execute(PrepWindow::kLaunch);
   ASSERT_TRUE(PumpUntil([&] { return !text.isEmpty() && !window->Harvesting(); }));
   EXPECT_EQ(text, QStringLiteral("Indiquez ce que vous recherchez, please ..."));
-  EXPECT_EQ(engines.Connections(), 0);
+  EXPECT_EQ(engines->Connections(), 0);
   EXPECT_FALSE(ctx->run.collecting);
   EXPECT_FALSE(Enabled(PrepWindow::kProcess));
 }
 
 TEST_F(PrepTest, NoInputProfileHarvestsAndClosingMidwayEndsIt) {
-  // The engines hold every request open: the harvest stays under way.
-  std::atomic<int> asked{0};
-  ScriptServer engines([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    ++asked;
-    c.HoldUntilClosed();
-  });
-  const std::string base = engines.Url("");
-  MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
-            base + "\r\nWiseNutUrl=" + base + "\r\n");
-  Open();
+  OpenOnSilentEngines();
   Select("Divers", "tout");
   ASSERT_FALSE(C<QLineEdit>(PrepWindow::kInput1)->isEnabled());
   window->Commands().Execute(PrepWindow::kLaunch);
@@ -277,16 +267,7 @@ TEST_F(PrepTest, NoInputProfileHarvestsAndClosingMidwayEndsIt) {
 }
 
 TEST_F(PrepTest, StopEndsTheHarvestAndUnticksAutoStart) {
-  std::atomic<int> asked{0};
-  ScriptServer engines([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    ++asked;
-    c.HoldUntilClosed();
-  });
-  const std::string base = engines.Url("");
-  MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
-            base + "\r\nWiseNutUrl=" + base + "\r\n");
-  Open();
+  OpenOnSilentEngines();
   Select("Musique", "un");
   C<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("mozart"));
   EXPECT_TRUE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked());
