@@ -123,21 +123,6 @@ TEST_F(FrameTest, StartWindowPostsItsCommand) {
   }
 }
 
-TEST_F(FrameTest, StartWindowTwoOpensThePageAnalysis) {
-  MakeFrame("StartWindow=2\r\n");
-  QString title, focused;
-  WhenModal([&](QWidget* modal) {
-    title = modal->windowTitle();
-    focused = modal->focusWidget() ? modal->focusWidget()->objectName() : QString();
-    ClickButton(modal, QStringLiteral("Annuler"));
-  });
-  frame->PostStartWindow();
-  ASSERT_TRUE(PumpUntil([&] { return !title.isEmpty(); }));
-  EXPECT_EQ(title, QStringLiteral("Analyse de page web"));
-  EXPECT_EQ(focused, QStringLiteral("id101"));
-  EXPECT_FALSE(ctx->run.collecting);  // cancelled: nothing starts
-}
-
 // A running search as the stop confirmation sees it: the collecting flag and
 // a queue, without threads.
 TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
@@ -146,23 +131,18 @@ TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
   for (const char* answer : {"Non", "Oui"}) {
     ctx->run.collecting = true;
     ctx->queue.entries.assign(3, std::make_shared<QueueEntry>("http://a/", 0, FoundBy::FromEngine, 0));
-    QString text;
-    QMessageBox::Icon icon{};
-    QString defaultButton, caption;
+    QString shown;
     WhenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       ASSERT_NE(box, nullptr);
-      text = box->text();
-      icon = box->icon();
-      caption = box->windowTitle();
-      defaultButton = box->defaultButton()->text();
+      EXPECT_EQ(box->icon(), QMessageBox::Question);
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("ORVI"));
+      EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Non"));
+      shown = box->text();
       ClickButton(box, QString::fromLatin1(answer));
     });
     Commands().Execute(ui::cmd::kStopSearch);
-    EXPECT_EQ(text, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
-    EXPECT_EQ(caption, QStringLiteral("ORVI"));
-    EXPECT_EQ(icon, QMessageBox::Question);
-    EXPECT_EQ(defaultButton, QStringLiteral("&Non"));
+    EXPECT_EQ(shown, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
     bool yes = std::string(answer) == "Oui";
     EXPECT_EQ(ctx->run.collecting.load(), !yes);
     EXPECT_EQ(ctx->queue.count(), yes ? 0 : 3);

@@ -31,6 +31,7 @@ class ScanDialogTest : public FrameFixture {
 
 TEST_F(ScanDialogTest, FirstOpeningKeyboardOrderAndReturnMeansGo) {
   bool first = RunDialog([](ScanDialog* d) {
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Analyse de page web"));
     EXPECT_EQ(d->focusWidget(), d->ControlById(ScanDialog::kAddress));
     EXPECT_TRUE(d->Control<QCheckBox>(102)->isChecked());
     EXPECT_TRUE(d->Control<QCheckBox>(103)->isChecked());
