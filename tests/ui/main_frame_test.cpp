@@ -22,7 +22,9 @@ namespace {
 
 using ui::InitialFrameSize;
 
-TEST(FrameSize, FollowsTheScreen) {
+class FrameTest : public FrameFixture {};
+
+TEST_F(FrameTest, SizedFromTheInjectedScreenWithItsTitleAndMenu) {
   struct Case {
     QSize screen, frame;
   } cases[] = {
@@ -33,11 +35,6 @@ TEST(FrameSize, FollowsTheScreen) {
       {{1600, 1000}, {1368, 800}},
   };
   for (const Case& c : cases) EXPECT_EQ(InitialFrameSize(c.screen), c.frame) << c.screen.width();
-}
-
-class FrameTest : public FrameFixture {};
-
-TEST_F(FrameTest, SizedFromTheInjectedScreenAtTheOrigin) {
   for (QSize screen : {QSize(800, 600), QSize(1024, 768)}) {
     MakeFrame("", screen);
     EXPECT_EQ(frame->size(), InitialFrameSize(screen));
@@ -45,10 +42,6 @@ TEST_F(FrameTest, SizedFromTheInjectedScreenAtTheOrigin) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
     EXPECT_FALSE(frame->windowIcon().isNull());
   }
-}
-
-TEST_F(FrameTest, MenuTextsSeparatorsAndCommands) {
-  MakeFrame();
   QStringList seen;
   for (QAction* top : frame->menuBar()->actions()) {
     seen << top->text();
@@ -181,6 +174,7 @@ TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
   ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
   EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  EXPECT_EQ(box->windowTitle(), QString());
   box->close();
   PumpEvents();
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

@@ -65,7 +65,7 @@ TEST_F(DialogsTest, TheNewsDialogShowsTheMessageAndLeadsToTheSite) {
   }
 }
 
-TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
+TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpensAndHasNoneWithoutASite) {
   QPointer<AboutBox> about = AboutBox::Open(*env);
   EXPECT_EQ(about->windowTitle(), "Informations");
   QStringList labels = Labels(about);
@@ -81,14 +81,13 @@ TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
   about->Control<QPushButton>(AboutBox::kClose)->click();
   second->Control<QPushButton>(AboutBox::kClose)->click();
   EXPECT_TRUE(PumpUntil([&] { return about.isNull() && second.isNull(); }));
-}
 
-TEST_F(DialogsTest, WithoutASiteTheAboutBoxOffersNoSiteButton) {
+  // Without a site, no site button.
   ctx->engines.SiteUrl.clear();
-  AboutBox about(*env);
-  about.show();
-  EXPECT_FALSE(about.ControlById(AboutBox::kSite)->isVisible());
-  EXPECT_FALSE(about.ControlById(AboutBox::kSiteLabel)->isVisible());
+  AboutBox plain(*env);
+  plain.show();
+  EXPECT_FALSE(plain.ControlById(AboutBox::kSite)->isVisible());
+  EXPECT_FALSE(plain.ControlById(AboutBox::kSiteLabel)->isVisible());
 }
 
 TEST_F(DialogsTest, HelpOpensThePageOrNothing) {

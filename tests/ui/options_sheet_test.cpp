@@ -282,7 +282,7 @@ TEST_F(OptionsTest, ColoursPaintTheirWindows) {
   EXPECT_EQ(results.palette().color(QPalette::Window), QColor(1, 2, 3));
 }
 
-TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColour) {
+TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColourWithOneCustomTable) {
   Open();
   ShowPreferences();
   QColor offered;
@@ -298,9 +298,8 @@ TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColour) {
   EXPECT_EQ(offered, ui::SettingColor(ctx->settings.ColorProfil));
   EXPECT_EQ(sheet->Pref().WorkingColor(PrefPage::kColorProfil), QColor(50, 60, 70));
   sheet->close();
-}
 
-TEST_F(OptionsTest, OneTableOfCustomColoursStartingBlack) {
+  // One table of custom colours for the process, black at first.
   ui::PrepareCustomColors();
   ASSERT_EQ(QColorDialog::customCount(), 16);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(Qt::black)) << i;

@@ -86,19 +86,12 @@ class ResultsWindowTest : public ::testing::Test {
     for (int i = 0; i < list->topLevelItemCount(); ++i) texts.push_back(FromQt(list->topLevelItem(i)->text(column)));
     return texts;
   }
-  QTreeWidgetItem* RowOf(const std::string& key) {
-    QTreeWidget* list = td->FileList();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-      if (FromQt(list->topLevelItem(i)->text(0)) == key) return list->topLevelItem(i);
-    }
-    return nullptr;
-  }
   void Select(const std::vector<std::string>& keys) {
     td->FileList()->clearSelection();
     for (const std::string& key : keys) {
-      QTreeWidgetItem* row = RowOf(key);
-      ASSERT_NE(row, nullptr) << key;
-      row->setSelected(true);
+      auto rows = td->FileList()->findItems(ToQt(key), Qt::MatchExactly);
+      ASSERT_EQ(rows.size(), 1) << key;
+      rows[0]->setSelected(true);
     }
   }
   std::string Field(int id) { return FromQt(td->Control<QLineEdit>(id)->text()); }
@@ -109,13 +102,8 @@ class ResultsWindowTest : public ::testing::Test {
   }
   void Queue(const std::string& url, int state) {
     std::lock_guard lock(ctx.QueueLock);
-    auto entry = std::make_shared<QueueEntry>(url, 1, FoundBy::FromEngine, 0);
-    entry->state = state;
-    ctx.queue.entries.push_back(entry);
-  }
-  void SetQueueState(int index, int state) {
-    std::lock_guard lock(ctx.QueueLock);
-    ctx.queue.entries[static_cast<size_t>(index)]->state = state;
+    ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, 1, FoundBy::FromEngine, 0));
+    ctx.queue.entries.back()->state = state;
   }
   std::vector<std::string> ConnectionLines() {
     std::vector<std::string> lines;
@@ -337,8 +325,11 @@ TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
   EXPECT_EQ(browser.opened.back(), "http://site/page.html");
   EXPECT_EQ(browser.opened.size(), 2u);
 
-  SetQueueState(0, 1);
-  SetQueueState(2, -1);
+  {
+    std::lock_guard lock(ctx.QueueLock);
+    ctx.queue.entries[0]->state = 1;
+    ctx.queue.entries[2]->state = -1;
+  }
   td->Tick();
   EXPECT_EQ(ConnectionLines(), (std::vector<std::string>{"http://site/waiting.html", "x",
                                                          "[cache] Xy1:site.org/a.html+word&hl=en"}));
