@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 
 #include <filesystem>
 #include <memory>
@@ -71,6 +72,19 @@ class FrameFixture : public ::testing::Test {
     return true;
   }
   bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
+  // Closes the boxes that come (the last one's text to endBox) until the run
+  // is over and every file probed.
+  void WatchToTheEnd(QString* endBox = nullptr) {
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (endBox) *endBox = box->text();
+            box->close();
+          }
+          return RunOver() && AllVerified();
+        },
+        120));
+  }
 
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();

@@ -20,6 +20,10 @@ void PumpEvents();
 // Answers the next modal box or dialog when it appears: the callback gets it
 // (it is what QApplication::activeModalWidget() returns) and closes it.
 void WhenModal(std::function<void(QWidget*)> answer);
+// Answers the next file dialog with this file (a name in its folder, or a
+// path), or cancels it when the name is empty; what it showed goes to title
+// and folder.
+void AnswerFileDialog(const QString& file, QString* title = nullptr, QString* folder = nullptr);
 // Clicks the button of the active modal widget whose text is this (mnemonic
 // marks ignored).
 void ClickButton(QWidget* modal, const QString& text);

@@ -222,17 +222,11 @@ TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
   home.Write("Save/setup.txt",
              "[setup,2]\r\nsetup1.zip,http://h/setup1.zip,http://h/,1,900,?? ??\r\n>\r\n"
              "setup2.zip,http://h/setup2.zip,http://h/,1,900,?? ??\r\n>\r\n");
-  QString title;
-  WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    title = dialog->windowTitle();
-    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
-    dialog->selectFile(QStringLiteral("setup.txt"));
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  QString title, folder;
+  AnswerFileDialog(QStringLiteral("setup.txt"), &title, &folder);
   Commands().Execute(ui::cmd::kLoadResults);
   EXPECT_EQ(title, QStringLiteral("Charger une liste de fichiers"));
+  EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
   EXPECT_EQ(ctx->SearchText, "setup");
   EXPECT_EQ(Catalogued(), 1);

@@ -47,20 +47,6 @@ class EditorTest : public FrameFixture {
     editor->ShowPage(page);
     return editor->Page(page)->Control<W>(id);
   }
-  // Answers the next file dialog with a file, or cancels it (empty name).
-  void AnswerFileDialog(const QString& file, QString* title = nullptr) {
-    WhenModal([=](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      if (title) *title = dialog->windowTitle();
-      if (file.isEmpty()) {
-        dialog->reject();
-        return;
-      }
-      dialog->selectFile(file);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-  }
   QString ProfilsFile(const char* name) { return QString::fromStdString(home.File(std::string("Profils/") + name)); }
   // The file as orvilane-cli profile prints it, against the editor's record.
   void ExpectReadBack(const std::string& name) {
