@@ -162,7 +162,7 @@ TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
   ctx->run.collecting = false;
 }
 
-TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
+TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnceAndWithNoPageStartsNothing) {
   MakeFrame();
   home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
   {
@@ -180,16 +180,11 @@ TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_FALSE(ctx->run.collecting);
   EXPECT_EQ(Catalogued(), 1);  // the list of the window stays as it was
-}
 
-TEST_F(FrameTest, AResumeWithNoPageClearsTheListButStartsNothing) {
-  MakeFrame();
+  // A save with no page clears the list but starts nothing.
   home.Write("profilsvg.ini", "[Profil]\r\n");
   home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n");
-  {
-    std::lock_guard lock(ctx->CatalogueLock);
-    ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
-  }
+  std::filesystem::remove(home.File("Resultsvg.txt"));
   Commands().Execute(ui::cmd::kResumeSearch);
   EXPECT_EQ(ctx->run.BaseCount, 0);
   EXPECT_FALSE(ctx->run.SchedulerActive);
@@ -201,7 +196,7 @@ TEST_F(FrameTest, AResumeWithNoPageClearsTheListButStartsNothing) {
   ASSERT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("/Musique/mp3 -> mozart"); }, 5));
 }
 
-TEST_F(FrameTest, APostedSaveCommandSavesTheRunningSearch) {
+TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   MakeFrame();
   ctx->ProfileName = "/Musique/mp3";
   ctx->SearchText = "mozart";
@@ -214,6 +209,11 @@ TEST_F(FrameTest, APostedSaveCommandSavesTheRunningSearch) {
   EXPECT_EQ(home.Read("rechsvg.ini"), "/Musique/mp3\r\nmozart\r\nhttp://h/p.html\r\n");
   EXPECT_EQ(home.Read("Resultsvg.txt"), "");
   ctx->run.collecting = false;
+
+  // Quit is posted too, as the quit message is.
+  Commands().Execute(ui::cmd::kQuit);
+  EXPECT_EQ(ends, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
 TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
@@ -230,13 +230,6 @@ TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
   EXPECT_EQ(ctx->SearchText, "setup");
   EXPECT_EQ(Catalogued(), 1);
-}
-
-TEST_F(FrameTest, QuitEndsTheProgram) {
-  MakeFrame();
-  Commands().Execute(ui::cmd::kQuit);
-  EXPECT_EQ(ends, 0);  // posted, as the quit message is
-  ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
 }  // namespace

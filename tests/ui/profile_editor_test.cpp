@@ -178,7 +178,7 @@ TEST_F(EditorTest, RulesOfThePages) {
   ExpectReadBack("/Musique/mp3");
 }
 
-TEST_F(EditorTest, SystematicModeTurnsOffAddedLinks) {
+TEST_F(EditorTest, SystematicModeTurnsOffAddedLinksAndEmptyTermsTheirPriority) {
   OpenOn("/Musique/mp3");
   C<QRadioButton>(kFiles, 411)->setChecked(true);
   EXPECT_FALSE(C<QSlider>(kFiles, 102)->isEnabled());
@@ -190,10 +190,8 @@ TEST_F(EditorTest, SystematicModeTurnsOffAddedLinks) {
   EXPECT_EQ(Key("/Musique/mp3", "AjourURL"), "0");
   EXPECT_EQ(Key("/Musique/mp3", "ExtractAll"), "1");
   ExpectReadBack("/Musique/mp3");
-}
 
-TEST_F(EditorTest, TermsEmptiedClearTheirPriority) {
-  OpenOn("/Musique/mp3");
+  // Terms emptied clear their priority.
   EXPECT_TRUE(C<QCheckBox>(kExp, 107)->isChecked());
   C<QLineEdit>(kExp, 104)->setText(QStringLiteral("Jazz,Blues"));
   editor->Commands().Execute(ProfileEditor::kSave);
