@@ -432,10 +432,12 @@ TEST_F(ResultsWindowTest, ProportionalLayout) {
   const struct Rule {
     int id;
     double fx, fy, fw, fh;
-  } rules[] = {{tid::kFileList, 0, 0, 0.5, 0.75}, {tid::kFileTree, 0.5, 0, 0.5, 1}, {tid::kProgressBar, 0, 0, 1, 0},
-               {tid::kElapsed, 1, 0, 0, 0},       {tid::kDelete, 0.5, 0.75, 0, 0}, {tid::kPauseContinue, 0.5, 1, 0, 0},
-               {tid::kFileUrl, 0, 1, 1, 0},       {tid::kCopyFile, 1, 1, 0, 0},    {tid::kConnections, 0, 0.75, 0.5, 0.25},
-               {tid::kSpeedSlider, 0, 1, 0, 0},   {tid::kBase, 0, 1, 0, 0},        {tid::kAnimation, 0, 0, 0, 0}};
+  } rules[] = {{tid::kFileList, 0, 0, 0.5, 0.75}, {tid::kFileTree, 0.5, 0, 0.5, 1},
+               {tid::kProgressBar, 0, 0, 1, 0},    {tid::kElapsed, 1, 0, 0, 0},
+               {tid::kDelete, 0.5, 0.75, 0, 0},    {tid::kPauseContinue, 0.5, 1, 0, 0},
+               {tid::kFileUrl, 0, 1, 1, 0},        {tid::kCopyFile, 1, 1, 0, 0},
+               {tid::kSpeedSlider, 0, 1, 0, 0},    {tid::kConnections, 0, 0.75, 0.5, 0.25},
+               {tid::kBase, 0, 1, 0, 0},           {tid::kAnimation, 0, 0, 0, 0}};
   std::vector<QRect> first;
   for (const Rule& r : rules) first.push_back(td->ControlById(r.id)->geometry());
   auto at = [](int v, int delta, double f) { return static_cast<int>(v + delta * f); };

@@ -115,7 +115,7 @@ struct Program {
 void PrepAndEditor(Shots& shots, GuiEnv& env, MainFrame& frame) {
   PrepWindow prep(env, &frame.Results());
   QTreeWidget* tree = prep.Tree();
-  for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("Artiste-Titre"), Qt::MatchExactly | Qt::MatchRecursive)) {
+  for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("Artiste-Titre"), Qt::MatchRecursive)) {
     tree->setCurrentItem(item);
   }
   prep.Control<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("Madonna"));
