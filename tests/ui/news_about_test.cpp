@@ -90,7 +90,7 @@ TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpensAndHasNoneWithoutASite) 
   EXPECT_FALSE(plain.ControlById(AboutBox::kSiteLabel)->isVisible());
 }
 
-TEST_F(DialogsTest, HelpOpensThePageOrNothing) {
+TEST_F(DialogsTest, HelpOpensThePageOrNothingAndEveryPageShips) {
   // No page anywhere: nothing visible happens.
   ui::OpenHelp(*env, ui::kHelpMain);
   EXPECT_TRUE(browser.shell.empty());
@@ -99,13 +99,11 @@ TEST_F(DialogsTest, HelpOpensThePageOrNothing) {
   ui::OpenHelp(*env, ui::kHelpMain);
   ASSERT_EQ(browser.shell.size(), 1u);
   EXPECT_EQ(browser.shell[0], "file://" + home.path() + "help/index.html");
-}
 
-TEST(HelpPages, EveryPageTheWindowsOpenShips) {
-  // The build copies data/help beside the program.
-  Context ctx(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
+  // Every page the windows open ships: the build copies data/help beside the program.
+  Context shipped(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
   for (const char* page : {ui::kHelpMain, ui::kHelpSearch}) {
-    EXPECT_FALSE(ui::HelpPagePath(ctx, page).empty()) << page;
+    EXPECT_FALSE(ui::HelpPagePath(shipped, page).empty()) << page;
   }
 }
 
