@@ -116,8 +116,32 @@ TEST_F(FrameTest, StartWindowPostsItsCommand) {
   }
 }
 
-// The stop confirmation's box and answers are the core's (session_test), the
-// box's look the port's (ui_base_test); the nginx test stops from the menu.
+// A running search as the stop confirmation sees it: the collecting flag and
+// a queue, without threads.
+TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
+  MakeFrame();
+  ctx->SearchText = "setup";
+  for (const char* answer : {"Non", "Oui"}) {
+    ctx->run.collecting = true;
+    ctx->queue.entries.assign(3, std::make_shared<QueueEntry>("http://a/", 0, FoundBy::FromEngine, 0));
+    QString shown;
+    WhenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->icon(), QMessageBox::Question);
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("ORVI"));
+      EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Non"));
+      shown = box->text();
+      ClickButton(box, QString::fromLatin1(answer));
+    });
+    Commands().Execute(ui::cmd::kStopSearch);
+    EXPECT_EQ(shown, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
+    const bool yes = std::string(answer) == "Oui";
+    EXPECT_EQ(ctx->run.collecting.load(), !yes);
+    EXPECT_EQ(ctx->queue.count(), yes ? 0 : 3);
+  }
+}
+
 TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
   MakeFrame();
   ctx->run.collecting = true;
