@@ -6,7 +6,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
 #include <QHeaderView>
 #include <QSplitter>
@@ -24,6 +23,7 @@
 #include "ui/qt_text.h"
 #include "ui/prep_window.h"
 #include "ui/profile_editor.h"
+#include "ui/program_icon.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -68,24 +68,7 @@ void EndProgram(Context& ctx) {
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A magnifying glass over a file: finding files.
-    const double s = size / 16.0;
-    p.setPen(QPen(QColor(40, 40, 90), 0.8 * s));
-    p.setBrush(QColor(250, 250, 235));
-    p.drawRect(QRectF(1.5 * s, 1 * s, 8 * s, 11 * s));
-    p.setPen(QPen(QColor(30, 90, 170), 1.6 * s));
-    p.setBrush(QColor(120, 200, 250, 160));
-    p.drawEllipse(QPointF(9 * s, 8 * s), 3.6 * s, 3.6 * s);
-    p.setPen(QPen(QColor(30, 60, 120), 2.4 * s, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(11.6 * s, 10.6 * s), QPointF(14.6 * s, 13.8 * s));
-    p.end();
-    icon.addPixmap(pixmap);
-  }
+  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
   return icon;
 }
 

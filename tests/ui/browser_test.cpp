@@ -104,31 +104,32 @@ TEST_F(FakeDesktop, NewWindowStartsTheDefaultBrowserWithTheAddressAsOneArgument)
   EXPECT_TRUE(recorder.urls.isEmpty());
 }
 
-TEST_F(FakeDesktop, WithoutNewWindowTheDefaultHandlerOpensIt) {
-  DesktopBrowser browser;
-  EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/page.html", false));
-  ASSERT_EQ(recorder.urls.size(), 1);
-  EXPECT_EQ(recorder.urls[0], QUrl(QStringLiteral("http://127.0.0.1/page.html")));
-  EXPECT_FALSE(std::filesystem::exists(root + "args"));
-}
-
-TEST_F(FakeDesktop, AMissingEntryFallsBackToTheDefaultHandlerAndIsLookedUpOnce) {
+TEST_F(FakeDesktop, TheDefaultHandlerOpensWhatTheBrowserCannot) {
+  // Without a new window.
+  {
+    DesktopBrowser browser;
+    EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/page.html", false));
+    ASSERT_EQ(recorder.urls.size(), 1);
+    EXPECT_EQ(recorder.urls[0], QUrl(QStringLiteral("http://127.0.0.1/page.html")));
+    EXPECT_FALSE(std::filesystem::exists(root + "args"));
+  }
+  // A missing entry, looked up once: found later, it is not looked up again.
   SetDefault("missing.desktop");
-  DesktopBrowser browser;
-  EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/one.html", true));
-  EXPECT_EQ(browser.BrowserCommand(), "");
-  SetDefault("fake-web.desktop");  // found later: the lookup is not made again
-  EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/two.html", true));
-  ASSERT_EQ(recorder.urls.size(), 2);
-  EXPECT_EQ(recorder.urls[1], QUrl(QStringLiteral("http://127.0.0.1/two.html")));
-}
-
-TEST_F(FakeDesktop, ABrowserThatCannotStartFallsBackToTheDefaultHandler) {
+  {
+    DesktopBrowser browser;
+    EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/one.html", true));
+    EXPECT_EQ(browser.BrowserCommand(), "");
+    SetDefault("fake-web.desktop");
+    EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/two.html", true));
+    ASSERT_EQ(recorder.urls.size(), 3);
+    EXPECT_EQ(recorder.urls[2], QUrl(QStringLiteral("http://127.0.0.1/two.html")));
+  }
+  // A browser that cannot start.
   ASSERT_TRUE(WriteWholeFile(root + "data/applications/fake-web.desktop",
                              "[Desktop Entry]\nExec=" + root + "bin/no-such-browser %u\n"));
   DesktopBrowser browser;
   EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/x.html", true));
-  EXPECT_EQ(recorder.urls.size(), 1);
+  EXPECT_EQ(recorder.urls.size(), 4);
 }
 
 TEST(Clipboard, CopiesWindows1252Text) {

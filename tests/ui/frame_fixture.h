@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,6 +33,11 @@ class FrameFixture : public ::testing::Test {
     ctx->LoadSettings();
     env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, screen, {}});
     frame = std::make_unique<ui::MainFrame>(*env, [this] { ++ends; });
+  }
+  // Writes a file of the program folder, making its folders.
+  void Put(const std::string& name, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
+    home.Write(name, bytes);
   }
   void TearDown() override {
     frame.reset();
@@ -65,6 +72,19 @@ class FrameFixture : public ::testing::Test {
     return true;
   }
   bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
+  // Closes the boxes that come (the last one's text to endBox) until the run
+  // is over and every file probed.
+  void WatchToTheEnd(QString* endBox = nullptr) {
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (endBox) *endBox = box->text();
+            box->close();
+          }
+          return RunOver() && AllVerified();
+        },
+        120));
+  }
 
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();

@@ -57,31 +57,6 @@ class GuiScanTest : public FrameFixture {
     MenuItem(ui::cmd::kAnalysePage)->trigger();
   }
 
-  // "&Sauvegarder les résultats trouvés", answering the dialog with a name.
-  void SaveFromTheMenu(const QString& name, QString* title, QString* folder) {
-    WhenModal([=](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      *title = dialog->windowTitle();
-      *folder = dialog->directory().absolutePath();
-      dialog->selectFile(name);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    ASSERT_TRUE(MenuItem(ui::cmd::kSaveResults)->isEnabled());
-    MenuItem(ui::cmd::kSaveResults)->trigger();
-  }
-
-  // Answers the end-of-run box, if there is one, and waits for the probes.
-  void WatchToTheEnd(QString* endBox) {
-    ASSERT_TRUE(PumpUntil([&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        *endBox = box->text();
-        box->close();
-      }
-      return RunOver() && AllVerified();
-    }, 120));
-  }
-
   Nginx nginx;
 };
 
@@ -97,7 +72,9 @@ TEST_F(GuiScanTest, PageAnalysisToSavedResultsEqualsTheCommandLine) {
   EXPECT_EQ(endBox, QString::fromUtf8("Recherche terminée"));
 
   QString title, folder;
-  SaveFromTheMenu(QStringLiteral("gui"), &title, &folder);
+  AnswerFileDialog(QStringLiteral("gui"), &title, &folder);
+  ASSERT_TRUE(MenuItem(ui::cmd::kSaveResults)->isEnabled());
+  MenuItem(ui::cmd::kSaveResults)->trigger();
   EXPECT_EQ(title, QString::fromUtf8("Sauvegarder les résultats de recherche"));
   EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
   std::string saved = home.Read("Save/gui.txt");  // the default extension is added
@@ -140,8 +117,7 @@ TEST_F(GuiScanTest, StateSavedDuringTheRunAndResumed) {
     std::lock_guard lock(ctx->QueueLock);
     EXPECT_GE(ctx->queue.count(), 1);
   }
-  QString endBox;
-  WatchToTheEnd(&endBox);
+  WatchToTheEnd();
   EXPECT_EQ(ctx->run.FinishedCount, ctx->run.BaseCount + ctx->run.AddedCount);
 }
 

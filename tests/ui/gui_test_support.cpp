@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -32,6 +33,21 @@ void WhenModal(std::function<void(QWidget*)> answer) {
       // Not shown yet: look again shortly.
       QTimer::singleShot(10, qApp, [answer = std::move(answer)]() mutable { WhenModal(std::move(answer)); });
     }
+  });
+}
+
+void AnswerFileDialog(const QString& file, QString* title, QString* folder) {
+  WhenModal([=](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    if (title) *title = dialog->windowTitle();
+    if (folder) *folder = dialog->directory().absolutePath();
+    if (file.isEmpty()) {
+      dialog->reject();
+      return;
+    }
+    dialog->selectFile(file);
+    static_cast<QDialog*>(dialog)->accept();
   });
 }
 

@@ -22,7 +22,9 @@ namespace {
 
 using ui::InitialFrameSize;
 
-TEST(FrameSize, FollowsTheScreen) {
+class FrameTest : public FrameFixture {};
+
+TEST_F(FrameTest, SizedFromTheInjectedScreenWithItsTitleAndMenu) {
   struct Case {
     QSize screen, frame;
   } cases[] = {
@@ -33,11 +35,6 @@ TEST(FrameSize, FollowsTheScreen) {
       {{1600, 1000}, {1368, 800}},
   };
   for (const Case& c : cases) EXPECT_EQ(InitialFrameSize(c.screen), c.frame) << c.screen.width();
-}
-
-class FrameTest : public FrameFixture {};
-
-TEST_F(FrameTest, SizedFromTheInjectedScreenAtTheOrigin) {
   for (QSize screen : {QSize(800, 600), QSize(1024, 768)}) {
     MakeFrame("", screen);
     EXPECT_EQ(frame->size(), InitialFrameSize(screen));
@@ -45,10 +42,6 @@ TEST_F(FrameTest, SizedFromTheInjectedScreenAtTheOrigin) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
     EXPECT_FALSE(frame->windowIcon().isNull());
   }
-}
-
-TEST_F(FrameTest, MenuTextsSeparatorsAndCommands) {
-  MakeFrame();
   QStringList seen;
   for (QAction* top : frame->menuBar()->actions()) {
     seen << top->text();
@@ -123,21 +116,6 @@ TEST_F(FrameTest, StartWindowPostsItsCommand) {
   }
 }
 
-TEST_F(FrameTest, StartWindowTwoOpensThePageAnalysis) {
-  MakeFrame("StartWindow=2\r\n");
-  QString title, focused;
-  WhenModal([&](QWidget* modal) {
-    title = modal->windowTitle();
-    focused = modal->focusWidget() ? modal->focusWidget()->objectName() : QString();
-    ClickButton(modal, QStringLiteral("Annuler"));
-  });
-  frame->PostStartWindow();
-  ASSERT_TRUE(PumpUntil([&] { return !title.isEmpty(); }));
-  EXPECT_EQ(title, QStringLiteral("Analyse de page web"));
-  EXPECT_EQ(focused, QStringLiteral("id101"));
-  EXPECT_FALSE(ctx->run.collecting);  // cancelled: nothing starts
-}
-
 // A running search as the stop confirmation sees it: the collecting flag and
 // a queue, without threads.
 TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
@@ -146,24 +124,19 @@ TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
   for (const char* answer : {"Non", "Oui"}) {
     ctx->run.collecting = true;
     ctx->queue.entries.assign(3, std::make_shared<QueueEntry>("http://a/", 0, FoundBy::FromEngine, 0));
-    QString text;
-    QMessageBox::Icon icon{};
-    QString defaultButton, caption;
+    QString shown;
     WhenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       ASSERT_NE(box, nullptr);
-      text = box->text();
-      icon = box->icon();
-      caption = box->windowTitle();
-      defaultButton = box->defaultButton()->text();
+      EXPECT_EQ(box->icon(), QMessageBox::Question);
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("ORVI"));
+      EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Non"));
+      shown = box->text();
       ClickButton(box, QString::fromLatin1(answer));
     });
     Commands().Execute(ui::cmd::kStopSearch);
-    EXPECT_EQ(text, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
-    EXPECT_EQ(caption, QStringLiteral("ORVI"));
-    EXPECT_EQ(icon, QMessageBox::Question);
-    EXPECT_EQ(defaultButton, QStringLiteral("&Non"));
-    bool yes = std::string(answer) == "Oui";
+    EXPECT_EQ(shown, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
+    const bool yes = std::string(answer) == "Oui";
     EXPECT_EQ(ctx->run.collecting.load(), !yes);
     EXPECT_EQ(ctx->queue.count(), yes ? 0 : 3);
   }
@@ -189,7 +162,7 @@ TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
   ctx->run.collecting = false;
 }
 
-TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
+TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnceAndWithNoPageStartsNothing) {
   MakeFrame();
   home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
   {
@@ -201,21 +174,17 @@ TEST_F(FrameTest, ResumeWithoutASaveSaysSoOnceAndChangesNothing) {
   ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
   EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  EXPECT_EQ(box->windowTitle(), QString());
   box->close();
   PumpEvents();
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_FALSE(ctx->run.collecting);
   EXPECT_EQ(Catalogued(), 1);  // the list of the window stays as it was
-}
 
-TEST_F(FrameTest, AResumeWithNoPageClearsTheListButStartsNothing) {
-  MakeFrame();
+  // A save with no page clears the list but starts nothing.
   home.Write("profilsvg.ini", "[Profil]\r\n");
   home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n");
-  {
-    std::lock_guard lock(ctx->CatalogueLock);
-    ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
-  }
+  std::filesystem::remove(home.File("Resultsvg.txt"));
   Commands().Execute(ui::cmd::kResumeSearch);
   EXPECT_EQ(ctx->run.BaseCount, 0);
   EXPECT_FALSE(ctx->run.SchedulerActive);
@@ -227,7 +196,7 @@ TEST_F(FrameTest, AResumeWithNoPageClearsTheListButStartsNothing) {
   ASSERT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("/Musique/mp3 -> mozart"); }, 5));
 }
 
-TEST_F(FrameTest, APostedSaveCommandSavesTheRunningSearch) {
+TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   MakeFrame();
   ctx->ProfileName = "/Musique/mp3";
   ctx->SearchText = "mozart";
@@ -240,6 +209,11 @@ TEST_F(FrameTest, APostedSaveCommandSavesTheRunningSearch) {
   EXPECT_EQ(home.Read("rechsvg.ini"), "/Musique/mp3\r\nmozart\r\nhttp://h/p.html\r\n");
   EXPECT_EQ(home.Read("Resultsvg.txt"), "");
   ctx->run.collecting = false;
+
+  // Quit is posted too, as the quit message is.
+  Commands().Execute(ui::cmd::kQuit);
+  EXPECT_EQ(ends, 0);
+  ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
 TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
@@ -248,27 +222,14 @@ TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
   home.Write("Save/setup.txt",
              "[setup,2]\r\nsetup1.zip,http://h/setup1.zip,http://h/,1,900,?? ??\r\n>\r\n"
              "setup2.zip,http://h/setup2.zip,http://h/,1,900,?? ??\r\n>\r\n");
-  QString title;
-  WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    title = dialog->windowTitle();
-    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
-    dialog->selectFile(QStringLiteral("setup.txt"));
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  QString title, folder;
+  AnswerFileDialog(QStringLiteral("setup.txt"), &title, &folder);
   Commands().Execute(ui::cmd::kLoadResults);
   EXPECT_EQ(title, QStringLiteral("Charger une liste de fichiers"));
+  EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
   EXPECT_EQ(ctx->SearchText, "setup");
   EXPECT_EQ(Catalogued(), 1);
-}
-
-TEST_F(FrameTest, QuitEndsTheProgram) {
-  MakeFrame();
-  Commands().Execute(ui::cmd::kQuit);
-  EXPECT_EQ(ends, 0);  // posted, as the quit message is
-  ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
 }  // namespace

@@ -17,20 +17,6 @@ namespace {
 using ui::AboutBox;
 using ui::NewsDialog;
 
-// Records what would have gone to the desktop.
-struct WatchedBrowser : ui::Browser {
-  bool OpenInBrowser(const std::string& address, bool) override {
-    opened.push_back(address);
-    return true;
-  }
-  bool ShellOpen(const std::string& address) override {
-    opened.push_back(address);
-    return true;
-  }
-  void CopyToClipboard(const std::string&) override {}
-  std::vector<std::string> opened;
-};
-
 class DialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,13 +40,13 @@ class DialogsTest : public ::testing::Test {
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();
   std::unique_ptr<Context> ctx;
-  WatchedBrowser browser;
+  RecordingBrowser browser;
   std::unique_ptr<ui::GuiEnv> env;
 };
 
 TEST_F(DialogsTest, TheNewsDialogShowsTheMessageAndLeadsToTheSite) {
   for (int button : {NewsDialog::kGoToSite, NewsDialog::kClose}) {
-    browser.opened.clear();
+    browser.shell.clear();
     QPointer<NewsDialog> news = NewsDialog::Open(*env, "Version 0.42\r\r\nNouveaut\xE9s\r\n");
     EXPECT_EQ(news->windowTitle(), "Orvilane Informations");
     EXPECT_EQ(news->parent(), nullptr);
@@ -72,14 +58,14 @@ TEST_F(DialogsTest, TheNewsDialogShowsTheMessageAndLeadsToTheSite) {
     news->Control<QPushButton>(button)->click();
     EXPECT_TRUE(PumpUntil([&] { return news.isNull(); }));
     if (button == NewsDialog::kGoToSite) {
-      EXPECT_EQ(browser.opened, std::vector<std::string>{"http://site.test/"});
+      EXPECT_EQ(browser.shell, std::vector<std::string>{"http://site.test/"});
     } else {
-      EXPECT_TRUE(browser.opened.empty());
+      EXPECT_TRUE(browser.shell.empty());
     }
   }
 }
 
-TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
+TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpensAndHasNoneWithoutASite) {
   QPointer<AboutBox> about = AboutBox::Open(*env);
   EXPECT_EQ(about->windowTitle(), "Informations");
   QStringList labels = Labels(about);
@@ -87,7 +73,7 @@ TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
   EXPECT_TRUE(labels.contains(QString::fromUtf8("Bugs reports, idées : bugs@site.test")));
   EXPECT_TRUE(labels.contains("Site Web :"));
   about->Control<QPushButton>(AboutBox::kSite)->click();
-  EXPECT_EQ(browser.opened, std::vector<std::string>{"http://site.test/"});
+  EXPECT_EQ(browser.shell, std::vector<std::string>{"http://site.test/"});
   EXPECT_TRUE(about->isVisible());
   // A second copy may open beside it.
   QPointer<AboutBox> second = AboutBox::Open(*env);
@@ -95,32 +81,29 @@ TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpens) {
   about->Control<QPushButton>(AboutBox::kClose)->click();
   second->Control<QPushButton>(AboutBox::kClose)->click();
   EXPECT_TRUE(PumpUntil([&] { return about.isNull() && second.isNull(); }));
-}
 
-TEST_F(DialogsTest, WithoutASiteTheAboutBoxOffersNoSiteButton) {
+  // Without a site, no site button.
   ctx->engines.SiteUrl.clear();
-  AboutBox about(*env);
-  about.show();
-  EXPECT_FALSE(about.ControlById(AboutBox::kSite)->isVisible());
-  EXPECT_FALSE(about.ControlById(AboutBox::kSiteLabel)->isVisible());
+  AboutBox plain(*env);
+  plain.show();
+  EXPECT_FALSE(plain.ControlById(AboutBox::kSite)->isVisible());
+  EXPECT_FALSE(plain.ControlById(AboutBox::kSiteLabel)->isVisible());
 }
 
-TEST_F(DialogsTest, HelpOpensThePageOrNothing) {
+TEST_F(DialogsTest, HelpOpensThePageOrNothingAndEveryPageShips) {
   // No page anywhere: nothing visible happens.
   ui::OpenHelp(*env, ui::kHelpMain);
-  EXPECT_TRUE(browser.opened.empty());
+  EXPECT_TRUE(browser.shell.empty());
   std::filesystem::create_directories(home.File("help"));
   home.Write("help/index.html", "<p>aide</p>");
   ui::OpenHelp(*env, ui::kHelpMain);
-  ASSERT_EQ(browser.opened.size(), 1u);
-  EXPECT_EQ(browser.opened[0], "file://" + home.path() + "help/index.html");
-}
+  ASSERT_EQ(browser.shell.size(), 1u);
+  EXPECT_EQ(browser.shell[0], "file://" + home.path() + "help/index.html");
 
-TEST(HelpPages, EveryPageTheWindowsOpenShips) {
-  // The build copies data/help beside the program.
-  Context ctx(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
+  // Every page the windows open ships: the build copies data/help beside the program.
+  Context shipped(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
   for (const char* page : {ui::kHelpMain, ui::kHelpSearch}) {
-    EXPECT_FALSE(ui::HelpPagePath(ctx, page).empty()) << page;
+    EXPECT_FALSE(ui::HelpPagePath(shipped, page).empty()) << page;
   }
 }
 

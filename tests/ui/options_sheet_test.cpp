@@ -95,15 +95,12 @@ TEST_F(OptionsTest, ConnectionCountsAsStored) {
     EXPECT_EQ(Stored("MaxConnect"), c.storedMax) << c.name;
     TearDown();
   }
-}
-
-TEST_F(OptionsTest, NumericFieldsTakeDigitsOnly) {
+  // The count fields take digits only.
   Open();
   QLineEdit* max = Conf(ConfPage::kMaxConnect);
   max->clear();
   QTest::keyClicks(max, "1a-2 3");
   EXPECT_EQ(max->text(), "123");
-  sheet->close();
 }
 
 TEST_F(OptionsTest, TheProxyAndItsLogin) {
@@ -285,7 +282,7 @@ TEST_F(OptionsTest, ColoursPaintTheirWindows) {
   EXPECT_EQ(results.palette().color(QPalette::Window), QColor(1, 2, 3));
 }
 
-TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColour) {
+TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColourWithOneCustomTable) {
   Open();
   ShowPreferences();
   QColor offered;
@@ -301,9 +298,8 @@ TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColour) {
   EXPECT_EQ(offered, ui::SettingColor(ctx->settings.ColorProfil));
   EXPECT_EQ(sheet->Pref().WorkingColor(PrefPage::kColorProfil), QColor(50, 60, 70));
   sheet->close();
-}
 
-TEST_F(OptionsTest, OneTableOfCustomColoursStartingBlack) {
+  // One table of custom colours for the process, black at first.
   ui::PrepareCustomColors();
   ASSERT_EQ(QColorDialog::customCount(), 16);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(QColorDialog::customColor(i), QColor(Qt::black)) << i;

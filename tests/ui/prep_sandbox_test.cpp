@@ -82,22 +82,10 @@ class PrepSandboxTest : public FrameFixture {
     MenuItem(ui::cmd::kNewSearch)->trigger();
   }
 
-  void WatchToTheEnd() {
-    ASSERT_TRUE(PumpUntil([&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->close();
-      return RunOver() && AllVerified();
-    }, 120));
-  }
-
   std::string Cli(std::vector<std::string> args) {
     std::ostringstream out, err;
     EXPECT_EQ(RunCli(args, out, err), 0) << err.str();
     return out.str();
-  }
-
-  void Put(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
-    home.Write(name, bytes);
   }
 
   std::string ini;
@@ -114,12 +102,7 @@ TEST_F(PrepSandboxTest, AWholeSearchGivesTheResultsOfTheCommandLine) {
   PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10);
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("mp3 -> mozart"));
   WatchToTheEnd();
-  WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(QStringLiteral("gui"));
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  AnswerFileDialog(QStringLiteral("gui"));
   MenuItem(ui::cmd::kSaveResults)->trigger();
   const std::string saved = home.Read("Save/gui.txt");
   const std::string log = home.Read("Log.txt");

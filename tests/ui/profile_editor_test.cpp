@@ -10,7 +10,6 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include <filesystem>
 #include <sstream>
 
 #include "app/cli.h"
@@ -28,15 +27,11 @@ enum Page { kGen, kSais, kExp, kFiles, kMot };
 
 class EditorTest : public FrameFixture {
  protected:
-  void Put(const std::string& name, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(home.File(name)).parent_path());
-    home.Write(name, bytes);
-  }
   void SetUp() override {
     Put("Profils/Musique/mp3.ini",
-               "[Config]\r\nHelpText=Aide\r\nLibS1=Titre :\r\nLibS2=Artiste :\r\nAddLinkAway=1600\r\nFilesAway=2400\r\n"
-               "MaxDomains=24\r\nKey0=+mp3\r\nGoogleUse=1\r\nAtwUse=3\r\nWiseUse=0\r\nZip=1\r\nAjourURL=1\r\n"
-               "Slnk=music\r\nURLKeysFirst=1\r\nExtensions=mp3,ogg\r\n");
+        "[Config]\r\nHelpText=Aide\r\nLibS1=Titre :\r\nLibS2=Artiste :\r\nAddLinkAway=1600\r\nFilesAway=2400\r\n"
+        "MaxDomains=24\r\nKey0=+mp3\r\nGoogleUse=1\r\nAtwUse=3\r\nWiseUse=0\r\nZip=1\r\nAjourURL=1\r\n"
+        "Slnk=music\r\nURLKeysFirst=1\r\nExtensions=mp3,ogg\r\n");
     MakeFrame();
   }
   void TearDown() override {
@@ -51,20 +46,6 @@ class EditorTest : public FrameFixture {
   W* C(int page, int id) {
     editor->ShowPage(page);
     return editor->Page(page)->Control<W>(id);
-  }
-  // Answers the next file dialog with a file, or cancels it (empty name).
-  void AnswerFileDialog(const QString& file, QString* title = nullptr) {
-    WhenModal([=](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      if (title) *title = dialog->windowTitle();
-      if (file.isEmpty()) {
-        dialog->reject();
-        return;
-      }
-      dialog->selectFile(file);
-      static_cast<QDialog*>(dialog)->accept();
-    });
   }
   QString ProfilsFile(const char* name) { return QString::fromStdString(home.File(std::string("Profils/") + name)); }
   // The file as orvilane-cli profile prints it, against the editor's record.
@@ -197,7 +178,7 @@ TEST_F(EditorTest, RulesOfThePages) {
   ExpectReadBack("/Musique/mp3");
 }
 
-TEST_F(EditorTest, SystematicModeTurnsOffAddedLinks) {
+TEST_F(EditorTest, SystematicModeTurnsOffAddedLinksAndEmptyTermsTheirPriority) {
   OpenOn("/Musique/mp3");
   C<QRadioButton>(kFiles, 411)->setChecked(true);
   EXPECT_FALSE(C<QSlider>(kFiles, 102)->isEnabled());
@@ -209,10 +190,8 @@ TEST_F(EditorTest, SystematicModeTurnsOffAddedLinks) {
   EXPECT_EQ(Key("/Musique/mp3", "AjourURL"), "0");
   EXPECT_EQ(Key("/Musique/mp3", "ExtractAll"), "1");
   ExpectReadBack("/Musique/mp3");
-}
 
-TEST_F(EditorTest, TermsEmptiedClearTheirPriority) {
-  OpenOn("/Musique/mp3");
+  // Terms emptied clear their priority.
   EXPECT_TRUE(C<QCheckBox>(kExp, 107)->isChecked());
   C<QLineEdit>(kExp, 104)->setText(QStringLiteral("Jazz,Blues"));
   editor->Commands().Execute(ProfileEditor::kSave);

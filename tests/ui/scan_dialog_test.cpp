@@ -31,6 +31,7 @@ class ScanDialogTest : public FrameFixture {
 
 TEST_F(ScanDialogTest, FirstOpeningKeyboardOrderAndReturnMeansGo) {
   bool first = RunDialog([](ScanDialog* d) {
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Analyse de page web"));
     EXPECT_EQ(d->focusWidget(), d->ControlById(ScanDialog::kAddress));
     EXPECT_TRUE(d->Control<QCheckBox>(102)->isChecked());
     EXPECT_TRUE(d->Control<QCheckBox>(103)->isChecked());
@@ -65,12 +66,11 @@ TEST_F(ScanDialogTest, ChoicesAreRememberedAndSplitIntoTheProfile) {
     QString typed;
     std::vector<std::string> extensions;
   } cases[] = {
+      // The splitting itself is the core's (session_test): here, that the
+      // typed text reaches it, and comes back whole even past what it keeps.
       {QStringLiteral(" mp3 , ogg "), {"mp3", "ogg"}},
-      {QStringLiteral("mp3,,ogg"), {"mp3", "", "ogg"}},
-      {QStringLiteral("MP3,Ogg"), {"MP3", "Ogg"}},
       {QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r"),
        {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p"}},
-      {QStringLiteral("abcdefghijklmnopq"), {"abcdefghijklmno"}},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(RunDialog([&](ScanDialog* d) {

@@ -16,7 +16,6 @@ namespace {
 
 using ui::StatisticsDialog;
 
-
 class StatisticsTest : public FrameFixture {
  protected:
   void SetUp() override {
@@ -48,20 +47,17 @@ class StatisticsTest : public FrameFixture {
   std::unique_ptr<StatisticsDialog> dialog;
 };
 
-TEST_F(StatisticsTest, BeforeAnySearchEverythingIsZeroAndEmpty) {
+TEST_F(StatisticsTest, CountsFollowTheQueueAndTheListOnlyAClick) {
+  // Before any search: no choice made, nothing counted or listed.
   EXPECT_EQ(dialog->windowTitle(), "Statistiques recherche en cours");
   EXPECT_EQ(dialog->parent(), nullptr);
   EXPECT_EQ(Counts(), std::vector<int>(6, 0));
   for (int i = 0; i < 6; ++i) {
     EXPECT_FALSE(dialog->Control<QRadioButton>(StatisticsDialog::kFirstChoice + i)->isChecked());
   }
-  EXPECT_EQ(dialog->Control<QListWidget>(StatisticsDialog::kList)->count(), 0);
   for (int i = 0; i < 6; ++i) EXPECT_TRUE(Listed(StatisticsDialog::kFirstChoice + i).isEmpty()) << i;
-  EXPECT_EQ(dialog->Timer().interval(), 2000);
   EXPECT_TRUE(dialog->Timer().isActive());
-}
 
-TEST_F(StatisticsTest, CountsFollowTheQueueAndTheListOnlyAClick) {
   Add("http://engine.test/a", 1, FoundBy::FromEngine);
   Add("http://base.test/", 0, FoundBy::FromEngine);
   Add("http://z.test/cache1", 0, FoundBy::CacheFallback);

@@ -1,5 +1,6 @@
 // The base every window stands on: text at the boundary, the control
-// registry, the command table and the UI port.
+// registry, the command table and the UI port (its posted commands and
+// message boxes are seen through the frame's commands in main_frame_test).
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -162,20 +163,6 @@ TEST_F(PortFixture, FieldsFromAnyThreadReachTheNewestWindowWithThatId) {
   EXPECT_EQ(w.edit->text(), QStringLiteral("back"));
 }
 
-TEST_F(PortFixture, PostedCommandsRunThroughTheResultsWindowTable) {
-  ResultsWindow td(env);
-  std::atomic<int> ran{0};
-  std::thread::id where;
-  td.Commands().Add(20501, [&] {
-    where = std::this_thread::get_id();
-    ++ran;
-  });
-  std::thread core([&] { port->PostCommand(20501); });
-  core.join();
-  ASSERT_TRUE(PumpUntil([&] { return ran == 1; }));
-  EXPECT_EQ(where, std::this_thread::get_id());
-}
-
 TEST_F(PortFixture, AskFromACoreThreadWaitsForTheAnswer) {
   MessageSpec spec{"Arr\xEAter ?", "ORVI", MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No};
   QString shownText, shownTitle;
@@ -199,19 +186,6 @@ TEST_F(PortFixture, AskFromACoreThreadWaitsForTheAnswer) {
   EXPECT_EQ(answer, MsgAnswer::Yes);
   EXPECT_EQ(shownText, QString::fromUtf8("Arrêter ?"));
   EXPECT_EQ(shownTitle, QStringLiteral("ORVI"));
-}
-
-TEST_F(PortFixture, MessageBoxDoesNotWait) {
-  port->MessageBox({"Pas de sauvegarde trouv\xE9" "e !", "", MsgIcon::Stop});
-  QMessageBox* shown = nullptr;
-  ASSERT_TRUE(PumpUntil([&] {
-    shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    return shown != nullptr;
-  }));
-  EXPECT_EQ(shown->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
-  EXPECT_EQ(shown->windowTitle(), QString());
-  EXPECT_EQ(shown->icon(), QMessageBox::Critical);
-  shown->close();
 }
 
 }  // namespace
