@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   orvi::test::TempDir dir;
   // curl keeps no TLS session between its transfers, so that each makes the
   // full handshake that FetchPage makes.
-  const std::string curlCommon = "silent\nfail\nno-sessionid\ncacert = \"" + authority.CaFile() + "\"\n";
+  const std::string curlCommon = "silent\nfail\nno-progress-meter\nno-sessionid\ncacert = \"" + authority.CaFile() + "\"\n";
 
   orvi::test::Nginx nginx;
   nginx.AddFile("page.html", "<html><body>" + std::string(20 * 1024 - 26, 'x') + "</body></html>");
