@@ -57,8 +57,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries alone do not start a window: the platform plugins are only
 # recommended by Qt, and an install without recommendations would lack them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# French texts in Qt's own dialogs; the desktop's default handlers.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+# French texts in Qt's own dialogs; the desktop's default handlers; the
+# system's certificate authorities, which https addresses are checked against
+# (libssl itself comes from the shared-library dependencies).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_RELEASE "")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

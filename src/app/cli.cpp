@@ -141,6 +141,9 @@ int RunConfig(const Invocation& inv, std::ostream& out, std::ostream& err) {
   for (const auto& [key, value] : SettingsAsWritten(ctx.settings)) {
     out << key << '=' << value << '\n';
   }
+  // Section "Net" only when the user set something in it.
+  if (ctx.netSettings.Https) out << "Https=1\n";
+  if (!ctx.netSettings.CaFile.empty()) out << "CaFile=" << Printable(ctx.netSettings.CaFile) << '\n';
   if (save && !ctx.SaveSettings()) {
     err << "orvilane-cli: cannot write " << ctx.SettingsPath() << '\n';
     return 1;

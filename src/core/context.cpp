@@ -51,11 +51,13 @@ void Context::LoadSettings() {
   settings = ReadGlobalSettings(ini);
   engines = ReadEngineSettings(ini);
   hosts = ReadHostSettings(ini);
+  netSettings = ReadNetSettings(ini);
 }
 
 bool Context::SaveSettings() {
   IniFile ini = IniFile::Load(SettingsPath());
   WriteGlobalSettings(settings, ini);
+  WriteNetSettings(netSettings, ini);
   return ini.Save();
 }
 

@@ -28,6 +28,15 @@ struct ExplorationQueue {
   int count() const { return static_cast<int>(entries.size()); }
 };
 
+// The TLS client configuration of a context, built by the page client on the
+// first https connection and rebuilt when the certificate bundle changes.
+// Opaque here: the core needs no TLS library.
+struct TlsState {
+  std::mutex mutex;
+  std::shared_ptr<void> client;  // guarded by mutex; connections hold their own copy
+  std::string caFile;            // the bundle client was built with
+};
+
 struct ContextOptions {
   // The program folder; empty: the folder of the executable.
   std::string appFolder;
@@ -68,6 +77,8 @@ class Context {
   GlobalSettings settings;
   EngineSettings engines;
   HostSettings hosts;
+  NetSettings netSettings;
+  TlsState tls;
 
   // The profile the running search reads, and the profile editor's copy.
   SearchProfile activeProfile;

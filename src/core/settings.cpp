@@ -137,6 +137,21 @@ HostSettings ReadHostSettings(const IniFile& ini) {
   return h;
 }
 
+NetSettings ReadNetSettings(const IniFile& ini) {
+  NetSettings n;
+  n.Https = ParseIntLoose(ini.Get("Net", "Https", "0", kNumberSize)) != 0;
+  n.CaFile = ini.Get("Net", "CaFile", "", 4096);
+  return n;
+}
+
+void WriteNetSettings(const NetSettings& net, IniFile& ini) {
+  if (!net.Https && net.CaFile.empty() && !ini.Has("Net", "Https") && !ini.Has("Net", "CaFile")) {
+    return;
+  }
+  ini.Set("Net", "Https", net.Https ? "1" : "0");
+  if (!net.CaFile.empty() || ini.Has("Net", "CaFile")) ini.Set("Net", "CaFile", net.CaFile);
+}
+
 std::string BuildProxyAuthHeader(const std::string& login, const std::string& password) {
   if (login.empty()) return {};
   return "Proxy-authorization: Basic " + Base64Encode(login + ":" + password) + "\r\n";

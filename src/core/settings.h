@@ -69,12 +69,22 @@ struct HostSettings {
   std::string refererHost = "idrive.com";
 };
 
+// Secure connections, section "Net": off unless the user turns them on, so
+// that an https address is refused as it always was.
+struct NetSettings {
+  bool Https = false;
+  std::string CaFile;  // an extra certificate bundle (PEM); empty: the system's only
+};
+
 // Applies the load rules of section "Config" (defaults, clamps, colours).
 GlobalSettings ReadGlobalSettings(const IniFile& ini);
 // Writes section "Config" in its designed order, without clamping.
 void WriteGlobalSettings(const GlobalSettings& settings, IniFile& ini);
 EngineSettings ReadEngineSettings(const IniFile& ini);
 HostSettings ReadHostSettings(const IniFile& ini);
+NetSettings ReadNetSettings(const IniFile& ini);
+// Writes section "Net"; a user who never turned https on gets no such section.
+void WriteNetSettings(const NetSettings& net, IniFile& ini);
 
 // The key order of WriteGlobalSettings, with the values as written.
 std::vector<std::pair<std::string, std::string>> SettingsAsWritten(const GlobalSettings& settings);

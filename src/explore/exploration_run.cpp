@@ -96,7 +96,7 @@ QueueEntryPtr PickEntry(Context& ctx) {
     for (const QueueEntryPtr& e : entries) {
       if (!waiting(e)) continue;
       std::string lower = AsciiLower(e->url);
-      size_t slash = lower.find('/', 7);
+      size_t slash = lower.find('/', lower.starts_with("https://") ? 8 : 7);
       if (slash == std::string::npos) continue;
       std::string_view path = std::string_view(lower).substr(slash);
       for (const std::string& keyword : run.UrlKeywords) {

@@ -225,8 +225,8 @@ std::string ResolveLocation(std::string_view fetchedUrl, std::string_view locati
     if (pathStart == npos) pathStart = fetchedUrl.size();
     std::string_view origin = fetchedUrl.substr(0, pathStart);
     if (location.starts_with("//")) {
-      // Only http:// addresses are fetched.
-      url = "http:" + std::string(location);
+      // The scheme of the page that was fetched.
+      url = (StartsWithIgnoreCase(fetchedUrl, "https://") ? "https:" : "http:") + std::string(location);
     } else if (location.front() == '/') {
       url = std::string(origin) + std::string(location);
     } else {

@@ -521,13 +521,15 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
   // The address proper: an absolute one inside the value (a script call, a
   // redirector's parameter), else what follows the first "=", else the value.
   size_t url = std::min(value.find("http:"), value.find("ftp:"));
+  if (ctx_.netSettings.Https) url = std::min(url, value.find("https:"));
   if (url == npos) {
     size_t equals = value.find('=');
     url = equals == npos ? 0 : equals + 1;
   }
   o.urlStart = static_cast<uint32_t>(begin + url);
   std::string_view urlText = value.substr(url);
-  o.absolute = Holds(urlText, "http:") || Holds(urlText, "ftp:");
+  o.absolute = Holds(urlText, "http:") || Holds(urlText, "ftp:") ||
+               (ctx_.netSettings.Https && Holds(urlText, "https:"));
   return o;
 }
 
@@ -719,7 +721,9 @@ bool AnalysePage(Context& ctx, QueueEntry& entry, uint64_t generation) {
                       ctx.run.Serves(generation);
          ++hop) {
       std::string next = NormaliseQueueUrl(RedirectTarget(*page, url));
-      if (!StartsWithIgnoreCase(next, "http://") || next == url) break;
+      const bool fetchable = StartsWithIgnoreCase(next, "http://") ||
+                             (ctx.netSettings.Https && StartsWithIgnoreCase(next, "https://"));
+      if (!fetchable || next == url) break;
       url = std::move(next);
       page = FetchPage(ctx, url, label, false, 0, "");
     }

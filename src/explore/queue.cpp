@@ -6,6 +6,13 @@
 
 namespace orvi {
 
+namespace {
+
+// Where the host of a queued address starts.
+size_t SchemeLength(std::string_view url) { return StartsWithIgnoreCase(url, "https://") ? 8 : 7; }
+
+}  // namespace
+
 std::string NormaliseQueueUrl(std::string_view url) {
   std::string normal = CleanLinkUrl(url);
   for (std::string_view marker : {">", "<", "#"}) CutAt(normal, marker);
@@ -31,10 +38,14 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
   std::string normal = NormaliseQueueUrl(url);
   if (!ctx.run.collecting) return nullptr;
 
-  // The host: after "http://", up to the first "/"; without a "/" no quota.
+  // The host: after "http://" (or "https://"), up to the first "/"; without
+  // a "/" no quota.
   std::string_view host;
-  size_t slash = normal.find('/', 7);
-  if (slash != std::string::npos && normal.size() >= 7) host = std::string_view(normal).substr(7, slash - 7);
+  const size_t schemeEnd = SchemeLength(normal);
+  size_t slash = normal.find('/', schemeEnd);
+  if (slash != std::string::npos && normal.size() >= schemeEnd) {
+    host = std::string_view(normal).substr(schemeEnd, slash - schemeEnd);
+  }
   const bool quota = !host.empty() && !cacheLink;
   int limit = ctx.activeProfile.MaxDomains;
   if (engine != 0) limit = static_cast<int>(limit * 0.75);
@@ -46,8 +57,10 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
   int sameHost = 0;
   for (const QueueEntryPtr& entry : ctx.queue.entries) {
     if (EqualsIgnoreCase(entry->url, normal)) return entry;
-    if (quota && entry->url.size() >= 7 &&
-        StartsWithIgnoreCase(std::string_view(entry->url).substr(7), host) && ++sameHost > limit) {
+    const size_t entrySchemeEnd = SchemeLength(entry->url);
+    if (quota && entry->url.size() >= entrySchemeEnd &&
+        StartsWithIgnoreCase(std::string_view(entry->url).substr(entrySchemeEnd), host) &&
+        ++sameHost > limit) {
       return nullptr;
     }
   }

@@ -31,7 +31,9 @@ bool PassesUrlFilters(const Context& ctx, std::string_view url, int queueCount,
                       bool& isCacheLink) {
   url = url.substr(0, kMaxLinkChars);
   isCacheLink = Holds(url, "q=cache:");
-  if (!url.starts_with("http://")) return false;
+  // https addresses only when the user allows them.
+  const size_t schemeEnd = ctx.netSettings.Https && url.starts_with("https://") ? 8 : 7;
+  if (schemeEnd == 7 && !url.starts_with("http://")) return false;
   if (ServerHostOf(ctx.hosts, url) != nullptr) return false;
   if (EndsWith(url, ".rm")) return false;
   for (std::string_view ending : kRefusedEndings) {
@@ -54,7 +56,7 @@ bool PassesUrlFilters(const Context& ctx, std::string_view url, int queueCount,
     }
   }
   // Date-stamped article paths: eight digits or more in a path without query.
-  size_t slash = url.find('/', 7);
+  size_t slash = url.find('/', schemeEnd);
   if (slash != std::string_view::npos && !isCacheLink) {
     std::string_view path = url.substr(slash);
     if (!Holds(path, "?")) {

@@ -6,7 +6,7 @@ namespace orvi {
 // either: the whole response comes back for the caller to read Location.
 enum class FetchError {
   None,
-  ExtractURL,     // the URL does not start with "http://"
+  ExtractURL,     // the URL does not start with "http://" (nor "https://" when allowed)
   InvalidSocket,  // no socket could be created
   HostName,       // the host name does not resolve
   Connect,        // the connection fails
@@ -19,6 +19,7 @@ enum class FetchError {
   Redirect,       // a redirection: the whole response is returned
   Status40x,      // any status whose first digit is neither 2 nor 3
   NoCRLF,         // a 2xx response with no blank line after the headers
+  Tls,            // the secure connection could not be made (handshake, certificate)
 };
 
 // The label's fixed text ("ExtractURL", "host_name", "3xx", ...); "" for None.
@@ -38,6 +39,7 @@ constexpr const char* LabelText(FetchError e) {
     case FetchError::Redirect: return "3xx";
     case FetchError::Status40x: return "40x";
     case FetchError::NoCRLF: return "NoCRLF";
+    case FetchError::Tls: return "TLS";
   }
   return "";
 }

@@ -2,6 +2,7 @@
 
 #include "net/http_request.h"
 #include "net/http_response.h"
+#include "net/tls.h"
 #include "platform/socket.h"
 
 namespace orvi {
@@ -47,18 +48,26 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   const GlobalSettings& settings = ctx.settings;
   std::string host;
   std::string request;
-  if (!BuildGetRequest(settings, url, host, request, extraHeaders)) {
+  bool secure = false;
+  if (!BuildGetRequest(settings, url, host, request, extraHeaders, ctx.netSettings.Https, secure)) {
     label = FetchError::ExtractURL;
     return std::nullopt;
   }
+  // An https page goes to its server, or through a tunnel of the proxy.
+  HostPort origin;
+  if (secure && !SplitHostPort(host, origin, 443)) {
+    label = FetchError::ExtractURL;
+    return std::nullopt;
+  }
+  const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
   HostPort target;
   if (settings.ProxyName.empty()) {
-    if (!SplitHostPort(host, target)) {
+    if (!SplitHostPort(host, target, secure ? 443 : 80)) {
       label = FetchError::ExtractURL;
       return std::nullopt;
     }
   } else {
-    target.name = host;
+    target.name = settings.ProxyName;
     target.port = static_cast<uint16_t>(settings.ProxyPort);
   }
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
@@ -124,7 +133,22 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       continue;
     }
 
-    IoResult sent = SendAll(fd, request);
+    Connection connection(fd);
+    if (secure) {
+      FetchError failure = FetchError::None;
+      if (!settings.ProxyName.empty()) failure = OpenTunnel(ctx, connection, tunnelTo, timeoutMs, deadline);
+      if (failure == FetchError::None && !connection.StartTls(ctx, origin.name, deadline)) {
+        failure = FetchError::Tls;
+      }
+      if (failure != FetchError::None) {
+        if (failure == FetchError::Timeout) ++run.timeoutCount;
+        label = failure;
+        ctx.sockets.ReleaseSocket(fd);
+        return std::nullopt;
+      }
+    }
+
+    IoResult sent = connection.Send(request);
     if (sent.bytes < 0) {
       if (sent.error == SocketError::TimedOut) ++run.timeoutCount;
       label = FetchError::Send;
@@ -138,7 +162,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
       if (!stopAtBodyEnd && !run.collecting) break;
       size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
       if (chunk < 1) break;
-      IoResult got = ReceiveWithin(fd, buffer.data() + received, chunk, timeoutMs, deadline);
+      IoResult got = connection.ReceiveWithin(buffer.data() + received, chunk, timeoutMs, deadline);
       if (got.bytes < 0) {
         // A server that keeps the connection open ends this way, by the time-out.
         if (received > 1023) break;

@@ -11,10 +11,18 @@ constexpr char kAccept[] =
 }  // namespace
 
 bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& path) {
+  bool secure = false;
+  return SplitWebUrl(url, false, host, path, secure);
+}
+
+bool SplitWebUrl(std::string_view url, bool allowHttps, std::string& host, std::string_view& path,
+                 bool& secure) {
   constexpr std::string_view kScheme = "http://";
-  if (!StartsWithIgnoreCase(url, kScheme)) return false;
+  constexpr std::string_view kSecureScheme = "https://";
+  secure = allowHttps && StartsWithIgnoreCase(url, kSecureScheme);
+  if (!secure && !StartsWithIgnoreCase(url, kScheme)) return false;
   if (url.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
-  std::string_view rest = url.substr(kScheme.size());
+  std::string_view rest = url.substr(secure ? kSecureScheme.size() : kScheme.size());
   size_t slash = rest.find('/');
   host = std::string(rest.substr(0, std::min(slash, kMaxLinkChars)));
   path = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
@@ -23,11 +31,18 @@ bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& pat
 
 bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
                      std::string& request, std::string_view extraHeaders) {
+  bool secure = false;
+  return BuildGetRequest(settings, url, host, request, extraHeaders, false, secure);
+}
+
+bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
+                     std::string& request, std::string_view extraHeaders, bool allowHttps,
+                     bool& secure) {
   std::string_view path;
-  if (!SplitHttpUrl(url, host, path)) return false;
+  if (!SplitWebUrl(url, allowHttps, host, path, secure)) return false;
   request.clear();
   request.reserve(url.size() + host.size() + 160 + extraHeaders.size());
-  if (settings.ProxyName.empty()) {
+  if (settings.ProxyName.empty() || secure) {
     request.append("GET /").append(path).append(" HTTP/1.1\r\nHost: ").append(host);
     request.append("\r\n").append(kAccept).append(extraHeaders).append("\r\n");
   } else {
@@ -39,8 +54,8 @@ bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::
   return true;
 }
 
-bool SplitHostPort(std::string_view host, HostPort& out) {
-  out = {std::string(host), 80};
+bool SplitHostPort(std::string_view host, HostPort& out, uint16_t defaultPort) {
+  out = {std::string(host), defaultPort};
   size_t colon = host.rfind(':');
   if (colon == std::string_view::npos) return true;
   std::string_view digits = host.substr(colon + 1);

@@ -14,6 +14,10 @@ namespace orvi {
 // other scheme, and for a URL holding CR, LF or NUL, which could only smuggle
 // lines into a request.
 bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& path);
+// The same, also taking an https:// URL when allowHttps is set; secure tells
+// which scheme it was.
+bool SplitWebUrl(std::string_view url, bool allowHttps, std::string& host, std::string_view& path,
+                 bool& secure);
 
 // Builds the GET request of a page. The URL must begin with "http://" (any
 // letter case). host receives the host text of the URL (at most 239
@@ -23,13 +27,20 @@ bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& pat
 // lines into the request.
 bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
                      std::string& request, std::string_view extraHeaders);
+// The same, also for an https:// URL when allowHttps is set (secure tells):
+// its request is the one for the server itself, also through a proxy, which
+// only carries the tunnel, and host is always the URL's.
+bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::string& host,
+                     std::string& request, std::string_view extraHeaders, bool allowHttps,
+                     bool& secure);
 
 // Where a host text connects to: "name:port" names its port, anything else
-// means 80. False when the text names a port outside 1-65535.
+// means defaultPort (80, or 443 for https). False when the text names a port
+// outside 1-65535.
 struct HostPort {
   std::string name;
   uint16_t port = 80;
 };
-bool SplitHostPort(std::string_view host, HostPort& out);
+bool SplitHostPort(std::string_view host, HostPort& out, uint16_t defaultPort = 80);
 
 }  // namespace orvi

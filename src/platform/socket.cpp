@@ -94,15 +94,20 @@ Deadline::Deadline(int64_t ms) : endMs_(MonotonicMs() + ms) {}
 
 int64_t Deadline::RemainingMs() const { return endMs_ - MonotonicMs(); }
 
+bool SetReceiveTimeoutMs(int fd, int64_t ms) {
+  timeval tv{};
+  if (ms > 0) {
+    tv.tv_sec = static_cast<time_t>(ms / 1000);
+    tv.tv_usec = static_cast<suseconds_t>((ms % 1000) * 1000);
+  }
+  return ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) == 0;
+}
+
 IoResult ReceiveWithin(int fd, char* buffer, size_t size, int64_t perReceiveMs,
                        const Deadline& deadline) {
   int64_t remaining = deadline.RemainingMs();
   if (remaining <= 0) return {-1, SocketError::TimedOut};
-  int64_t wait = perReceiveMs > 0 ? std::min(perReceiveMs, remaining) : remaining;
-  timeval tv{};
-  tv.tv_sec = static_cast<time_t>(wait / 1000);
-  tv.tv_usec = static_cast<suseconds_t>((wait % 1000) * 1000);
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  SetReceiveTimeoutMs(fd, perReceiveMs > 0 ? std::min(perReceiveMs, remaining) : remaining);
   return Receive(fd, buffer, size);
 }
 

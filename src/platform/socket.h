@@ -56,6 +56,9 @@ class Deadline {
   int64_t endMs_;
 };
 
+// The receive time-out alone (0 or less: none).
+bool SetReceiveTimeoutMs(int fd, int64_t ms);
+
 // Receive whose wait is the per-receive time-out (0 or less: none) cut to
 // what is left of the deadline. A deadline already passed fails at once, as
 // a time-out.

@@ -6,6 +6,7 @@
 #include "ftp/ftp_probe.h"
 #include "net/http_request.h"
 #include "net/http_response.h"
+#include "net/tls.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -208,7 +209,8 @@ void StopVerification(Context& ctx) {
 bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,
                        std::string& request, std::string_view method) {
   std::string_view path;
-  if (!SplitHttpUrl(url, host, path)) return false;
+  bool secure = false;
+  if (!SplitWebUrl(url, ctx.netSettings.Https, host, path, secure)) return false;
   std::string referer;
   const std::string& refererHost = ctx.hosts.refererHost;
   if (!refererHost.empty() && url.find(refererHost) != std::string_view::npos) {
@@ -216,7 +218,8 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
   }
   const GlobalSettings& s = ctx.settings;
   request.assign(method);
-  if (!s.ProxyName.empty()) {
+  // Through a proxy, an https file is asked of its server inside a tunnel.
+  if (!s.ProxyName.empty() && !secure) {
     request.append(" ").append(url).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
     request.append(kAccept).append(referer).append("\r\n").append(s.ProxyAuthHeader).append("\r\n");
     host = s.ProxyName;
@@ -240,9 +243,14 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
   std::string host;
   std::string request;
   if (!BuildProbeRequest(ctx, url, host, request, useHead ? "HEAD" : "GET")) return std::nullopt;
-  HostPort target{host, static_cast<uint16_t>(ctx.settings.ProxyPort)};
+  const bool secure = ctx.netSettings.Https && IsHttpsUrl(url);
+  const bool viaProxy = !ctx.settings.ProxyName.empty();
+  HostPort target{ctx.settings.ProxyName, static_cast<uint16_t>(ctx.settings.ProxyPort)};
   // A file URL that names a port is probed on that port.
-  if (ctx.settings.ProxyName.empty() && !SplitHostPort(host, target)) return std::nullopt;
+  HostPort origin;
+  if ((!viaProxy || secure) && !SplitHostPort(host, origin, secure ? 443 : 80)) return std::nullopt;
+  if (!viaProxy) target = origin;
+  const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
 
   // The whole probe, both connections included, ends within twice its
   // time-out plus the pause between them; each receive still waits at most
@@ -264,7 +272,20 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
       slot.CloseOwned(fd);
       return std::nullopt;
     }
-    IoResult sent = SendAll(fd, request);
+    Connection connection(fd);
+    if (secure) {
+      FetchError failure = viaProxy ? OpenTunnel(ctx, connection, tunnelTo, timeoutMs, deadline)
+                                    : FetchError::None;
+      if (failure == FetchError::None && !connection.StartTls(ctx, origin.name, deadline)) {
+        failure = FetchError::Tls;
+      }
+      if (failure != FetchError::None) {
+        timedOut = failure == FetchError::Timeout;
+        slot.CloseOwned(fd);
+        return std::nullopt;
+      }
+    }
+    IoResult sent = connection.Send(request);
     if (sent.bytes < 0) {
       timedOut = sent.error == SocketError::TimedOut;
       slot.CloseOwned(fd);
@@ -273,7 +294,7 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
     size_t received = 0;
     bool failed = false;
     for (size_t chunk; (chunk = std::min(kProbeChunk, kProbeMax - received)) >= 1;) {
-      IoResult got = ReceiveWithin(fd, buffer.data() + received, chunk, timeoutMs, deadline);
+      IoResult got = connection.ReceiveWithin(buffer.data() + received, chunk, timeoutMs, deadline);
       if (got.bytes < 0) {
         timedOut = got.error == SocketError::TimedOut;
         failed = true;

@@ -130,6 +130,7 @@ ConfPage::ConfPage(GuiEnv& env) : env_(env) {
   auto* passLabel = MakeControl<QLabel>(0, Text("Passe :"));
   pass_ = MakeControl<QLineEdit>(kProxyPass);
   pass_->setMaxLength(kMaxProxyLogin);
+  https_ = MakeControl<QCheckBox>(kHttps, Text("Autoriser les adresses https (connexions sécurisées)"));
   minLabel->setBuddy(min_);
   maxLabel->setBuddy(max_);
   timeOutLabel->setBuddy(httpTimeOut_);
@@ -194,6 +195,7 @@ ConfPage::ConfPage(GuiEnv& env) : env_(env) {
   layout->addWidget(connections);
   layout->addWidget(verification);
   layout->addLayout(proxy);
+  layout->addWidget(https_);
   layout->addStretch();
   ApplyTabOrder();
 }
@@ -215,6 +217,7 @@ void ConfPage::SetUp() {
     login_->setText(ToQt(s.ProxyLogin));
     pass_->setText(ToQt(s.ProxyPass));
   }
+  https_->setChecked(env_.ctx.netSettings.Https);
   ApplyEnablingRule();
 }
 
@@ -253,6 +256,7 @@ void ConfPage::Apply() {
   s.ProxyLogin = FromQt(login_->text()).substr(0, kMaxProxyLogin);
   s.ProxyPass = FromQt(pass_->text()).substr(0, kMaxProxyLogin);
   ctx.BuildProxyAuthHeader();
+  ctx.netSettings.Https = https_->isChecked();
 }
 
 // ---------------------------------------------------------------- TPref

@@ -34,6 +34,7 @@ class ConfPage : public QWidget, public ControlSet {
   static constexpr int kProxyLogin = 109;
   static constexpr int kProxyPass = 110;
   static constexpr int kVerifyTimeOut = 120;
+  static constexpr int kHttps = 121;
   static constexpr int kModem = 200;
   static constexpr int kIsdn = 201;
   static constexpr int kBroadband = 202;
@@ -62,6 +63,7 @@ class ConfPage : public QWidget, public ControlSet {
   QCheckBox* auth_;
   QLineEdit* login_;
   QLineEdit* pass_;
+  QCheckBox* https_;
 };
 
 // TPref, the "Préférences" page: start window, browser window, autosave and

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -117,7 +118,9 @@ bool Nginx::Start(const std::string& extraServerLines) {
       "  scgi_temp_path " + d + "tmp_scgi;\n"
       "  default_type text/html;\n"
       "  server {\n"
-      "    listen 127.0.0.1:" + std::to_string(port_) + ";\n"
+      "    listen 127.0.0.1:" + std::to_string(port_) + (certificate_.empty() ? "" : " ssl") + ";\n" +
+      (certificate_.empty() ? "" : "    ssl_certificate " + certificate_ + ";\n"
+                                   "    ssl_certificate_key " + key_ + ";\n") +
       "    root " + d + "www;\n"
       "    autoindex on;\n" +
       extraServerLines +
@@ -134,8 +137,38 @@ void Nginx::AddFile(const std::string& name, const std::string& bytes) {
   ::chmod(path.c_str(), 0644);
 }
 
+void Nginx::UseTls(const std::string& certificate, const std::string& key) {
+  certificate_ = certificate;
+  key_ = key;
+}
+
 std::string Nginx::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return (certificate_.empty() ? "http://127.0.0.1:" : "https://127.0.0.1:") + std::to_string(port_) + path;
+}
+
+bool TestAuthority::Run(const std::string& command) {
+  std::string log = dir_.File("openssl.log");
+  if (std::system(("cd '" + dir_.path() + "' && " + command + " >>'" + log + "' 2>&1").c_str()) == 0) {
+    return true;
+  }
+  error_ = command + " failed: " + dir_.Read("openssl.log");
+  return false;
+}
+
+// Elliptic-curve keys: quick to make and to check, as a test run needs.
+bool TestAuthority::Make() {
+  return Run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+             "-keyout ca.key -out ca.pem -subj /CN=Orvilane-test-CA -days 30");
+}
+
+bool TestAuthority::Issue(const std::string& name, const std::string& altName, int days) {
+  dir_.Write(name + ".ext", "subjectAltName=" + altName + "\n");
+  // Readable by nginx's workers, which may run as another user.
+  return Run("openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout " + name +
+             ".key -out " + name + ".csr -subj /CN=" + name) &&
+         Run("openssl x509 -req -in " + name + ".csr -CA ca.pem -CAkey ca.key -CAcreateserial -out " +
+             name + ".pem -days " + std::to_string(days) + " -extfile " + name + ".ext") &&
+         Run("chmod 0644 " + name + ".key " + name + ".pem && chmod 0755 .");
 }
 
 bool Tinyproxy::Start(const std::string& login, const std::string& password) {

@@ -37,11 +37,37 @@ class RealServer {
 // nginx serving the folder www/ of its temporary folder.
 class Nginx : public RealServer {
  public:
+  // Before Start: serve https with this certificate and key; Url gives https.
+  void UseTls(const std::string& certificate, const std::string& key);
   // extraServerLines go inside the server block (redirections and the like).
   bool Start(const std::string& extraServerLines = "");
   // Puts a file (world-readable: nginx workers drop privileges) under www/.
   void AddFile(const std::string& name, const std::string& bytes);
   std::string Url(const std::string& path) const;
+
+ private:
+  std::string certificate_;
+  std::string key_;
+};
+
+// A certificate authority made with the openssl command in a temporary
+// folder, and the server certificates it signs.
+class TestAuthority {
+ public:
+  // Makes the authority; false (with error()) when openssl fails.
+  bool Make();
+  // Signs a certificate for subjectAltName (e.g. "IP:127.0.0.1"), valid from
+  // now for days (negative: already expired), stored as NAME.pem and NAME.key.
+  bool Issue(const std::string& name, const std::string& altName, int days = 30);
+  std::string CaFile() const { return dir_.File("ca.pem"); }
+  std::string Certificate(const std::string& name) const { return dir_.File(name + ".pem"); }
+  std::string Key(const std::string& name) const { return dir_.File(name + ".key"); }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool Run(const std::string& command);
+  TempDir dir_;
+  std::string error_;
 };
 
 // tinyproxy demanding Basic authentication with the given login.

@@ -140,6 +140,18 @@ TEST_F(OptionsTest, TheProxyAndItsLogin) {
   EXPECT_NE(printed.find("ProxyName=\nProxyPort=0\nProxyLogin=\nProxyPass=\n"), std::string::npos) << printed;
 }
 
+TEST_F(OptionsTest, TheHttpsBoxReadsAndWritesSectionNet) {
+  auto net = [&] { return IniFile::Load(ctx->SettingsPath()).Get("Net", "Https", "<none>", 10); };
+  Open("[Net]\r\nHttps=1\r\n");
+  QCheckBox* box = ConfBox(ConfPage::kHttps);
+  EXPECT_EQ(box->text(), QString::fromUtf8("Autoriser les adresses https (connexions sécurisées)"));
+  EXPECT_TRUE(box->isChecked());
+  box->click();
+  Ok();
+  EXPECT_EQ(net(), "0");
+  EXPECT_FALSE(ctx->netSettings.Https);
+}
+
 TEST_F(OptionsTest, OkWithoutPreferencesRewritesTheFileWithThemUnchanged) {
   Open("MaxConnect=14\r\n");
   // A value the page would never give back: applying the unseen page would show.
