@@ -298,7 +298,7 @@ TEST_F(HttpsTest, ASiteScanFindsOverHttpsWhatItFindsOverHttp) {
 TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
   struct Case {
     const char* net;    // section "Net" of the file
-    const char* tail;   // what config prints after the designed keys
+    const char* tail;   // what config prints after the keys of [Config]
     bool allowsHttps;
   } cases[] = {
       {"", "StartWindow=1\n", false},
