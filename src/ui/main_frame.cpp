@@ -39,14 +39,27 @@ QString SaveFolder(const Context& ctx) { return QString::fromLocal8Bit(ctx.AppFo
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// Wide enough for the French column titles and places.
-void SizeFileDialog(QFileDialog& dialog) {
+// The results files' dialog, in the Save folder: the chosen file, or an
+// empty text when the user cancelled.
+QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title, const QString& name, bool save,
+                       const QString& suggested = {}) {
+  QDir().mkpath(SaveFolder(ctx));
+  QFileDialog dialog(parent, title, SaveFolder(ctx), QString::fromLatin1(kFilter));
+  dialog.setObjectName(name);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  if (!suggested.isEmpty()) dialog.selectFile(suggested);
+  // Wide enough for the French column titles and places.
   dialog.resize(820, 480);
   if (auto* splitter = dialog.findChild<QSplitter*>()) splitter->setSizes({170, 650});
   if (auto* details = dialog.findChild<QTreeView*>()) {
     details->header()->resizeSection(0, 280);
     details->header()->setStretchLastSection(true);
   }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
 }
 
 }  // namespace
@@ -212,33 +225,16 @@ void MainFrame::Resume() {
 
 void MainFrame::SaveResults() {
   Context& ctx = env_.ctx;
-  QDir().mkpath(SaveFolder(ctx));
-  QFileDialog dialog(results_, QString::fromUtf8("Sauvegarder les résultats de recherche"), SaveFolder(ctx),
-                     QString::fromLatin1(kFilter));
-  dialog.setObjectName(QStringLiteral("SaveResultsDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  dialog.selectFile(ToQt(ctx.SearchText));
-  SizeFileDialog(dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  flows::SaveResults(ctx, LocalPath(dialog.selectedFiles().front()));
+  QString path = AskResultsFile(results_, ctx, QString::fromUtf8("Sauvegarder les résultats de recherche"),
+                                QStringLiteral("SaveResultsDialog"), true, ToQt(ctx.SearchText));
+  if (!path.isEmpty()) flows::SaveResults(ctx, LocalPath(path));
 }
 
 void MainFrame::LoadResults() {
   Context& ctx = env_.ctx;
-  QDir().mkpath(SaveFolder(ctx));
-  QFileDialog dialog(results_, QStringLiteral("Charger une liste de fichiers"), SaveFolder(ctx),
-                     QString::fromLatin1(kFilter));
-  dialog.setObjectName(QStringLiteral("LoadResultsDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  SizeFileDialog(dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  QString path = dialog.selectedFiles().front();
+  QString path = AskResultsFile(results_, ctx, QStringLiteral("Charger une liste de fichiers"),
+                                QStringLiteral("LoadResultsDialog"), false);
+  if (path.isEmpty()) return;
   flows::ClearFoundFiles(ctx);
   results_->ClearFileList();
   flows::LoadResults(ctx, LocalPath(path));
