@@ -2,7 +2,8 @@
 # Installs what is missing, builds and runs every test: the plain build, the
 # configuration that the run command builds, then the whole suite again under
 # AddressSanitizer+UndefinedBehaviorSanitizer and under ThreadSanitizer, then
-# a short run of each fuzz target. Warnings are errors in every build here.
+# each fuzz target on its corpus and a fixed series of inputs. Warnings are
+# errors in every build here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -34,4 +35,4 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   run_suite build-tsan "the suite under ThreadSanitizer" -DCMAKE_BUILD_TYPE=Debug -DORVI_TSAN=ON \
   -DORVI_ASAN=OFF -DORVI_BENCH=OFF
 
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
+bash scripts/fuzz.sh --check

@@ -40,9 +40,11 @@ IniFile IniFile::Load(const std::string& path) {
 IniFile IniFile::Parse(std::string_view bytes, std::string path) {
   IniFile file;
   file.path_ = std::move(path);
-  // Some editors begin a file with a UTF-8 byte-order mark; it would make the
-  // first section header unreadable.
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  // Some editors begin a file with a UTF-8 byte-order mark, and a file put
+  // together from two such files begins with two; a mark would make the first
+  // section header unreadable. All of them go: were one left at the start of
+  // the first line, the saved file would begin with it and read otherwise.
+  while (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t lf = bytes.find('\n', pos);

@@ -32,6 +32,8 @@ mkdir -p "$HOME"
 folder=$HOME/.local/share/orvilane
 "$tmp/usr/bin/orvilane-cli" config >"$tmp/first.txt" || fail "first run"
 grep -q '^MaxConnect=14$' "$tmp/first.txt" || fail "settings not read: $(cat "$tmp/first.txt")"
+# Today's sites are https: the program a user installs takes them.
+grep -q '^Https=1$' "$tmp/first.txt" || fail "the shipped settings leave https off"
 [ -f "$folder/ORVI.ini" ] || fail "the user's folder was not seeded"
 [ -w "$folder/ORVI.ini" ] || fail "the seeded settings cannot be written"
 profile=$(find "$folder/Profils" -name '*.ini' | sort | head -n 1)

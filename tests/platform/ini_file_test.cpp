@@ -57,6 +57,24 @@ TEST(IniFile, ReadsWithPrivateProfileRules) {
   EXPECT_EQ(IniFile::Parse("[A]\r\n\xEF\xBB\xBFk=v\r\n").Get("A", "k", "none", 80), "none");
 }
 
+// What is saved reads back as it was read, whatever surrounds the section.
+TEST(IniFile, WhatIsSavedReadsBackTheSame) {
+  const std::string awkward[] = {
+      "\xEF\xBB\xBF\xEF\xBB\xBF[Config]\r\nA=7\r\n",
+      std::string("[Config]\r\nA=7\0x\r\n\0[Config]\r\nA=9\r\n", 33),
+      "x[Config]\r\nA=3\r\n [Config] junk\r\nA=7\r\n",
+      "\xEF\xBB\xBF\r\n\xEF\xBB\xBF[Config]\r\nA=5\r\n",
+  };
+  for (const std::string& bytes : awkward) {
+    IniFile first = IniFile::Parse(bytes);
+    std::string a = first.Get("Config", "A", "none", 10);
+    first.Set("Config", "B", "2");
+    IniFile again = IniFile::Parse(first.Serialize());
+    EXPECT_EQ(again.Get("Config", "A", "none", 10), a) << testing::PrintToString(bytes);
+    EXPECT_EQ(again.Get("Config", "B", "none", 10), "2") << testing::PrintToString(bytes);
+  }
+}
+
 TEST(IniFile, WritesInPlaceOrAtTheEndOfTheSection) {
   IniFile ini = IniFile::Parse(kSample);
   ini.Set("Config", "NAME", "replaced");  // the first matching line only
