@@ -33,4 +33,12 @@ std::string CleanLinkUrl(std::string_view url);
 // The text without its leading and trailing spaces (spaces only).
 std::string TrimSpaces(std::string_view text);
 
+// The address a redirection's Location names, resolved against the address
+// that was fetched: an absolute one as it is, "//host/..." with the fetched
+// scheme, "/..." on the fetched host, anything else in the fetched folder;
+// "." and ".." segments removed. Unlike a link, a final "/" stays: it is what
+// the server asked for (a folder without it would only redirect again).
+// Empty for an empty Location; at most kMaxLinkChars.
+std::string ResolveLocation(std::string_view fetchedUrl, std::string_view location);
+
 }  // namespace orvi
