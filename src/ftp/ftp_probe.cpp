@@ -88,6 +88,31 @@ bool FitsOneCommand(const FtpAddress& a) {
   return true;
 }
 
+// The value of a "213" reply (RFC 3659), nothing for any other reply.
+std::optional<std::string_view> Value213(const std::optional<std::string>& reply) {
+  if (!reply || !reply->starts_with("213 ")) return std::nullopt;
+  return TrimWhite(std::string_view(*reply).substr(4));
+}
+
+// A listing that holds no line for the file (Pure-FTPd, for one, splits a
+// name at its spaces and lists nothing): SIZE and MDTM of RFC 3659 on the
+// same connection. Success when the server knows either.
+bool AskSizeAndDate(int control, const std::string& name, const Waits& waits, int64_t& size,
+                    std::string& date) {
+  // SIZE in binary: the file's own bytes, not those of an ASCII transfer.
+  if (!Command(control, "TYPE I\r\n", waits)) return false;
+  std::optional<std::string> sizeReply = Command(control, "SIZE " + name + "\r\n", waits);
+  std::optional<int64_t> bytes;
+  if (auto value = Value213(sizeReply)) bytes = ParseSize(*value);
+  std::optional<std::string> mdtmReply = Command(control, "MDTM " + name + "\r\n", waits);
+  std::optional<std::string> when;
+  if (auto value = Value213(mdtmReply)) when = MdtmDate(*value);
+  if (!bytes && !when) return false;
+  size = bytes.value_or(0);
+  date = when.value_or("");
+  return true;
+}
+
 bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int64_t& size,
               std::string& date, int timeoutSeconds) {
   std::optional<in_addr> ip = ResolveIPv4(address.host);
@@ -132,16 +157,17 @@ bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int64_t&
     slot.CloseOwned(data);
     return false;
   }
-  // A refused LIST (no such file) sends nothing on the data connection: end
-  // here rather than wait for the time-out.
   std::optional<std::string> list = Command(control, "LIST " + address.fileName + "\r\n", waits);
-  if (!list || ReplyStarts(list, "45")) {
+  if (!list) {
     slot.CloseOwned(data);
     return false;
   }
+  // A refused LIST (no such file) sends nothing on the data connection: no
+  // wait for the time-out.
+  const bool refused = ReplyStarts(list, "45");
   std::string listing;
   char piece[kListingPiece];
-  while (listing.size() < kListingMax) {
+  while (!refused && listing.size() < kListingMax) {
     IoResult got = ReceiveWithin(data, piece, std::min(kListingPiece, kListingMax - listing.size()),
                                  timeoutMs, waits.deadline);
     if (got.bytes <= 0) break;
@@ -149,7 +175,12 @@ bool RunProbe(const FtpAddress& address, int control, SocketSlot& slot, int64_t&
   }
   slot.CloseOwned(data);
   size_t end = listing.find("\r\n");
-  if (end == std::string::npos) return false;
+  if (end == std::string::npos) {
+    // The transfer's own end ("226 0 matches total") comes before any other
+    // command, unless it came with the LIST reply.
+    if (ReplyStarts(list, "1") && !ReadReply(control, waits)) return false;
+    return AskSizeAndDate(control, address.fileName, waits, size, date);
+  }
   FtpListing line = ParseListingLine(std::string_view(listing).substr(0, end));
   size = line.size;
   date = line.date;
@@ -192,6 +223,23 @@ FtpAddress ParseFtpAddress(std::string_view link) {
   UrlDecode(a.folder);
   UrlDecode(a.fileName);
   return a;
+}
+
+std::optional<std::string> MdtmDate(std::string_view value) {
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::string_view stamp = value.substr(0, value.find('.'));
+  if (stamp.size() != 14 || !std::all_of(stamp.begin(), stamp.end(), IsDigit)) return std::nullopt;
+  auto two = [&](size_t pos) { return ParseIntLoose(stamp.substr(pos, 2)); };
+  const int month = two(4);
+  if (month < 1 || month > 12 || two(6) < 1 || two(6) > 31 || two(8) > 23 || two(10) > 59 ||
+      two(12) > 60) {
+    return std::nullopt;
+  }
+  std::string date(stamp.substr(6, 2));
+  date.append(" ").append(kMonths[month - 1]).append(" ").append(stamp.substr(0, 4));
+  date.append(" ").append(stamp.substr(8, 2)).append(":").append(stamp.substr(10, 2));
+  return date.append(":").append(stamp.substr(12, 2)).append(" GMT");
 }
 
 std::optional<std::string_view> LastReplyLine(std::string_view received) {

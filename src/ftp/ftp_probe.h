@@ -39,8 +39,15 @@ FtpListing ParseListingLine(std::string_view line);
 // nothing while none has arrived.
 std::optional<std::string_view> LastReplyLine(std::string_view received);
 
+// The value of an MDTM answer ("YYYYMMDDHHMMSS", UTC, perhaps with a
+// fraction of a second) as the HTTP probe writes a Last-Modified date:
+// "31 Jan 2002 23:59:58 GMT". Nothing for anything else.
+std::optional<std::string> MdtmDate(std::string_view value);
+
 // Reads the size and date of one ftp:// file from the server's listing of it,
-// over a passive data connection. The control connection is published in
+// over a passive data connection; when the listing holds no line for it, from
+// the server's SIZE and MDTM answers (the date then written as
+// "31 Jan 2002 23:59:58 GMT"). The control connection is published in
 // slot as soon as it exists, so another thread can break the probe; it is
 // closed before the call returns. timeoutSeconds bounds every wait on the
 // network. True on success (also for a directory).

@@ -15,6 +15,10 @@ struct Script {
   std::string listing;  // sent on the data connection
   std::string pasvAddress = "127,0,0,1";
   std::string passReply = "230 Logged in\r\n";
+  std::string listReply = "150 Here it comes\r\n";  // a refusal sends no listing
+  std::string listDone = "226 Done\r\n";
+  std::string sizeReply = "502 No\r\n";
+  std::string mdtmReply = "502 No\r\n";
   bool multiLineGreeting = false;
   bool dripGreeting = false;  // a long greeting, a byte every 200 ms (40 s in all)
   // A command that is never answered: "USER", or "LIST" (whose listing
@@ -25,7 +29,7 @@ struct Script {
   std::atomic<int>* dataClosedByClient = nullptr;  // -1 until known
 };
 
-// A small FTP server: greeting, USER, PASS, TYPE, CWD, PASV, LIST.
+// A small FTP server: greeting, USER, PASS, TYPE, CWD, PASV, LIST, SIZE, MDTM.
 ScriptServer::Handler FtpScript(Script script) {
   return [script](ScriptServer::Conn& c) {
     if (script.dripGreeting) c.SendSlowly("220 " + std::string(200, 'x') + "\r\n", 1, 200);
@@ -55,12 +59,18 @@ ScriptServer::Handler FtpScript(Script script) {
       else if (line.starts_with("PASV")) {
         c.Send("227 Entering Passive Mode (" + script.pasvAddress + "," +
                std::to_string(dataPort / 256) + "," + std::to_string(dataPort % 256) + ")\r\n");
+      } else if (line.starts_with("LIST") && !script.listReply.starts_with("1")) {
+        c.Send(script.listReply);
       } else if (line.starts_with("LIST")) {
         int data = ::accept(listener, nullptr, nullptr);
-        c.Send("150 Here it comes\r\n");
+        c.Send(script.listReply);
         SendAll(data, script.listing);
         CloseSocket(data);
-        c.Send("226 Done\r\n");
+        c.Send(script.listDone);
+      } else if (line.starts_with("SIZE")) {
+        c.Send(script.sizeReply);
+      } else if (line.starts_with("MDTM")) {
+        c.Send(script.mdtmReply);
       } else {
         c.Send("502 No\r\n");
       }
@@ -113,6 +123,10 @@ TEST(FtpProbeScripted, DialoguesAndListingForms) {
       // Past 32 bits, whole.
       {{"-rw-r--r--   1 o g   5368709120 Jan 01 12:00 space name.zip\r\n"}, "/my%20dir/space%20name.zip",
        INT64_C(5368709120), "Jan 01 12:00", "CWD /my dir", "LIST space name.zip"},
+      // Raw accents (UTF-8) reach the server as the same bytes.
+      {{"-rw-r--r--   1 o g   2002 Jan 01 12:00 \xC3\xA9t\xC3\xA9 2002.zip\r\n"},
+       "/caf\xC3\xA9/\xC3\xA9t\xC3\xA9 2002.zip", 2002, "Jan 01 12:00", "CWD /caf\xC3\xA9",
+       "LIST \xC3\xA9t\xC3\xA9 2002.zip"},
   };
   for (const auto& c : cases) {
     ScriptServer server(FtpScript(c.script));
@@ -149,6 +163,50 @@ TEST(FtpProbeScripted, FailuresEndTheProbe) {
     EXPECT_EQ(Probe(Url(server, c.path, c.login), c.timeoutSeconds).ok, c.ok) << c.login << c.path;
   }
   EXPECT_FALSE(Probe("ftp://no-such-host.invalid/pub/f").ok);
+}
+
+// A listing without a line for the file (Pure-FTPd splits "LIST my file.zip"
+// at its space and finds "0 matches"; a server may refuse the LIST): SIZE and
+// MDTM on the same connection tell the size and the date (UTC, written as the
+// HTTP dates are). A server that knows neither fails the probe.
+TEST(FtpProbeScripted, WithoutAListingLineSizeAndMdtmAnswer) {
+  auto pure = [](std::string size, std::string mdtm, std::string listReply = "150 Accepted data connection\r\n") {
+    Script s{""};
+    s.listReply = listReply;
+    s.listDone = "226-Options: -l\r\n226 0 matches total\r\n";
+    s.sizeReply = size;
+    s.mdtmReply = mdtm;
+    return s;
+  };
+  struct {
+    Script script;
+    bool ok;
+    int64_t size;
+    const char* date;
+  } cases[] = {
+      {pure("213 4321\r\n", "213 20020131235958\r\n"), true, 4321, "31 Jan 2002 23:59:58 GMT"},
+      {pure("213 5368709120\r\n", "213 19991201080910.123\r\n"), true, INT64_C(5368709120),
+       "01 Dec 1999 08:09:10 GMT"},
+      {pure("213 77\r\n", "550 No\r\n"), true, 77, ""},
+      {pure("213 77\r\n", "213 20021301000000\r\n"), true, 77, ""},  // no thirteenth month
+      {pure("550 No\r\n", "213 20020131235958\r\n"), true, 0, "31 Jan 2002 23:59:58 GMT"},
+      {pure("213 4321\r\n", "213 20020131235958\r\n", "550 No such file\r\n"), true, 4321,
+       "31 Jan 2002 23:59:58 GMT"},
+      {pure("550 No\r\n", "550 No\r\n"), false, -1, "unchanged"},
+      {pure("213 lots\r\n", "213 soon\r\n"), false, -1, "unchanged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script.sizeReply + c.script.mdtmReply + c.script.listReply);
+    ScriptServer server(FtpScript(c.script));
+    Outcome out = Probe(Url(server, "/my%20dir/my%20file.zip"));
+    EXPECT_EQ(out.ok, c.ok);
+    if (c.ok) {
+      EXPECT_EQ(out.size, c.size);
+      EXPECT_EQ(out.date, c.date);
+    }
+    EXPECT_EQ(server.Requests(), (Lines{"USER anonymous", "PASS orvi@orvi", "TYPE A", "CWD /my dir", "PASV",
+                                        "LIST my file.zip", "TYPE I", "SIZE my file.zip", "MDTM my file.zip"}));
+  }
 }
 
 // An encoded line end would smuggle a command of its own: such a link is
