@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/url_text.h"
+#include "net/http_request.h"
 #include "net/http_response.h"
 #include "platform/text.h"
 
@@ -39,6 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
     if (std::optional<int64_t> bytes = orvi::ParseSize(*value); bytes && *bytes < 0) __builtin_trap();
+  }
+  // A Location followed: whatever bytes the server wrote there, the request
+  // line is one line of printable ASCII with its two spaces.
+  if (std::optional<std::string_view> location = orvi::HeaderField(text, "Location")) {
+    std::string next = orvi::ResolveLocation("http://host/dir/file.zip", *location);
+    std::string host, request;
+    if (orvi::BuildGetRequest(orvi::GlobalSettings{}, next, host, request, "")) {
+      std::string_view line = std::string_view(request).substr(0, request.find("\r\n"));
+      size_t spaces = 0;
+      for (unsigned char c : line) {
+        if (c == ' ') ++spaces;
+        else if (c < 0x21 || c > 0x7E) __builtin_trap();
+      }
+      if (spaces != 2) __builtin_trap();
+    }
   }
   orvi::DecodeChunkedBody(answer);
   return 0;

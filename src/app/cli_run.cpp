@@ -249,7 +249,9 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
     if (arg == "--in") listFile = OptionValue(inv.args, i, "verify");
     else if (arg == "--timeout") seconds = PositiveNumber(OptionValue(inv.args, i, "verify"), "--timeout");
     else if (arg.starts_with("-")) throw UsageError("verify: unknown option '" + arg + "'");
-    else urls.push_back(Utf8ToCp1252(arg));
+    // An address is bytes: as typed, so that "é" from a UTF-8 terminal goes
+    // out as %C3%A9, the name the server has.
+    else urls.push_back(arg);
   }
   if (!listFile.empty()) {
     std::optional<std::string> text = ReadWholeFile(listFile);
@@ -288,8 +290,9 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
   bool interrupted = false;
   bool settled = WaitVerified(ctx, interrupts, seconds, interrupted);
   for (FoundFile* f : files) {
+    // The address shown as it was typed (or as the list file has it).
     out << FileStateName(f->State()) << '\t' << f->size << '\t' << Printable(f->Date()) << '\t'
-        << Printable(f->url) << '\n';
+        << Printable(Utf8ToCp1252(f->url)) << '\n';
   }
   if (!settled) err << "orvilane-cli: not every link was verified" << (interrupted ? "" : " in time") << '\n';
   if (interrupted) return kInterruptedExit;

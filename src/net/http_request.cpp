@@ -8,7 +8,31 @@ namespace {
 constexpr char kAccept[] =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*\r\n";
 
+bool NeedsEncoding(unsigned char c) { return c <= 0x20 || c >= 0x7F; }
+
 }  // namespace
+
+std::string EncodeRequestTarget(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size());
+  for (unsigned char c : path) {
+    if (NeedsEncoding(c)) {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0x0F];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string EncodeAbsoluteTarget(std::string_view url, std::string_view path) {
+  // path is the tail of url (SplitWebUrl's view into it).
+  std::string out(url.substr(0, url.size() - path.size()));
+  return out.append(EncodeRequestTarget(path));
+}
 
 bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& path) {
   bool secure = false;
@@ -43,10 +67,12 @@ bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::
   request.clear();
   request.reserve(url.size() + host.size() + 160 + extraHeaders.size());
   if (settings.ProxyName.empty() || secure) {
-    request.append("GET /").append(path).append(" HTTP/1.1\r\nHost: ").append(host);
+    request.append("GET /").append(EncodeRequestTarget(path));
+    request.append(" HTTP/1.1\r\nHost: ").append(host);
     request.append("\r\n").append(kAccept).append(extraHeaders).append("\r\n");
   } else {
-    request.append("GET ").append(url).append(" HTTP/1.1\r\nHost: ").append(host);
+    request.append("GET ").append(EncodeAbsoluteTarget(url, path));
+    request.append(" HTTP/1.1\r\nHost: ").append(host);
     request.append("\r\n").append(kAccept).append(settings.ProxyAuthHeader);
     request.append(extraHeaders).append("\r\n");
     host = settings.ProxyName;

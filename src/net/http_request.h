@@ -19,6 +19,17 @@ bool SplitHttpUrl(std::string_view url, std::string& host, std::string_view& pat
 bool SplitWebUrl(std::string_view url, bool allowHttps, std::string& host, std::string_view& path,
                  bool& secure);
 
+// The path and query of a URL as a request line carries them: every space,
+// control byte and byte above 127 percent-encoded ("%20", UTF-8 é as
+// "%C3%A9"); anything else, "%" and what is already encoded included, as it
+// is. Servers refuse or miss a bare space or a raw byte; the address itself
+// is kept as it was found.
+std::string EncodeRequestTarget(std::string_view path);
+// A whole http:// or https:// URL for the request line of a proxy: its
+// scheme and host as they are, its path and query as EncodeRequestTarget
+// writes them.
+std::string EncodeAbsoluteTarget(std::string_view url, std::string_view path);
+
 // Builds the GET request of a page. The URL must begin with "http://" (any
 // letter case). host receives the host text of the URL (at most 239
 // characters, up to the first "/"), or ProxyName when a proxy is set. Extra

@@ -220,7 +220,8 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
   request.assign(method);
   // Through a proxy, an https file is asked of its server inside a tunnel.
   if (!s.ProxyName.empty() && !secure) {
-    request.append(" ").append(url).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
+    request.append(" ").append(EncodeAbsoluteTarget(url, path));
+    request.append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
     request.append(kAccept).append(referer).append("\r\n").append(s.ProxyAuthHeader).append("\r\n");
     host = s.ProxyName;
     return true;
@@ -231,7 +232,8 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
     authorization = "Authorization: Basic " + Base64Encode(host.substr(0, at)) + "\r\n";
     host.erase(0, at + 1);
   }
-  request.append(" /").append(path).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
+  request.append(" /").append(EncodeRequestTarget(path));
+  request.append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
   request.append(kAccept).append(referer).append("\r\n").append(authorization).append("\r\n");
   return true;
 }

@@ -43,16 +43,16 @@ TEST_F(FetchPageTest, ExactRequestBytesDirectAndThroughAProxy) {
   EXPECT_EQ(label, FetchError::None);
   std::string host = "127.0.0.1:" + std::to_string(server.port());
   EXPECT_EQ(server.Requests().back(),
-            "GET /dir/page.html?q=a b HTTP/1.1\r\nHost: " + host + "\r\n" + test::kAcceptLine + "\r\n");
+            "GET /dir/page.html?q=a%20b HTTP/1.1\r\nHost: " + host + "\r\n" + test::kAcceptLine + "\r\n");
 
   ctx.settings.ProxyName = "127.0.0.1";
   ctx.settings.ProxyPort = server.port();
   ctx.settings.ProxyLogin = "alice";
   ctx.settings.ProxyPass = "s3cret";
   ctx.BuildProxyAuthHeader();
-  ASSERT_TRUE(Fetch("HTTP://far.example/x").has_value());
+  ASSERT_TRUE(Fetch("HTTP://far.example/x \xC3\xA9").has_value());
   EXPECT_EQ(server.Requests().back(),
-            std::string("GET HTTP://far.example/x HTTP/1.1\r\nHost: far.example\r\n") + test::kAcceptLine +
+            std::string("GET HTTP://far.example/x%20%C3%A9 HTTP/1.1\r\nHost: far.example\r\n") + test::kAcceptLine +
                 "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
 }
 

@@ -21,6 +21,13 @@ TEST(BuildGetRequest, RequestBytesDirectAndThroughAProxy) {
       {"proxy.lan", "http://example.com/p", "Cookie: c=1\r\n", "proxy.lan",
        "GET http://example.com/p HTTP/1.1\r\nHost: example.com\r\n" + accept +
            "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\nCookie: c=1\r\n\r\n"},
+      // Spaces, controls and bytes above 127 go out percent-encoded, what is
+      // already encoded (or a lone "%") as it is; UTF-8 é is two bytes.
+      {"", "http://h/\xC3\xA9t\xC3\xA9 2002.zip?n=a%20b c\t\x7F&p=100%", "", "h",
+       "GET /%C3%A9t%C3%A9%202002.zip?n=a%20b%20c%09%7F&p=100% HTTP/1.1\r\nHost: h\r\n" + accept + "\r\n"},
+      {"proxy.lan", "http://h/a b/\xE9.zip", "", "proxy.lan",
+       "GET http://h/a%20b/%E9.zip HTTP/1.1\r\nHost: h\r\n" + accept +
+           "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n"},
   };
   for (const auto& c : cases) {
     GlobalSettings settings;

@@ -54,7 +54,8 @@ class VerificationTest : public ::testing::Test {
 // Only an HTTP answer counts, and its fields are read from their own lines:
 // look-alike fields, junk replies and lengths that are no number give no
 // size or no success. Each probe is one HEAD to the named port, the Host line
-// keeps it, and credentials in the link become an Authorization line.
+// keeps it, credentials in the link become an Authorization line, and a path
+// with a space or accents goes out percent-encoded.
 TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
   struct {
     const char* login;
@@ -62,6 +63,8 @@ TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
     FileState state;
     int64_t size;
     const char* date;
+    const char* path = "/dir/f.zip";
+    const char* wirePath = "/dir/f.zip";
   } cases[] = {
       {"", "HTTP/1.1 200 OK\r\nX-Max-Length: 7\r\nX-Was-Modified-By: 42 admins\r\n"
        "Content-Length: 1234\r\nLast-Modified: Tue, 15 Nov 1994 08:12:31 GMT\r\n\r\n",
@@ -77,13 +80,15 @@ TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
       {"", "\x9c\x01 2\x7f\r\nContent-Length: 9\r\n\r\n", FileState::Failed, 0, "?? ??"},
       {"", "SSH-2.0 200\r\n\r\n", FileState::Failed, 0, "?? ??"},
       {"bob:pw@", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n", FileState::Valid, 5, "?? ??"},
+      {"", "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n", FileState::Valid, 6, "?? ??",
+       "/\xC3\xA9t\xC3\xA9 2002/f%20g.zip", "/%C3%A9t%C3%A9%202002/f%20g.zip"},
   };
   std::vector<std::unique_ptr<ScriptServer>> servers;
   std::vector<std::string> urls;
   for (const auto& c : cases) {
     servers.push_back(std::make_unique<ScriptServer>(ScriptServer::Answer(c.reply)));
     urls.push_back("http://" + std::string(c.login) + "127.0.0.1:" + std::to_string(servers.back()->port()) +
-                   "/dir/f.zip");
+                   c.path);
   }
   std::vector<FoundFile*> files = Verify(urls);
   for (size_t i = 0; i < files.size(); ++i) {
@@ -91,7 +96,9 @@ TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
     EXPECT_EQ(files[i]->State(), cases[i].state);
     EXPECT_EQ(files[i]->size.load(), cases[i].size);
     EXPECT_EQ(files[i]->Date(), cases[i].date);
-    EXPECT_EQ(servers[i]->Requests().at(0), "HEAD /dir/f.zip HTTP/1.1\r\nHost: 127.0.0.1:" +
+    EXPECT_EQ(files[i]->url, urls[i]);  // kept as found
+    EXPECT_EQ(servers[i]->Requests().at(0), "HEAD " + std::string(cases[i].wirePath) +
+                                                  " HTTP/1.1\r\nHost: 127.0.0.1:" +
                                                   std::to_string(servers[i]->port()) + "\r\n" + test::kAcceptLine +
                                                   (*cases[i].login ? "Authorization: Basic Ym9iOnB3\r\n" : "") +
                                                   "\r\n");
@@ -129,10 +136,10 @@ TEST_F(VerificationTest, ThroughAProxyFtpLinksWaitAndHttpLinksCarryTheWholeUrl) 
   ctx.settings.ProxyPass = "s3cret";
   ctx.BuildProxyAuthHeader();
   std::vector<FoundFile*> files = test::AddFiles(ctx, {"ftp://far.example/pub/f.zip"});
-  files.push_back(Verify({"http://far.example/f.zip"})[0]);
+  files.push_back(Verify({"http://far.example/f \xE9.zip"})[0]);
   EXPECT_EQ(files[1]->State(), FileState::Valid);
   EXPECT_EQ(files[0]->State(), FileState::Waiting);
-  EXPECT_EQ(proxy.Requests().at(0), std::string("HEAD http://far.example/f.zip HTTP/1.1\r\n") +
+  EXPECT_EQ(proxy.Requests().at(0), std::string("HEAD http://far.example/f%20%E9.zip HTTP/1.1\r\n") +
                                         "Host: far.example\r\n" + test::kAcceptLine +
                                         "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
 }
@@ -163,10 +170,11 @@ TEST_F(VerificationTest, AHostedFileIsProbedThroughItsDownloadPage) {
   });
   ctx.hosts.hostedPageFragment = "hosted.test";
   ctx.hosts.hostedPagePrefix = "http://127.0.0.1:" + std::to_string(server->port()) + "/dl/";
-  std::vector<FoundFile*> files = Verify({server->Url("/hosted.test/page?id=1")});
+  std::vector<FoundFile*> files = Verify({server->Url("/hosted.test/my page?id=1")});
   EXPECT_EQ(files[0]->State(), FileState::Valid);
   EXPECT_EQ(files[0]->size, 777);
-  EXPECT_EQ(files[0]->url, server->Url("/hosted.test/page?id=1"));  // the link itself stays
+  EXPECT_EQ(files[0]->url, server->Url("/hosted.test/my page?id=1"));  // the link itself stays
+  EXPECT_TRUE(server->Requests().at(0).starts_with("GET /hosted.test/my%20page?id=1 HTTP/1.1\r\n"));
 
   EXPECT_EQ(HostedFileUrl("x 'http://p/a' + 'b' + 'c'", "http://p/"), "http://p/abc");
   EXPECT_FALSE(HostedFileUrl("'http://p/a' + 'b' + 'c", "http://p/"));
