@@ -1,8 +1,10 @@
 #include "results/verification.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/base64.h"
+#include "core/url_text.h"
 #include "ftp/ftp_probe.h"
 #include "net/http_request.h"
 #include "net/http_response.h"
@@ -18,6 +20,8 @@ constexpr size_t kProbeChunk = 8192;
 constexpr int kRetryWaitMs = 500;
 constexpr int kAfterStartMs = 5;
 constexpr int kPassPauseMs = 50;
+// Redirections a file probe follows; one more fails it.
+constexpr size_t kMaxFileRedirects = 5;
 constexpr char kAccept[] =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, */*";
 
@@ -52,8 +56,12 @@ class ProbeScope {
   std::optional<FileState> state_;
 };
 
-// HEAD requests for url, at most `attempts` of them, stopping at a time-out;
-// the answer's size and date go to the file. Leaves the state alone when the
+std::optional<std::string> ProbeFileFollowing(Context& ctx, std::string_view url, SocketSlot& slot,
+                                              bool& timedOut, int64_t& size, std::string& date);
+
+// HEAD requests for url, at most `attempts` of them, each following the
+// server's redirections, stopping at a time-out; the size and date of the
+// answer that decided go to the file. Leaves the state alone when the
 // verification was stopped.
 void HeadAttempts(Context& ctx, FoundFile& file, std::string_view url, int attempts,
                   ProbeScope& scope) {
@@ -61,7 +69,7 @@ void HeadAttempts(Context& ctx, FoundFile& file, std::string_view url, int attem
   for (int attempt = 0; attempt < attempts; ++attempt) {
     int64_t size = 0;
     std::string date = file.Date();
-    if (ProbeFile(ctx, url, file.probeSocket, timedOut, true, size, date)) {
+    if (ProbeFileFollowing(ctx, url, file.probeSocket, timedOut, size, date)) {
       file.size = size;
       file.SetDate(date);
       scope.Finish(FileState::Valid);
@@ -238,9 +246,19 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
   return true;
 }
 
-std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
-                                     bool& timedOut, bool useHead, int64_t& size,
-                                     std::string& date) {
+namespace {
+
+// The whole deadline of a probe: twice its time-out plus the pause between
+// its two connections.
+int64_t WholeProbeMs(const Context& ctx) {
+  return 2 * int64_t{ctx.settings.VerifyTimeOut} * 1000 + kRetryWaitMs;
+}
+
+// One request to a file's server, on a second connection when the first
+// fails while receiving; everything the server answered, whatever its status,
+// or nothing, with timedOut set when a socket time-out was the cause.
+std::optional<std::string> Exchange(Context& ctx, std::string_view url, SocketSlot& slot,
+                                    bool& timedOut, bool useHead, const Deadline& deadline) {
   timedOut = false;
   std::string host;
   std::string request;
@@ -254,11 +272,9 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
   if (!viaProxy) target = origin;
   const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
 
-  // The whole probe, both connections included, ends within twice its
-  // time-out plus the pause between them; each receive still waits at most
-  // the time-out. A server that drips its answer is a time-out.
+  // Each receive waits at most the time-out, and the whole exchange ends by
+  // the deadline: a server that drips its answer is a time-out.
   const int64_t timeoutMs = int64_t{ctx.settings.VerifyTimeOut} * 1000;
-  Deadline deadline(2 * timeoutMs + kRetryWaitMs);
   std::string buffer;
   for (int attempt = 0;; ++attempt) {
     buffer.assign(kProbeMax, '\0');
@@ -317,25 +333,76 @@ std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketS
       continue;
     }
     buffer.resize(received);
-    break;
+    return buffer;
   }
+}
 
-  size_t space = buffer.find(' ');
-  if (!IsHttpResponse(buffer) || space == std::string::npos || space + 1 >= buffer.size() ||
-      buffer[space + 1] != '2') {
-    return std::nullopt;
+// The first digit of an HTTP answer's status, or 0 for anything else.
+char StatusClass(std::string_view answer) {
+  size_t space = answer.find(' ');
+  if (!IsHttpResponse(answer) || space == std::string_view::npos || space + 1 >= answer.size()) {
+    return 0;
   }
-  if (!useHead) return buffer;
-  // The fields are read from their own lines only: "X-Max-Length: 7" is no
-  // length, and a length that is not a number is no size.
+  return answer[space + 1];
+}
+
+// The size and the date of a HEAD answer, read from their own lines only:
+// "X-Max-Length: 7" is no length, and a length that is not a number is no size.
+void ReadSizeAndDate(std::string_view answer, int64_t& size, std::string& date) {
   size = 0;
-  if (auto length = HeaderField(buffer, "Content-Length")) size = ParseSize(*length).value_or(0);
-  if (auto modified = HeaderField(buffer, "Last-Modified")) {
+  if (auto length = HeaderField(answer, "Content-Length")) size = ParseSize(*length).value_or(0);
+  if (auto modified = HeaderField(answer, "Last-Modified")) {
     // The weekday goes: the date starts at its first digit.
     size_t digit = modified->find_first_of("0123456789");
     if (digit != std::string_view::npos) date = std::string(modified->substr(digit, kMaxDate));
   }
-  return buffer;
+}
+
+// A page rather than a file: what a hosting site answers where a file has gone.
+bool IsWebPage(std::string_view answer) {
+  std::optional<std::string_view> type = HeaderField(answer, "Content-Type");
+  return type && StartsWithIgnoreCase(*type, "text/html");
+}
+
+// HEAD of a file, following its server's redirections (at most
+// kMaxFileRedirects of them, all within one deadline) to the answer that
+// decides: 2xx, and no web page once redirected. Size and date come from that
+// answer.
+std::optional<std::string> ProbeFileFollowing(Context& ctx, std::string_view url, SocketSlot& slot,
+                                              bool& timedOut, int64_t& size, std::string& date) {
+  Deadline deadline(WholeProbeMs(ctx));
+  std::vector<std::string> asked{std::string(url)};
+  for (;;) {
+    std::optional<std::string> answer = Exchange(ctx, asked.back(), slot, timedOut, true, deadline);
+    if (!answer) return std::nullopt;
+    const char status = StatusClass(*answer);
+    if (status == '2') {
+      if (asked.size() > 1 && IsWebPage(*answer)) return std::nullopt;
+      ReadSizeAndDate(*answer, size, date);
+      return answer;
+    }
+    if (status != '3' || asked.size() > kMaxFileRedirects) return std::nullopt;
+    std::optional<std::string_view> location = HeaderField(*answer, "Location");
+    if (!location) return std::nullopt;
+    std::string next = ResolveLocation(asked.back(), *location);
+    // A loop would only end at the last hop: it fails at once.
+    if (next.empty() || std::find(asked.begin(), asked.end(), next) != asked.end()) {
+      return std::nullopt;
+    }
+    asked.push_back(std::move(next));
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
+                                     bool& timedOut, bool useHead, int64_t& size,
+                                     std::string& date) {
+  Deadline deadline(WholeProbeMs(ctx));
+  std::optional<std::string> answer = Exchange(ctx, url, slot, timedOut, useHead, deadline);
+  if (!answer || StatusClass(*answer) != '2') return std::nullopt;
+  if (useHead) ReadSizeAndDate(*answer, size, date);
+  return answer;
 }
 
 std::optional<std::string> HostedFileUrl(std::string_view page, std::string_view prefix) {

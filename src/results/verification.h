@@ -34,7 +34,8 @@ bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& ho
 // One HTTP exchange with a file's server. On a 2xx answer gives the text
 // received (for HEAD, the headers, from which size and date are read);
 // otherwise nothing, with timedOut set when a socket time-out was the cause.
-// The socket is published in slot while it is open.
+// The socket is published in slot while it is open. A redirection is no
+// success here; the verification of a file follows it.
 std::optional<std::string> ProbeFile(Context& ctx, std::string_view url, SocketSlot& slot,
                                      bool& timedOut, bool useHead, int64_t& size,
                                      std::string& date);

@@ -106,26 +106,36 @@ TEST_F(VerificationTest, HeadAnswersGiveStateSizeAndDate) {
   EXPECT_EQ(ctx.verification.ActiveProbeCount(), 0);
 }
 
-// A redirection fails after every attempt; silence and a server that drips
-// its answer a byte at a time, each byte inside the per-receive time-out,
-// time out after one, at the whole deadline.
-TEST_F(VerificationTest, RedirectionsFailAfterEveryAttemptAndSilenceTimesOutAfterOne) {
+// A redirection loop fails after every attempt; silence and a server that
+// drips its answer a byte at a time, each byte inside the per-receive
+// time-out, time out after one, at the whole deadline; so does a chain of
+// redirections each answered inside the time-out: the deadline is the
+// chain's, not each hop's.
+TEST_F(VerificationTest, RedirectionLoopsFailAfterEveryAttemptAndSilenceTimesOutAfterOne) {
   ScriptServer moved(ScriptServer::Answer("HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\n"));
   ScriptServer silent(ScriptServer::Answer("", true));
   ScriptServer drip([](ScriptServer::Conn& c) {
     c.ReadRequest();
     c.SendSlowly("HTTP/1.1 200 OK\r\nX-Padding: " + std::string(4000, 'x'), 1, 200);
   });
+  std::atomic<int> hops{0};
+  ScriptServer slowChain([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    c.Send("HTTP/1.1 302 Found\r\nLocation: /hop" + std::to_string(++hops) + ".zip\r\n\r\n");
+  });
   ctx.settings.VerifyTimeOut = 1;
-  std::vector<FoundFile*> files =
-      Verify({moved.Url("/a.zip"), silent.Url("/c.zip"), drip.Url("/slow.zip"), "https://x/y.zip"});
+  std::vector<FoundFile*> files = Verify(
+      {moved.Url("/a.zip"), silent.Url("/c.zip"), drip.Url("/slow.zip"), "https://x/y.zip", slowChain.Url("/s.zip")});
   EXPECT_EQ(files[0]->State(), FileState::Failed);
-  EXPECT_EQ(moved.Connections(), 3);  // NbRetry + 1
+  EXPECT_EQ(moved.Connections(), 6);  // NbRetry + 1 times /a.zip and /x
   EXPECT_EQ(files[1]->State(), FileState::TimedOut);
   EXPECT_EQ(silent.Connections(), 1);
   EXPECT_EQ(files[2]->State(), FileState::TimedOut);
   EXPECT_EQ(drip.Connections(), 1);
   EXPECT_EQ(files[3]->State(), FileState::Failed);
+  EXPECT_EQ(files[4]->State(), FileState::TimedOut);
+  EXPECT_LT(slowChain.Connections(), 6);
 }
 
 TEST_F(VerificationTest, ThroughAProxyFtpLinksWaitAndHttpLinksCarryTheWholeUrl) {

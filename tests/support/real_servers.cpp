@@ -116,6 +116,9 @@ bool Nginx::Start(const std::string& extraServerLines) {
       "  fastcgi_temp_path " + d + "tmp_fastcgi;\n"
       "  uwsgi_temp_path " + d + "tmp_uwsgi;\n"
       "  scgi_temp_path " + d + "tmp_scgi;\n"
+      // Files get their real types, as a served site has them: a file behind
+      // a redirection must not pass for a page.
+      "  include /etc/nginx/mime.types;\n"
       "  default_type text/html;\n"
       "  server {\n"
       "    listen 127.0.0.1:" + std::to_string(port_) + (certificate_.empty() ? "" : " ssl") + ";\n" +
