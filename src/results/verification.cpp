@@ -1,6 +1,8 @@
 #include "results/verification.h"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/base64.h"
@@ -135,21 +137,38 @@ void StartProbe(Context& ctx, std::shared_ptr<FoundEntry> entry, FoundFile* file
   });
 }
 
+// The pause after a start, taken without the catalogue: a probe ends under
+// CatalogueLock, so a pass that kept it through its pauses saw no probe end
+// and started no more than the budget, and the results list and a clear
+// waited for the whole pass. Ended probes are joined meanwhile. False when
+// the verification was stopped during the pause.
+bool PauseAfterStart(Context& ctx, std::unique_lock<std::mutex>& lock, uint64_t generation) {
+  lock.unlock();
+  ctx.verification.probes.Reap();
+  ctx.clock().SleepMs(kAfterStartMs);
+  lock.lock();
+  return ctx.verification.Serves(generation);
+}
+
 // One pass over the catalogue; false when the verification was stopped.
+// Entries are appended while the lock is let go (the table may move), so the
+// walk goes by index and holds its entry; a file stays alive with its entry
+// and keeps its links to the files after it when it is unlinked.
 bool DispatchPass(Context& ctx, uint64_t generation) {
-  std::lock_guard lock(ctx.CatalogueLock);
-  for (const std::shared_ptr<FoundEntry>& entry : ctx.catalogue.entries) {
+  std::unique_lock lock(ctx.CatalogueLock);
+  for (size_t i = 0; i < ctx.catalogue.entries.size(); ++i) {
     if (!ctx.verification.Serves(generation)) return false;
+    std::shared_ptr<FoundEntry> entry = ctx.catalogue.entries[i];
     if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
     for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
       bool started = false;
-      for (FoundFile* file = group; file != nullptr; file = file->nextCopy) {
+      for (FoundFile* file = group; file != nullptr && !entry->deleted; file = file->nextCopy) {
         if (file->State() != FileState::Waiting) continue;
         if (IsFtp(file->url) && !ctx.settings.ProxyName.empty()) continue;
         if (ProbeBudget(ctx) > ctx.verification.ActiveProbeCount()) {
           StartProbe(ctx, entry, file);
           started = true;
-          ctx.clock().SleepMs(kAfterStartMs);
+          if (!PauseAfterStart(ctx, lock, generation)) return false;
         }
       }
       if (started) break;

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
+#include <future>
 
 #include "results/verification.h"
 #include "support/script_server.h"
@@ -14,15 +16,18 @@ namespace {
 using test::ScriptServer;
 
 // The real clock, which also tells how often the thread that watches it
-// slept, and counts the dispatcher's passes (its 50 ms sleeps).
+// slept, counts the dispatcher's passes (its 50 ms sleeps) and runs onPause
+// in each of its 5 ms pauses after a start.
 class CallerClock final : public Clock {
  public:
   int64_t NowMs() const override { return real_.NowMs(); }
   void SleepMs(int64_t ms) override {
     if (std::this_thread::get_id() == watched_) ++callerSleeps_;
     if (ms == 50) ++passes_;
+    if (ms == 5 && onPause) onPause();
     real_.SleepMs(ms);
   }
+  std::function<void()> onPause;
   void Watch() { watched_ = std::this_thread::get_id(); }
   int CallerSleeps() const { return callerSleeps_; }
   int Passes() const { return passes_; }
@@ -203,6 +208,60 @@ TEST_F(VerificationTest, TheBudgetLeavesRoomForThePageFetches) {
   EXPECT_EQ(ProbeBudget(ctx), 4);
 }
 
+// The catalogue is free while the dispatcher pauses after a start, so a
+// probe that ends then makes room in the same pass: with a budget of two, one
+// pass starts all five files, in catalogue order.
+TEST_F(VerificationTest, ProbesEndingDuringAPassMakeRoomInIt) {
+  auto clock = std::make_shared<CallerClock>();
+  std::mutex mutex;
+  std::condition_variable answer;
+  int released = 0;
+  int served = 0;
+  // Each answer waits for the pause after its start, so that no probe holds
+  // the catalogue when the pause tries it.
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    std::unique_lock lock(mutex);
+    answer.wait(lock, [&] { return released > served; });
+    ++served;
+    lock.unlock();
+    c.Send("HTTP/1.1 200 OK\r\n\r\n");
+  });
+  std::vector<int> passAtPause;
+  int pausesWithCatalogueFree = 0;
+  Context paced{ContextOptions{.appFolder = "/tmp", .clock = clock}};
+  paced.settings.MaxConnect = 6;
+  paced.run.InProgress = 6;
+  clock->onPause = [&] {
+    bool free = std::async(std::launch::async, [&] {
+                  std::unique_lock tried(paced.CatalogueLock, std::try_to_lock);
+                  return tried.owns_lock();
+                }).get();
+    {
+      std::lock_guard lock(mutex);
+      pausesWithCatalogueFree += free;
+      passAtPause.push_back(clock->Passes());
+      ++released;
+    }
+    answer.notify_all();
+    // Only a free catalogue lets the probe end.
+    while (free && paced.verification.ActiveProbeCount() > 0) std::this_thread::yield();
+  };
+  std::vector<std::string> urls;
+  for (int i = 0; i < 5; ++i) urls.push_back(server.Url("/f" + std::to_string(i) + ".zip"));
+  std::vector<FoundFile*> files = test::AddFiles(paced, urls);
+  StartVerification(paced);
+  ASSERT_TRUE(test::WaitSettled(files));
+  std::unique_lock lock(mutex);
+  EXPECT_EQ(pausesWithCatalogueFree, 5);
+  EXPECT_EQ(passAtPause, std::vector<int>(5, 0));
+  lock.unlock();
+  std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 5u);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(requests[i].starts_with("HEAD /f" + std::to_string(i) + ".zip "));
+  for (FoundFile* f : files) EXPECT_EQ(f->State(), FileState::Valid);
+}
+
 // A clear breaks every probe (each server sees its connection closed) and
 // waits for none of them: the calling thread sleeps not once.
 TEST_F(VerificationTest, AClearDuringProbingBreaksEveryProbe) {
@@ -217,13 +276,14 @@ TEST_F(VerificationTest, AClearDuringProbingBreaksEveryProbe) {
     closedByClient += c.HoldUntilClosed();
     ++ended;
   };
-  ScriptServer a(hold), b(hold);
+  ScriptServer a(hold), b(hold), c(hold);
   timed.settings.VerifyTimeOut = 60;
   timed.settings.MaxConnect = 20;
-  test::AddFiles(timed, {a.Url("/1.zip"), b.Url("/2.zip"), a.Url("/3.zip")});
+  test::AddFiles(timed, {a.Url("/1.zip"), b.Url("/2.zip"), c.Url("/3.zip")});
   StartVerification(timed);
-  while (holding < 2) std::this_thread::yield();
-  EXPECT_GE(timed.verification.ActiveProbeCount(), 2);
+  // A clear may come between two starts: once all three are blocked.
+  while (holding < 3) std::this_thread::yield();
+  EXPECT_EQ(timed.verification.ActiveProbeCount(), 3);
   clock->Watch();
   ClearCatalogue(timed);
   EXPECT_EQ(clock->CallerSleeps(), 0);
