@@ -1,11 +1,94 @@
 #include "core/url_text.h"
 
+#include <optional>
+
 #include "platform/text.h"
 
 namespace orvi {
 namespace {
 
+constexpr size_t npos = std::string_view::npos;
+
 bool IsFoldedWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
+
+struct UrlParts {
+  std::optional<std::string_view> scheme;
+  std::optional<std::string_view> authority;
+  std::string_view path;
+  std::optional<std::string_view> query;
+  std::optional<std::string_view> fragment;
+};
+
+// A scheme is a letter, then letters, digits, "+", "-" or ".".
+bool IsScheme(std::string_view text) {
+  if (text.empty() || !((text[0] | 0x20) >= 'a' && (text[0] | 0x20) <= 'z')) return false;
+  for (char c : text) {
+    const bool ok = ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || IsDigit(c) || c == '+' ||
+                    c == '-' || c == '.';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// The five components (RFC 3986 appendix B). A text before ":" that is no
+// scheme ("my file:1.zip") leaves the reference a relative path.
+UrlParts SplitUrl(std::string_view url) {
+  UrlParts parts;
+  size_t colon = url.find_first_of(":/?#");
+  if (colon != npos && url[colon] == ':' && IsScheme(url.substr(0, colon))) {
+    parts.scheme = url.substr(0, colon);
+    url.remove_prefix(colon + 1);
+  }
+  if (url.starts_with("//")) {
+    size_t end = url.find_first_of("/?#", 2);
+    parts.authority = url.substr(2, end == npos ? npos : end - 2);
+    url.remove_prefix(end == npos ? url.size() : end);
+  }
+  size_t hash = url.find('#');
+  if (hash != npos) {
+    parts.fragment = url.substr(hash + 1);
+    url = url.substr(0, hash);
+  }
+  size_t question = url.find('?');
+  if (question != npos) {
+    parts.query = url.substr(question + 1);
+    url = url.substr(0, question);
+  }
+  parts.path = url;
+  return parts;
+}
+
+// RFC 3986 section 5.2.4, step by step on the input's head.
+std::string RemoveDotSegments(std::string_view in) {
+  std::string out;
+  const auto dropLastSegment = [&out] {
+    size_t slash = out.rfind('/');
+    out.resize(slash == npos ? 0 : slash);
+  };
+  while (!in.empty()) {
+    if (in.starts_with("../")) {
+      in.remove_prefix(3);
+    } else if (in.starts_with("./") || in.starts_with("/./")) {
+      in.remove_prefix(2);
+    } else if (in == "/.") {
+      in = "/";
+    } else if (in.starts_with("/../")) {
+      in.remove_prefix(3);
+      dropLastSegment();
+    } else if (in == "/..") {
+      in = "/";
+      dropLastSegment();
+    } else if (in == "." || in == "..") {
+      in = {};
+    } else {
+      size_t end = in.find('/', 1);
+      if (end == npos) end = in.size();
+      out.append(in.substr(0, end));
+      in.remove_prefix(end);
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -63,6 +146,57 @@ std::string CleanLinkUrl(std::string_view url) {
   for (std::string_view tail : {"%20class", "%20target", "%20TARGET"}) CutAt(clean, tail);
   EncodeSpaces(clean);
   return clean;
+}
+
+std::string ResolveReference(std::string_view base, std::string_view reference) {
+  const UrlParts b = SplitUrl(base);
+  const UrlParts r = SplitUrl(reference);
+  UrlParts t;
+  std::string path;
+  if (r.scheme) {
+    t = r;
+    path = RemoveDotSegments(r.path);
+  } else {
+    t.scheme = b.scheme;
+    if (r.authority) {
+      t.authority = r.authority;
+      path = RemoveDotSegments(r.path);
+      t.query = r.query;
+    } else {
+      t.authority = b.authority;
+      if (r.path.empty()) {
+        // A base is normally free of dot segments; a page's address as
+        // another page wrote it may not be.
+        path = RemoveDotSegments(b.path);
+        t.query = r.query ? r.query : b.query;
+      } else {
+        if (r.path.starts_with('/')) {
+          path = RemoveDotSegments(r.path);
+        } else {
+          // The base's folder: its path up to its last "/", or "/" for a
+          // bare host.
+          std::string merged;
+          if (b.authority && b.path.empty()) {
+            merged = "/";
+          } else {
+            size_t slash = b.path.rfind('/');
+            if (slash != npos) merged = b.path.substr(0, slash + 1);
+          }
+          merged += r.path;
+          path = RemoveDotSegments(merged);
+        }
+        t.query = r.query;
+      }
+    }
+    t.fragment = r.fragment;
+  }
+  std::string url;
+  if (t.scheme) url.append(*t.scheme).append(":");
+  if (t.authority) url.append("//").append(*t.authority);
+  url += path;
+  if (t.query) url.append("?").append(*t.query);
+  if (t.fragment) url.append("#").append(*t.fragment);
+  return url;
 }
 
 std::string TrimSpaces(std::string_view text) {

@@ -21,6 +21,13 @@ void CollapseWhitespace(std::string& text);
 // becomes that byte; any other "%" stays. Decoded bytes are not read again.
 void UrlDecode(std::string& text);
 
+// The target of a reference found on (or sent by) the page at `base`, as
+// RFC 3986 section 5.2 resolves it: a scheme-relative "//host/x" takes the
+// base's scheme, a query-only or fragment-only reference keeps the base's
+// path, and "." and ".." segments of the path are removed (never those of a
+// query). Nothing is cut.
+std::string ResolveReference(std::string_view base, std::string_view reference);
+
 // Trailing spaces go, every other space is written "%20", and the result is
 // cut at kMaxLinkChars.
 void EncodeSpaces(std::string& url);

@@ -53,27 +53,6 @@ bool IsSeriesExtension(std::string_view ext) {
          ext.size() <= kMaxSeriesExtension;
 }
 
-// Removes "segment/../" pairs. A "/../" with no path segment before it only
-// loses its "/..": the host is no segment and stays. A final "/.." (a
-// listing's "../" once its "/" has gone) climbs like "/../" does, and the
-// "/" it leaves goes too, as it does from any resolved link.
-void RemoveDotSegments(std::string& url) {
-  size_t scheme = url.find("://");
-  size_t root = scheme == std::string::npos ? 0 : url.find('/', scheme + 3);
-  if (root == std::string::npos) root = url.size();
-  const bool finalDotDot = url.ends_with("/..") && url.size() - 3 >= root;
-  if (finalDotDot) url += '/';
-  for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) {
-    size_t segment = at == 0 ? std::string::npos : url.rfind('/', at - 1);
-    if (segment == std::string::npos || segment < root) {
-      url.erase(at, 3);
-    } else {
-      url.erase(segment, at + 3 - segment);
-    }
-  }
-  if (finalDotDot && url.ends_with('/')) url.pop_back();
-}
-
 }  // namespace
 
 std::optional<size_t> ExtractLinkValue(std::string_view lower, std::string_view fetched,
@@ -134,121 +113,29 @@ std::optional<size_t> ExtractLinkValue(std::string_view lower, size_t start, std
 std::string ResolveUrl(std::string_view pageUrl, std::string_view link) {
   std::string url;
   if (StartsWithIgnoreCase(link, "www.")) {
-    url = Head("http://" + std::string(link), kMaxLinkChars);
+    url = ResolveReference({}, "http://" + std::string(link));
   } else {
-    std::string base;
     size_t cache = pageUrl.find("q=cache:");
     if (cache != npos) {
       // "q=cache:ID:host/page+terms": the cached page stands for the page.
       std::string_view cached = pageUrl.substr(cache + 8);
       size_t colon = cached.find(':');
       if (colon != npos) cached.remove_prefix(colon + 1);
-      base = Head("http://" + std::string(cached), kMaxCacheBaseChars);
+      url = ResolveReference(Head("http://" + std::string(cached), kMaxCacheBaseChars), link);
     } else {
-      base = pageUrl;
+      url = ResolveReference(pageUrl, link);
     }
-    // The ninth character on is past "http://" and the host's first letter.
-    size_t slash = base.find('/', 8);
-    if (slash != std::string::npos && slash + 1 < base.size()) base.resize(base.rfind('/'));
-    if (!link.empty() && link[0] == '/') {
-      slash = base.find('/', 8);
-      if (slash != std::string::npos) base.resize(slash);
-      url = std::move(base);
-    } else {
-      url = std::move(base);
-      if (url.empty() || url.back() != '/') url += '/';
-    }
-    url += link;
-    if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
   }
+  if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
   if (!url.empty() && url.back() == '/') url.pop_back();
   if (url.find(' ') != std::string::npos) EncodeSpaces(url);
-  RemoveDotSegments(url);
   return url;
 }
-
-namespace {
-
-// "scheme://" at the start: letters, digits, "+", "-" or "." before it.
-size_t SchemeEnd(std::string_view url) {
-  size_t colon = url.find("://");
-  if (colon == npos || colon == 0) return npos;
-  for (size_t i = 0; i < colon; ++i) {
-    char c = url[i];
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-              c == '+' || c == '-' || c == '.';
-    if (!ok) return npos;
-  }
-  return colon + 3;
-}
-
-// Removes "." and ".." segments of a path that begins with "/", keeping a
-// final "/" (a ".." at the end leaves its folder's "/"). Never climbs above "/".
-std::string RemovePathDots(std::string_view path) {
-  std::vector<std::string_view> kept;
-  bool folder = false;  // the path ends in "/" once resolved
-  size_t pos = 1;
-  while (pos <= path.size()) {
-    size_t slash = path.find('/', pos);
-    std::string_view segment = path.substr(pos, slash == npos ? npos : slash - pos);
-    bool last = slash == npos;
-    if (segment == ".") {
-      folder = last;
-    } else if (segment == "..") {
-      if (!kept.empty()) kept.pop_back();
-      folder = last;
-    } else {
-      kept.push_back(segment);
-      folder = false;
-    }
-    if (last) break;
-    pos = slash + 1;
-  }
-  std::string out;
-  for (std::string_view segment : kept) out.append("/").append(segment);
-  if (folder || out.empty()) out += '/';
-  return out;
-}
-
-}  // namespace
 
 std::string ResolveLocation(std::string_view fetchedUrl, std::string_view location) {
   location = TrimWhite(location);
   if (location.empty()) return {};
-  std::string url;
-  if (SchemeEnd(location) != npos) {
-    url = location;
-  } else {
-    size_t hostStart = SchemeEnd(fetchedUrl);
-    if (hostStart == npos) hostStart = 0;
-    size_t pathStart = fetchedUrl.find('/', hostStart);
-    if (pathStart == npos) pathStart = fetchedUrl.size();
-    std::string_view origin = fetchedUrl.substr(0, pathStart);
-    if (location.starts_with("//")) {
-      // The scheme of the page that was fetched.
-      url = (StartsWithIgnoreCase(fetchedUrl, "https://") ? "https:" : "http:") + std::string(location);
-    } else if (location.front() == '/') {
-      url = std::string(origin) + std::string(location);
-    } else {
-      // The fetched page's folder: its path up to the last "/" before any query.
-      std::string_view path = fetchedUrl.substr(pathStart);
-      path = path.substr(0, path.find_first_of("?#"));
-      size_t lastSlash = path.rfind('/');
-      std::string folder = lastSlash == npos ? "/" : std::string(path.substr(0, lastSlash + 1));
-      url = std::string(origin) + folder + std::string(location);
-    }
-  }
-  // Dot segments of the path only: the query is left as it is.
-  size_t hostStart = SchemeEnd(url);
-  size_t pathStart = url.find('/', hostStart == npos ? 0 : hostStart);
-  if (pathStart != npos) {
-    size_t queryStart = url.find_first_of("?#", pathStart);
-    std::string tail = queryStart == npos ? std::string() : url.substr(queryStart);
-    url = url.substr(0, pathStart) +
-          RemovePathDots(std::string_view(url).substr(pathStart, queryStart == npos ? npos : queryStart - pathStart)) +
-          tail;
-  }
-  return Head(url, kMaxLinkChars);
+  return Head(ResolveReference(fetchedUrl, location), kMaxLinkChars);
 }
 
 void ScanScriptRedirect(std::string_view lower, std::string_view fetched,

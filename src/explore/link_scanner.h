@@ -31,16 +31,15 @@ std::optional<size_t> ExtractLinkValue(std::string_view lower, size_t start, std
                                        bool withOpen);
 
 // The absolute URL of `link` found on the page `pageUrl` (at most
-// kMaxLinkChars): "www." links get "http://"; a search engine's cache link
-// stands for the page it caches; "/" links go to the host; "../" climbs.
+// kMaxLinkChars), resolved as a browser does (ResolveReference), except that
+// "www." links get "http://", a search engine's cache link stands for the
+// page it caches, one final "/" goes and spaces are encoded.
 std::string ResolveUrl(std::string_view pageUrl, std::string_view link);
 
 // The address a redirection's Location names, resolved against the address
-// that was fetched: an absolute one as it is, "//host/..." with the fetched
-// scheme, "/..." on the fetched host, anything else in the fetched folder;
-// "." and ".." segments removed. Unlike a link, a final "/" stays: it is what
-// the server asked for (a folder without it would only redirect again).
-// Empty for an empty Location; at most kMaxLinkChars.
+// that was fetched as a link is, but a final "/" stays: it is what the server
+// asked for (a folder without it would only redirect again). Empty for an
+// empty Location; at most kMaxLinkChars.
 std::string ResolveLocation(std::string_view fetchedUrl, std::string_view location);
 
 // Queues the URL of a script's ".location" redirection ("...'url'"), resolved

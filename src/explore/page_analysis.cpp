@@ -267,8 +267,10 @@ void PageAnalysis::KeywordLinks() {
       std::optional<LinkValueSpan> span = index_.Find(href, false);
       if (!span) continue;
       std::string_view lowerValue = lower_.substr(span->begin, span->length);
+      // Only internal links: "//host/..." leads to another site as "http" does.
       if (lowerValue.starts_with('#') || lowerValue.starts_with("http") ||
-          lowerValue.starts_with("ftp") || Holds(lowerValue, '?') || Holds(lowerValue, ':')) {
+          lowerValue.starts_with("ftp") || lowerValue.starts_with("//") ||
+          Holds(lowerValue, '?') || Holds(lowerValue, ':')) {
         continue;
       }
       std::string url = ResolveUrl(pageUrl_, page_.substr(span->begin, span->length));

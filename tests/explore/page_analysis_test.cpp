@@ -192,6 +192,7 @@ TEST_F(PageAnalysisTest, KeywordLinks) {
   // Internal plain links only, whose "</a" closes near the keyword with no
   // other link opening before it; four per keyword.
   std::string body = Link("#top", "download") + Link("http://x.example/d", "download") +
+                     Link("//x.example/e", "download") +
                      Link("get.php?id=1", "download") + Link("javascript:go()", "download") +
                      "<a href=\"far.html\">download" + std::string(300, '-') + "</a>" +
                      "<a href=\"skip.html\">download</b>" + Link("next.html", "go");
@@ -279,7 +280,6 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/get.php?file=player.zip 0 1"});
   Analyse(Html("winamp " + Link("out.php?to=http://mirror.example/player.zip")));
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/player.zip 0 1"});
-
   const std::string series =
       Html("winamp " + Link("disk1.bin") + Link("disk2.bin") + Link("readme.html"));
   const std::string volumes = Html("winamp " + Link("movie.rar") + Link("movie.r00") +
