@@ -494,10 +494,13 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
     if (equals == npos || equals - marker > kFileEqualsReach) return o;
     begin = equals + 1;
     while (begin < n && lower_[begin] == ' ') ++begin;
-    if (begin < n && lower_[begin] == '"') ++begin;
+    const bool apostrophe = begin < n && lower_[begin] == '\'';
+    if (begin < n && (lower_[begin] == '"' || apostrophe)) ++begin;
     end = index_.closings().NextFrom(begin);
     if (end == npos) return o;
     end = std::min(end, index_.quotes().NextFrom(begin));
+    // An apostrophe-quoted value ends at its own closing apostrophe.
+    if (apostrophe) end = std::min(end, index_.apostrophes().NextFrom(begin));
   }
   end = std::min(end, begin + kMaxLinkChars);
   while (end > begin && lower_[end - 1] == ' ') --end;

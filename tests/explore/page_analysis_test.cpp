@@ -280,6 +280,9 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/get.php?file=player.zip 0 1"});
   Analyse(Html("winamp " + Link("out.php?to=http://mirror.example/player.zip")));
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/player.zip 0 1"});
+  // Apostrophes quote a value as double quotes do.
+  Analyse(Html("winamp <a href='huge.zip'>h</a>"));
+  EXPECT_EQ(sink.links, Texts{File("huge.zip", false, 1)});
   const std::string series =
       Html("winamp " + Link("disk1.bin") + Link("disk2.bin") + Link("readme.html"));
   const std::string volumes = Html("winamp " + Link("movie.rar") + Link("movie.r00") +
