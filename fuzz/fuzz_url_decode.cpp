@@ -1,4 +1,5 @@
-// The shared text utilities on any bytes: decoding, link resolution, space encoding, white space folding and trimming, with the
+// The shared text utilities on any bytes: decoding, file names, link
+// resolution, space encoding, white space folding and trimming, with the
 // properties their users rely on.
 #include <cstddef>
 #include <algorithm>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "core/url_text.h"
+#include "platform/cp1252.h"
 
 namespace {
 
@@ -36,6 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Each decoding takes three bytes for one; a text without "%" is left alone.
   Check(decoded.size() <= input.size() && (input.size() - decoded.size()) % 2 == 0);
   if (input.find('%') == std::string::npos) Check(decoded == input);
+
+  // A name is bounded; a UTF-8 name it cannot convert stays encoded, in
+  // ASCII, and is cut between whole characters.
+  const std::string name = orvi::DecodeFileName(input);
+  Check(name.size() <= orvi::kMaxNameChars);
+  if (orvi::IsUtf8(decoded) && !orvi::Utf8ToCp1252Exactly(decoded)) {
+    for (char c : name) Check(static_cast<unsigned char>(c) < 0x80);
+    std::string back = name;
+    orvi::UrlDecode(back);
+    Check(decoded.starts_with(back) && orvi::IsUtf8(back));
+  }
 
   // The first line as a base, absolute as every page's address is, the rest
   // as a reference: the target's path holds no dot segment.

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/cp1252.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -10,6 +11,44 @@ namespace {
 constexpr size_t npos = std::string_view::npos;
 
 bool IsFoldedWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
+
+// The byte that UrlDecode makes of text[i, i + 3), or -1 when it leaves it.
+int EscapedByte(std::string_view text, size_t i) {
+  if (text[i] != '%' || i + 2 >= text.size()) return -1;
+  int high = HexValue(text[i + 1]);
+  int low = HexValue(text[i + 2]);
+  return high >= 0 && low >= 0 && (high | low) != 0 ? high * 16 + low : -1;
+}
+
+// The link's own text with every byte above 127 written "%XX", cut after the
+// last whole character that fits in kMaxNameChars. The decoded text is
+// UTF-8, so a continuation byte always belongs to the character before it.
+std::string EncodedName(std::string_view linkName) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  size_t whole = 0;  // out's length after its last complete character
+  for (size_t i = 0; i < linkName.size();) {
+    const int escaped = EscapedByte(linkName, i);
+    const auto byte = static_cast<unsigned char>(escaped >= 0 ? escaped : linkName[i]);
+    if ((byte & 0xC0) != 0x80) whole = out.size();
+    if (escaped >= 0) {
+      out.append(linkName.substr(i, 3));
+      i += 3;
+    } else if (byte >= 0x80) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+      ++i;
+    } else {
+      out += linkName[i++];
+    }
+    if (out.size() > kMaxNameChars) {
+      out.resize(whole);
+      return out;
+    }
+  }
+  return out;
+}
 
 struct UrlParts {
   std::optional<std::string_view> scheme;
@@ -146,6 +185,16 @@ std::string CleanLinkUrl(std::string_view url) {
   for (std::string_view tail : {"%20class", "%20target", "%20TARGET"}) CutAt(clean, tail);
   EncodeSpaces(clean);
   return clean;
+}
+
+std::string DecodeFileName(std::string_view linkName) {
+  std::string decoded(linkName);
+  UrlDecode(decoded);
+  if (!IsUtf8(decoded)) return Cut(decoded, kMaxNameChars);
+  if (std::optional<std::string> text = Utf8ToCp1252Exactly(decoded)) {
+    return Cut(*text, kMaxNameChars);
+  }
+  return EncodedName(linkName);
 }
 
 std::string ResolveReference(std::string_view base, std::string_view reference) {

@@ -21,6 +21,15 @@ void CollapseWhitespace(std::string& text);
 // becomes that byte; any other "%" stays. Decoded bytes are not read again.
 void UrlDecode(std::string& text);
 
+// The file name a link's last segment gives, as the program keeps it (at
+// most kMaxNameChars): URL-decoded. Decoded bytes that are UTF-8 (what pages
+// written today send) become the Windows-1252 text of their characters;
+// when one of them has no Windows-1252 byte (Cyrillic, CJK, ...), the name
+// stays as the link writes it, every byte above 127 percent-encoded, and is
+// cut between characters. Bytes that are not UTF-8 are taken as
+// Windows-1252 already.
+std::string DecodeFileName(std::string_view linkName);
+
 // The target of a reference found on (or sent by) the page at `base`, as
 // RFC 3986 section 5.2 resolves it: a scheme-relative "//host/x" takes the
 // base's scheme, a query-only or fragment-only reference keeps the base's

@@ -231,7 +231,9 @@ bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd
 bool MatchesFileName(std::string_view name, int mode, const std::vector<std::string>& namePrefixes,
                      std::string_view bareName) {
   if (mode != 1 && mode != 2) return true;
-  std::string bare = Head(name, kMaxNameChars);
+  // The name as the catalogue will hold it, so that a name sent in UTF-8
+  // meets the search text in Windows-1252.
+  std::string bare = DecodeFileName(name);
   size_t limit = bare.size() > 5 ? bare.size() - 5 : 0;
   for (size_t i = bare.size(); i > limit; --i) {
     if (bare[i - 1] == '.') {
@@ -239,7 +241,6 @@ bool MatchesFileName(std::string_view name, int mode, const std::vector<std::str
       break;
     }
   }
-  if (bare.find('%') != std::string::npos) UrlDecode(bare);
   if (mode == 2) return bare == bareName;
   for (const std::string& prefix : namePrefixes) {
     if (bare.find(prefix) != std::string::npos) return true;

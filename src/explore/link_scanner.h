@@ -65,10 +65,10 @@ bool HasWantedExtension(std::string_view value, const std::vector<std::string>& 
 bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd,
                       bool& seriesFlag);
 
-// The name test of FileNameMode 1 and 2 on a file name (its extension of up to
-// four characters and the dot removed, URL-decoded): 2 wants it equal to
-// bareName, 1 wants it to hold one of namePrefixes. Any other mode asks
-// nothing of the name.
+// The name test of FileNameMode 1 and 2 on a file name (decoded as
+// DecodeFileName does, then its extension of up to four characters and the
+// dot removed): 2 wants it equal to bareName, 1 wants it to hold one of
+// namePrefixes. Any other mode asks nothing of the name.
 bool MatchesFileName(std::string_view name, int mode, const std::vector<std::string>& namePrefixes,
                      std::string_view bareName);
 

@@ -520,7 +520,7 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
   auto [id, added] = nameIds_.try_emplace(name, static_cast<uint32_t>(nameIds_.size()));
   if (added) nameStamps_.push_back(0);
   o.nameId = id->second;
-  o.named = MatchesFileName(lower_.substr(o.nameStart, o.nameLength), profile_.FileNameMode,
+  o.named = MatchesFileName(lower_.substr(o.nameStart, end - nameStart), profile_.FileNameMode,
                             ctx_.run.NamePrefixes, ctx_.run.BareName);
 
   // The address proper: an absolute one inside the value (a script call, a
@@ -588,8 +588,9 @@ void PageAnalysis::Report(const FileGroup& group) {
                          (uint64_t{file.occurrence} << 2) | (lettered ? 2u : 0u) |
                          (size >= 2 ? 1u : 0u);
     if (!reported_.insert(key).second) continue;
-    std::string name(file.name);
-    UrlDecode(name);
+    // The name whole as the link writes it: it is cut once decoded.
+    const FileOccurrence& o = occurrences_[file.occurrence];
+    const std::string name = DecodeFileName(page_.substr(o.nameStart, o.valueEnd - o.nameStart));
     const std::string& url = FileUrl(file.occurrence);
     if (profile_.SDM) {
       AddScored(name, url, lettered, size, group.distance);
