@@ -13,6 +13,7 @@ constexpr size_t npos = std::string_view::npos;
 bool IsFoldedWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
 
 // The byte that UrlDecode makes of text[i, i + 3), or -1 when it leaves it.
+// A NUL byte has no place in a name or a URL: "%00" stays as written.
 int EscapedByte(std::string_view text, size_t i) {
   if (text[i] != '%' || i + 2 >= text.size()) return -1;
   int high = HexValue(text[i + 1]);
@@ -147,17 +148,13 @@ void CollapseWhitespace(std::string& text) {
 void UrlDecode(std::string& text) {
   size_t out = 0;
   for (size_t in = 0; in < text.size();) {
-    if (text[in] == '%' && in + 2 < text.size()) {
-      int high = HexValue(text[in + 1]);
-      int low = HexValue(text[in + 2]);
-      // A NUL byte has no place in a name or a URL: "%00" stays as written.
-      if (high >= 0 && low >= 0 && (high | low) != 0) {
-        text[out++] = static_cast<char>(high * 16 + low);
-        in += 3;
-        continue;
-      }
+    const int byte = EscapedByte(text, in);
+    if (byte >= 0) {
+      text[out++] = static_cast<char>(byte);
+      in += 3;
+    } else {
+      text[out++] = text[in++];
     }
-    text[out++] = text[in++];
   }
   text.resize(out);
 }
