@@ -21,6 +21,22 @@ void CollapseWhitespace(std::string& text);
 // becomes that byte; any other "%" stays. Decoded bytes are not read again.
 void UrlDecode(std::string& text);
 
+// The file name a link's last segment gives, as the program keeps it (at
+// most kMaxNameChars): URL-decoded. Decoded bytes that are UTF-8 (what pages
+// written today send) become the Windows-1252 text of their characters;
+// when one of them has no Windows-1252 byte (Cyrillic, CJK, ...), the name
+// stays as the link writes it, every byte above 127 percent-encoded, and is
+// cut between characters. Bytes that are not UTF-8 are taken as
+// Windows-1252 already.
+std::string DecodeFileName(std::string_view linkName);
+
+// The target of a reference found on (or sent by) the page at `base`, as
+// RFC 3986 section 5.2 resolves it: a scheme-relative "//host/x" takes the
+// base's scheme, a query-only or fragment-only reference keeps the base's
+// path, and "." and ".." segments of the path are removed (never those of a
+// query). Nothing is cut.
+std::string ResolveReference(std::string_view base, std::string_view reference);
+
 // Trailing spaces go, every other space is written "%20", and the result is
 // cut at kMaxLinkChars.
 void EncodeSpaces(std::string& url);
@@ -34,10 +50,8 @@ std::string CleanLinkUrl(std::string_view url);
 std::string TrimSpaces(std::string_view text);
 
 // The address a redirection's Location names, resolved against the address
-// that was fetched: an absolute one as it is, "//host/..." with the fetched
-// scheme, "/..." on the fetched host, anything else in the fetched folder;
-// "." and ".." segments removed. Unlike a link, a final "/" stays: it is what
-// the server asked for (a folder without it would only redirect again).
+// that was fetched (ResolveReference). Unlike a link, a final "/" stays: it is
+// what the server asked for (a folder without it would only redirect again).
 // Empty for an empty Location; at most kMaxLinkChars.
 std::string ResolveLocation(std::string_view fetchedUrl, std::string_view location);
 

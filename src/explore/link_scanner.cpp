@@ -53,27 +53,6 @@ bool IsSeriesExtension(std::string_view ext) {
          ext.size() <= kMaxSeriesExtension;
 }
 
-// Removes "segment/../" pairs. A "/../" with no path segment before it only
-// loses its "/..": the host is no segment and stays. A final "/.." (a
-// listing's "../" once its "/" has gone) climbs like "/../" does, and the
-// "/" it leaves goes too, as it does from any resolved link.
-void RemoveDotSegments(std::string& url) {
-  size_t scheme = url.find("://");
-  size_t root = scheme == std::string::npos ? 0 : url.find('/', scheme + 3);
-  if (root == std::string::npos) root = url.size();
-  const bool finalDotDot = url.ends_with("/..") && url.size() - 3 >= root;
-  if (finalDotDot) url += '/';
-  for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) {
-    size_t segment = at == 0 ? std::string::npos : url.rfind('/', at - 1);
-    if (segment == std::string::npos || segment < root) {
-      url.erase(at, 3);
-    } else {
-      url.erase(segment, at + 3 - segment);
-    }
-  }
-  if (finalDotDot && url.ends_with('/')) url.pop_back();
-}
-
 }  // namespace
 
 std::optional<size_t> ExtractLinkValue(std::string_view lower, std::string_view fetched,
@@ -134,36 +113,22 @@ std::optional<size_t> ExtractLinkValue(std::string_view lower, size_t start, std
 std::string ResolveUrl(std::string_view pageUrl, std::string_view link) {
   std::string url;
   if (StartsWithIgnoreCase(link, "www.")) {
-    url = Head("http://" + std::string(link), kMaxLinkChars);
+    url = ResolveReference({}, "http://" + std::string(link));
   } else {
-    std::string base;
     size_t cache = pageUrl.find("q=cache:");
     if (cache != npos) {
       // "q=cache:ID:host/page+terms": the cached page stands for the page.
       std::string_view cached = pageUrl.substr(cache + 8);
       size_t colon = cached.find(':');
       if (colon != npos) cached.remove_prefix(colon + 1);
-      base = Head("http://" + std::string(cached), kMaxCacheBaseChars);
+      url = ResolveReference(Head("http://" + std::string(cached), kMaxCacheBaseChars), link);
     } else {
-      base = pageUrl;
+      url = ResolveReference(pageUrl, link);
     }
-    // The ninth character on is past "http://" and the host's first letter.
-    size_t slash = base.find('/', 8);
-    if (slash != std::string::npos && slash + 1 < base.size()) base.resize(base.rfind('/'));
-    if (!link.empty() && link[0] == '/') {
-      slash = base.find('/', 8);
-      if (slash != std::string::npos) base.resize(slash);
-      url = std::move(base);
-    } else {
-      url = std::move(base);
-      if (url.empty() || url.back() != '/') url += '/';
-    }
-    url += link;
-    if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
   }
+  if (url.size() > kMaxLinkChars) url.resize(kMaxLinkChars);
   if (!url.empty() && url.back() == '/') url.pop_back();
   if (url.find(' ') != std::string::npos) EncodeSpaces(url);
-  RemoveDotSegments(url);
   return url;
 }
 
@@ -260,7 +225,9 @@ bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd
 bool MatchesFileName(std::string_view name, int mode, const std::vector<std::string>& namePrefixes,
                      std::string_view bareName) {
   if (mode != 1 && mode != 2) return true;
-  std::string bare = Head(name, kMaxNameChars);
+  // The name as the catalogue will hold it, so that a name sent in UTF-8
+  // meets the search text in Windows-1252.
+  std::string bare = DecodeFileName(name);
   size_t limit = bare.size() > 5 ? bare.size() - 5 : 0;
   for (size_t i = bare.size(); i > limit; --i) {
     if (bare[i - 1] == '.') {
@@ -268,7 +235,6 @@ bool MatchesFileName(std::string_view name, int mode, const std::vector<std::str
       break;
     }
   }
-  if (bare.find('%') != std::string::npos) UrlDecode(bare);
   if (mode == 2) return bare == bareName;
   for (const std::string& prefix : namePrefixes) {
     if (bare.find(prefix) != std::string::npos) return true;

@@ -31,8 +31,9 @@ std::optional<size_t> ExtractLinkValue(std::string_view lower, size_t start, std
                                        bool withOpen);
 
 // The absolute URL of `link` found on the page `pageUrl` (at most
-// kMaxLinkChars): "www." links get "http://"; a search engine's cache link
-// stands for the page it caches; "/" links go to the host; "../" climbs.
+// kMaxLinkChars), resolved as a browser does (ResolveReference), except that
+// "www." links get "http://", a search engine's cache link stands for the
+// page it caches, one final "/" goes and spaces are encoded.
 std::string ResolveUrl(std::string_view pageUrl, std::string_view link);
 
 // Queues the URL of a script's ".location" redirection ("...'url'"), resolved
@@ -58,10 +59,10 @@ bool HasWantedExtension(std::string_view value, const std::vector<std::string>& 
 bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd,
                       bool& seriesFlag);
 
-// The name test of FileNameMode 1 and 2 on a file name (its extension of up to
-// four characters and the dot removed, URL-decoded): 2 wants it equal to
-// bareName, 1 wants it to hold one of namePrefixes. Any other mode asks
-// nothing of the name.
+// The name test of FileNameMode 1 and 2 on a file name (decoded as
+// DecodeFileName does, then its extension of up to four characters and the
+// dot removed): 2 wants it equal to bareName, 1 wants it to hold one of
+// namePrefixes. Any other mode asks nothing of the name.
 bool MatchesFileName(std::string_view name, int mode, const std::vector<std::string>& namePrefixes,
                      std::string_view bareName);
 

@@ -267,8 +267,10 @@ void PageAnalysis::KeywordLinks() {
       std::optional<LinkValueSpan> span = index_.Find(href, false);
       if (!span) continue;
       std::string_view lowerValue = lower_.substr(span->begin, span->length);
+      // Only internal links: "//host/..." leads to another site as "http" does.
       if (lowerValue.starts_with('#') || lowerValue.starts_with("http") ||
-          lowerValue.starts_with("ftp") || Holds(lowerValue, '?') || Holds(lowerValue, ':')) {
+          lowerValue.starts_with("ftp") || lowerValue.starts_with("//") ||
+          Holds(lowerValue, '?') || Holds(lowerValue, ':')) {
         continue;
       }
       std::string url = ResolveUrl(pageUrl_, page_.substr(span->begin, span->length));
@@ -492,10 +494,13 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
     if (equals == npos || equals - marker > kFileEqualsReach) return o;
     begin = equals + 1;
     while (begin < n && lower_[begin] == ' ') ++begin;
-    if (begin < n && lower_[begin] == '"') ++begin;
+    const bool apostrophe = begin < n && lower_[begin] == '\'';
+    if (begin < n && (lower_[begin] == '"' || apostrophe)) ++begin;
     end = index_.closings().NextFrom(begin);
     if (end == npos) return o;
     end = std::min(end, index_.quotes().NextFrom(begin));
+    // An apostrophe-quoted value ends at its own closing apostrophe.
+    if (apostrophe) end = std::min(end, index_.apostrophes().NextFrom(begin));
   }
   end = std::min(end, begin + kMaxLinkChars);
   while (end > begin && lower_[end - 1] == ' ') --end;
@@ -515,7 +520,7 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
   auto [id, added] = nameIds_.try_emplace(name, static_cast<uint32_t>(nameIds_.size()));
   if (added) nameStamps_.push_back(0);
   o.nameId = id->second;
-  o.named = MatchesFileName(lower_.substr(o.nameStart, o.nameLength), profile_.FileNameMode,
+  o.named = MatchesFileName(lower_.substr(o.nameStart, end - nameStart), profile_.FileNameMode,
                             ctx_.run.NamePrefixes, ctx_.run.BareName);
 
   // The address proper: an absolute one inside the value (a script call, a
@@ -583,8 +588,9 @@ void PageAnalysis::Report(const FileGroup& group) {
                          (uint64_t{file.occurrence} << 2) | (lettered ? 2u : 0u) |
                          (size >= 2 ? 1u : 0u);
     if (!reported_.insert(key).second) continue;
-    std::string name(file.name);
-    UrlDecode(name);
+    // The name whole as the link writes it: it is cut once decoded.
+    const FileOccurrence& o = occurrences_[file.occurrence];
+    const std::string name = DecodeFileName(page_.substr(o.nameStart, o.valueEnd - o.nameStart));
     const std::string& url = FileUrl(file.occurrence);
     if (profile_.SDM) {
       AddScored(name, url, lettered, size, group.distance);

@@ -107,4 +107,29 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t length = DecodeUtf8(text, i, cp);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    size_t length = DecodeUtf8(text, i, cp);
+    if (length == 0) return std::nullopt;
+    std::optional<char> byte = UnicodeToCp1252(cp);
+    if (!byte) return std::nullopt;
+    out += *byte;
+    i += length;
+  }
+  return out;
+}
+
 }  // namespace orvi

@@ -21,4 +21,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 // never UTF-8 passes unchanged.
 std::string Utf8ToCp1252(std::string_view text);
 
+// Whether the whole text is well-formed UTF-8 (plain ASCII is).
+bool IsUtf8(std::string_view text);
+// The Windows-1252 text of well-formed UTF-8 whose every character has a
+// Windows-1252 byte; nothing for any other text.
+std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text);
+
 }  // namespace orvi

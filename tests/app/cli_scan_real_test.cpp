@@ -24,7 +24,7 @@ class SiteScanTest : public ::testing::Test {
                   "<p><a href=\"files/disk1.zip\">1</a> <a href=\"files/disk2.zip\">2</a>"
                   " <a href=\"files/disk3.zip\">3</a></p>\n"
                   "<p><a href=\"frames.html\">frames</a> <a href=\"script.html\">script</a>"
-                  " <a href=\"moved\">moved</a></p>\n"
+                  " <a href=\"moved\">moved</a> <a href=\"new.html\">new</a></p>\n"
                   "<p><a href=\"" + ftp.AnonymousUrl("/pub/remote.zip") + "\">by ftp</a></p>\n"
                   "</body></html>\n");
     nginx.AddFile("frames.html",
@@ -37,10 +37,18 @@ class SiteScanTest : public ::testing::Test {
     nginx.AddFile("scripted.html", "<html><body><a href=\"files/scripted.ace\">a</a></body></html>");
     nginx.AddFile("target.html", "<html><body><a href=\"files/target.zip\">t</a></body></html>");
     for (const char* name : {"tool.zip", "disk1.zip", "disk2.zip", "disk3.zip", "framed.rar",
-                             "scripted.ace", "target.zip"}) {
+                             "scripted.ace", "target.zip", "huge.zip", "cdn.zip",
+                             "\xC3\xA9t\xC3\xA9 2002.zip", "\xD1\x84.zip"}) {
       nginx.AddFile(std::string("files/") + name, std::string(3000, 'x'));
     }
+    nginx.AddFile("setup.exe", std::string(3000, 'x'));
     ASSERT_TRUE(nginx.Start("    location = /moved { return 302 /target.html; }\n")) << nginx.error();
+    // Hand-written links as browsers read them, and names sent in UTF-8.
+    nginx.AddFile("new.html",
+                  "<html><body><a href='files/huge.zip'>h</a> <a href=\"./setup.exe\">s</a>"
+                  " <a href=\"//127.0.0.1:" + std::to_string(nginx.port()) + "/files/cdn.zip\">c</a>"
+                  " <a href=\"files/%C3%A9t%C3%A9%202002.zip\">e</a>"
+                  " <a href=\"files/%D1%84.zip\">f</a></body></html>");
     home.Write("ORVI.ini", "[Config]\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\n");
   }
 
@@ -62,11 +70,25 @@ TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSiteAndStops) {
                            "remote\tzip\t1\t1\t7.0k\tSingleValid\n",
                            "framed\trar\t1\t1\t3.0k\tSingleValid\n",
                            "scripted\tace\t1\t1\t3.0k\tSingleValid\n",
-                           "target\tzip\t1\t1\t3.0k\tSingleValid\n"}) {
+                           "target\tzip\t1\t1\t3.0k\tSingleValid\n",
+                           "huge\tzip\t1\t1\t3.0k\tSingleValid\n",
+                           "setup\texe\t1\t1\t3.0k\tSingleValid\n",
+                           "cdn\tzip\t1\t1\t3.0k\tSingleValid\n",
+                           "%d1%84\tzip\t1\t1\t3.0k\tSingleValid\n"}) {
     EXPECT_NE(table.find(line), std::string::npos) << line << "in:\n" << table;
   }
-  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
-  EXPECT_NE(home.Read("site.txt").find("disk2.zip," + nginx.Url("/files/disk2.zip")), std::string::npos);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 11) << table;
+  const std::string results = home.Read("site.txt");
+  EXPECT_NE(results.find("disk2.zip," + nginx.Url("/files/disk2.zip")), std::string::npos);
+  // The results file holds the name in Windows-1252 and the address as found;
+  // the terminal shows it in UTF-8.
+  const std::string accented = "\r\n\xE9t\xE9 2002.zip," + nginx.Url("/files/%C3%A9t%C3%A9%202002.zip");
+  EXPECT_NE(results.find("[\xE9t\xE9 2002,1]" + accented + ","), std::string::npos) << results;
+  const std::string shown = "\xC3\xA9t\xC3\xA9 2002\tzip\t1\t1\t3.0k\tSingleValid\n";
+  EXPECT_NE(table.find(shown), std::string::npos) << table;
+  std::ostringstream listed, listErr;
+  EXPECT_EQ(RunCli({"--home", home.path(), "results", home.File("site.txt")}, listed, listErr), 0);
+  EXPECT_EQ(listed.str(), table);
 
   // The same scan stopped in the middle leaves nothing running.
   Context ctx(ContextOptions{.appFolder = home.path()});

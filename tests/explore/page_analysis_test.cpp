@@ -192,6 +192,7 @@ TEST_F(PageAnalysisTest, KeywordLinks) {
   // Internal plain links only, whose "</a" closes near the keyword with no
   // other link opening before it; four per keyword.
   std::string body = Link("#top", "download") + Link("http://x.example/d", "download") +
+                     Link("//x.example/e", "download") +
                      Link("get.php?id=1", "download") + Link("javascript:go()", "download") +
                      "<a href=\"far.html\">download" + std::string(300, '-') + "</a>" +
                      "<a href=\"skip.html\">download</b>" + Link("next.html", "go");
@@ -279,6 +280,14 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/get.php?file=player.zip 0 1"});
   Analyse(Html("winamp " + Link("out.php?to=http://mirror.example/player.zip")));
   EXPECT_EQ(sink.links, Texts{"player.zip http://mirror.example/player.zip 0 1"});
+  // Apostrophes quote a value as double quotes do.
+  Analyse(Html("winamp <a href='huge.zip'>h</a>"));
+  EXPECT_EQ(sink.links, Texts{File("huge.zip", false, 1)});
+  // A UTF-8 name is kept in Windows-1252, cut once converted.
+  const std::string long8 = std::string(75, 'a') + "%C3%A9%C3%A9%C3%A9%C3%A9%C3%A9.zip";
+  Analyse(Html("winamp " + Link(long8)));
+  EXPECT_EQ(sink.links, Texts{std::string(75, 'a') + "\xE9\xE9\xE9\xE9 http://site.example/dir/" +
+                              long8 + " 0 1"});
 
   const std::string series =
       Html("winamp " + Link("disk1.bin") + Link("disk2.bin") + Link("readme.html"));
@@ -304,6 +313,10 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   ctx.run.BareName = "winamp";
   Analyse(Html("winamp " + Link("winamp2.zip") + Link("WinAmp.zip")));
   EXPECT_EQ(sink.links, Texts{File("WinAmp.zip", false, 1)});
+  // The name test reads the name as the catalogue will hold it.
+  ctx.run.BareName = "\xE9t\xE9";
+  Analyse(Html("winamp " + Link("%C3%A9t%C3%A9.zip")));
+  EXPECT_EQ(sink.links, Texts{"\xE9t\xE9.zip http://site.example/dir/%C3%A9t%C3%A9.zip 0 1"});
 }
 
 // Workers analyse their pages at once into the one queue and catalogue.
