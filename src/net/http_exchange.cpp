@@ -55,22 +55,15 @@ FetchError OpenTunnel(Context& ctx, Connection& connection, const HostPort& orig
   return FetchError::None;
 }
 
-// Everything on one connected socket: the tunnel, TLS, the request and its
-// answer.
-ExchangeResult Converse(Context& ctx, int fd, const Route& route, std::string_view request,
-                        const ReceiveRules& rules, Deadline& deadline) {
-  Connection connection(fd);
-  if (route.secure) {
-    FetchError failure = FetchError::None;
-    if (route.tunnel) failure = OpenTunnel(ctx, connection, route.origin, rules.perReceiveMs, deadline);
-    if (failure == FetchError::None && !connection.StartTls(ctx, route.origin.name, deadline)) {
-      failure = FetchError::Tls;
-    }
-    if (failure != FetchError::None) {
-      return {.label = failure, .timedOut = failure == FetchError::Timeout};
-    }
+// An https connection: through the proxy's tunnel when there is one, then
+// TLS with the server. None when it is ready.
+FetchError Secure(Context& ctx, Connection& connection, const Route& route, int64_t perReceiveMs,
+                  Deadline& deadline) {
+  if (route.tunnel) {
+    FetchError failure = OpenTunnel(ctx, connection, route.origin, perReceiveMs, deadline);
+    if (failure != FetchError::None) return failure;
   }
-  return SendAndReceive(ctx, connection, request, rules, deadline);
+  return connection.StartTls(ctx, route.origin.name, deadline) ? FetchError::None : FetchError::Tls;
 }
 
 }  // namespace
@@ -178,8 +171,21 @@ ExchangeResult HttpExchange(Context& ctx, const Route& route, std::string_view r
       return {.label = FetchError::Connect};
     }
 
-    ExchangeResult result = Converse(ctx, fd, route, request, rules.receive, deadline);
-    const bool retry = result.label == FetchError::Recv && ++failures == 1 && !stopped() && !deadline.Passed();
+    ExchangeResult result;
+    bool asked = false;  // a failed tunnel or handshake is not tried again
+    {
+      Connection connection(fd);
+      FetchError failure = route.secure ? Secure(ctx, connection, route, rules.receive.perReceiveMs, deadline)
+                                        : FetchError::None;
+      if (failure != FetchError::None) {
+        result = {.label = failure, .timedOut = failure == FetchError::Timeout};
+      } else {
+        result = SendAndReceive(ctx, connection, request, rules.receive, deadline);
+        asked = true;
+      }
+    }
+    const bool retry =
+        asked && result.label == FetchError::Recv && ++failures == 1 && !stopped() && !deadline.Passed();
     Close(rules, fd);
     if (retry) {
       if (pauseForRetry()) continue;
