@@ -9,6 +9,7 @@
 namespace orvi::ui {
 
 class QtUiPort;
+struct ControlTable;
 
 // The controls of one window, made from its control table in the table's
 // order: each id is a named constant of the window, ControlById finds the
@@ -43,6 +44,9 @@ class ControlSet {
     return w;
   }
   void Register(int id, QWidget* control);
+  // Makes, registers, places and binds the controls of a table (control_table.h)
+  // on the window, then chains them for the keyboard.
+  void Build(QWidget* window, const ControlTable& table);
   // Chains the focusable controls in table order.
   void ApplyTabOrder();
   // Makes the controls reachable by the core's field texts, until the window goes.

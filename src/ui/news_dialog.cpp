@@ -11,19 +11,10 @@
 #include "explore/exploration_run.h"
 #include "search/news.h"
 #include "ui/browser.h"
-#include "ui/main_frame.h"
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 namespace {
-
-void Paint(QWidget* w, int32_t color) {
-  w->setAutoFillBackground(true);
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, SettingColor(color));
-  w->setPalette(pal);
-}
 
 }  // namespace
 
@@ -35,7 +26,7 @@ NewsDialog::NewsDialog(GuiEnv& env, const std::string& message) : QDialog(nullpt
   setObjectName(QStringLiteral("Tinfos"));
   setWindowTitle(QStringLiteral("Orvilane Informations"));
   setWindowIcon(ProgramIcon());
-  Paint(this, env.ctx.settings.ColorDialog);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
   auto* icon = MakeControl<QLabel>(0);
   icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
   auto* title = MakeControl<QLabel>(0, QString::fromUtf8("Un nouveau message est arrivé !"));
@@ -81,7 +72,7 @@ AboutBox::AboutBox(GuiEnv& env) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("TAbout"));
   setWindowTitle(QStringLiteral("Informations"));
   setWindowIcon(ProgramIcon());
-  Paint(this, env.ctx.settings.ColorDialog);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
   auto* picture = MakeControl<QLabel>(0);
   picture->setPixmap(ProgramIcon().pixmap(48, 48));
   picture->setAlignment(Qt::AlignCenter);

@@ -18,8 +18,7 @@
 
 #include <climits>
 
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 namespace {
@@ -56,13 +55,6 @@ int32_t FieldValue(const QLineEdit* edit) {
 
 void SetField(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }
 
-void Paint(QWidget* page, int32_t color) {
-  page->setAutoFillBackground(true);
-  QPalette pal = page->palette();
-  pal.setColor(QPalette::Window, SettingColor(color));
-  page->setPalette(pal);
-}
-
 QIcon Swatch(QColor color) {
   QPixmap pixmap(16, 16);
   pixmap.fill(color);
@@ -75,10 +67,6 @@ QIcon Swatch(QColor color) {
 constexpr const char* kColorsReady = "orviCustomColors";
 
 }  // namespace
-
-int32_t ColorSetting(QColor color) {
-  return static_cast<int32_t>(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
 
 void PrepareCustomColors() {
   // The table is Qt's own and lives as long as the application; the mark on
@@ -202,7 +190,7 @@ ConfPage::ConfPage(GuiEnv& env) : env_(env) {
 
 void ConfPage::SetUp() {
   const GlobalSettings& s = env_.ctx.settings;
-  Paint(this, s.ColorProfil);
+  PaintBackground(this, s.ColorProfil);
   SetField(min_, s.MinConnect);
   SetField(max_, s.MaxConnect);
   SetField(httpTimeOut_, s.HttpTimeOut);
@@ -325,7 +313,7 @@ void PrefPage::ShowColors() {
 
 void PrefPage::SetUp() {
   const GlobalSettings& s = env_.ctx.settings;
-  Paint(this, s.ColorProfil);
+  PaintBackground(this, s.ColorProfil);
   colors_ = {SettingColor(s.ColorPrinc), SettingColor(s.ColorDialog), SettingColor(s.ColorProfil)};
   ShowColors();
   newWindow_->setChecked(s.NewWindow);
@@ -363,7 +351,7 @@ void PrefPage::Apply() {
   if (princ != s.ColorPrinc) {
     s.ColorPrinc = princ;
     if (results_) {
-      Paint(results_, princ);
+      PaintBackground(results_, princ);
       results_->update();
     }
   }

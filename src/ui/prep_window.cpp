@@ -27,9 +27,8 @@
 #include "ui/animation.h"
 #include "ui/command_ids.h"
 #include "ui/profile_editor.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 #include "ui/qt_ui_port.h"
-#include "ui/scan_dialog.h"
 
 namespace orvi::ui {
 namespace {
@@ -41,8 +40,6 @@ constexpr int kRows = SearchProfile::kKeyRows;
 constexpr int kCellWidth = 54;
 const QColor kUniqueBrush(230, 255, 230);
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
 
 }  // namespace
@@ -50,10 +47,7 @@ bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row)
 PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env) {
   setObjectName(QStringLiteral("TDS"));
   setWindowTitle(Utf8("Préparation de la recherche"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
   env_.ctx.harvest.windowClosed = false;
   QStyle* look = style();
   images_ = {look->standardIcon(QStyle::SP_DirClosedIcon), look->standardIcon(QStyle::SP_DirOpenIcon),

@@ -22,14 +22,11 @@
 #include <cstdio>
 
 #include "search/profile_file.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 #include "ui/qt_ui_port.h"
-#include "ui/scan_dialog.h"
 
 namespace orvi::ui {
 namespace {
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 QLabel* Note(const char* text) {
   auto* label = new QLabel(Utf8(text));
@@ -52,13 +49,6 @@ std::string StoredText(const QString& text, size_t max) {
   QString t = text;
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   return FromQt(t).substr(0, max);
-}
-
-void Colour(QWidget* page, int32_t setting) {
-  page->setAutoFillBackground(true);
-  QPalette pal = page->palette();
-  pal.setColor(QPalette::Window, SettingColor(setting));
-  page->setPalette(pal);
 }
 
 // A slider whose moves write position x step into its edit.
@@ -536,7 +526,7 @@ class MotPage final : public EditorPage {
 EditorPage::EditorPage(ProfileEditor& editor, int windowId, const QString& title)
     : editor_(editor), windowId_(windowId), title_(title) {
   setObjectName(QStringLiteral("page%1").arg(windowId));
-  Colour(this, editor.ctx().settings.ColorProfil);
+  PaintBackground(this, editor.ctx().settings.ColorProfil);
 }
 
 SearchProfile NewProfileDefaults() {

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "ui/controls.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 #include "ui/results_window.h"
 
 namespace orvi::ui {

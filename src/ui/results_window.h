@@ -187,6 +187,8 @@ class ResultsWindow : public QWidget, public ControlSet {
 
  private:
   void BuildControls();
+  QWidget* MakeFileList();
+  void WireControls();
   void RegisterCommands();
   void OnTick();
   void OnListSelection();

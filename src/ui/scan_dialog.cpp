@@ -9,21 +9,14 @@
 #include <QVBoxLayout>
 
 #include "ui/core_flows.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
-
-QColor SettingColor(int32_t value) {
-  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 ScanDialog::ScanDialog(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env) {
   setObjectName(QStringLiteral("TScan"));
   setWindowTitle(QStringLiteral("Analyse de page web"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
 
   auto* intro = MakeControl<QLabel>(0, QString::fromUtf8("ORVI peut analyser et tester tous les liens de fichiers présents dans une page web."));
   intro->setWordWrap(true);

@@ -47,7 +47,4 @@ class ScanDialog : public QDialog, public ControlSet {
   QCheckBox* wholeSite_;
 };
 
-// A COLORREF-style setting (0x00BBGGRR) as a colour.
-QColor SettingColor(int32_t value);
-
 }  // namespace orvi::ui

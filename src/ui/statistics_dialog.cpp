@@ -10,9 +10,8 @@
 #include <QVBoxLayout>
 
 #include "explore/statistics.h"
-#include "ui/main_frame.h"
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "ui/common.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 
@@ -20,10 +19,7 @@ StatisticsDialog::StatisticsDialog(GuiEnv& env) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("Tstat"));
   setWindowTitle(QStringLiteral("Statistiques recherche en cours"));
   setWindowIcon(ProgramIcon());
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
 
   auto* group = MakeControl<QGroupBox>(0, QString::fromUtf8("Statistiques des ajout d'URL pendant la recherche"));
   auto* grid = new QGridLayout(group);

@@ -16,6 +16,7 @@
 #include "frame_fixture.h"
 #include "platform/ini_file.h"
 #include "ui/command_ids.h"
+#include "ui/common.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {

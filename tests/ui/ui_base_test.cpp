@@ -22,7 +22,7 @@
 #include "ui/browser.h"
 #include "ui/command_table.h"
 #include "ui/controls.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 
