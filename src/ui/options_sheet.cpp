@@ -350,10 +350,7 @@ void PrefPage::Apply() {
   int32_t princ = ColorSetting(colors_[0]);
   if (princ != s.ColorPrinc) {
     s.ColorPrinc = princ;
-    if (results_) {
-      PaintBackground(results_, princ);
-      results_->update();
-    }
+    if (results_) results_->update();
   }
   s.ColorDialog = ColorSetting(colors_[1]);
   s.ColorProfil = ColorSetting(colors_[2]);

@@ -211,7 +211,6 @@ ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), en
     units_ = DialogUnits::Of(dialogFont);
   }
   setFont(dialogFont);
-  mainColour_ = SettingColor(env_.ctx.settings.ColorPrinc);
   for (int i = 0; i < kListImageCount; ++i) listIcons_.push_back(ListStatusIcon(i));
   for (int i = 0; i < kTreeImageCount; ++i) treeIcons_.push_back(TreeStateIcon(i));
 
@@ -753,7 +752,8 @@ void ResultsWindow::resizeEvent(QResizeEvent* event) {
 
 void ResultsWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), mainColour_);
+  // The setting as it is now: a main colour chosen in the options shows at once.
+  p.fillRect(rect(), SettingColor(env_.ctx.settings.ColorPrinc));
   const QRect list = list_->geometry();
   const QRect tree = tree_->geometry();
   const QRect listLine = ControlById(td::kListLine)->geometry();

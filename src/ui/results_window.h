@@ -219,7 +219,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   ResultsView view_;
   DialogUnits units_;
   ProportionalLayout layout_;
-  QColor mainColour_;
   std::vector<QIcon> listIcons_;
   std::vector<QIcon> treeIcons_;
 
