@@ -18,9 +18,9 @@
 
 #include "ui/command_ids.h"
 #include "search/session.h"
+#include "ui/common.h"
 #include "ui/core_flows.h"
 #include "ui/help.h"
-#include "ui/common.h"
 #include "ui/prep_window.h"
 #include "ui/profile_editor.h"
 #include "ui/qt_ui_port.h"

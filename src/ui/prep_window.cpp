@@ -21,9 +21,9 @@
 #include "search/translation.h"
 #include "ui/animation.h"
 #include "ui/command_ids.h"
+#include "ui/common.h"
 #include "ui/control_table.h"
 #include "ui/profile_editor.h"
-#include "ui/common.h"
 #include "ui/qt_ui_port.h"
 
 namespace orvi::ui {

@@ -13,8 +13,8 @@
 #include <future>
 #include <memory>
 
-#include "ui/controls.h"
 #include "ui/common.h"
+#include "ui/controls.h"
 #include "ui/results_window.h"
 
 namespace orvi::ui {

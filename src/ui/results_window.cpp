@@ -21,9 +21,9 @@
 #include "ui/animation.h"
 #include "ui/browser.h"
 #include "ui/command_ids.h"
+#include "ui/common.h"
 #include "ui/control_table.h"
 #include "ui/core_flows.h"
-#include "ui/common.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_images.h"
 

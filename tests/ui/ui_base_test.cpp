@@ -21,8 +21,8 @@
 #include "support/temp_dir.h"
 #include "ui/browser.h"
 #include "ui/command_table.h"
-#include "ui/controls.h"
 #include "ui/common.h"
+#include "ui/controls.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 
