@@ -86,44 +86,54 @@ QWidget* MakeButton(const ControlRow& row, const QString& text) {
   return button;
 }
 
+QWidget* MakeLines(const ControlRow& row) {
+  auto* lines = new QPlainTextEdit;
+  if (row.flags & kReadOnly) lines->setReadOnly(true);
+  if (row.flags & kScrollBar) lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  return lines;
+}
+
+QWidget* MakeSlider(const ControlRow& row) {
+  auto* slider = new QSlider(Qt::Horizontal);
+  slider->setRange(row.lo, row.hi);
+  if (row.step > 0) slider->setPageStep(row.step);
+  if (row.flags & kTicks) slider->setTickPosition(QSlider::TicksBelow);
+  return slider;
+}
+
+QWidget* MakeTree() {
+  auto* tree = new QTreeWidget;
+  tree->setHeaderHidden(true);
+  tree->setColumnCount(1);
+  return tree;
+}
+
+QWidget* MakeProgress() {
+  auto* bar = new QProgressBar;
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  return bar;
+}
+
+QWidget* MakeLine() {
+  auto* line = new QFrame;
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
 QWidget* MakeOther(const ControlRow& row, const QString& text, const ControlTable& table) {
   switch (row.kind) {
-    case Kind::Lines: {
-      auto* lines = new QPlainTextEdit;
-      if (row.flags & kReadOnly) lines->setReadOnly(true);
-      if (row.flags & kScrollBar) lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      return lines;
-    }
+    case Kind::Lines: return MakeLines(row);
     case Kind::Check: return new QCheckBox(text);
     case Kind::Radio: return new QRadioButton(text);
     case Kind::Group: return new QGroupBox(text);
-    case Kind::Slider: {
-      auto* slider = new QSlider(Qt::Horizontal);
-      slider->setRange(row.lo, row.hi);
-      if (row.step > 0) slider->setPageStep(row.step);
-      if (row.flags & kTicks) slider->setTickPosition(QSlider::TicksBelow);
-      return slider;
-    }
-    case Kind::Tree: {
-      auto* tree = new QTreeWidget;
-      tree->setHeaderHidden(true);
-      tree->setColumnCount(1);
-      return tree;
-    }
+    case Kind::Slider: return MakeSlider(row);
+    case Kind::Tree: return MakeTree();
     case Kind::List: return new QListWidget;
-    case Kind::Progress: {
-      auto* bar = new QProgressBar;
-      bar->setRange(0, 100);
-      bar->setValue(0);
-      bar->setTextVisible(false);
-      return bar;
-    }
-    case Kind::Line: {
-      auto* line = new QFrame;
-      line->setFrameShape(QFrame::HLine);
-      line->setFrameShadow(QFrame::Sunken);
-      return line;
-    }
+    case Kind::Progress: return MakeProgress();
+    case Kind::Line: return MakeLine();
     case Kind::Clip: return new AnimationClip;
     default: return table.make ? table.make(row) : new QWidget;
   }

@@ -12,10 +12,22 @@
 
 #include "search/profile_file.h"
 #include "ui/common.h"
+#include "ui/control_table.h"
 #include "ui/profile_page.h"
 #include "ui/qt_ui_port.h"
 
 namespace orvi::ui {
+namespace {
+
+// Menu resource 3.
+constexpr MenuRow kMenu[] = {{ProfileEditor::kOpen, " Ouvrir "},
+                             {ProfileEditor::kNew, " Nouveau "},
+                             {ProfileEditor::kSave, " Sauvegarder "},
+                             {ProfileEditor::kSaveAs, " Sauvegarder sous "},
+                             {ProfileEditor::kDelete, " Détruire ! "}};
+constexpr MenuRow kCloseItem = {ProfileEditor::kClose, "   Fermer"};
+
+}  // namespace
 
 SearchProfile NewProfileDefaults() {
   SearchProfile p;
@@ -61,12 +73,6 @@ ProfileEditor::~ProfileEditor() {
 }
 
 void ProfileEditor::BuildMenu() {
-  menuBar_ = new QMenuBar(this);
-  auto item = [this](int id, const char* text) {
-    QAction* a = menuBar_->addAction(Utf8(text));
-    commands_.Bind(a, id);
-    return a;
-  };
   commands_.Add(kOpen, [this] { OpenFile(); });
   commands_.Add(kNew, [this] {
     name_.clear();
@@ -76,15 +82,11 @@ void ProfileEditor::BuildMenu() {
   commands_.Add(kSaveAs, [this] { SaveAs(); });
   commands_.Add(kDelete, [this] { Delete(); });
   commands_.Add(kClose, [this] { QTimer::singleShot(0, this, [this] { close(); }); });
-  item(kOpen, " Ouvrir ");
-  item(kNew, " Nouveau ");
-  item(kSave, " Sauvegarder ");
-  item(kSaveAs, " Sauvegarder sous ");
-  item(kDelete, " D\xC3\xA9truire ! ");
+  menuBar_ = new QMenuBar(this);
+  for (const MenuRow& item : kMenu) commands_.Bind(menuBar_->addAction(Utf8(item.text)), item.command);
   // The last item stands at the right of the bar.
   auto* right = new QMenuBar(menuBar_);
-  QAction* close = right->addAction(Utf8("   Fermer"));
-  commands_.Bind(close, kClose);
+  commands_.Bind(right->addAction(Utf8(kCloseItem.text)), kCloseItem.command);
   menuBar_->setCornerWidget(right, Qt::TopRightCorner);
 }
 
