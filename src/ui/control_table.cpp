@@ -211,6 +211,11 @@ void Put(QLayout* parent, const Item& item) {
 
 // Makes the boxes, sets each in its frame or its parent box, and fills them.
 void LayOut(QWidget* window, const ControlTable& table, const std::vector<QWidget*>& made) {
+  // On the window first, in table order: that is the keyboard order, which
+  // moving into frames and boxes of the same window keeps.
+  for (size_t i = 0; i < made.size(); ++i) {
+    if (table.controls[i].at.box != kNoBox) made[i]->setParent(window);
+  }
   std::map<int, QLayout*> layouts;
   std::vector<Item> items;
   for (const BoxRow& box : table.boxes) {

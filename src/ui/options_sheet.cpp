@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDialogButtonBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 #include <climits>
 
@@ -131,6 +128,19 @@ constexpr ControlRow kPrefControls[] = {
      .flags = kNoAutoDefault},
     {.id = PrefPage::kColorProfil, .kind = Kind::Button, .text = "Editeur profils / Options", .at = {kColors, 2},
      .flags = kNoAutoDefault},
+};
+
+// TPSConf: the pages, then OK and Cancel only.
+enum SheetBox { kSheet, kSheetButtons };
+constexpr BoxRow kSheetBoxes[] = {
+    {.key = kSheet, .kind = BoxKind::Column},
+    {.key = kSheetButtons, .kind = BoxKind::Row, .at = {kSheet, 1}},
+    {.kind = BoxKind::Stretch, .at = {kSheetButtons, 0}},
+};
+constexpr ControlRow kSheetControls[] = {
+    {.kind = Kind::Custom, .at = {kSheet, 0}},
+    {.id = OptionsSheet::kOk, .kind = Kind::Button, .text = "OK", .at = {kSheetButtons, 1}, .flags = kDefault},
+    {.id = OptionsSheet::kCancel, .kind = Kind::Button, .text = "Annuler", .at = {kSheetButtons, 2}},
 };
 
 void SetField(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }
@@ -326,23 +336,16 @@ void PrefPage::Apply() {
 OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(results), env_(env) {
   setObjectName(QStringLiteral("TPSConf"));
   setWindowTitle(QStringLiteral("Orvilane"));
-  tabs_ = new QTabWidget(this);
-  conf_ = new ConfPage(env);
-  pref_ = new PrefPage(env, results);
-  tabs_->addTab(conf_, QStringLiteral("Configuration"));
-  tabs_->addTab(pref_, Utf8("Préférences"));
-  auto* ok = MakeControl<QPushButton>(kOk, QStringLiteral("OK"));
-  auto* cancel = MakeControl<QPushButton>(kCancel, QStringLiteral("Annuler"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs_);
-  layout->addLayout(buttons);
+  Build(this, {.controls = kSheetControls, .boxes = kSheetBoxes, .make = [this, &env, results](const ControlRow&) {
+                 tabs_ = new QTabWidget;
+                 conf_ = new ConfPage(env);
+                 pref_ = new PrefPage(env, results);
+                 tabs_->addTab(conf_, QStringLiteral("Configuration"));
+                 tabs_->addTab(pref_, Utf8("Préférences"));
+                 return tabs_;
+               }});
+  connect(Control<QPushButton>(kOk), &QPushButton::clicked, this, &QDialog::accept);
+  connect(Control<QPushButton>(kCancel), &QPushButton::clicked, this, &QDialog::reject);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] { SetUpShownPage(); });
   tabs_->setCurrentIndex(0);
   SetUpShownPage();

@@ -108,7 +108,8 @@ constexpr ControlRow kTail[] = {
     {.id = PrepWindow::kStop, .kind = Kind::Button, .text = "Stop !", .at = {kResults, 5, 0, 1, 2}, .flags = kKey,
      .command = PrepWindow::kStop},
     {.id = PrepWindow::kLog, .kind = Kind::Check, .text = "Fichier Log.txt", .at = {kResults, 6, 0, 1, 2}},
-    {.id = prep_ids::kQueryDisplay, .kind = Kind::Field, .at = {kMain, 1}, .flags = kNoFocus, .minWidth = 300},
+    {.id = prep_ids::kQueryDisplay, .kind = Kind::Field, .at = {kMain, 1}, .flags = kNoFocus, .minWidth = 300,
+     .align = Qt::AlignLeft},
 };
 
 // Dialog 30 in keyboard order; the board's ten rows by three engines are
