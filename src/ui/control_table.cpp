@@ -270,9 +270,9 @@ void ControlSet::Build(QWidget* window, const ControlTable& table) {
   ApplyTabOrder();
 }
 
-QMenu* MakeMenu(QWidget* owner, int resource, std::span<const MenuRow> items, CommandTable& commands) {
+QMenu* MakeMenu(QWidget* owner, int number, std::span<const MenuRow> items, CommandTable& commands) {
   auto* menu = new QMenu(owner);
-  menu->setObjectName(QStringLiteral("menu%1").arg(resource));
+  menu->setObjectName(QStringLiteral("menu%1").arg(number));
   for (const MenuRow& item : items) commands.AddMenuItem(menu, item.command, Utf8(item.text));
   commands.WatchMenu(menu);
   return menu;

@@ -134,8 +134,8 @@ struct MenuRow {
   const char* text;
 };
 
-// A context menu of the window, "menu<resource>", whose items follow the
+// A context menu of the window, named "menu<number>", whose items follow the
 // command table's rules when it shows.
-QMenu* MakeMenu(QWidget* owner, int resource, std::span<const MenuRow> items, CommandTable& commands);
+QMenu* MakeMenu(QWidget* owner, int number, std::span<const MenuRow> items, CommandTable& commands);
 
 }  // namespace orvi::ui

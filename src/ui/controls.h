@@ -25,7 +25,7 @@ class ControlSet {
 
   // The window that owns the controls (for message boxes and the like).
   virtual QWidget* Window() = 0;
-  // The window's id (its dialog resource) for "is this window open".
+  // The window's number, for "is this window open".
   virtual int WindowId() const = 0;
 
   QWidget* ControlById(int id) const;

@@ -13,7 +13,7 @@
 namespace orvi::ui {
 namespace {
 
-// Dialog 60, in keyboard order; the site's name follows "Aller sur le site ".
+// Tinfos, in keyboard order; the site's name follows "Aller sur le site ".
 enum NewsBox { kNews, kHead, kNewsButtons };
 constexpr BoxRow kNewsBoxes[] = {
     {.key = kNews, .kind = BoxKind::Column},
@@ -31,7 +31,7 @@ constexpr ControlRow kNewsControls[] = {
     {.id = NewsDialog::kClose, .kind = Kind::Button, .text = "Fermer", .at = {kNewsButtons, 2}, .flags = kDefault},
 };
 
-// Dialog 10; the contact address and the site's home page are the window's
+// TAbout; the contact address and the site's home page are the window's
 // texts 0 and 1.
 enum AboutBoxes { kAbout, kSiteRow, kAboutButtons };
 constexpr BoxRow kAboutBoxes[] = {

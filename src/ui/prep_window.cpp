@@ -112,7 +112,7 @@ constexpr ControlRow kTail[] = {
      .align = Qt::AlignLeft},
 };
 
-// Dialog 30 in keyboard order; the board's ten rows by three engines are
+// The window's controls in keyboard order; the board's ten rows by three engines are
 // made from their numbers.
 std::vector<ControlRow> PrepControls() {
   static constexpr const char* kEngines[] = {"Google", "Fast", "WiseNut"};

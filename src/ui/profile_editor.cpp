@@ -19,7 +19,7 @@
 namespace orvi::ui {
 namespace {
 
-// Menu resource 3.
+// The menu bar.
 constexpr MenuRow kMenu[] = {{ProfileEditor::kOpen, " Ouvrir "},
                              {ProfileEditor::kNew, " Nouveau "},
                              {ProfileEditor::kSave, " Sauvegarder "},

@@ -14,7 +14,7 @@ namespace orvi::ui {
 
 class ProfileEditor;
 
-// The controls of the five pages (dialogs 40 to 44); the numbers repeat
+// The controls of the five pages (windows 40 to 44); the numbers repeat
 // from page to page.
 namespace tgen {
 constexpr int kHelp = 101;

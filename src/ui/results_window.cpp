@@ -71,7 +71,7 @@ std::string ConnectionText(const std::string& url) {
   return kCachePrefix + url.substr(mark + sizeof kCacheMark - 1, kMaxCacheChars);
 }
 
-// Dialog resource 1, in keyboard order. Buttons take no Enter of their own.
+// The window's controls, in keyboard order. Buttons take no Enter of their own.
 constexpr uint32_t kKey = kNoAutoDefault | kHand;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 constexpr ControlRow kControls[] = {
@@ -154,18 +154,18 @@ constexpr ControlRow kControls[] = {
     {.id = td::kListLine, .kind = Kind::Line, .place = {4, 165, 236, 2}},
 };
 
-struct ColumnSpec {
+struct ColumnRow {
   const char* title;
   int width;
   Qt::Alignment align;
 };
-constexpr ColumnSpec kColumns[] = {{"Fichiers trouvés", kColumnZeroWidth, {}},
+constexpr ColumnRow kColumns[] = {{"Fichiers trouvés", kColumnZeroWidth, {}},
                                    {"Type", 50, {}},
                                    {"Nb", 40, Qt::AlignCenter},
                                    {"Hits", 40, {}},
                                    {"Taille", 60, kRight}};
 
-// Menu resources 2 (the list) and 4 (the tree).
+// The context menus of the list and of the tree.
 constexpr MenuRow kListMenu[] = {{td::kDelete, "&Supprimer"}, {td::kRecheck, "&Vérifier le lien"}};
 constexpr MenuRow kTreeMenu[] = {{td::kOpenFile, "Ouvrir le &fichier"},
                                  {td::kCopyFile, "&Copier l'URL"},
@@ -259,7 +259,7 @@ QWidget* ResultsWindow::MakeFileList() {
   list_ = list;
   list_->setColumnCount(5);
   QStringList titles;
-  for (const ColumnSpec& c : kColumns) titles << Utf8(c.title);
+  for (const ColumnRow& c : kColumns) titles << Utf8(c.title);
   list_->setHeaderLabels(titles);
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);

@@ -29,7 +29,7 @@ namespace orvi::ui {
 
 class AnimationClip;
 
-// The controls and commands of the results window (dialog resource 1).
+// The controls and commands of the results window.
 namespace td {
 constexpr int kFileList = 9100;
 constexpr int kTreeTitle = 9210;

@@ -24,7 +24,7 @@ constexpr BoxRow kBoxes[] = {
     {.kind = BoxKind::Stretch, .at = {kButtons, 0}},
 };
 
-// Dialog 70, in keyboard order.
+// The dialog's controls, in keyboard order.
 constexpr ControlRow kControls[] = {
     {.kind = Kind::Note, .text = "ORVI peut analyser et tester tous les liens de fichiers présents dans une page web.",
      .at = {kDialog, 0}},

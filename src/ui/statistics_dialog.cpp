@@ -30,7 +30,7 @@ constexpr ControlRow Count(int i) {
           .width = 70, .align = Qt::AlignRight};
 }
 
-// Dialog 80, in keyboard order.
+// The dialog's controls, in keyboard order.
 constexpr ControlRow kControls[] = {
     {.kind = Kind::Group, .text = "Statistiques des ajout d'URL pendant la recherche", .at = {kDialog, 0},
      .holds = kCounts},
