@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "ui/animation.h"
 #include "ui/command_table.h"
@@ -34,7 +35,8 @@ namespace {
 
 QString TextOf(const ControlRow& row, const ControlTable& table) {
   QString text = Utf8(row.text);
-  if (row.arg >= 0 && static_cast<size_t>(row.arg) < table.args.size()) text += table.args[static_cast<size_t>(row.arg)];
+  const auto arg = static_cast<size_t>(row.arg);
+  if (row.arg >= 0 && arg < table.args.size()) text += table.args[arg];
   return text;
 }
 
@@ -236,7 +238,7 @@ void LayOut(QWidget* window, const ControlTable& table, const std::vector<QWidge
     if (layout && box.at.box == kNoBox && layout->parent() == nullptr) window->setLayout(layout);
   }
   std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-    return a.at->box != b.at->box ? a.at->box < b.at->box : a.at->row != b.at->row ? a.at->row < b.at->row : a.at->col < b.at->col;
+    return std::tie(a.at->box, a.at->row, a.at->col) < std::tie(b.at->box, b.at->row, b.at->col);
   });
   for (const Item& item : items) Put(layouts.at(item.at->box), item);
 }

@@ -36,8 +36,6 @@ constexpr int kRows = SearchProfile::kKeyRows;
 constexpr int kCellWidth = 54;
 constexpr QColor kUniqueBrush(230, 255, 230);
 
-bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
-
 // The boxes of the window: the profiles on the left; on the right the chosen
 // profile, the buttons, then the engines' board beside the results.
 enum Box { kMain, kTop, kLeft, kTreeButtons, kRight, kInputs, kButtons, kLower, kBoard, kResults, kEnds };

@@ -28,7 +28,8 @@ std::string StoredText(const QString& text, size_t max) {
 
 // A slider whose moves write position x step into its edit.
 void Couple(QSlider* slider, QLineEdit* edit, int step) {
-  QObject::connect(slider, &QSlider::sliderMoved, edit, [edit, step](int v) { edit->setText(QString::number(v * step)); });
+  QObject::connect(slider, &QSlider::sliderMoved, edit,
+                   [edit, step](int v) { edit->setText(QString::number(v * step)); });
   QObject::connect(slider, &QSlider::valueChanged, edit, [slider, edit, step](int v) {
     // Keyboard and page steps move the slider without a drag.
     if (!slider->isSliderDown()) edit->setText(QString::number(v * step));

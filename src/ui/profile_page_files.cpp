@@ -95,7 +95,8 @@ class FilesPage final : public EditorPage {
   // S.D.M do not apply.
   void ApplyRules() {
     QCheckBox* sad = Control<QCheckBox>(tfiles::kSad);
-    const bool archives = Control<QCheckBox>(tfiles::kZip)->isChecked() || Control<QCheckBox>(tfiles::kArchiv)->isChecked();
+    const bool archives =
+        Control<QCheckBox>(tfiles::kZip)->isChecked() || Control<QCheckBox>(tfiles::kArchiv)->isChecked();
     sad->setEnabled(archives);
     if (!archives) sad->setChecked(false);
     const bool systematic = Control<QRadioButton>(tfiles::kSystematic)->isChecked();

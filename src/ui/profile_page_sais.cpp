@@ -27,7 +27,8 @@ constexpr ControlRow kControls[] = {
     {.text = "Intitulé de la 2eme saisie :", .at = {kInputs, 3, 0}, .flags = kBuddy},
     {.id = tsais::kLabel2, .kind = Kind::Edit, .at = {kInputs, 3, 1}, .limit = kLabelChars},
     {.id = tsais::kTranslate, .kind = Kind::Check,
-     .text = "Proposer le bouton de traduction de la saisie (une seule saisie) en l'anglais", .at = {kInputs, 4, 0, 1, 2}},
+     .text = "Proposer le bouton de traduction de la saisie (une seule saisie) en l'anglais",
+     .at = {kInputs, 4, 0, 1, 2}},
     {.kind = Kind::Note,
      .text = "En principe, un seul champ est saisi par l'utilisateur. Cependant, dans certains cas, il peut être utile "
              "d'en utiliser 2. Dans ce cas, les moteurs de recherche recoivent 3 passes d'interrogation :\n"
@@ -37,8 +38,8 @@ constexpr ControlRow kControls[] = {
      .at = {kInputs, 5, 0, 1, 2}},
     {.kind = Kind::Group, .text = "Utilisation de la saisie", .at = {kPage, 1}, .holds = kUse},
     {.id = tsais::kEngines, .kind = Kind::Radio,
-     .text = "Le(s) champs de saisie sont utilisés pour interroger les moteurs de recherche (défaut)", .at = {kUse, 0},
-     .group = 2},
+     .text = "Le(s) champs de saisie sont utilisés pour interroger les moteurs de recherche (défaut)",
+     .at = {kUse, 0}, .group = 2},
     {.id = tsais::kLinksOnly, .kind = Kind::Radio,
      .text = "Le(s) champs de saisie sont seulement utilisés pour repérer les liens dans les pages", .at = {kUse, 1},
      .group = 2},
