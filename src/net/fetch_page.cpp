@@ -75,25 +75,26 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   // time-out. Only waits that no server causes (the brake, a lost
   // connection) move the deadline.
   Deadline deadline(WholeFetchMs(timeoutMs));
-  const ExchangeRules rules{
-      .receive = {.perReceiveMs = timeoutMs,
-                  .chunk = kReceiveChunk,
-                  .limit = kMaxReceived,
-                  .enough = kReadEnough,
-                  .endMarkers = stopAtBodyEnd ? kBodyEnd : std::array<std::string_view, 2>{},
-                  .endAtFraming = true,
-                  .keepAfterFailureFrom = kPageFromBytes,
-                  // An exploration fetch reads no more once the run stops collecting.
-                  .keepReading = [&] { return stopAtBodyEnd || run.collecting.load(); },
-                  .brakeMs = [&] { return int64_t{run.Throttle} * kThrottleStepMs; }},
-      // A stop breaks the sockets of the search; a fetch that serves none
-      // (the search report) must not be cut by a search that starts or ends.
-      .registry = forSearch ? &ctx.sockets : nullptr,
-      .retryWaitMs = kRetryWaitMs,
-      .retryConnect = true,
-      .stopped = [&] { return servesRun && !run.Serves(generation); },
-      .afterLookup = [&](bool found) { return AfterLookup(ctx, found); },
-  };
+  // Filled field by field: GCC 12 at -O3 takes a nested designated
+  // initialiser of std::function members for a read of uninitialised memory.
+  ExchangeRules rules;
+  rules.receive.perReceiveMs = timeoutMs;
+  rules.receive.chunk = kReceiveChunk;
+  rules.receive.limit = kMaxReceived;
+  rules.receive.enough = kReadEnough;
+  if (stopAtBodyEnd) rules.receive.endMarkers = kBodyEnd;
+  rules.receive.endAtFraming = true;
+  rules.receive.keepAfterFailureFrom = kPageFromBytes;
+  // An exploration fetch reads no more once the run stops collecting.
+  rules.receive.keepReading = [&] { return stopAtBodyEnd || run.collecting.load(); };
+  rules.receive.brakeMs = [&] { return int64_t{run.Throttle} * kThrottleStepMs; };
+  // A stop breaks the sockets of the search; a fetch that serves none (the
+  // search report) must not be cut by a search that starts or ends.
+  rules.registry = forSearch ? &ctx.sockets : nullptr;
+  rules.retryWaitMs = kRetryWaitMs;
+  rules.retryConnect = true;
+  rules.stopped = [&] { return servesRun && !run.Serves(generation); };
+  rules.afterLookup = [&](bool found) { return AfterLookup(ctx, found); };
   ExchangeResult result = HttpExchange(ctx, route, request, rules, deadline);
   if (result.timedOut) ++run.timeoutCount;
   FetchOutcome outcome = InterpretResponse(std::move(result.received), result.label);
