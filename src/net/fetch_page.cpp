@@ -1,5 +1,6 @@
 #include "net/fetch_page.h"
 
+#include "core/commands.h"
 #include "net/http_request.h"
 #include "net/http_response.h"
 #include "net/tls.h"
@@ -7,9 +8,6 @@
 
 namespace orvi {
 namespace {
-
-// "Déconnecté Attente connexion", in Windows-1252.
-constexpr char kDisconnectedNotice[] = "D\xE9" "connect\xE9 Attente connexion";
 
 bool HoldsBodyEnd(std::string_view text, size_t from) {
   from = from > 6 ? from - 6 : 0;  // "</body>" may straddle two reads
@@ -22,9 +20,7 @@ bool HoldsBodyEnd(std::string_view text, size_t from) {
 void NoteNameFailure(Context& ctx) {
   int streak = ++ctx.net.NameFailureStreak;
   if (streak > kNameFailuresBeforePause && !ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
-    ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
     ctx.net.DisconnectedShown = true;
   }
 }
@@ -32,11 +28,9 @@ void NoteNameFailure(Context& ctx) {
 // A name resolved again: resumes a run that the lost connection paused.
 void NoteNameSuccess(Context& ctx) {
   if (ctx.net.NameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
   }
-  if (ctx.net.DisconnectedShown.exchange(false)) {
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, false);
-  }
+  ctx.net.DisconnectedShown = false;
   ctx.net.NameFailureStreak = 0;
 }
 

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/core_flows.h"
 #include "ui/qt_text.h"
 
 namespace orvi::ui {
@@ -99,13 +98,15 @@ void ScanDialog::accept() {
   c.executables = executables_->isChecked();
   c.smartArchives = smartArchives_->isChecked();
   c.wholeSite = wholeSite_->isChecked();
-  flows::PrepareScan(env_.ctx, c, FromQt(address_->text()));
+  choices_ = {FromQt(address_->text()), c.archives, c.executables, c.smartArchives, c.wholeSite, c.extensions};
   QDialog::accept();
 }
 
-bool ScanDialog::Run(GuiEnv& env, QWidget* parent) {
+bool ScanDialog::Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices) {
   ScanDialog dialog(env, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  choices = dialog.Choices();
+  return true;
 }
 
 }  // namespace orvi::ui

@@ -17,9 +17,9 @@ class CatalogueTest : public ::testing::Test {
   // "key: name name | name" — groups separated by "|".
   std::string Shape(int i) {
     std::string out = Entry(i).key + ":";
-    for (FoundFile* g = Entry(i).files; g; g = g->nextGroup) {
+    for (FoundFile* g : GroupsOf(Entry(i))) {
       if (g != Entry(i).files) out += " |";
-      for (FoundFile* f = g; f; f = f->nextCopy) out += " " + f->name;
+      for (FoundFile* f : CopiesOf(g)) out += " " + f->name;
     }
     return out;
   }

@@ -27,13 +27,13 @@
 #include <mutex>
 #include <string>
 
+#include "core/commands.h"
 #include "core/context.h"
 #include "explore/queue.h"
 #include "results/results_file.h"
 #include "ui/animation.h"
 #include "ui/app_setup.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
 #include "ui/news_dialog.h"
@@ -172,7 +172,10 @@ void FrameAndDialogs(Shots& shots, const std::string& folder) {
     shots.GrabModal(QStringLiteral("scan_dialog"), [&] { commands.Execute(cmd::kAnalysePage); });
     env.scan.extensions = "mp3, ogg";
     env.scan.wholeSite = true;
-    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] { ScanDialog::Run(env, &frame.Results()); });
+    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] {
+      PageAnalysisChoices chosen;
+      ScanDialog::Run(env, &frame.Results(), chosen);
+    });
     shots.GrabModal(QStringLiteral("save_results_dialog"), [&] { commands.Execute(cmd::kSaveResults); });
     shots.GrabModal(QStringLiteral("load_results_dialog"), [&] { commands.Execute(cmd::kLoadResults); });
     ctx.run.collecting = true;
@@ -294,12 +297,21 @@ void FilledResultsWindow(Shots& shots, const std::string& folder, QSize size) {
   frame.setWindowTitle(QStringLiteral("ORVI -> demo"));
 
   // Its counters and the pages being fetched.
-  const std::pair<int, const char*> fields[] = {
-      {td::kProgressText, "42"}, {td::kElapsed, "00:12:34"}, {td::kRemaining, "00:17:21"}, {td::kSpeed, "23.4"},
-      {td::kReferenceSpeed, "31.0"}, {td::kLoadKb, "17342"}, {td::kTimeouts, "2"}, {td::kBase, "120"},
-      {td::kAdded, "37"}, {td::kWaiting, "58"}, {td::kFinished, "61"}, {td::kProbes, "3"}, {td::kInProgress, "3"}};
-  for (const auto& [id, text] : fields) program.port->SetFieldText(id, text);
-  program.port->SetFieldNumber(td::kProgressBar, 42);
+  RunProgress progress;
+  progress.progress = 42;
+  progress.elapsed = 12 * 60 + 34;
+  progress.remaining = 17 * 60 + 21;
+  progress.speed = 23.4;
+  progress.referenceSpeed = 31.0;
+  progress.loadKb = 17342;
+  progress.timeouts = 2;
+  progress.base = 120;
+  progress.added = 37;
+  progress.waiting = 58;
+  progress.finished = 61;
+  progress.probes = 3;
+  progress.inProgress = 3;
+  td.ShowRunProgress(progress);
   {
     std::lock_guard lock(ctx.QueueLock);
     for (const char* url : {"http://www.example.org/telechargements.html", "http://www.example.net/liens.html",
