@@ -174,7 +174,7 @@ TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
   }
   EXPECT_GT(ctx.run.ReferenceSpeed, 50);
   const RunProgress shown = ctx.run.progress.Copy();
-  EXPECT_NEAR(shown.speed.value_or(0), 100, 0.05);
+  EXPECT_NEAR(shown.speed.value_or(0), 100, 2);  // the last minute, within a slot
   EXPECT_EQ(shown.referenceSpeed, ctx.run.ReferenceSpeed);
   EXPECT_EQ(ctx.run.TargetConnections, 6);  // near the reference: no more connections
   // Then the speed collapses: the target climbs, but never past MaxConnect
