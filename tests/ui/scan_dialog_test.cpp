@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "frame_fixture.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
