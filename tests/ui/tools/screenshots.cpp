@@ -172,10 +172,8 @@ void FrameAndDialogs(Shots& shots, const std::string& folder) {
     shots.GrabModal(QStringLiteral("scan_dialog"), [&] { commands.Execute(cmd::kAnalysePage); });
     env.scan.extensions = "mp3, ogg";
     env.scan.wholeSite = true;
-    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] {
-      PageAnalysisChoices chosen;
-      ScanDialog::Run(env, &frame.Results(), chosen);
-    });
+    PageAnalysisChoices chosen;
+    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] { ScanDialog::Run(env, &frame.Results(), chosen); });
     shots.GrabModal(QStringLiteral("save_results_dialog"), [&] { commands.Execute(cmd::kSaveResults); });
     shots.GrabModal(QStringLiteral("load_results_dialog"), [&] { commands.Execute(cmd::kLoadResults); });
     ctx.run.collecting = true;
@@ -297,21 +295,9 @@ void FilledResultsWindow(Shots& shots, const std::string& folder, QSize size) {
   frame.setWindowTitle(QStringLiteral("ORVI -> demo"));
 
   // Its counters and the pages being fetched.
-  RunProgress progress;
-  progress.progress = 42;
-  progress.elapsed = 12 * 60 + 34;
-  progress.remaining = 17 * 60 + 21;
-  progress.speed = 23.4;
-  progress.referenceSpeed = 31.0;
-  progress.loadKb = 17342;
-  progress.timeouts = 2;
-  progress.base = 120;
-  progress.added = 37;
-  progress.waiting = 58;
-  progress.finished = 61;
-  progress.probes = 3;
-  progress.inProgress = 3;
-  td.ShowRunProgress(progress);
+  td.ShowRunProgress({.base = 120, .added = 37, .waiting = 58, .inProgress = 3, .finished = 61, .progress = 42,
+                      .timeouts = 2, .loadKb = 17342, .speed = 23.4, .referenceSpeed = 31.0, .elapsed = 12 * 60 + 34,
+                      .remaining = 17 * 60 + 21, .probes = 3});
   {
     std::lock_guard lock(ctx.QueueLock);
     for (const char* url : {"http://www.example.org/telechargements.html", "http://www.example.net/liens.html",
