@@ -209,7 +209,7 @@ int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
   SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
   // A profile that needs no input disables the first field; otherwise a
   // search needs something to look for.
-  bool input1Enabled = !(profile.ExtractAll && !profile.FindS);
+  bool input1Enabled = profile.UsesInput1();
   if (inputs.input1.empty() && inputs.input2.empty() && input1Enabled) {
     throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
   }

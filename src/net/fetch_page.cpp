@@ -1,5 +1,6 @@
 #include "net/fetch_page.h"
 
+#include "core/commands.h"
 #include "net/http_exchange.h"
 
 namespace orvi {
@@ -10,16 +11,11 @@ constexpr std::array<std::string_view, 2> kBodyEnd = {"</body>", "</BODY>"};
 // before it is a page from this many bytes on.
 constexpr size_t kPageFromBytes = 1024;
 
-// "Déconnecté Attente connexion", in Windows-1252.
-constexpr char kDisconnectedNotice[] = "D\xE9" "connect\xE9 Attente connexion";
-
 // A failed name look-up: counts towards the lost-connection pause.
 void NoteNameFailure(Context& ctx) {
   int streak = ++ctx.net.NameFailureStreak;
   if (streak > kNameFailuresBeforePause && !ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
-    ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
     ctx.net.DisconnectedShown = true;
   }
 }
@@ -27,11 +23,9 @@ void NoteNameFailure(Context& ctx) {
 // A name resolved again: resumes a run that the lost connection paused.
 void NoteNameSuccess(Context& ctx) {
   if (ctx.net.NameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
   }
-  if (ctx.net.DisconnectedShown.exchange(false)) {
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, false);
-  }
+  ctx.net.DisconnectedShown = false;
   ctx.net.NameFailureStreak = 0;
 }
 
