@@ -31,8 +31,10 @@ std::optional<std::string> CheckNews(Context& ctx) {
   const std::string& site = ctx.engines.SiteUrl;
   if (site.empty()) return std::nullopt;
   FetchError label = FetchError::None;
-  std::optional<std::string> text =
-      FetchPage(ctx, site + std::string(kNewsPath), label, /*stopAtBodyEnd=*/true, 0, "");
+  // The check runs beside the windows at start-up: it serves no search, so a
+  // search that starts or stops meanwhile must not break its connection.
+  std::optional<std::string> text = FetchPage(ctx, site + std::string(kNewsPath), label,
+                                              /*stopAtBodyEnd=*/true, 0, "", /*forSearch=*/false);
   // A redirection comes back as the whole response: no message to show.
   if (!text || label != FetchError::None) return std::nullopt;
   return TakeNewNews(ctx.AppFolder, *text);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+
 #include "support/script_server.h"
 #include "support/temp_dir.h"
 
@@ -33,6 +36,28 @@ TEST_F(NewsCheck, FetchesTheMessageFileOfTheSite) {
   EXPECT_EQ(server.Requests()[0].rfind("GET /files/version.txt ", 0), 0u) << server.Requests()[0];
   // The next start finds the same text and shows nothing.
   EXPECT_FALSE(CheckNews(*ctx).has_value());
+}
+
+// The check runs at start-up beside the windows: a search started or stopped
+// meanwhile breaks the search's sockets, never the news fetch's.
+TEST_F(NewsCheck, ASearchStoppedDuringTheFetchDoesNotCutIt) {
+  std::promise<void> headersSent, stopped;
+  std::atomic<int> connections{0};
+  ScriptServer server([&](ScriptServer::Conn& c) {
+    if (connections++ > 0) return;  // a cut fetch tries again: nothing more for it
+    c.ReadRequest();
+    c.Send("HTTP/1.1 200 OK\r\nContent-Length: 14\r\n\r\n");
+    headersSent.set_value();
+    stopped.get_future().wait();
+    c.Send("Version 0.42\r\n");
+  });
+  Start(server.Url(""));
+  std::future<std::optional<std::string>> shown =
+      std::async(std::launch::async, [&] { return CheckNews(*ctx); });
+  headersSent.get_future().wait();
+  ctx->sockets.CloseAllSockets();
+  stopped.set_value();
+  EXPECT_EQ(shown.get(), "Version 0.42\r\r\n");
 }
 
 TEST_F(NewsCheck, AFailedFetchOrNoSiteLeavesTheCopyAlone) {
