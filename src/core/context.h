@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/harvest_state.h"
 #include "core/run_state.h"
 #include "core/search_profile.h"

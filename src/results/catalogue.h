@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/context.h"
 
 namespace orvi {

@@ -12,7 +12,7 @@
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
-#include "sandbox/engine_pages.h"
+#include "sandbox/fake_engines.h"
 
 namespace orvi::sandbox {
 namespace {

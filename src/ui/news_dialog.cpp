@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "explore/exploration_run.h"
-#include "search/news.h"
+#include "site/news.h"
 #include "ui/browser.h"
 #include "ui/common.h"
 #include "ui/control_table.h"

@@ -17,7 +17,7 @@
 #include "core/commands.h"
 #include "explore/queue.h"
 #include "search/profile_file.h"
-#include "search/search_report.h"
+#include "site/search_report.h"
 #include "search/session.h"
 #include "search/translation.h"
 #include "ui/animation.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "sandbox/engine_markers.h"
-#include "sandbox/engine_pages.h"
+#include "sandbox/fake_engines.h"
 #include "search/translation.h"
 #include "support/temp_dir.h"
 

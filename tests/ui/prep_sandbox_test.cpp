@@ -20,7 +20,7 @@
 #include "sandbox/fixture.h"
 #include "sandbox/sandbox_server.h"
 #include "sandbox/site.h"
-#include "search/search_report.h"
+#include "site/search_report.h"
 #include "support/manual_clock.h"
 #include "ui/prep_window.h"
 

@@ -1,4 +1,4 @@
-#include "search/news.h"
+#include "site/news.h"
 
 #include "net/fetch_page.h"
 #include "platform/file_io.h"

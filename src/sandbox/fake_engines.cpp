@@ -1,4 +1,4 @@
-#include "sandbox/engine_pages.h"
+#include "sandbox/fake_engines.h"
 
 #include <algorithm>
 

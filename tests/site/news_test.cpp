@@ -1,4 +1,4 @@
-#include "search/news.h"
+#include "site/news.h"
 
 #include <gtest/gtest.h>
 

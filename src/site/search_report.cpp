@@ -1,4 +1,4 @@
-#include "search/search_report.h"
+#include "site/search_report.h"
 
 #include <algorithm>
 
