@@ -2,6 +2,7 @@
 
 #include "cli_runner.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
