@@ -106,11 +106,5 @@ TEST(Settings, HostsSectionOverridesDefaults) {
   EXPECT_EQ(h.hostedPagePrefix, "http://get.example");
 }
 
-// A given start date is checked where it matters, by the page-analysis tests.
-TEST(Context, FolderAndTodaysDate) {
-  EXPECT_EQ(Context(ContextOptions{.appFolder = "/some/where"}).AppFolder, "/some/where/");
-  EXPECT_GE(Context().StartYear, 2026);
-}
-
 }  // namespace
 }  // namespace orvi

@@ -58,26 +58,6 @@ class PageAnalysisIntegrationTest : public ::testing::Test {
   Context ctx;
 };
 
-TEST_F(PageAnalysisIntegrationTest, AFetchedPageFeedsTheQueueAndTheCatalogue) {
-  ctx.activeProfile.AjourURL = true;
-  ctx.activeProfile.Serveurs = true;
-  ctx.run.UrlKeywords = {"download"};
-  const std::string page =
-      "<HTML><BODY>\r\n<h1>Winamp</h1>\r\n<a href=\"winamp291.zip\">2.91</a>\r\n"
-      "<a href=\"http://freehost.example/u/w\">mirror</a> <a href=\"notes.html\">notes</a>\r\n"
-      "<a href=\"old.html\">Download older versions</a></BODY></HTML>";
-  ScriptServer server(ScriptServer::Answer(ScriptServer::Response("200 OK", page)));
-  const std::string dir = server.Url("/dir/");
-  QueueEntryPtr entry = Taken(dir + "index.html");
-
-  ASSERT_TRUE(AnalysePage(ctx, *entry, ctx.run.generation));
-  EXPECT_EQ(entry->state, kDone);
-  EXPECT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(Queued(), (Texts{"4 1 0 " + dir + "old.html", "5 1 0 " + dir + "notes.html"}));
-  EXPECT_EQ(Catalogued(), (Texts{"@freehost~1 http://freehost.example/u/w " + entry->url,
-                                 "winamp291 " + dir + "winamp291.zip " + entry->url}));
-}
-
 TEST_F(PageAnalysisIntegrationTest, TheAgeTestAndAStopDuringTheFetch) {
   ctx.activeProfile.DateLimit = 12;
   ScriptServer server([](ScriptServer::Conn& c) {

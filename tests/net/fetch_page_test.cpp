@@ -38,25 +38,6 @@ class FetchPageTest : public ::testing::Test {
   FetchError label = FetchError::None;
 };
 
-TEST_F(FetchPageTest, ExactRequestBytesDirectAndThroughAProxy) {
-  ScriptServer server(ScriptServer::Answer(ScriptServer::Response("200 OK", "page")));
-  ASSERT_EQ(Fetch(server.Url("/dir/page.html?q=a b")), "\r\npage");
-  EXPECT_EQ(label, FetchError::None);
-  std::string host = "127.0.0.1:" + std::to_string(server.port());
-  EXPECT_EQ(server.Requests().back(),
-            "GET /dir/page.html?q=a%20b HTTP/1.1\r\nHost: " + host + "\r\n" + test::kAcceptLine + "\r\n");
-
-  ctx.settings.ProxyName = "127.0.0.1";
-  ctx.settings.ProxyPort = server.port();
-  ctx.settings.ProxyLogin = "alice";
-  ctx.settings.ProxyPass = "s3cret";
-  ctx.BuildProxyAuthHeader();
-  ASSERT_TRUE(Fetch("HTTP://far.example/x \xC3\xA9").has_value());
-  EXPECT_EQ(server.Requests().back(),
-            std::string("GET HTTP://far.example/x%20%C3%A9 HTTP/1.1\r\nHost: far.example\r\n") + test::kAcceptLine +
-                "Proxy-authorization: Basic YWxpY2U6czNjcmV0\r\n\r\n");
-}
-
 // The labels from the response itself are the interpretation's (tested on
 // its own); these check that what the socket delivered reaches it whole.
 TEST_F(FetchPageTest, LabelsOfTheServersAnswers) {
@@ -163,30 +144,6 @@ TEST_F(FetchPageTest, UnframedAnswersEndByTheTimeOutsAndKeepWhatCame) {
     EXPECT_GE(page->size(), c.minPage);
     EXPECT_LE(page->size(), c.maxPage);
     EXPECT_EQ(*page, answer.substr(head.size() - 2, page->size()));
-  }
-}
-
-TEST_F(FetchPageTest, FramedResponsesEndWithoutWaitingForTheClose) {
-  // Small bodies held open: without reading the framing they would end as
-  // "timeout" after 20 s; the server notes that the client hung up.
-  const std::string chunked =
-      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-      "6\r\n<a hre\r\nC\r\nf=\"x.zip\">x<\r\n3\r\n/a>\r\n0\r\n\r\n";
-  const std::string answers[] = {ScriptServer::Response("200 OK", "<html>small</html>"), chunked,
-                                 "HTTP/1.1 301 Moved\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n"};
-  const std::optional<std::string> pages[] = {"\r\n<html>small</html>",
-                                              "\r\n<a href=\"x.zip\">x</a>", answers[2]};
-  for (size_t i = 0; i < 3; ++i) {
-    std::atomic<bool> clientClosed{false};
-    {
-      ScriptServer server([&](ScriptServer::Conn& c) {
-        c.ReadRequest();
-        c.SendSlowly(answers[i], 7, 1);
-        clientClosed = c.HoldUntilClosed();
-      });
-      EXPECT_EQ(Fetch(server.Url("/")), pages[i]) << i;
-    }
-    EXPECT_TRUE(clientClosed) << i;
   }
 }
 

@@ -95,16 +95,5 @@ TEST_F(ResultsFileTest, FieldsAreCutToTheirSizes) {
   EXPECT_EQ(e.files->Date().size(), 31u);
 }
 
-TEST_F(ResultsFileTest, ReadingStopsWhenTheCatalogueIsFull) {
-  std::string text;
-  for (int i = 0; i < FileCatalogue::kMainCapacity + 10; ++i) {
-    text += "[k" + std::to_string(i) + ",1]\nf,http://u" + std::to_string(i) + ",p\n>\n";
-  }
-  ParseResults(ctx, ctx.catalogue, text);
-  EXPECT_EQ(ctx.catalogue.count(), FileCatalogue::kMainCapacity);
-  test::TempDir dir;
-  EXPECT_FALSE(ReadResultsFile(ctx, ctx.catalogue, dir.File("missing.txt")));
-}
-
 }  // namespace
 }  // namespace orvi

@@ -197,17 +197,6 @@ TEST_F(VerificationTest, AHostedFileIsProbedThroughItsDownloadPage) {
   EXPECT_FALSE(HostedFileUrl("http://p/a'b'c'd'", ""));
 }
 
-TEST_F(VerificationTest, TheBudgetLeavesRoomForThePageFetches) {
-  ctx.settings.MaxConnect = 6;
-  ctx.run.InProgress = 6;
-  EXPECT_EQ(ProbeBudget(ctx), 2);
-  ctx.settings.MaxConnect = 24;
-  ctx.run.InProgress = 4;
-  EXPECT_EQ(ProbeBudget(ctx), 16);
-  ctx.run.InProgress = 20;
-  EXPECT_EQ(ProbeBudget(ctx), 4);
-}
-
 // The catalogue is free while the dispatcher pauses after a start, so a
 // probe that ends then makes room in the same pass: with a budget of two, one
 // pass starts all five files, in catalogue order.

@@ -1,7 +1,6 @@
 // The link verification against nginx and a real FTP server.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "support/real_servers.h"
 #include "verification_support.h"
@@ -40,34 +39,6 @@ TEST(VerificationReal, NginxAndFtpFiles) {
   EXPECT_EQ(files[3]->size, 65001);
   EXPECT_EQ(files[4]->State(), FileState::Failed);
   EXPECT_EQ(files[5]->State(), FileState::Failed);
-}
-
-// A real 5 GiB file (sparse: no disk is used) over HTTP and FTP, and an FTP
-// name with a space, written percent-encoded in its link.
-TEST(VerificationReal, LargeFilesAndEncodedFtpNames) {
-  constexpr uintmax_t kFiveGiB = uintmax_t{5} << 30;
-  test::Nginx nginx;
-  nginx.AddFile("big/huge.zip", "");
-  std::filesystem::resize_file(nginx.dir().path() + "www/big/huge.zip", kFiveGiB);
-  ASSERT_TRUE(nginx.Start()) << nginx.error();
-  test::FtpServer ftp;
-  ftp.AddFile("anon/pub/huge.zip", "");
-  std::filesystem::resize_file(ftp.dir().path() + "anon/pub/huge.zip", kFiveGiB);
-  ftp.AddFile("anon/my dir/space name.zip", std::string(4321, 's'));
-  ASSERT_TRUE(ftp.Start("bob", "s3cret")) << ftp.error();
-
-  Context ctx{ContextOptions{.appFolder = "/tmp"}};
-  ctx.settings.VerifyTimeOut = 10;
-  ctx.settings.NbRetry = 1;
-  std::vector<FoundFile*> files =
-      test::AddFiles(ctx, {nginx.Url("/big/huge.zip"), ftp.AnonymousUrl("/pub/huge.zip"),
-                           ftp.AnonymousUrl("/my%20dir/space%20name.zip")});
-  StartVerification(ctx);
-  ASSERT_TRUE(test::WaitSettled(files));
-  for (FoundFile* f : files) EXPECT_EQ(f->State(), FileState::Valid) << f->url;
-  EXPECT_EQ(files[0]->size.load(), int64_t{5} << 30);
-  EXPECT_EQ(files[1]->size.load(), int64_t{5} << 30);
-  EXPECT_EQ(files[2]->size.load(), 4321);
 }
 
 // A file behind redirections: the final answer decides, with its size, and
