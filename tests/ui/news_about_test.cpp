@@ -1,4 +1,3 @@
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -22,20 +21,11 @@ class DialogsTest : public ::testing::Test {
   void SetUp() override {
     ctx = std::make_unique<Context>(ContextOptions{.appFolder = home.path(), .ui = port});
     ctx->engines.SiteUrl = "http://site.test";
-    ctx->engines.SiteName = "Orvi";
-    ctx->engines.Contact = "bugs@site.test";
     env = std::make_unique<ui::GuiEnv>(ui::GuiEnv{*ctx, *port, browser, QSize(1024, 768), {}});
   }
   void TearDown() override {
     env.reset();
     ctx.reset();
-  }
-  QStringList Labels(QWidget* w) {
-    QStringList texts;
-    for (QLabel* l : w->findChildren<QLabel*>()) {
-      if (!l->text().isEmpty()) texts << l->text();
-    }
-    return texts;
   }
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();
@@ -44,44 +34,29 @@ class DialogsTest : public ::testing::Test {
   std::unique_ptr<ui::GuiEnv> env;
 };
 
-TEST_F(DialogsTest, TheNewsDialogShowsTheMessageAndLeadsToTheSite) {
+TEST_F(DialogsTest, TheNewsLeadsToTheSiteAndTheAboutBoxStaysOpen) {
   for (int button : {NewsDialog::kGoToSite, NewsDialog::kClose}) {
     browser.shell.clear();
     QPointer<NewsDialog> news = NewsDialog::Open(*env, "Version 0.42\r\r\nNouveaut\xE9s\r\n");
-    EXPECT_EQ(news->windowTitle(), "Orvilane Informations");
     EXPECT_EQ(news->parent(), nullptr);
-    EXPECT_TRUE(Labels(news).contains(QString::fromUtf8("Un nouveau message est arrivé !")));
     EXPECT_EQ(news->Control<QPlainTextEdit>(NewsDialog::kMessage)->toPlainText(),
               QString::fromUtf8("Version 0.42\nNouveautés\n"));
-    EXPECT_EQ(news->Control<QPushButton>(NewsDialog::kGoToSite)->text(), "Aller sur le site Orvi");
-    EXPECT_EQ(news->Control<QPushButton>(NewsDialog::kClose)->text(), "Fermer");
     news->Control<QPushButton>(button)->click();
     EXPECT_TRUE(PumpUntil([&] { return news.isNull(); }));
-    if (button == NewsDialog::kGoToSite) {
-      EXPECT_EQ(browser.shell, std::vector<std::string>{"http://site.test/"});
-    } else {
-      EXPECT_TRUE(browser.shell.empty());
-    }
+    EXPECT_EQ(browser.shell, button == NewsDialog::kGoToSite ? std::vector<std::string>{"http://site.test/"}
+                                                             : std::vector<std::string>{});
   }
-}
 
-TEST_F(DialogsTest, TheAboutBoxStaysOpenWhenTheSiteOpensAndHasNoneWithoutASite) {
+  browser.shell.clear();
   QPointer<AboutBox> about = AboutBox::Open(*env);
-  EXPECT_EQ(about->windowTitle(), "Informations");
-  QStringList labels = Labels(about);
-  EXPECT_TRUE(labels.contains("Cette version est Beta 0.41 release 2"));
-  EXPECT_TRUE(labels.contains(QString::fromUtf8("Bugs reports, idées : bugs@site.test")));
-  EXPECT_TRUE(labels.contains("Site Web :"));
   about->Control<QPushButton>(AboutBox::kSite)->click();
   EXPECT_EQ(browser.shell, std::vector<std::string>{"http://site.test/"});
   EXPECT_TRUE(about->isVisible());
-  // A second copy may open beside it.
-  QPointer<AboutBox> second = AboutBox::Open(*env);
+  QPointer<AboutBox> second = AboutBox::Open(*env);  // a second copy may open beside it
   EXPECT_TRUE(about->isVisible() && second->isVisible());
   about->Control<QPushButton>(AboutBox::kClose)->click();
   second->Control<QPushButton>(AboutBox::kClose)->click();
   EXPECT_TRUE(PumpUntil([&] { return about.isNull() && second.isNull(); }));
-
   // Without a site, no site button.
   ctx->engines.SiteUrl.clear();
   AboutBox plain(*env);
