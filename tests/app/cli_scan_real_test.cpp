@@ -153,5 +153,20 @@ TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizesAndASinglePageRedirected) {
 
 INSTANTIATE_TEST_SUITE_P(AbsoluteAndRelativeLocation, ListingScanTest, ::testing::Bool());
 
+// A terminal hands the address in UTF-8 with a raw space: the request must
+// carry it percent-encoded and the line print it as typed.
+TEST(CliVerifyReal, AnAddressTypedWithAccentsAndSpaces) {
+  test::Nginx nginx;
+  nginx.AddFile("\xC3\xA9t\xC3\xA9 2002.zip", std::string(2002, 'e'));
+  ASSERT_TRUE(nginx.Start()) << nginx.error();
+  test::TempDir home;
+  home.Write("ORVI.ini", "[Config]\r\nNbRetry=0\r\nVerifyTimeOut=10\r\n");
+  const std::string url = nginx.Url("/\xC3\xA9t\xC3\xA9 2002.zip");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli({"--home", home.path(), "verify", url}, out, err), 0) << err.str();
+  EXPECT_TRUE(out.str().starts_with("Valid\t2002\t")) << out.str();
+  EXPECT_TRUE(out.str().ends_with(" GMT\t" + url + "\n")) << out.str();
+}
+
 }  // namespace
 }  // namespace orvi
