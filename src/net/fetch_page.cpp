@@ -1,22 +1,17 @@
 #include "net/fetch_page.h"
 
-#include "net/http_request.h"
-#include "net/http_response.h"
-#include "net/tls.h"
-#include "platform/socket.h"
+#include "net/http_exchange.h"
 
 namespace orvi {
 namespace {
 
+constexpr std::array<std::string_view, 2> kBodyEnd = {"</body>", "</BODY>"};
+// A server that holds the connection open ends by the time-out: what came
+// before it is a page from this many bytes on.
+constexpr size_t kPageFromBytes = 1024;
+
 // "Déconnecté Attente connexion", in Windows-1252.
 constexpr char kDisconnectedNotice[] = "D\xE9" "connect\xE9 Attente connexion";
-
-bool HoldsBodyEnd(std::string_view text, size_t from) {
-  from = from > 6 ? from - 6 : 0;  // "</body>" may straddle two reads
-  std::string_view tail = text.substr(from);
-  return tail.find("</body>") != std::string_view::npos ||
-         tail.find("</BODY>") != std::string_view::npos;
-}
 
 // A failed name look-up: counts towards the lost-connection pause.
 void NoteNameFailure(Context& ctx) {
@@ -40,6 +35,19 @@ void NoteNameSuccess(Context& ctx) {
   ctx.net.NameFailureStreak = 0;
 }
 
+// Whether a failed look-up waits for the network; a look-up that found its
+// name ends the lost-connection notice.
+bool AfterLookup(Context& ctx, bool found) {
+  if (found) {
+    NoteNameSuccess(ctx);
+    return false;
+  }
+  NoteNameFailure(ctx);
+  // While the run is paused for a lost connection the fetch waits for the
+  // network to come back; a stopped run ends that wait.
+  return ctx.run.Paused && ctx.run.collecting;
+}
+
 }  // namespace
 
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
@@ -49,26 +57,11 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   std::string host;
   std::string request;
   bool secure = false;
-  if (!BuildGetRequest(settings, url, host, request, extraHeaders, ctx.netSettings.Https, secure)) {
+  Route route;
+  if (!BuildGetRequest(settings, url, host, request, extraHeaders, ctx.netSettings.Https, secure) ||
+      !PlanRoute(settings, host, secure, route)) {
     label = FetchError::ExtractURL;
     return std::nullopt;
-  }
-  // An https page goes to its server, or through a tunnel of the proxy.
-  HostPort origin;
-  if (secure && !SplitHostPort(host, origin, 443)) {
-    label = FetchError::ExtractURL;
-    return std::nullopt;
-  }
-  const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
-  HostPort target;
-  if (settings.ProxyName.empty()) {
-    if (!SplitHostPort(host, target, secure ? 443 : 80)) {
-      label = FetchError::ExtractURL;
-      return std::nullopt;
-    }
-  } else {
-    target.name = settings.ProxyName;
-    target.port = static_cast<uint16_t>(settings.ProxyPort);
   }
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
   ExplorationRun& run = ctx.run;
@@ -77,130 +70,35 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   // stopped, the fetch tries no more.
   const bool servesRun = forSearch && run.collecting;
   const uint64_t generation = run.generation;
-  auto searchStopped = [&] { return servesRun && !run.Serves(generation); };
   // The whole fetch, every attempt included, ends within twice its time-out
   // plus the one pause before a retry; each receive still waits at most the
   // time-out. Only waits that no server causes (the brake, a lost
   // connection) move the deadline.
   Deadline deadline(WholeFetchMs(timeoutMs));
-
-  std::string buffer;
-  buffer.reserve(kPageBuffer);
-  int attempts = 0;
-  for (;;) {
-    label = FetchError::None;
-    buffer.clear();
-    int fd = CreateTcpSocket();
-    if (fd == kInvalidSocket) {
-      label = FetchError::InvalidSocket;
-      return std::nullopt;
-    }
-    SetSocketTimeouts(fd, timeoutMs);
-    // A stop breaks the sockets of the search; a fetch that serves none (the
-    // search report) must not be cut by a search that starts or ends.
-    if (forSearch) ctx.sockets.RegisterSocket(fd);
-    // A stop that came before the registration could not break this socket.
-    if (searchStopped()) {
-      ctx.sockets.ReleaseSocket(fd);
-      label = FetchError::NRead0;
-      return std::nullopt;
-    }
-
-    std::optional<in_addr> address = ResolveIPv4(target.name);
-    if (!address) {
-      label = FetchError::HostName;
-      ctx.sockets.ReleaseSocket(fd);
-      NoteNameFailure(ctx);
-      ++attempts;
-      // While the run is paused for a lost connection the fetch waits for the
-      // network to come back; a stopped run ends that wait.
-      const bool waitForNetwork = run.Paused && run.collecting;
-      if (!searchStopped() && (waitForNetwork || (attempts == 1 && !deadline.Passed()))) {
-        if (waitForNetwork) deadline.Extend(kRetryWaitMs);
-        ctx.clock().SleepMs(kRetryWaitMs);
-        if (!searchStopped()) continue;
-      }
-      return std::nullopt;
-    }
-    NoteNameSuccess(ctx);
-
-    if (!ConnectIPv4(fd, *address, target.port)) {
-      label = FetchError::Connect;
-      ctx.sockets.ReleaseSocket(fd);
-      if (++attempts > 1 || searchStopped() || deadline.Passed()) return std::nullopt;
-      ctx.clock().SleepMs(kRetryWaitMs);
-      if (searchStopped()) return std::nullopt;
-      continue;
-    }
-
-    Connection connection(fd);
-    if (secure) {
-      FetchError failure = FetchError::None;
-      if (!settings.ProxyName.empty()) failure = OpenTunnel(ctx, connection, tunnelTo, timeoutMs, deadline);
-      if (failure == FetchError::None && !connection.StartTls(ctx, origin.name, deadline)) {
-        failure = FetchError::Tls;
-      }
-      if (failure != FetchError::None) {
-        if (failure == FetchError::Timeout) ++run.timeoutCount;
-        label = failure;
-        ctx.sockets.ReleaseSocket(fd);
-        return std::nullopt;
-      }
-    }
-
-    IoResult sent = connection.Send(request);
-    if (sent.bytes < 0) {
-      if (sent.error == SocketError::TimedOut) ++run.timeoutCount;
-      label = FetchError::Send;
-    }
-
-    bool retry = false;
-    ResponseFraming framing;
-    buffer.resize(kMaxReceived);
-    size_t received = 0;
-    while (label == FetchError::None) {
-      if (!stopAtBodyEnd && !run.collecting) break;
-      size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
-      if (chunk < 1) break;
-      IoResult got = connection.ReceiveWithin(buffer.data() + received, chunk, timeoutMs, deadline);
-      if (got.bytes < 0) {
-        // A server that keeps the connection open ends this way, by the time-out.
-        if (received > 1023) break;
-        if (got.error == SocketError::TimedOut) {
-          label = FetchError::Timeout;
-          ++run.timeoutCount;
-        } else {
-          label = FetchError::Recv;
-          retry = ++attempts == 1 && !searchStopped() && !deadline.Passed();
-        }
-        break;
-      }
-      if (int throttle = run.Throttle; throttle != 0) {
-        deadline.Extend(int64_t{throttle} * kThrottleStepMs);
-        ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
-      }
-      size_t before = received;
-      received += static_cast<size_t>(got.bytes);
-      run.CountReceived(got.bytes);
-      if (got.bytes == 0 || received > kReadEnough) break;
-      std::string_view text(buffer.data(), received);
-      if (stopAtBodyEnd && HoldsBodyEnd(text, before)) break;
-      // The response says it is complete: a server that closed here would
-      // have given exactly this, so there is no need to wait for the close.
-      if (framing.Complete(text)) break;
-    }
-    ctx.sockets.ReleaseSocket(fd);
-    buffer.resize(received);
-    if (retry) {
-      ctx.clock().SleepMs(kRetryWaitMs);
-      // A stop during the wait: no new connection for a stopped search.
-      if (!searchStopped()) continue;
-      buffer.clear();
-    }
-    FetchOutcome outcome = InterpretResponse(std::move(buffer), label);
-    label = outcome.label;
-    return std::move(outcome.text);
-  }
+  const ExchangeRules rules{
+      .receive = {.perReceiveMs = timeoutMs,
+                  .chunk = kReceiveChunk,
+                  .limit = kMaxReceived,
+                  .enough = kReadEnough,
+                  .endMarkers = stopAtBodyEnd ? kBodyEnd : std::array<std::string_view, 2>{},
+                  .endAtFraming = true,
+                  .keepAfterFailureFrom = kPageFromBytes,
+                  // An exploration fetch reads no more once the run stops collecting.
+                  .keepReading = [&] { return stopAtBodyEnd || run.collecting.load(); },
+                  .brakeMs = [&] { return int64_t{run.Throttle} * kThrottleStepMs; }},
+      // A stop breaks the sockets of the search; a fetch that serves none
+      // (the search report) must not be cut by a search that starts or ends.
+      .registry = forSearch ? &ctx.sockets : nullptr,
+      .retryWaitMs = kRetryWaitMs,
+      .retryConnect = true,
+      .stopped = [&] { return servesRun && !run.Serves(generation); },
+      .afterLookup = [&](bool found) { return AfterLookup(ctx, found); },
+  };
+  ExchangeResult result = HttpExchange(ctx, route, request, rules, deadline);
+  if (result.timedOut) ++run.timeoutCount;
+  FetchOutcome outcome = InterpretResponse(std::move(result.received), result.label);
+  label = outcome.label;
+  return std::move(outcome.text);
 }
 
 }  // namespace orvi

@@ -5,7 +5,7 @@
 namespace orvi {
 
 // Time as the program sees it. The real clock is used by the program; tests put
-// in a clock whose sleeps return at once, so that the designed waits (2 s
+// in a clock whose sleeps return at once, so that the program's waits (2 s
 // between attempts, the brake, the scheduler pass) cost nothing.
 class Clock {
  public:

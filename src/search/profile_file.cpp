@@ -47,23 +47,6 @@ std::string EncodeHelpText(std::string_view text) {
   return stored;
 }
 
-// The reader drops white space at both ends of a value and one enclosing pair
-// of quotes; such a value is written inside a pair of quotes of its own so
-// that it reads back whole (a row typed as "a phrase" keeps its quotes).
-std::string Stored(std::string_view text) {
-  bool enclosed = text.size() >= 2 && text.front() == text.back() &&
-                  (text.front() == '"' || text.front() == '\'');
-  if (!text.empty() && (IsWhite(text.front()) || IsWhite(text.back()) || enclosed)) {
-    // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) inside
-    // libstdc++ on the same text built with operator+.
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted.append("\"").append(text).append("\"");
-    return quoted;
-  }
-  return std::string(text);
-}
-
 std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -121,15 +104,15 @@ SearchProfile LoadSearchProfile(const std::string& path) {
 
 std::vector<std::pair<std::string, std::string>> ProfileAsWritten(const SearchProfile& p) {
   std::vector<std::pair<std::string, std::string>> keys = {
-      {"HelpText", Stored(EncodeHelpText(p.HelpText))},
-      {"LibS1", Stored(Cut(p.LibS1, kLabelChars))},
-      {"LibS2", Stored(Cut(p.LibS2, kLabelChars))},
+      {"HelpText", EncodeHelpText(p.HelpText)},
+      {"LibS1", Cut(p.LibS1, kLabelChars)},
+      {"LibS2", Cut(p.LibS2, kLabelChars)},
       {"FindS", Bool(p.FindS)},
       {"GoogleCache", Bool(p.GoogleCache)},
       {"MaxDomains", FormatInt(p.MaxDomains)},
   };
   for (int i = 0; i < SearchProfile::kKeyRows; ++i) {
-    keys.emplace_back("Key" + std::to_string(i), Stored(Cut(p.Keys[i], kKeyRowChars)));
+    keys.emplace_back("Key" + std::to_string(i), Cut(p.Keys[i], kKeyRowChars));
   }
   keys.insert(keys.end(), {
                               {"GoogleUse", FormatInt(p.GoogleUse)},
@@ -140,7 +123,7 @@ std::vector<std::pair<std::string, std::string>> ProfileAsWritten(const SearchPr
                               {"Archiv", Bool(p.Archiv)},
                               {"Exe", Bool(p.Exe)},
                               {"Serveurs", Bool(p.Serveurs)},
-                              {"Extensions", Stored(JoinExtensions(p))},
+                              {"Extensions", JoinExtensions(p)},
                               {"AjourURL", Bool(p.AjourURL)},
                               {"MinFiles", FormatInt(p.MinFiles)},
                               {"FileNameMode", FormatInt(p.FileNameMode)},
@@ -150,7 +133,7 @@ std::vector<std::pair<std::string, std::string>> ProfileAsWritten(const SearchPr
                               {"AddLinkAway", FormatInt(p.AddLinkAway)},
                               {"FilesAway", FormatInt(p.FilesAway)},
                               {"SDM", Bool(p.SDM)},
-                              {"Slnk", Stored(Cut(p.Slnk, kSlnkChars))},
+                              {"Slnk", Cut(p.Slnk, kSlnkChars)},
                               {"SAD", Bool(p.SAD)},
                               {"Protected_X", Bool(p.Protected_X)},
                               {"DateLimit", FormatInt(p.DateLimit)},

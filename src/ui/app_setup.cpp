@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "ui/main_frame.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "ui/qt_text.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 namespace {

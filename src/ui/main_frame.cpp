@@ -18,12 +18,11 @@
 
 #include "ui/command_ids.h"
 #include "search/session.h"
+#include "ui/common.h"
 #include "ui/core_flows.h"
 #include "ui/help.h"
-#include "ui/qt_text.h"
 #include "ui/prep_window.h"
 #include "ui/profile_editor.h"
-#include "ui/program_icon.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -77,12 +76,6 @@ void EndProgram(Context& ctx) {
   ctx.sockets.CloseAllSockets();
   std::fflush(nullptr);
   _exit(0);
-}
-
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
-  return icon;
 }
 
 MainFrame::MainFrame(GuiEnv& env, std::function<void()> end) : env_(env), end_(std::move(end)) {

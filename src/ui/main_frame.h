@@ -63,7 +63,4 @@ class MainFrame : public QMainWindow {
 // once with exit code 0 - no thread is waited for and nothing is saved.
 [[noreturn]] void EndProgram(Context& ctx);
 
-// The program's own icon, drawn rather than shipped.
-QIcon ProgramIcon();
-
 }  // namespace orvi::ui

@@ -150,7 +150,4 @@ std::optional<QColor> ChooseColor(QWidget* owner, QColor start);
 // Sets the shared custom colours to black the first time it is called.
 void PrepareCustomColors();
 
-// Colour <-> 0x00BBGGRR setting.
-int32_t ColorSetting(QColor color);
-
 }  // namespace orvi::ui

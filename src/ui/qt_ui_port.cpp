@@ -13,8 +13,8 @@
 #include <future>
 #include <memory>
 
+#include "ui/common.h"
 #include "ui/controls.h"
-#include "ui/qt_text.h"
 #include "ui/results_window.h"
 
 namespace orvi::ui {

@@ -29,7 +29,7 @@ namespace orvi::ui {
 
 class AnimationClip;
 
-// The controls and commands of the results window (dialog resource 1).
+// The controls and commands of the results window.
 namespace td {
 constexpr int kFileList = 9100;
 constexpr int kTreeTitle = 9210;
@@ -187,6 +187,8 @@ class ResultsWindow : public QWidget, public ControlSet {
 
  private:
   void BuildControls();
+  QWidget* MakeFileList();
+  void WireControls();
   void RegisterCommands();
   void OnTick();
   void OnListSelection();
@@ -217,7 +219,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   ResultsView view_;
   DialogUnits units_;
   ProportionalLayout layout_;
-  QColor mainColour_;
   std::vector<QIcon> listIcons_;
   std::vector<QIcon> treeIcons_;
 

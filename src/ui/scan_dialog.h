@@ -5,9 +5,7 @@
 #include "ui/controls.h"
 #include "ui/gui_env.h"
 
-class QCheckBox;
 class QLineEdit;
-class QPushButton;
 
 namespace orvi::ui {
 
@@ -40,14 +38,7 @@ class ScanDialog : public QDialog, public ControlSet {
  private:
   GuiEnv& env_;
   QLineEdit* address_;
-  QCheckBox* archives_;
-  QCheckBox* executables_;
   QLineEdit* extensions_;
-  QCheckBox* smartArchives_;
-  QCheckBox* wholeSite_;
 };
-
-// A COLORREF-style setting (0x00BBGGRR) as a colour.
-QColor SettingColor(int32_t value);
 
 }  // namespace orvi::ui

@@ -16,6 +16,7 @@
 #include "frame_fixture.h"
 #include "platform/ini_file.h"
 #include "ui/command_ids.h"
+#include "ui/common.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
@@ -291,7 +292,7 @@ TEST_F(OptionsTest, ColoursPaintTheirWindows) {
   sheet->Pref().Control<QPushButton>(PrefPage::kColorPrinc)->click();
   Ok();
   EXPECT_EQ(ctx->settings.ColorPrinc, 0x030201);
-  EXPECT_EQ(results.palette().color(QPalette::Window), QColor(1, 2, 3));
+  EXPECT_EQ(results.grab().toImage().pixelColor(1, 1), QColor(1, 2, 3));
 }
 
 TEST_F(OptionsTest, TheColourDialogOpensFullyAtTheButtonsColourWithOneCustomTable) {

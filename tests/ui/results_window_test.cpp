@@ -29,8 +29,8 @@
 #include "results/catalogue.h"
 #include "support/temp_dir.h"
 #include "ui/browser.h"
+#include "ui/common.h"
 #include "ui/gui_env.h"
-#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 

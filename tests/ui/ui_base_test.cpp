@@ -21,9 +21,11 @@
 #include "support/temp_dir.h"
 #include "ui/browser.h"
 #include "ui/command_table.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 #include "ui/controls.h"
-#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
+#include "ui/results_layout.h"
 #include "ui/results_window.h"
 
 namespace orvi::ui {
@@ -55,17 +57,22 @@ TEST(QtText, Cp1252RoundTrip) {
 class TestWindow : public QWidget, public ControlSet {
  public:
   explicit TestWindow(int id) : id_(id) {
-    edit = MakeControl<QLineEdit>(101, this);
-    label = MakeControl<QLabel>(0, QStringLiteral("static"), this);
-    bar = MakeControl<QProgressBar>(20000, this);
-    button = MakeControl<QPushButton>(1, QStringLiteral("Go !"), this);
-    ApplyTabOrder();
+    static constexpr ControlRow kRows[] = {
+        {.id = 101, .kind = Kind::Edit, .place = {0, 0, 40, 10}},
+        {.text = "static", .place = {0, 12, 40, 10}},
+        {.id = 20000, .kind = Kind::Progress, .place = {0, 24, 40, 10}},
+        {.id = 1, .kind = Kind::Button, .text = "Go !", .place = {0, 36, 40, 10}},
+    };
+    const DialogUnits units;
+    Build(this, {.controls = kRows, .units = &units});
+    edit = Control<QLineEdit>(101);
+    bar = Control<QProgressBar>(20000);
+    button = Control<QPushButton>(1);
   }
   QWidget* Window() override { return this; }
   int WindowId() const override { return id_; }
   using ControlSet::AttachTo;
   QLineEdit* edit;
-  QLabel* label;
   QProgressBar* bar;
   QPushButton* button;
 

@@ -1,6 +1,11 @@
-#include "ui/qt_text.h"
+#include "ui/common.h"
+
+#include <QPalette>
+#include <QPixmap>
+#include <QWidget>
 
 #include "platform/cp1252.h"
+#include "ui/program_icon.h"
 
 namespace orvi::ui {
 
@@ -26,6 +31,25 @@ std::string FromQt(const QString& text) {
     out.push_back(byte ? *byte : '?');
   }
   return out;
+}
+
+QColor SettingColor(int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
+
+int32_t ColorSetting(QColor color) {
+  return static_cast<int32_t>(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
+void PaintBackground(QWidget* widget, int32_t setting) {
+  widget->setAutoFillBackground(true);
+  QPalette pal = widget->palette();
+  pal.setColor(QPalette::Window, SettingColor(setting));
+  widget->setPalette(pal);
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
+  return icon;
 }
 
 }  // namespace orvi::ui
