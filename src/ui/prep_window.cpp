@@ -436,7 +436,6 @@ bool PrepWindow::Run(GuiEnv& env, QWidget* parent) {
     ok = window.exec() == QDialog::Accepted;
     encoded = window.EncodedSearchText();
   }
-  ctx.harvest.running = false;
   if (ok) {
     if (!env.reports) env.reports = std::make_shared<SearchReports>(ctx);
     env.reports->Start(encoded);
