@@ -37,7 +37,7 @@ ResultPage WiseNutReader(std::string_view page, bool first, const HostSettings&)
   return ReadWiseNutPage(page, first);
 }
 
-constexpr std::array<EngineRow, kEngineSlots> kDesigned{{
+constexpr std::array<EngineRow, kEngineSlots> kBuiltIn{{
     {
         .name = "Google",
         .letter = 'G',
@@ -142,9 +142,9 @@ std::string_view CacheMark(const EngineRow& row) {
 
 }  // namespace
 
-std::span<const EngineRow> DesignedEngines() { return kDesigned; }
+std::span<const EngineRow> BuiltInEngines() { return kBuiltIn; }
 
-const EngineRow& SlotEngine(int slot) { return kDesigned[static_cast<size_t>(slot)]; }
+const EngineRow& SlotEngine(int slot) { return kBuiltIn[static_cast<size_t>(slot)]; }
 
 int32_t SlotMask(const SearchProfile& profile, int slot) {
   return profile.*kSlotMasks[static_cast<size_t>(slot)];
@@ -177,7 +177,7 @@ std::vector<std::string> FirstPageUrls(const EngineRow& row, std::string_view ba
 }
 
 std::optional<std::string> CachedCopyKey(std::string_view url) {
-  for (const EngineRow& row : DesignedEngines()) {
+  for (const EngineRow& row : BuiltInEngines()) {
     if (row.cacheRequest.empty()) continue;
     const std::string_view mark = CacheMark(row);
     size_t at = url.find(mark);

@@ -60,7 +60,7 @@ struct EngineRow {
 
 // The three engines of a profile's three columns: Google, Fast (AllTheWeb)
 // and WiseNut, in slot order.
-std::span<const EngineRow> DesignedEngines();
+std::span<const EngineRow> BuiltInEngines();
 const EngineRow& SlotEngine(int slot);
 // The profile's mask of the rows ticked for a slot (GoogleUse, AtwUse, WiseUse).
 int32_t SlotMask(const SearchProfile& profile, int slot);
