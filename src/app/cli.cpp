@@ -210,7 +210,7 @@ int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
   SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
   // A profile that needs no input disables the first field; otherwise a
   // search needs something to look for.
-  if (!InputsGiven({inputs.input1, inputs.input2, Input1Used(profile)})) {
+  if (!InputsGiven({inputs.input1, inputs.input2, profile.UsesInput1()})) {
     throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
   }
   ctx.SearchText = inputs.searchText;

@@ -107,19 +107,6 @@ class InterruptWatch {
   int fd_ = -1;
 };
 
-// Waits until no file waits for its probe or is being probed; false when the
-// time ran out or the user interrupted.
-bool WaitVerified(Context& ctx, InterruptWatch& interrupts, int seconds, bool& interrupted) {
-  for (int waited = 0; OpenFileCount(ctx) > 0; waited += 50) {
-    if (waited >= seconds * 1000) return false;
-    if (interrupts.Wait(50)) {
-      interrupted = true;
-      return OpenFileCount(ctx) == 0;
-    }
-  }
-  return true;
-}
-
 std::string ResultsPath(Context& ctx, const std::string& out, const std::string& name) {
   if (!out.empty()) return out;
   std::string folder = ctx.AppFolder + "Save";
@@ -151,17 +138,16 @@ int RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet,
   drive.takeCommands = [&] { return ui.TakeCommands(); };
   drive.deadlineMs = bound.deadlineMs;
   drive.verifySeconds = bound.VerifySeconds();
-  drive.afterTick = [&](int tick) {
-    const ExplorationRun& r = ctx.run;
-    if (quiet || tick % 4 != 0) return;
+  drive.afterTick = [&](int tick, const RunProgress& p) {
+    // No line once the run's end has cleared its display.
+    if (quiet || tick % 4 != 0 || !p.base) return;
     char line[256];
     std::snprintf(line, sizeof line,
                   "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
                   "%.1f K/s  Load (Kb) %lld  %s\n",
-                  r.BaseCount.load(), r.AddedCount.load(), r.WaitingCount.load(),
-                  r.FinishedCount.load(), std::max(0, r.InProgress.load()),
-                  ctx.verification.ActiveProbeCount(), r.Speed,
-                  static_cast<long long>(r.TotalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
+                  *p.base, p.added.value_or(0), p.waiting.value_or(0), p.finished.value_or(0),
+                  p.inProgress.value_or(0), p.probes, p.speed.value_or(0),
+                  static_cast<long long>(p.loadKb.value_or(0)), ClockText(p.elapsed.value_or(0)).c_str());
     err << line << std::flush;
   };
   RunReport report = DriveRunToEnd(ctx, drive);
@@ -262,23 +248,12 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
   InterruptWatch interrupts(inv);
   Context ctx(ContextOptions{.appFolder = inv.home});
   ctx.LoadSettings();
-  std::vector<FoundFile*> files;
-  {
-    std::lock_guard lock(ctx.CatalogueLock);
-    for (size_t i = 0; i < urls.size() && ctx.catalogue.count() < ctx.catalogue.capacity; ++i) {
-      auto entry = std::make_shared<FoundEntry>();
-      entry->key = "link" + std::to_string(i + 1);
-      entry->files = entry->NewFile();
-      entry->files->url = urls[i].substr(0, kMaxLinkChars);
-      std::string_view name = entry->files->url;
-      entry->files->name = std::string(name.substr(name.rfind('/') + 1)).substr(0, kMaxNameChars);
-      files.push_back(entry->files);
-      ctx.catalogue.entries.push_back(std::move(entry));
-    }
-  }
+  const std::vector<FoundFile*> files = AddLinksToVerify(ctx, urls);
   StartVerification(ctx);
-  bool interrupted = false;
-  bool settled = WaitVerified(ctx, interrupts, seconds, interrupted);
+  const VerifyWaitEnd end = WaitForVerification(ctx, ctx.clock().NowMs() + int64_t{seconds} * 1000,
+                                                [&](int ms) { return interrupts.Wait(ms); });
+  const bool interrupted = end == VerifyWaitEnd::Interrupted;
+  const bool settled = end == VerifyWaitEnd::Settled || (interrupted && OpenFileCount(ctx) == 0);
   for (FoundFile* f : files) {
     // The address shown as it was typed (or as the list file has it).
     out << FileStateName(f->State()) << '\t' << f->size << '\t' << Printable(f->Date()) << '\t'
@@ -380,7 +355,7 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ctx.harvest.stopAt = stopAt;
   ctx.harvest.logEnabled = log;
   const HarvestInputs inputs{input1.value_or("").substr(0, kInputChars), input2.value_or("").substr(0, kInputChars),
-                             Input1Used(ctx.activeProfile)};
+                             ctx.activeProfile.UsesInput1()};
   if (!InputsGiven(inputs)) {
     err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
     return 2;

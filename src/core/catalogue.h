@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -91,6 +92,64 @@ struct FoundEntry {
 
   FoundFile* NewFile() { return owned.emplace_back(std::make_unique<FoundFile>()).get(); }
 };
+
+// A walk along the links of an entry's files: the groups (the first file of
+// each), the copies of one group, or every file, group after group. The
+// caller holds CatalogueLock, or owns the table.
+enum class ChainWalk { Groups, Copies, All };
+
+template <class File>  // FoundFile or const FoundFile
+class FileChain {
+ public:
+  class iterator {
+   public:
+    using value_type = File*;
+    using difference_type = std::ptrdiff_t;
+    iterator() = default;
+    iterator(File* first, ChainWalk walk) : group_(first), file_(first), walk_(walk) {}
+    File* operator*() const { return file_; }
+    iterator& operator++() {
+      if (walk_ == ChainWalk::Groups) {
+        file_ = group_ = group_->nextGroup;
+      } else {
+        file_ = file_->nextCopy;
+        if (file_ == nullptr && walk_ == ChainWalk::All) file_ = group_ = group_->nextGroup;
+      }
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const iterator& other) const { return file_ == other.file_; }
+
+   private:
+    File* group_ = nullptr;
+    File* file_ = nullptr;
+    ChainWalk walk_ = ChainWalk::All;
+  };
+
+  FileChain(File* first, ChainWalk walk) : first_(first), walk_(walk) {}
+  iterator begin() const { return {first_, walk_}; }
+  iterator end() const { return {}; }
+
+ private:
+  File* first_;
+  ChainWalk walk_;
+};
+
+inline FileChain<FoundFile> GroupsOf(const FoundEntry& entry) { return {entry.files, ChainWalk::Groups}; }
+template <class File>
+FileChain<File> CopiesOf(File* group) {
+  return {group, ChainWalk::Copies};
+}
+inline FileChain<FoundFile> FilesOf(const FoundEntry& entry) { return {entry.files, ChainWalk::All}; }
+inline int GroupCount(const FoundEntry& entry) {
+  int groups = 0;
+  for ([[maybe_unused]] const FoundFile* group : GroupsOf(entry)) ++groups;
+  return groups;
+}
 
 // A fixed-capacity table of entries. Entries are appended and never move: an
 // index is an entry's identity. A slot released by FreeEntry stays empty.

@@ -18,13 +18,9 @@ int32_t Number(const IniFile& ini, const char* key, const char* fallback) {
 
 std::vector<std::string> SplitList(std::string_view text) {
   std::vector<std::string> items;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t comma = text.find(',', pos);
-    if (comma == std::string_view::npos) comma = text.size();
-    std::string_view item = TrimWhite(text.substr(pos, comma - pos));
+  for (std::string_view piece : CommaPieces(text)) {
+    std::string_view item = TrimWhite(piece);
     if (!item.empty()) items.emplace_back(item);
-    pos = comma + 1;
   }
   return items;
 }

@@ -4,9 +4,8 @@
 
 namespace orvi {
 
-// What the run tells the results window besides field texts.
+// What the harvest tells the results window besides field texts.
 enum class UiSignal {
-  ResetResults,    // empty the results display for a new run
   AnimationPlay,   // the progress clip runs while the search does
   AnimationStop,
 };
@@ -44,8 +43,6 @@ class UiPort {
   // Shows a box and waits for the answer (a question the design needs
   // answered). A port without windows answers with the default button.
   virtual MsgAnswer Ask(const MessageSpec& box) { return box.defaultAnswer; }
-  // A number shown by a control: a slider position, a progress value.
-  virtual void SetFieldNumber(int controlId, int value) { SetFieldText(controlId, std::to_string(value)); }
   // Whether the window with this id is open now.
   virtual bool WindowExists(int windowId) = 0;
   // The main window's title.
@@ -62,29 +59,5 @@ class NullUi final : public UiPort {
   void MessageBox(const MessageSpec&) override {}
   bool WindowExists(int) override { return false; }
 };
-
-// Ids the core uses across windows.
-namespace ids {
-// Results window.
-constexpr int kPauseContinue = 20501;      // Pause/Continue button and command
-constexpr int kDisconnectedNotice = 9306;  // lost-connection notice
-constexpr int kInProgress = 20902;         // pages being fetched
-constexpr int kProgressBar = 20000;
-constexpr int kProgressText = 109;
-constexpr int kElapsed = 20102;
-constexpr int kRemaining = 20103;
-constexpr int kLoadKb = 20201;
-constexpr int kTimeouts = 20203;
-constexpr int kSpeedSlider = 20210;
-constexpr int kSpeed = 20212;
-constexpr int kReferenceSpeed = 20213;
-constexpr int kBase = 20251;
-constexpr int kAdded = 20253;
-constexpr int kWaiting = 20256;
-constexpr int kFinished = 20258;
-constexpr int kProbes = 20260;  // "Liens"
-// Commands of the main menu.
-constexpr int kSaveSearchState = 4010;
-}  // namespace ids
 
 }  // namespace orvi

@@ -9,6 +9,7 @@
 #include "core/url_text.h"
 #include "ftp/ftp_probe.h"
 #include "net/http_exchange.h"
+#include "results/catalogue.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -158,9 +159,10 @@ bool DispatchPass(Context& ctx, uint64_t generation) {
     if (!ctx.verification.Serves(generation)) return false;
     std::shared_ptr<FoundEntry> entry = ctx.catalogue.entries[i];
     if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
-    for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
+    for (FoundFile* group : GroupsOf(*entry)) {
       bool started = false;
-      for (FoundFile* file = group; file != nullptr && !entry->deleted; file = file->nextCopy) {
+      for (FoundFile* file : CopiesOf(group)) {
+        if (entry->deleted) break;
         if (file->State() != FileState::Waiting) continue;
         if (IsFtp(file->url) && !ctx.settings.ProxyName.empty()) continue;
         if (ProbeBudget(ctx) > ctx.verification.ActiveProbeCount()) {
@@ -229,6 +231,15 @@ void StopVerification(Context& ctx) {
   v.VerificationRunning = false;
   v.NewGeneration();
   BreakProbes(ctx);
+}
+
+VerifyWaitEnd WaitForVerification(Context& ctx, int64_t untilMs, const std::function<bool(int ms)>& pause) {
+  constexpr int kPollMs = 50;
+  while (OpenFileCount(ctx) > 0) {
+    if (ctx.clock().NowMs() >= untilMs) return VerifyWaitEnd::OutOfTime;
+    if (pause ? pause(kPollMs) : (ctx.clock().SleepMs(kPollMs), false)) return VerifyWaitEnd::Interrupted;
+  }
+  return VerifyWaitEnd::Settled;
 }
 
 bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,

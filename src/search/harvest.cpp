@@ -200,8 +200,6 @@ class EngineJob {
 
 }  // namespace
 
-bool Input1Used(const SearchProfile& profile) { return !(profile.ExtractAll && !profile.FindS); }
-
 bool InputsGiven(const HarvestInputs& inputs) {
   return !inputs.input1Used || !inputs.input1.empty() || !inputs.input2.empty();
 }

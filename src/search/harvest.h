@@ -17,9 +17,6 @@ struct HarvestInputs {
   bool input1Used = true;
 };
 
-// A profile that takes every file of its pages without looking for a text
-// (ExtractAll without FindS) needs no input 1.
-bool Input1Used(const SearchProfile& profile);
 // The inputs name something to look for, or the profile needs nothing.
 bool InputsGiven(const HarvestInputs& inputs);
 

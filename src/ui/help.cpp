@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QUrl>
 
+#include "core/commands.h"
 #include "core/program_folder.h"
 #include "platform/file_io.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/news_dialog.h"
 #include "ui/options_sheet.h"
 #include "ui/results_window.h"

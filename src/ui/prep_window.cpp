@@ -14,13 +14,13 @@
 
 #include <mutex>
 
+#include "core/commands.h"
 #include "explore/queue.h"
 #include "search/profile_file.h"
 #include "search/search_report.h"
 #include "search/session.h"
 #include "search/translation.h"
 #include "ui/animation.h"
-#include "ui/command_ids.h"
 #include "ui/common.h"
 #include "ui/control_table.h"
 #include "ui/profile_editor.h"
@@ -220,10 +220,7 @@ void PrepWindow::RegisterCommands() {
   commands_.Add(kRefresh, [this] { FillTree(); }, idle);
   commands_.Add(kHelp, [this] { env_.port.PostCommand(cmd::kHelp); });
   commands_.Add(kTranslate, [this] { Translate(); }, [this] { return !PhaseRunning() && !input1_->text().isEmpty(); });
-  commands_.Add(kProcess, [this] { accept(); }, [this, &ctx] {
-    std::lock_guard lock(ctx.QueueLock);
-    return ctx.queue.count() > 0 && !PhaseRunning();
-  });
+  commands_.Add(kProcess, [this] { accept(); }, [this, &ctx] { return QueueCount(ctx) > 0 && !PhaseRunning(); });
   commands_.Add(kReloadProfile, [this] {
     activateWindow();
     // The harvest reads the active profile: it is reloaded only between phases.
@@ -350,7 +347,7 @@ void PrepWindow::LoadCurrentProfile() {
   input2_->setVisible(!p.LibS2.empty());
   if (p.LibS2.empty()) input2_->clear();
   EnableCounters();
-  input1_->setEnabled(!(p.ExtractAll && !p.FindS));
+  input1_->setEnabled(p.UsesInput1());
   commands_.UpdateButtons();
 }
 

@@ -128,12 +128,6 @@ void QtUiPort::SetFieldText(int controlId, const std::string& text) {
   });
 }
 
-void QtUiPort::SetFieldNumber(int controlId, int value) {
-  OnGuiThread([this, controlId, value] {
-    if (QWidget* w = FindControl(controlId)) ApplyNumber(w, value);
-  });
-}
-
 void QtUiPort::ShowControl(int controlId, bool visible) {
   OnGuiThread([this, controlId, visible] {
     QWidget* w = FindControl(controlId);

@@ -37,7 +37,6 @@ class QtUiPort final : public QObject, public UiPort {
   QWidget* FindControl(int id) const;
 
   void SetFieldText(int controlId, const std::string& text) override;
-  void SetFieldNumber(int controlId, int value) override;
   void ShowControl(int controlId, bool visible) override;
   void PostCommand(int commandId) override;
   void MessageBox(const MessageSpec& box) override;

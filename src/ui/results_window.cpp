@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 
 #include "explore/exploration_run.h"
@@ -19,12 +20,11 @@
 #include "platform/text.h"
 #include "results/catalogue.h"
 #include "search/engine_table.h"
+#include "search/session.h"
 #include "ui/animation.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/common.h"
 #include "ui/control_table.h"
-#include "ui/core_flows.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_images.h"
 
@@ -70,6 +70,12 @@ std::string ConnectionText(const std::string& url) {
   return key ? kCachePrefix + key->substr(0, kMaxCacheChars) : url;
 }
 
+std::string OneDecimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
 // The window's controls, in keyboard order. Buttons take no Enter of their own.
 constexpr uint32_t kKey = kNoAutoDefault | kHand;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
@@ -81,15 +87,15 @@ constexpr ControlRow kControls[] = {
      .command = td::kDelete},
     {.id = td::kRecheck, .kind = Kind::Button, .text = "Revérifier", .place = {198, 150, 42, 13}, .flags = kKey,
      .command = td::kRecheck},
-    {.id = td::kShowErrors, .kind = Kind::Button, .text = "Afficher erreurs", .place = {4, 150, 66, 13},
-     .flags = kKey | kCheckable | kChecked, .command = td::kShowErrors},
+    {.id = cmd::kShowErrors, .kind = Kind::Button, .text = "Afficher erreurs", .place = {4, 150, 66, 13},
+     .flags = kKey | kCheckable | kChecked, .command = cmd::kShowErrors},
     {.id = td::kConnectionsTitle, .text = " Connexions en cours :", .place = {4, 169, 84, 9}},
     {.id = td::kInProgress, .place = {90, 169, 30, 9}},
     {.id = td::kConnections, .kind = Kind::List, .place = {4, 179, 190, 29}},
     {.id = td::kOpenPage, .kind = Kind::Button, .text = "Ouvrir page", .place = {196, 179, 44, 13}, .flags = kKey,
      .command = td::kOpenPage},
-    {.id = td::kPauseContinue, .kind = Kind::Button, .text = "Pause", .place = {196, 195, 44, 13}, .flags = kKey,
-     .command = td::kPauseContinue},
+    {.id = cmd::kPauseContinue, .kind = Kind::Button, .text = "Pause", .place = {196, 195, 44, 13}, .flags = kKey,
+     .command = cmd::kPauseContinue},
     {.id = td::kReferencePage, .kind = Kind::Button, .text = "Voir page ref.", .place = {380, 214, 101, 13},
      .flags = kKey | kDisabled, .command = td::kReferencePage},
     {.id = td::kDevelop, .kind = Kind::Button, .text = "Développer", .place = {380, 230, 101, 13},
@@ -121,8 +127,8 @@ constexpr ControlRow kControls[] = {
     {.id = td::kBase, .kind = Kind::Field, .place = {224, 219, 34, 11}, .flags = kPale | kClickFocus},
     {.id = td::kAddedTitle, .text = "Ajoutées", .place = {188, 235, 34, 9}},
     {.id = td::kAdded, .kind = Kind::Field, .place = {224, 233, 34, 11}, .flags = kPale | kClickFocus},
-    {.id = td::kStatistics, .kind = Kind::Button, .text = "?", .place = {261, 225, 12, 13}, .flags = kKey,
-     .command = td::kStatistics},
+    {.id = cmd::kStatistics, .kind = Kind::Button, .text = "?", .place = {261, 225, 12, 13}, .flags = kKey,
+     .command = cmd::kStatistics},
     {.id = td::kConnectionsFrame, .kind = Kind::Group, .text = " Connexions", .place = {280, 209, 96, 40}},
     {.id = td::kWaitingTitle, .text = "Attente", .place = {284, 219, 34, 9}},
     {.id = td::kWaiting, .kind = Kind::Field, .place = {320, 218, 52, 10}, .flags = kPale | kClickFocus},
@@ -311,7 +317,8 @@ void ResultsWindow::RegisterCommands() {
   t.Add(td::kCopyPage, [this] { Copy(td::kPage); });
   t.Add(td::kOpenPage, [this] { OpenConnection(); });
   // The frame puts its own entries over these; a window on its own still works.
-  t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, [&ctx] { return flows::SearchRunning(ctx); });
+  t.Add(cmd::kPauseContinue, [&ctx] { DispatchSessionCommand(ctx, cmd::kPauseContinue, {}); },
+        [&ctx] { return SessionCommandEnabled(ctx, cmd::kPauseContinue); });
   t.Add(cmd::kShowErrors, [this] { showErrors = !showErrors; RefreshViews(); }, {}, [this] { return showErrors; });
   t.Add(cmd::kStatistics, [] {});
 }
@@ -329,19 +336,54 @@ void ResultsWindow::OnTick() {
     if (selectedEntry_ >= 0) RefreshTree(false);
   } else {
     RefreshList();
-    ShowProbeCount();
   }
   ++tickCount_;
-  if (env_.ctx.run.SchedulerActive) {
-    OnRunTimer(env_.ctx);
-    RefreshConnections();
-  }
+  Context& ctx = env_.ctx;
+  if (ctx.run.SchedulerActive) OnRunTimer(ctx);
+  ShowRunProgress(ReadRunProgress(ctx));
+  if (ctx.run.SchedulerActive) RefreshConnections();
   commands_.UpdateButtons();
   for (const auto& hook : tickHooks_) hook();
 }
 
-void ResultsWindow::ShowProbeCount() {
-  QtUiPort::ApplyText(ControlById(td::kProbes), QString::number(env_.ctx.verification.ActiveProbeCount()));
+void ResultsWindow::ShowRunProgress(const RunProgress& p) {
+  if (p.run != shownRun_) {
+    shownRun_ = p.run;
+    ResetRunDisplay();
+  }
+  auto show = [this](int id, const std::optional<std::string>& text) {
+    QtUiPort::ApplyText(ControlById(id), text ? ToQt(*text) : QString());
+  };
+  auto number = [](const auto& value) { return value ? std::optional(FormatInt(*value)) : std::nullopt; };
+  auto decimal = [](const std::optional<double>& value) {
+    return value ? std::optional(OneDecimal(*value)) : std::nullopt;
+  };
+  auto clock = [](const std::optional<int>& value) {
+    return value ? std::optional(ClockText(*value)) : std::nullopt;
+  };
+  show(td::kBase, number(p.base));
+  show(td::kAdded, number(p.added));
+  show(td::kWaiting, number(p.waiting));
+  show(td::kInProgress, number(p.inProgress));
+  show(td::kFinished, number(p.finished));
+  show(td::kTimeouts, number(p.timeouts));
+  show(td::kProgressText, number(p.progress));
+  QtUiPort::ApplyNumber(ControlById(td::kProgressBar), p.progress.value_or(0));
+  show(td::kSpeed, decimal(p.speed));
+  show(td::kReferenceSpeed, decimal(p.referenceSpeed));
+  show(td::kLoadKb, number(p.loadKb));
+  show(td::kElapsed, clock(p.elapsed));
+  show(td::kRemaining, clock(p.remaining));
+  show(td::kProbes, FormatInt(p.probes));
+  QtUiPort::ApplyNumber(slider_, p.sliderPosition);
+  show(cmd::kPauseContinue, p.paused ? "Continue" : "Pause");
+  QWidget* notice = ControlById(td::kDisconnected);
+  if (notice->isHidden() == p.disconnected) notice->setVisible(p.disconnected);
+  if (p.clipOrders != clipOrders_) {
+    clipOrders_ = p.clipOrders;
+    if (p.clipPlays) clip_->Play();
+    else clip_->Stop();
+  }
 }
 
 // ---- The file list ----
@@ -445,7 +487,7 @@ void ResultsWindow::OnListSelection() {
     return;
   }
   int index = selected.isEmpty() ? -1 : selected.back()->data(0, kEntryRole).toInt();
-  if (index >= flows::CatalogueCount(env_.ctx)) index = -1;
+  if (index >= CatalogueCount(env_.ctx)) index = -1;
   if (index != selectedEntry_) {
     selectedEntry_ = index;
     RefreshTree(true);
@@ -546,21 +588,14 @@ void ResultsWindow::RefreshConnections() {
     std::string text;
   };
   std::vector<Line> fresh;
-  std::vector<bool> fetching;
-  bool empty;
-  {
-    std::lock_guard lock(env_.ctx.QueueLock);
-    const auto& entries = env_.ctx.queue.entries;
-    empty = entries.empty();
-    fetching.resize(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-      fetching[i] = entries[i]->state < 0;
-      if (fetching[i] && (i >= connectionLines_.size() || !connectionLines_[i])) {
-        fresh.push_back({static_cast<int>(i), ConnectionText(entries[i]->url)});
-      }
-    }
+  const PagesInFetch pages = PagesBeingFetched(env_.ctx);
+  std::vector<bool> fetching(static_cast<size_t>(pages.queueCount), false);
+  for (const PageInFetch& page : pages.pages) {
+    const auto i = static_cast<size_t>(page.index);
+    fetching[i] = true;
+    if (i >= connectionLines_.size() || !connectionLines_[i]) fresh.push_back({page.index, ConnectionText(page.url)});
   }
-  if (empty) {
+  if (pages.queueCount == 0) {
     connections_->clear();
     connectionLines_.clear();
     return;
@@ -629,7 +664,6 @@ void ResultsWindow::StopAnimation() { clip_->Stop(); }
 
 void ResultsWindow::HandleSignal(UiSignal signal) {
   switch (signal) {
-    case UiSignal::ResetResults: ResetRunDisplay(); break;
     case UiSignal::AnimationPlay: clip_->Play(); break;
     case UiSignal::AnimationStop: clip_->Stop(); break;
   }
@@ -643,18 +677,7 @@ void ResultsWindow::DeleteRows() {
 }
 
 void ResultsWindow::RecheckRows() {
-  std::vector<FoundFile*> files;
-  {
-    std::lock_guard lock(env_.ctx.CatalogueLock);
-    const auto& entries = env_.ctx.catalogue.entries;
-    for (int index : SelectedRows()) {
-      if (index < 0 || index >= static_cast<int>(entries.size()) || !entries[static_cast<size_t>(index)]) continue;
-      for (FoundFile* g = entries[static_cast<size_t>(index)]->files; g; g = g->nextGroup) {
-        for (FoundFile* f = g; f; f = f->nextCopy) files.push_back(f);
-      }
-    }
-  }
-  for (FoundFile* f : files) ResetFileForRecheck(env_.ctx, f);
+  ResetEntriesForRecheck(env_.ctx, SelectedRows());
   RefreshList();
 }
 

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/commands.h"
+#include "core/run_state.h"
 #include "core/ui_port.h"
 #include "results/results_view.h"
 #include "ui/command_table.h"
@@ -36,12 +38,10 @@ constexpr int kTreeTitle = 9210;
 constexpr int kFileTree = 9200;
 constexpr int kDelete = 20300;        // "Supprimer", list menu "&Supprimer", the Delete key
 constexpr int kRecheck = 20301;       // "Revérifier", list menu "&Vérifier le lien"
-constexpr int kShowErrors = 20900;    // "Afficher erreurs"
 constexpr int kConnectionsTitle = 20901;
 constexpr int kInProgress = 20902;
 constexpr int kConnections = 9140;
 constexpr int kOpenPage = 20500;      // "Ouvrir page"
-constexpr int kPauseContinue = 20501;
 constexpr int kReferencePage = 20700; // "Voir page ref."
 constexpr int kDevelop = 20701;       // "Développer"
 constexpr int kProgressBar = 20000;
@@ -71,7 +71,6 @@ constexpr int kBaseTitle = 20250;
 constexpr int kBase = 20251;
 constexpr int kAddedTitle = 20252;
 constexpr int kAdded = 20253;
-constexpr int kStatistics = 20254;    // "?"
 constexpr int kWaitingTitle = 20255;
 constexpr int kWaiting = 20256;
 constexpr int kFinishedTitle = 20257;
@@ -159,6 +158,9 @@ class ResultsWindow : public QWidget, public ControlSet {
   void ForgetSelection();   // no list row is selected any more
   void StopAnimation();
   void HandleSignal(UiSignal signal);
+  // Shows the run's progress, writing only what changed; a new run number
+  // clears the run's display first.
+  void ShowRunProgress(const RunProgress& progress);
 
   // The refreshes, each touching only what changed.
   void RefreshList();
@@ -194,7 +196,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   void OnListSelection();
   void OnTreeCurrent(QTreeWidgetItem* item);
   void ClearTree();
-  void ShowProbeCount();
   ViewToggles Toggles() const;
   std::vector<int> SelectedRows() const;
   // The commands of the window.
@@ -249,6 +250,9 @@ class ResultsWindow : public QWidget, public ControlSet {
   std::unordered_map<std::string, GroupItem> groupItems_;
   // The queue indexes with a line in the connections list.
   std::vector<bool> connectionLines_;
+  // The run number and the clip orders last shown.
+  uint64_t shownRun_ = 0;
+  uint64_t clipOrders_ = 0;
 };
 
 }  // namespace orvi::ui

@@ -6,7 +6,6 @@
 
 #include "ui/common.h"
 #include "ui/control_table.h"
-#include "ui/core_flows.h"
 
 namespace orvi::ui {
 
@@ -80,13 +79,15 @@ void ScanDialog::accept() {
   ScanChoices& c = env_.scan;
   c.extensions = FromQt(extensions_->text()).substr(0, kMaxExtensionsText);
   for (const ChoiceBox& box : kChoices) c.*box.choice = Control<QCheckBox>(box.id)->isChecked();
-  flows::PrepareScan(env_.ctx, c, FromQt(address_->text()));
+  choices_ = {FromQt(address_->text()), c.archives, c.executables, c.smartArchives, c.wholeSite, c.extensions};
   QDialog::accept();
 }
 
-bool ScanDialog::Run(GuiEnv& env, QWidget* parent) {
+bool ScanDialog::Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices) {
   ScanDialog dialog(env, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  choices = dialog.Choices();
+  return true;
 }
 
 }  // namespace orvi::ui

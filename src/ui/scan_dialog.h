@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "search/session.h"
 #include "ui/controls.h"
 #include "ui/gui_env.h"
 
@@ -9,9 +10,8 @@ class QLineEdit;
 
 namespace orvi::ui {
 
-// TScan: asks for the page to analyse and the kinds of file wanted, keeps
-// the choices for the next opening, and on "Go !" prepares the scan (a
-// throw-away profile and a queue of the one page).
+// TScan: asks for the page to analyse and the kinds of file wanted, and
+// keeps the choices for the next opening.
 class ScanDialog : public QDialog, public ControlSet {
  public:
   static constexpr int kWindowId = 70;
@@ -30,13 +30,16 @@ class ScanDialog : public QDialog, public ControlSet {
   QWidget* Window() override { return this; }
   int WindowId() const override { return kWindowId; }
 
-  // Runs the dialog modally; true when it was closed with "Go !".
-  static bool Run(GuiEnv& env, QWidget* parent);
+  // Runs the dialog modally; true with the choices when it was closed with "Go !".
+  static bool Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices);
 
   void accept() override;
+  // What "Go !" chose.
+  const PageAnalysisChoices& Choices() const { return choices_; }
 
  private:
   GuiEnv& env_;
+  PageAnalysisChoices choices_;
   QLineEdit* address_;
   QLineEdit* extensions_;
 };

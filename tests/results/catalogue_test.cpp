@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <thread>
 
 namespace orvi {
@@ -17,9 +18,9 @@ class CatalogueTest : public ::testing::Test {
   // "key: name name | name" — groups separated by "|".
   std::string Shape(int i) {
     std::string out = Entry(i).key + ":";
-    for (FoundFile* g = Entry(i).files; g; g = g->nextGroup) {
+    for (FoundFile* g : GroupsOf(Entry(i))) {
       if (g != Entry(i).files) out += " |";
-      for (FoundFile* f = g; f; f = f->nextCopy) out += " " + f->name;
+      for (FoundFile* f : CopiesOf(g)) out += " " + f->name;
     }
     return out;
   }
@@ -216,9 +217,7 @@ TEST_F(CatalogueTest, ConcurrentAdditionsLoseNothing) {
   for (auto& t : threads) t.join();
   ASSERT_EQ(ctx.catalogue.count(), 200);
   for (auto& entry : ctx.catalogue.entries) {
-    int copies = 0;
-    for (FoundFile* f = entry->files; f; f = f->nextCopy) ++copies;
-    EXPECT_EQ(copies, 4);
+    EXPECT_EQ(std::ranges::distance(CopiesOf(entry->files)), 4);
     EXPECT_EQ(entry->hits, 4);
   }
 }

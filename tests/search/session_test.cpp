@@ -164,10 +164,10 @@ TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
   struct {
     int id;
     bool idle, running;
-  } rules[] = {{cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},
-               {cmd::kResume, true, false},       {cmd::kPageAnalysis, true, false},
-               {cmd::kStopSearch, false, true},   {cmd::kSaveSearchState, false, true},
-               {cmd::kPauseContinue, false, true}, {4003, true, true}};
+  } rules[] = {{cmd::kSaveResults, false, false},    {cmd::kLoadResults, true, false},
+               {cmd::kResumeSearch, true, false},     {cmd::kAnalysePage, true, false},
+               {cmd::kStopSearch, false, true},       {cmd::kSaveSearchState, false, true},
+               {cmd::kPauseContinue, false, true},    {4003, true, true}};
   for (const auto& r : rules) {
     ctx.run.collecting = false;
     EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.idle) << r.id;
@@ -183,9 +183,9 @@ TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
     return std::exchange(asked, true);
   }};
   ctx.run.pageWork = [](QueueEntry&, uint64_t) { return true; };
-  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
+  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kAnalysePage, frontEnd));
   EXPECT_FALSE(SearchRunning(ctx));
-  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
+  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kAnalysePage, frontEnd));
   EXPECT_TRUE(ctx.run.SchedulerActive);
   EXPECT_EQ(ui->title, "Mode Scan");
   EXPECT_TRUE(SessionCommandEnabled(ctx, cmd::kStopSearch));

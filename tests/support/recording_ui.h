@@ -10,7 +10,7 @@
 namespace orvi::test {
 
 // Keeps every call the core makes to the windows, in order, as text:
-// "post 20501", "show 9306", "hide 9306", "text 9306=...", "box caption: text".
+// "post 20501", "show 1000", "hide 1000", "text 1200=...", "box caption: text".
 class RecordingUi final : public UiPort {
  public:
   // Runs on every posted command, as a window's command table would.

@@ -63,10 +63,9 @@ class FrameFixture : public ::testing::Test {
   bool AllVerified() {
     std::lock_guard lock(ctx->CatalogueLock);
     for (const auto& entry : ctx->catalogue.entries) {
-      for (FoundFile* g = entry ? entry->files : nullptr; g; g = g->nextGroup) {
-        for (FoundFile* f = g; f; f = f->nextCopy) {
-          if (f->state <= 0) return false;
-        }
+      if (!entry) continue;
+      for (const FoundFile* f : FilesOf(*entry)) {
+        if (f->state <= 0) return false;
       }
     }
     return true;

@@ -12,11 +12,11 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/commands.h"
 #include "platform/file_io.h"
 #include "frame_fixture.h"
 #include "support/real_servers.h"
 #include "support/script_server.h"
-#include "ui/command_ids.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
@@ -53,8 +53,8 @@ class GuiScanTest : public FrameFixture {
       QTest::keyClicks(address, QString::fromStdString(url));
       QTest::keyClick(address, Qt::Key_Return);
     });
-    ASSERT_TRUE(MenuItem(ui::cmd::kAnalysePage)->isEnabled());
-    MenuItem(ui::cmd::kAnalysePage)->trigger();
+    ASSERT_TRUE(MenuItem(cmd::kAnalysePage)->isEnabled());
+    MenuItem(cmd::kAnalysePage)->trigger();
   }
 
   Nginx nginx;
@@ -66,15 +66,15 @@ TEST_F(GuiScanTest, PageAnalysisToSavedResultsEqualsTheCommandLine) {
   EXPECT_TRUE(ctx->run.collecting);
   PumpUntil([&] { return frame->windowTitle() == QStringLiteral("Mode Scan"); }, 5);
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("Mode Scan"));
-  EXPECT_FALSE(MenuItem(ui::cmd::kAnalysePage)->isEnabled());  // no second scan while one runs
+  EXPECT_FALSE(MenuItem(cmd::kAnalysePage)->isEnabled());  // no second scan while one runs
   QString endBox;
   WatchToTheEnd(&endBox);
   EXPECT_EQ(endBox, QString::fromUtf8("Recherche terminée"));
 
   QString title, folder;
   AnswerFileDialog(QStringLiteral("gui"), &title, &folder);
-  ASSERT_TRUE(MenuItem(ui::cmd::kSaveResults)->isEnabled());
-  MenuItem(ui::cmd::kSaveResults)->trigger();
+  ASSERT_TRUE(MenuItem(cmd::kSaveResults)->isEnabled());
+  MenuItem(cmd::kSaveResults)->trigger();
   EXPECT_EQ(title, QString::fromUtf8("Sauvegarder les résultats de recherche"));
   EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
   std::string saved = home.Read("Save/gui.txt");  // the default extension is added
@@ -97,8 +97,8 @@ TEST_F(GuiScanTest, StateSavedDuringTheRunAndResumed) {
   AnalyseFromTheMenu(nginx.Url("/index.html"), true);
   // Saved while pages still wait.
   ASSERT_TRUE(PumpUntil([&] { return ctx->run.WaitingCount >= 3 && Catalogued() > 0; }));
-  ASSERT_TRUE(MenuItem(ui::cmd::kSaveSearchState)->isEnabled());
-  MenuItem(ui::cmd::kSaveSearchState)->trigger();
+  ASSERT_TRUE(MenuItem(cmd::kSaveSearchState)->isEnabled());
+  MenuItem(cmd::kSaveSearchState)->trigger();
   std::string state = home.Read("rechsvg.ini");
   EXPECT_NE(state.find(nginx.Url("/page")), std::string::npos) << state;
   EXPECT_NE(home.Read("profilsvg.ini"), "<missing>");
@@ -107,10 +107,10 @@ TEST_F(GuiScanTest, StateSavedDuringTheRunAndResumed) {
 
   // Stopped, then resumed from the menu.
   WhenModal([](QWidget* modal) { ClickButton(modal, QStringLiteral("Oui")); });
-  MenuItem(ui::cmd::kStopSearch)->trigger();
+  MenuItem(cmd::kStopSearch)->trigger();
   ASSERT_TRUE(PumpUntil([&] { return RunOver(); }));
-  ASSERT_TRUE(MenuItem(ui::cmd::kResumeSearch)->isEnabled());
-  MenuItem(ui::cmd::kResumeSearch)->trigger();
+  ASSERT_TRUE(MenuItem(cmd::kResumeSearch)->isEnabled());
+  MenuItem(cmd::kResumeSearch)->trigger();
   EXPECT_TRUE(ctx->run.collecting);
   EXPECT_GE(Catalogued(), 1);  // the found files came back from the save
   {
@@ -136,7 +136,7 @@ void CloseDuringScan(const std::string& folder, const std::string& url) {
     d->Control<QLineEdit>(ui::ScanDialog::kAddress)->setText(QString::fromStdString(url));
     d->accept();
   });
-  frame.Results().Commands().Execute(ui::cmd::kAnalysePage);
+  frame.Results().Commands().Execute(cmd::kAnalysePage);
   PumpUntil([&] { return ctx.run.InProgress > 0; });
   frame.close();
   std::_Exit(3);  // not reached when the close ends the program

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/commands.h"
 #include "explore/queue.h"
 #include "frame_fixture.h"
 #include "results/results_file.h"
-#include "ui/command_ids.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
@@ -134,12 +134,36 @@ TEST_F(FrameTest, StopConfirmationOnlyYesStops) {
       shown = box->text();
       ClickButton(box, QString::fromLatin1(answer));
     });
-    Commands().Execute(ui::cmd::kStopSearch);
+    Commands().Execute(cmd::kStopSearch);
     EXPECT_EQ(shown, QString::fromUtf8("Arrêter la recherche de \"setup\" ?"));
     const bool yes = std::string(answer) == "Oui";
     EXPECT_EQ(ctx->run.collecting.load(), !yes);
     EXPECT_EQ(ctx->queue.count(), yes ? 0 : 3);
   }
+}
+
+// A page analysis is a search of its own: the text of the search before it is
+// gone, so the stop question (and the saved state) names no old search.
+TEST_F(FrameTest, APageAnalysisForgetsTheLastSearchText) {
+  MakeFrame();
+  ctx->SearchText = "mozart";
+  ctx->run.pageWork = [](QueueEntry&, uint64_t) { return true; };
+  WhenModal([](QWidget* modal) {
+    auto* dialog = dynamic_cast<ui::ScanDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->Control<QLineEdit>(ui::ScanDialog::kAddress)->setText(QStringLiteral("http://127.0.0.1:9/p.html"));
+    dialog->accept();
+  });
+  Commands().Execute(cmd::kAnalysePage);
+  ASSERT_TRUE(ctx->run.SchedulerActive);
+  QString asked;
+  WhenModal([&](QWidget* modal) {
+    asked = qobject_cast<QMessageBox*>(modal)->text();
+    ClickButton(modal, QStringLiteral("Oui"));
+  });
+  Commands().Execute(cmd::kStopSearch);
+  EXPECT_EQ(asked, QString::fromUtf8("Arrêter la recherche de \"\" ?"));
+  EXPECT_TRUE(RunOver());
 }
 
 TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
@@ -152,7 +176,7 @@ TEST_F(FrameTest, NewSearchAnsweredNoLeavesTheSearchAndOpensNothing) {
     ++boxes;
     ClickButton(modal, QStringLiteral("Non"));
   });
-  Commands().Execute(ui::cmd::kNewSearch);
+  Commands().Execute(cmd::kNewSearch);
   PumpEvents();
   EXPECT_EQ(boxes, 1);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -169,7 +193,7 @@ TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnceAndWithNoPageStartsNothing) {
     std::lock_guard lock(ctx->CatalogueLock);
     ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
   }
-  Commands().Execute(ui::cmd::kResumeSearch);
+  Commands().Execute(cmd::kResumeSearch);
   QMessageBox* box = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
   EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
@@ -185,14 +209,14 @@ TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnceAndWithNoPageStartsNothing) {
   home.Write("profilsvg.ini", "[Profil]\r\n");
   home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n");
   std::filesystem::remove(home.File("Resultsvg.txt"));
-  Commands().Execute(ui::cmd::kResumeSearch);
+  Commands().Execute(cmd::kResumeSearch);
   EXPECT_EQ(ctx->run.BaseCount, 0);
   EXPECT_FALSE(ctx->run.SchedulerActive);
   EXPECT_EQ(Catalogued(), 0);  // no "Resultsvg.txt": nothing comes back
   // Nothing runs, so nothing is left "running" either.
   EXPECT_FALSE(ctx->run.collecting);
-  EXPECT_TRUE(MenuItem(ui::cmd::kAnalysePage)->isEnabled());
-  EXPECT_FALSE(MenuItem(ui::cmd::kStopSearch)->isEnabled());
+  EXPECT_TRUE(MenuItem(cmd::kAnalysePage)->isEnabled());
+  EXPECT_FALSE(MenuItem(cmd::kStopSearch)->isEnabled());
   ASSERT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("/Musique/mp3 -> mozart"); }, 5));
 }
 
@@ -202,7 +226,7 @@ TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   ctx->SearchText = "mozart";
   ctx->run.collecting = true;
   ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://h/p.html", 0, FoundBy::FromEngine, 0));
-  std::thread timer([&] { port->PostCommand(ui::cmd::kSaveSearchState); });  // as the autosave does
+  std::thread timer([&] { port->PostCommand(cmd::kSaveSearchState); });  // as the autosave does
   timer.join();
   EXPECT_EQ(home.Read("rechsvg.ini"), "<missing>");  // posted, not run on the poster's thread
   ASSERT_TRUE(PumpUntil([&] { return home.Read("rechsvg.ini") != "<missing>"; }));
@@ -211,7 +235,7 @@ TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   ctx->run.collecting = false;
 
   // Quit is posted too, as the quit message is.
-  Commands().Execute(ui::cmd::kQuit);
+  Commands().Execute(cmd::kQuit);
   EXPECT_EQ(ends, 0);
   ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
@@ -224,7 +248,7 @@ TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
              "setup2.zip,http://h/setup2.zip,http://h/,1,900,?? ??\r\n>\r\n");
   QString title, folder;
   AnswerFileDialog(QStringLiteral("setup.txt"), &title, &folder);
-  Commands().Execute(ui::cmd::kLoadResults);
+  Commands().Execute(cmd::kLoadResults);
   EXPECT_EQ(title, QStringLiteral("Charger une liste de fichiers"));
   EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));

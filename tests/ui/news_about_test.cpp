@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/commands.h"
 #include "frame_fixture.h"
-#include "ui/command_ids.h"
 #include "ui/help.h"
 #include "ui/news_dialog.h"
 

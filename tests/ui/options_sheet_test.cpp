@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "app/cli_runner.h"
+#include "core/commands.h"
 #include "frame_fixture.h"
 #include "platform/ini_file.h"
-#include "ui/command_ids.h"
 #include "ui/common.h"
 #include "ui/scan_dialog.h"
 
@@ -50,7 +50,7 @@ class OptionsTest : public FrameFixture {
 
 TEST_F(OptionsTest, OpensFromItsCommandOnConfigurationWithItsTexts) {
   MakeFrame();
-  Commands().Execute(ui::cmd::kOptions);
+  Commands().Execute(cmd::kOptions);
   auto* opened = dynamic_cast<OptionsSheet*>(frame->Results().findChild<QDialog*>("TPSConf"));
   ASSERT_NE(opened, nullptr);
   EXPECT_TRUE(opened->isVisible());

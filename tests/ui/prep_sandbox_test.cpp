@@ -15,13 +15,13 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/commands.h"
 #include "frame_fixture.h"
 #include "sandbox/fixture.h"
 #include "sandbox/sandbox_server.h"
 #include "sandbox/site.h"
 #include "search/search_report.h"
 #include "support/manual_clock.h"
-#include "ui/command_ids.h"
 #include "ui/prep_window.h"
 
 namespace orvi::test {
@@ -79,7 +79,7 @@ class PrepSandboxTest : public FrameFixture {
       QTest::keyClicks(w->Control<QLineEdit>(PrepWindow::kInput1), input);
       QTest::mouseClick(w->Control<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
     });
-    MenuItem(ui::cmd::kNewSearch)->trigger();
+    MenuItem(cmd::kNewSearch)->trigger();
   }
 
   std::string Cli(std::vector<std::string> args) {
@@ -103,7 +103,7 @@ TEST_F(PrepSandboxTest, AWholeSearchGivesTheResultsOfTheCommandLine) {
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("mp3 -> mozart"));
   WatchToTheEnd();
   AnswerFileDialog(QStringLiteral("gui"));
-  MenuItem(ui::cmd::kSaveResults)->trigger();
+  MenuItem(cmd::kSaveResults)->trigger();
   const std::string saved = home.Read("Save/gui.txt");
   const std::string log = home.Read("Log.txt");
   EXPECT_NE(saved.find("[mozart-requiem-lacrimosa,"), std::string::npos) << saved;

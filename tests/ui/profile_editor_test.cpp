@@ -13,9 +13,9 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/commands.h"
 #include "frame_fixture.h"
 #include "search/profile_file.h"
-#include "ui/command_ids.h"
 #include "ui/profile_editor.h"
 
 namespace orvi::test {
@@ -87,7 +87,7 @@ TEST_F(EditorTest, MenuAndPages) {
 TEST_F(EditorTest, FromTheMenuTheOpenDialogComesAtOnce) {
   QString title;
   AnswerFileDialog("", &title);
-  frame->Results().Commands().Execute(ui::cmd::kProfileEditor);
+  frame->Results().Commands().Execute(cmd::kProfileEditor);
   // By its name: the editor class has no meta-object of its own, so a cast
   // by class alone would take any widget.
   editor = frame->Results().findChild<ProfileEditor*>(QStringLiteral("TFF"));

@@ -66,10 +66,8 @@ class ResultsWindowTest : public ::testing::Test {
     AddFoundLink(ctx, ctx.catalogue, name, url, page, false, series);
     std::lock_guard lock(ctx.CatalogueLock);
     for (const auto& e : ctx.catalogue.entries) {
-      for (FoundFile* g = e->files; g; g = g->nextGroup) {
-        for (FoundFile* f = g; f; f = f->nextCopy) {
-          if (f->url == url) return f;
-        }
+      for (FoundFile* f : FilesOf(*e)) {
+        if (f->url == url) return f;
       }
     }
     ADD_FAILURE() << "not added: " << url;
@@ -162,11 +160,11 @@ TEST_F(ResultsWindowTest, TheErrorsCommandHidesErrorsAndBringsThemBackLast) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"broken", "good", "setup", "@idrive~1"}));
   EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "1", "2", "?"}));
 
-  td->Commands().Execute(tid::kShowErrors);
+  td->Commands().Execute(cmd::kShowErrors);
   EXPECT_FALSE(td->showErrors);
   EXPECT_EQ(Column(), (std::vector<std::string>{"good", "setup", "@idrive~1"}));
-  EXPECT_FALSE(td->Control<QPushButton>(tid::kShowErrors)->isChecked());
-  td->Commands().Execute(tid::kShowErrors);
+  EXPECT_FALSE(td->Control<QPushButton>(cmd::kShowErrors)->isChecked());
+  td->Commands().Execute(cmd::kShowErrors);
   EXPECT_EQ(Column(), (std::vector<std::string>{"good", "setup", "@idrive~1", "broken"}));
 
   // The other two toggles are plain flags the view reads (results_view_test).
@@ -408,23 +406,33 @@ TEST_F(ResultsWindowTest, MenusSliderPauseAndNotice) {
   QTest::keyClick(slider, Qt::Key_End);
   EXPECT_EQ(ctx.run.Throttle, 0);
 
-  auto* pause = td->Control<QPushButton>(tid::kPauseContinue);
-  td->Commands().Execute(tid::kPauseContinue);
-  ASSERT_TRUE(test::PumpUntil([&] { return pause->text() == QStringLiteral("Continue"); }));
-  EXPECT_TRUE(ctx.run.Paused);
-  td->Commands().Execute(tid::kPauseContinue);
-  ASSERT_TRUE(test::PumpUntil([&] { return pause->text() == QStringLiteral("Pause"); }));
+  // The run's progress shows on the next tick.
+  auto* pause = td->Control<QPushButton>(cmd::kPauseContinue);
+  for (const char* text : {"Continue", "Pause"}) {
+    td->Commands().Execute(cmd::kPauseContinue);
+    td->Tick();
+    EXPECT_EQ(pause->text(), QString::fromLatin1(text));
+  }
 
   auto* notice = td->Control<QLabel>(tid::kDisconnected);
   EXPECT_TRUE(notice->isHidden());
   EXPECT_EQ(notice->text(), QString::fromUtf8("Déconnecté Attente connexion"));
-  port->ShowControl(tid::kDisconnected, true);
-  ASSERT_TRUE(test::PumpUntil([&] { return !notice->isHidden(); }));
+  ctx.net.DisconnectedShown = true;
+  td->Tick();
+  EXPECT_FALSE(notice->isHidden());
 
-  port->SetFieldText(tid::kWaiting, "12");
-  ASSERT_TRUE(test::PumpUntil([&] { return td->Control<QLineEdit>(tid::kWaiting)->text() == QStringLiteral("12"); }));
-  port->Signal(UiSignal::ResetResults);
-  ASSERT_TRUE(test::PumpUntil([&] { return td->Control<QLineEdit>(tid::kWaiting)->text().isEmpty(); }));
+  ctx.run.progress.Update(
+      [](RunProgress& p) { p = {.run = p.run, .waiting = 12, .speed = 23.44, .elapsed = 3725, .sliderPosition = 4}; });
+  td->Tick();
+  for (auto [id, text] : {std::pair{tid::kWaiting, "12"}, {tid::kSpeed, "23.4"}, {tid::kElapsed, "01:02:05"},
+                          {tid::kRemaining, ""}}) {
+    EXPECT_EQ(Field(id), text) << id;
+  }
+  EXPECT_EQ(slider->value(), 4);
+  EXPECT_EQ(ctx.run.Throttle, 16);
+  ctx.run.progress.Reset();  // a new run clears what the last one showed
+  td->Tick();
+  EXPECT_EQ(Field(tid::kWaiting), "");
 }
 
 TEST_F(ResultsWindowTest, ProportionalLayout) {
@@ -434,7 +442,7 @@ TEST_F(ResultsWindowTest, ProportionalLayout) {
     double fx, fy, fw, fh;
   } rules[] = {{tid::kFileList, 0, 0, 0.5, 0.75}, {tid::kFileTree, 0.5, 0, 0.5, 1},
                {tid::kProgressBar, 0, 0, 1, 0},    {tid::kElapsed, 1, 0, 0, 0},
-               {tid::kDelete, 0.5, 0.75, 0, 0},    {tid::kPauseContinue, 0.5, 1, 0, 0},
+               {tid::kDelete, 0.5, 0.75, 0, 0},    {cmd::kPauseContinue, 0.5, 1, 0, 0},
                {tid::kFileUrl, 0, 1, 1, 0},        {tid::kCopyFile, 1, 1, 0, 0},
                {tid::kSpeedSlider, 0, 1, 0, 0},    {tid::kConnections, 0, 0.75, 0.5, 0.25},
                {tid::kBase, 0, 1, 0, 0},           {tid::kAnimation, 0, 0, 0, 0}};

@@ -1,12 +1,12 @@
 // The page analysis dialog: its fields, remembered choices, keyboard, and
-// what "Go !" makes of them.
+// the choices "Go !" gives.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "explore/queue.h"
 #include "frame_fixture.h"
+#include "ui/common.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
@@ -17,7 +17,8 @@ using ui::ScanDialog;
 class ScanDialogTest : public FrameFixture {
  protected:
   void SetUp() override { MakeFrame("StartWindow=0\r\n"); }
-  // Opens the dialog, lets fill() work on it, and returns whether it ended with "Go !".
+  // Opens the dialog, lets fill() work on it, and returns whether it ended
+  // with "Go !"; what it chose goes to chosen.
   bool RunDialog(const std::function<void(ScanDialog*)>& fill) {
     WhenModal([fill](QWidget* modal) {
       auto* dialog = dynamic_cast<ScanDialog*>(modal);
@@ -25,8 +26,9 @@ class ScanDialogTest : public FrameFixture {
       QApplication::setActiveWindow(dialog);
       fill(dialog);
     });
-    return ScanDialog::Run(*env, &frame->Results());
+    return ScanDialog::Run(*env, &frame->Results(), chosen);
   }
+  PageAnalysisChoices chosen;
 };
 
 TEST_F(ScanDialogTest, FirstOpeningKeyboardOrderAndReturnMeansGo) {
@@ -51,44 +53,29 @@ TEST_F(ScanDialogTest, FirstOpeningKeyboardOrderAndReturnMeansGo) {
     QTest::keyClick(d->focusWidget(), Qt::Key_Return);
   });
   EXPECT_TRUE(first);
-  ASSERT_EQ(ctx->queue.count(), 1);
-  EXPECT_EQ(ctx->queue.entries[0]->url, "http://127.0.0.1:9/p\xE9.html");
-  EXPECT_EQ(ctx->queue.entries[0]->state, 0);
-  const SearchProfile& p = ctx->activeProfile;
-  EXPECT_TRUE(p.ExtractAll && p.EnableNews && p.Zip && p.Archiv && p.Exe && p.SAD);
-  EXPECT_FALSE(p.SiteScan);
-  EXPECT_EQ(p.MaxDomains, 0);
-  EXPECT_EQ(p.ExtensionCount, 0);
+  EXPECT_EQ(chosen.address, "http://127.0.0.1:9/p\xE9.html");
+  EXPECT_TRUE(chosen.archives && chosen.executables && chosen.smartArchives);
+  EXPECT_FALSE(chosen.wholeSite);
+  EXPECT_EQ(chosen.extensions, "");
 }
 
-TEST_F(ScanDialogTest, ChoicesAreRememberedAndSplitIntoTheProfile) {
-  struct Case {
-    QString typed;
-    std::vector<std::string> extensions;
-  } cases[] = {
-      // The splitting itself is the core's (session_test): here, that the
-      // typed text reaches it, and comes back whole even past what it keeps.
-      {QStringLiteral(" mp3 , ogg "), {"mp3", "ogg"}},
-      {QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r"),
-       {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p"}},
-  };
-  for (const Case& c : cases) {
+TEST_F(ScanDialogTest, ChoicesAreRememberedWhole) {
+  // The splitting of the text is the session's (session_test): here, that the
+  // typed text reaches it, and comes back whole even past what it keeps.
+  for (QString typed : {QStringLiteral(" mp3 , ogg "), QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r")}) {
     ASSERT_TRUE(RunDialog([&](ScanDialog* d) {
       d->Control<QLineEdit>(101)->setText(QStringLiteral("http://x/"));
-      d->Control<QLineEdit>(105)->setText(c.typed);
+      d->Control<QLineEdit>(105)->setText(typed);
       d->Control<QCheckBox>(102)->setChecked(false);
       d->Control<QCheckBox>(300)->setChecked(true);
       d->Control<QPushButton>(1)->click();
     }));
-    const SearchProfile& p = ctx->activeProfile;
-    std::vector<std::string> got(p.Extensions.begin(), p.Extensions.begin() + p.ExtensionCount);
-    EXPECT_EQ(got, c.extensions) << c.typed.toStdString();
-    EXPECT_FALSE(p.Zip || p.Archiv);
-    EXPECT_TRUE(p.SiteScan);
-    EXPECT_EQ(p.MaxDomains, 999);
+    EXPECT_EQ(ui::ToQt(chosen.extensions), typed);
+    EXPECT_FALSE(chosen.archives);
+    EXPECT_TRUE(chosen.wholeSite);
     // The next opening shows the whole text and the boxes, and an empty address.
     RunDialog([&](ScanDialog* d) {
-      EXPECT_EQ(d->Control<QLineEdit>(105)->text(), c.typed);
+      EXPECT_EQ(d->Control<QLineEdit>(105)->text(), typed);
       EXPECT_EQ(d->Control<QLineEdit>(101)->text(), QString());
       EXPECT_FALSE(d->Control<QCheckBox>(102)->isChecked());
       EXPECT_TRUE(d->Control<QCheckBox>(300)->isChecked());
@@ -100,15 +87,12 @@ TEST_F(ScanDialogTest, ChoicesAreRememberedAndSplitIntoTheProfile) {
 }
 
 TEST_F(ScanDialogTest, CancelChangesNothing) {
-  ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://kept/", 0, FoundBy::FromEngine, 0));
-  ctx->activeProfile.Zip = false;
   EXPECT_FALSE(RunDialog([](ScanDialog* d) {
     d->Control<QLineEdit>(101)->setText(QStringLiteral("http://other/"));
+    d->Control<QLineEdit>(105)->setText(QStringLiteral("mp3"));
     QTest::keyClick(d, Qt::Key_Escape);
   }));
-  ASSERT_EQ(ctx->queue.count(), 1);
-  EXPECT_EQ(ctx->queue.entries[0]->url, "http://kept/");
-  EXPECT_FALSE(ctx->activeProfile.Zip);
+  EXPECT_EQ(chosen.address, "");
   EXPECT_EQ(env->scan.extensions, "");
 }
 

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/commands.h"
 #include "explore/queue.h"
 #include "frame_fixture.h"
-#include "ui/command_ids.h"
 
 namespace orvi::test {
 namespace {
@@ -88,8 +88,8 @@ TEST_F(StatisticsTest, CountsFollowTheQueueAndTheListOnlyAClick) {
 }
 
 TEST_F(StatisticsTest, SeveralCopiesFromTheCommandAndFermerCloses) {
-  Commands().Execute(ui::cmd::kStatistics);
-  Commands().Execute(ui::cmd::kStatistics);
+  Commands().Execute(cmd::kStatistics);
+  Commands().Execute(cmd::kStatistics);
   QList<StatisticsDialog*> open;
   for (QWidget* w : QApplication::topLevelWidgets()) {
     if (auto* s = dynamic_cast<StatisticsDialog*>(w); s && s != dialog.get() && s->isVisible()) open << s;

@@ -27,13 +27,13 @@
 #include <mutex>
 #include <string>
 
+#include "core/commands.h"
 #include "core/context.h"
 #include "explore/queue.h"
 #include "results/results_file.h"
 #include "ui/animation.h"
 #include "ui/app_setup.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
 #include "ui/news_dialog.h"
@@ -172,7 +172,8 @@ void FrameAndDialogs(Shots& shots, const std::string& folder) {
     shots.GrabModal(QStringLiteral("scan_dialog"), [&] { commands.Execute(cmd::kAnalysePage); });
     env.scan.extensions = "mp3, ogg";
     env.scan.wholeSite = true;
-    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] { ScanDialog::Run(env, &frame.Results()); });
+    PageAnalysisChoices chosen;
+    shots.GrabModal(QStringLiteral("scan_dialog_remembered"), [&] { ScanDialog::Run(env, &frame.Results(), chosen); });
     shots.GrabModal(QStringLiteral("save_results_dialog"), [&] { commands.Execute(cmd::kSaveResults); });
     shots.GrabModal(QStringLiteral("load_results_dialog"), [&] { commands.Execute(cmd::kLoadResults); });
     ctx.run.collecting = true;
@@ -294,12 +295,9 @@ void FilledResultsWindow(Shots& shots, const std::string& folder, QSize size) {
   frame.setWindowTitle(QStringLiteral("ORVI -> demo"));
 
   // Its counters and the pages being fetched.
-  const std::pair<int, const char*> fields[] = {
-      {td::kProgressText, "42"}, {td::kElapsed, "00:12:34"}, {td::kRemaining, "00:17:21"}, {td::kSpeed, "23.4"},
-      {td::kReferenceSpeed, "31.0"}, {td::kLoadKb, "17342"}, {td::kTimeouts, "2"}, {td::kBase, "120"},
-      {td::kAdded, "37"}, {td::kWaiting, "58"}, {td::kFinished, "61"}, {td::kProbes, "3"}, {td::kInProgress, "3"}};
-  for (const auto& [id, text] : fields) program.port->SetFieldText(id, text);
-  program.port->SetFieldNumber(td::kProgressBar, 42);
+  td.ShowRunProgress({.base = 120, .added = 37, .waiting = 58, .inProgress = 3, .finished = 61, .progress = 42,
+                      .timeouts = 2, .loadKb = 17342, .speed = 23.4, .referenceSpeed = 31.0, .elapsed = 12 * 60 + 34,
+                      .remaining = 17 * 60 + 21, .probes = 3});
   {
     std::lock_guard lock(ctx.QueueLock);
     for (const char* url : {"http://www.example.org/telechargements.html", "http://www.example.net/liens.html",
