@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
+#include "search/harvest.h"
 #include "search/profile_file.h"
 #include "search/query_plan.h"
 
@@ -209,16 +210,14 @@ int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
   SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
   // A profile that needs no input disables the first field; otherwise a
   // search needs something to look for.
-  bool input1Enabled = profile.UsesInput1();
-  if (inputs.input1.empty() && inputs.input2.empty() && input1Enabled) {
+  if (!InputsGiven({inputs.input1, inputs.input2, profile.UsesInput1()})) {
     throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
   }
   ctx.SearchText = inputs.searchText;
   for (const PlannedRow& row : PlanFirstRequests(profile, ctx.engines, inputs)) {
     out << "#\t" << Printable(row.display) << '\n';
     for (const PlannedRequest& request : row.requests) {
-      out << (request.engine == kEngineGoogle ? 'G' : request.engine == kEngineFast ? 'F' : 'W')
-          << '\t' << Printable(request.url) << '\n';
+      out << request.row->letter << '\t' << Printable(request.url) << '\n';
     }
   }
   return 0;

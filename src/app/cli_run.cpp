@@ -9,9 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <cstdio>
-#include <map>
 #include <optional>
-#include <tuple>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -25,7 +23,8 @@
 #include "results/results_file.h"
 #include "results/results_view.h"
 #include "results/verification.h"
-#include "search/harvest.h"
+#include "search/engine_table.h"
+#include "search/harvest_job.h"
 #include "search/profile_file.h"
 #include "search/query.h"
 #include "search/search_state.h"
@@ -40,16 +39,8 @@ constexpr int kDefaultVerifySeconds = 120;
 // on the command's own thread at its next tick, as a window would on its own.
 class CliUi final : public UiPort {
  public:
-  void SetFieldText(int id, const std::string& text) override {
-    std::lock_guard lock(mutex_);
-    fields_[id] = text;
-  }
+  void SetFieldText(int, const std::string&) override {}
   void ShowControl(int, bool) override {}
-  std::string Field(int id) {
-    std::lock_guard lock(mutex_);
-    auto it = fields_.find(id);
-    return it == fields_.end() ? std::string() : it->second;
-  }
   void PostCommand(int id) override {
     std::lock_guard lock(mutex_);
     posted_.push_back(id);
@@ -73,7 +64,6 @@ class CliUi final : public UiPort {
   std::mutex mutex_;
   std::vector<int> posted_;
   std::vector<std::string> messages_;
-  std::map<int, std::string> fields_;
 };
 
 // Ctrl-C arrives on a descriptor instead of interrupting a thread; the tick
@@ -316,19 +306,22 @@ std::string SearchFileName(const Context& ctx) {
 
 // The preparation window's board: per row and engine, the total announced and
 // the pages queued; then the pages found by one engine alone and in all.
-void PrintBoard(CliUi& ui, std::ostream& err) {
-  for (int r = 0; r < 10; ++r) {
+void PrintBoard(const HarvestProgress& p, std::ostream& err) {
+  auto shown = [](const std::optional<int>& value) { return value ? std::to_string(*value) : std::string(); };
+  for (size_t r = 0; r < SearchProfile::kKeyRows; ++r) {
     std::string line;
-    for (auto [name, total, ok] : {std::tuple{"Google", prep_ids::kGoogleTotal, prep_ids::kGoogleOk},
-                                   std::tuple{"Fast", prep_ids::kFastTotal, prep_ids::kFastOk},
-                                   std::tuple{"WiseNut", prep_ids::kWiseNutTotal, prep_ids::kWiseNutOk}}) {
-      std::string t = ui.Field(total + r), o = ui.Field(ok + r);
-      if (!t.empty() || !o.empty()) line += std::string("  ") + name + " " + (t.empty() ? "0" : t) + "/" + (o.empty() ? "0" : o);
+    for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+      const HarvestProgress::Cell& cell = p.cells[slot][r];
+      if (!cell.total && !cell.ok) continue;
+      line += "  " + std::string(SlotEngine(static_cast<int>(slot)).name) + " " +
+              std::to_string(cell.total.value_or(0)) + "/" + std::to_string(cell.ok.value_or(0));
     }
     if (!line.empty()) err << "row " << r << ":" << line << '\n';
   }
-  err << "Google " << ui.Field(prep_ids::kUniqueGoogle) << "  Fast " << ui.Field(prep_ids::kUniqueFast)
-      << "  WiseNut " << ui.Field(prep_ids::kUniqueWiseNut) << "  pages " << ui.Field(prep_ids::kFound) << '\n';
+  for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+    err << SlotEngine(static_cast<int>(slot)).name << " " << shown(p.unique[slot]) << "  ";
+  }
+  err << "pages " << shown(p.found) << '\n';
 }
 
 }  // namespace
@@ -336,15 +329,16 @@ void PrintBoard(CliUi& ui, std::ostream& err) {
 int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::string name, outFile;
   std::optional<std::string> input1, input2;
-  HarvestRequest request;
+  int stopAt = kStopAtLimits[kDefaultStopAtPosition];
+  bool log = false;
   CommandBound bound;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
     if (arg == "--profile") name = OptionValue(inv.args, i, "search");
     else if (arg == "--input") input1 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
     else if (arg == "--input2") input2 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
-    else if (arg == "--stop-at") request.stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
-    else if (arg == "--log") request.log = true;
+    else if (arg == "--stop-at") stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
+    else if (arg == "--log") log = true;
     else if (arg == "--out") outFile = OptionValue(inv.args, i, "search");
     else if (arg == "--timeout") bound.seconds = PositiveNumber(OptionValue(inv.args, i, "search"), "--timeout");
     else throw UsageError("search: unexpected argument '" + arg + "'");
@@ -358,39 +352,33 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ctx.LoadSettings();
   ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
   ctx.ProfileName = name;
-  const SearchProfile& p = ctx.activeProfile;
-  bool input1Enabled = p.UsesInput1();
-  request.input1 = input1.value_or("").substr(0, kInputChars);
-  request.input2 = input2.value_or("").substr(0, kInputChars);
-  if (request.input1.empty() && request.input2.empty() && input1Enabled) {
+  ctx.harvest.stopAt = stopAt;
+  ctx.harvest.logEnabled = log;
+  const HarvestInputs inputs{input1.value_or("").substr(0, kInputChars), input2.value_or("").substr(0, kInputChars),
+                             ctx.activeProfile.UsesInput1()};
+  if (!InputsGiven(inputs)) {
     err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
     return 2;
   }
 
   // Phase 1 runs on a thread of its own, so that Ctrl-C and the bound reach
   // it: either stops the harvest.
-  HarvestResult harvest;
-  PrepareSearch harvestStep = HarvestAsAutoStart(request, &harvest);
   int stoppedWith = 0;
   auto watchedHarvest = [&](Context& c) {
-    std::atomic<bool> done{false};
-    bool found = false;
-    std::thread phase1([&] {
-      found = harvestStep(c);
-      done = true;
-    });
-    while (!done) {
+    HarvestJob job(c);
+    job.Start(inputs);
+    while (!job.Ended()) {
       const bool interrupted = interrupts.Wait(50);
       if (interrupted || (bound.deadlineMs != 0 && c.clock().NowMs() >= bound.deadlineMs)) {
         stoppedWith = interrupted ? kInterruptedExit : 1;
-        StopHarvest(c);
+        job.Stop();
         break;
       }
     }
-    phase1.join();
+    const HarvestResult harvest = job.Join();
     ui->TakeMessages();
-    if (!inv.quiet) PrintBoard(*ui, err);
-    return found && stoppedWith == 0;
+    if (!inv.quiet) PrintBoard(job.Progress(), err);
+    return harvest.found && stoppedWith == 0;
   };
   if (NewSearch(ctx, SessionMode::Search, watchedHarvest) == StartOutcome::Cancelled) {
     if (stoppedWith == kInterruptedExit) err << "orvilane-cli: interrupted\n";

@@ -14,19 +14,11 @@ std::vector<PlannedRow> PlanFirstRequests(const SearchProfile& profile,
           ComposeEngineQuery(inputs.variants[v], EncodeRow(row), profile.FindS, inputs);
       if (!query) continue;
       PlannedRow planned{v, r, *query, DisplayForm(*query), {}};
-      if (Ticked(profile.GoogleUse, r)) {
-        planned.requests.push_back(
-            {kEngineGoogle, BuildRequestUrl(kEngineGoogle, engines.GoogleUrl, *query, 0)});
-      }
-      if (Ticked(profile.AtwUse, r)) {
-        planned.requests.push_back(
-            {kEngineFast, FastRequestUrl(engines.FastUrl, *query, profile.SexFilter, 0)});
-      }
-      if (Ticked(profile.WiseUse, r)) {
-        for (const std::string& wise : WiseNutQueries(*query)) {
-          planned.requests.push_back(
-              {kEngineWiseNut, BuildRequestUrl(kEngineWiseNut, engines.WiseNutUrl,
-                                               WithWiseNutFilter(wise, profile.SexFilter), 0)});
+      for (int slot = 0; slot < kEngineSlots; ++slot) {
+        if (!Ticked(SlotMask(profile, slot), r)) continue;
+        const EngineRow& engine = SlotEngine(slot);
+        for (std::string& url : FirstPageUrls(engine, engines.*engine.url, *query, profile)) {
+          planned.requests.push_back({slot + 1, &engine, std::move(url)});
         }
       }
       plan.push_back(std::move(planned));

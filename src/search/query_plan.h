@@ -5,12 +5,14 @@
 
 #include "core/search_profile.h"
 #include "core/settings.h"
+#include "search/engine_table.h"
 #include "search/query.h"
 
 namespace orvi {
 
 struct PlannedRequest {
-  int engine;  // kEngineGoogle, kEngineFast or kEngineWiseNut
+  int engine;           // the queue's engine id: the slot plus one
+  const EngineRow* row;  // the engine of that slot
   std::string url;
 };
 
@@ -25,9 +27,9 @@ struct PlannedRow {
 
 // What a harvest of the profile with these inputs requests first, in harvest
 // order: variant by variant, row by row up to the first empty row, skipped
-// rows left out; for each row Google (offset 0), Fast (offset 0) and every
-// WiseNut query (page 0), each only when the row is ticked for that engine.
-// Google is asked on its primary host. Updates the placeholder note of inputs.
+// rows left out; for each row the first page of every query of each engine
+// slot in order, when the row is ticked for it. Engines are asked on their
+// primary host. Updates the placeholder note of inputs.
 std::vector<PlannedRow> PlanFirstRequests(const SearchProfile& profile,
                                           const EngineSettings& engines, SearchInputs& inputs);
 

@@ -105,26 +105,6 @@ StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices,
   return NewSearch(ctx, SessionMode::Scan, {}, afterReset);
 }
 
-PrepareSearch HarvestAsAutoStart(const HarvestRequest& request, HarvestResult* result) {
-  return [request, result](Context& ctx) {
-    const SearchProfile& p = ctx.activeProfile;
-    const bool input1Enabled = p.UsesInput1();
-    ctx.harvest.stopAt = request.stopAt;
-    ctx.harvest.logEnabled = request.log;
-    ctx.harvest.running = true;
-    HarvestResult harvest = RunHarvest(ctx, request.input1.substr(0, kInputChars),
-                                       request.input2.substr(0, kInputChars), input1Enabled);
-    ctx.harvest.running = false;
-    if (result != nullptr) *result = harvest;
-    return harvest.found;
-  };
-}
-
-void StopHarvest(Context& ctx) {
-  ctx.harvest.running = false;
-  ctx.sockets.CloseAllSockets();
-}
-
 bool DispatchRunCommand(Context& ctx, int commandId) {
   switch (commandId) {
     case cmd::kPauseContinue:

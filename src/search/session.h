@@ -70,18 +70,6 @@ StartOutcome ResumeSearch(Context& ctx, const std::function<void()>& afterReset 
 StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices,
                                const std::function<void()>& afterReset = {});
 
-// The search as the preparation window runs it with "AutoStart" checked:
-// phase 1 on the calling thread, then true when the engines gave pages.
-struct HarvestRequest {
-  std::string input1;  // Windows-1252, as typed
-  std::string input2;
-  int stopAt = 500;    // "S'arrêter à:"
-  bool log = false;    // "Fichier Log.txt"
-};
-PrepareSearch HarvestAsAutoStart(const HarvestRequest& inputs, HarvestResult* result = nullptr);
-// The harvest's "Stop !": every harvest loop ends and its fetches are broken.
-void StopHarvest(Context& ctx);
-
 // A command posted to the results window while a run goes (Pause/Continue,
 // the search-state save). False for a command that is not a run's.
 bool DispatchRunCommand(Context& ctx, int commandId);

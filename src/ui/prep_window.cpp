@@ -144,11 +144,10 @@ std::vector<ControlRow> PrepControls() {
 
 }  // namespace
 
-PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env) {
+PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env), harvest_(env.ctx) {
   setObjectName(QStringLiteral("TDS"));
   setWindowTitle(Utf8("Préparation de la recherche"));
   PaintBackground(this, env.ctx.settings.ColorDialog);
-  env_.ctx.harvest.windowClosed = false;
   QStyle* look = style();
   images_ = {look->standardIcon(QStyle::SP_DirClosedIcon), look->standardIcon(QStyle::SP_DirOpenIcon),
              look->standardIcon(QStyle::SP_FileIcon)};
@@ -230,11 +229,44 @@ void PrepWindow::RegisterCommands() {
 }
 
 void PrepWindow::OnTick() {
+  RefreshBoard();
+  if (harvest_.Ended()) OnHarvestEnded(harvest_.Join());
   commands_.UpdateButtons();
   log_->setEnabled(!PhaseRunning());
   const bool collecting = env_.ctx.run.collecting;
   if (collecting && !animation_->IsPlaying()) animation_->Play();
   if (!collecting && animation_->IsPlaying()) animation_->Stop();
+}
+
+void PrepWindow::RefreshBoard() {
+  HarvestProgress progress = harvest_.Progress();
+  // The tick comes four times a second: only a change is written.
+  if (progress == shown_) return;
+  ShowProgress(progress);
+  shown_ = std::move(progress);
+}
+
+void PrepWindow::ShowProgress(const HarvestProgress& p) {
+  auto show = [this](int id, const QString& text) {
+    auto* field = Control<QLineEdit>(id);
+    if (field->text() != text) field->setText(text);
+  };
+  auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
+  for (int e = 0; e < kEngineSlots; ++e) {
+    for (int r = 0; r < kRows; ++r) {
+      const HarvestProgress::Cell& cell = p.cells[static_cast<size_t>(e)][static_cast<size_t>(r)];
+      show(prep_ids::kGoogleTotal + 200 * e + r, number(cell.total));
+      show(prep_ids::kGoogleOk + 200 * e + r, number(cell.ok));
+    }
+  }
+  const int unique[] = {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut};
+  for (int e = 0; e < kEngineSlots; ++e) show(unique[e], number(p.unique[static_cast<size_t>(e)]));
+  show(prep_ids::kFound, number(p.found));
+  show(prep_ids::kQueryDisplay, ToQt(p.queryDisplay));
+  for (int r = 0; r < kRows; ++r) {
+    QWidget* marker = ControlById(prep_ids::kRowMarker + r);
+    if (marker->isHidden() != (r != p.markedRow)) marker->setHidden(r != p.markedRow);
+  }
 }
 
 void PrepWindow::FillTree() {
@@ -338,45 +370,27 @@ void PrepWindow::SetStopAtPosition(int position) {
 }
 
 void PrepWindow::Launch() {
-  Context& ctx = env_.ctx;
-  if (harvestThread_.joinable()) harvestThread_.join();
-  ctx.harvest.running = true;
-  ControlById(prep_ids::kFound)->setProperty("text", QString());
-  const std::string input1 = FromQt(input1_->text());
-  const std::string input2 = FromQt(input2_->text());
-  const bool input1Enabled = input1_->isEnabled();
-  ctx.harvest.stopAt = stopAt_->text().toInt();
-  harvestThread_ = std::thread([this, &ctx, input1, input2, input1Enabled] {
-    HarvestResult result = RunHarvest(ctx, input1, input2, input1Enabled);
-    QMetaObject::invokeMethod(this, [this, result] { OnHarvestEnded(result); }, Qt::QueuedConnection);
-  });
+  env_.ctx.harvest.stopAt = stopAt_->text().toInt();
+  harvest_.Start({FromQt(input1_->text()), FromQt(input2_->text()), input1_->isEnabled()});
+  RefreshBoard();
   commands_.UpdateButtons();
 }
 
 void PrepWindow::OnHarvestEnded(const HarvestResult& result) {
-  if (harvestThread_.joinable()) harvestThread_.join();
   if (!result.encodedSearchText.empty()) encodedSearchText_ = result.encodedSearchText;
-  OnTick();
   if (result.startExploration && isVisible()) accept();
 }
 
 void PrepWindow::Stop() {
-  StopHarvest(env_.ctx);
-  for (int r = 0; r < kRows; ++r) ControlById(prep_ids::kRowMarker + r)->hide();
+  harvest_.Stop();
+  RefreshBoard();
   animation_->Stop();
-  ControlById(prep_ids::kQueryDisplay)->setProperty("text", QString());
   autoStart_->setChecked(false);
 }
 
 void PrepWindow::EndHarvest() {
-  Context& ctx = env_.ctx;
-  // The harvest leaves the window alone from here on.
-  ctx.harvest.windowClosed = true;
-  if (harvestThread_.joinable()) {
-    StopHarvest(ctx);
-    harvestThread_.join();
-  }
-  ctx.harvest.running = false;
+  harvest_.Cancel();
+  if (harvest_.Busy()) harvest_.Join();
 }
 
 void PrepWindow::done(int result) {
@@ -419,7 +433,6 @@ bool PrepWindow::Run(GuiEnv& env, QWidget* parent) {
     ok = window.exec() == QDialog::Accepted;
     encoded = window.EncodedSearchText();
   }
-  ctx.harvest.running = false;
   if (ok) {
     if (!env.reports) env.reports = std::make_shared<SearchReports>(ctx);
     env.reports->Start(encoded);

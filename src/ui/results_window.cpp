@@ -19,6 +19,7 @@
 #include "explore/queue.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
+#include "search/engine_table.h"
 #include "search/session.h"
 #include "ui/animation.h"
 #include "ui/browser.h"
@@ -38,7 +39,6 @@ constexpr int kColumnZeroWidth = 135;
 constexpr QColor kPaleBrush(225, 235, 230);
 constexpr QColor kLightGrey(192, 192, 192);
 constexpr char kCachePrefix[] = "[cache] ";
-constexpr char kCacheMark[] = "q=cache:";
 
 FoundFile* FileOf(const QTreeWidgetItem* item) {
   return item ? reinterpret_cast<FoundFile*>(item->data(0, kEntryRole).value<quintptr>()) : nullptr;
@@ -64,11 +64,10 @@ class FileListView final : public QTreeWidget {
 };
 
 // The line shown for a page being fetched: its address, or for a search
-// engine's cached copy "[cache] " and what follows "q=cache:".
+// engine's cached copy "[cache] " and the copy's key.
 std::string ConnectionText(const std::string& url) {
-  size_t mark = url.find(kCacheMark);
-  if (mark == std::string::npos) return url;
-  return kCachePrefix + url.substr(mark + sizeof kCacheMark - 1, kMaxCacheChars);
+  std::optional<std::string> key = CachedCopyKey(url);
+  return key ? kCachePrefix + key->substr(0, kMaxCacheChars) : url;
 }
 
 std::string OneDecimal(double value) {
@@ -753,11 +752,7 @@ void ResultsWindow::OpenConnection() {
   if (item == nullptr || !item->isSelected()) return;
   std::string text = FromQt(item->text().left(kMaxFieldChars));
   if (text.size() < 2) return;
-  if (text.rfind(kCachePrefix, 0) == 0) {
-    const HarvestState& h = env_.ctx.harvest;
-    const std::string& base = h.googleFallback ? env_.ctx.engines.GoogleFallbackUrl : env_.ctx.engines.GoogleUrl;
-    text = base + "/search?q=cache:" + text.substr(sizeof kCachePrefix - 1);
-  }
+  if (text.rfind(kCachePrefix, 0) == 0) text = CachedCopyAddress(env_.ctx, text.substr(sizeof kCachePrefix - 1));
   YieldToBrowser(env_.ctx);
   env_.browser.OpenInBrowser(text, env_.ctx.settings.NewWindow);
 }

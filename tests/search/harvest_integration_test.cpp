@@ -8,7 +8,8 @@
 #include <thread>
 
 #include "explore/queue.h"
-#include "search/harvest.h"
+#include "search/engine_table.h"
+#include "search/harvest_job.h"
 #include "support/manual_clock.h"
 #include "support/recording_ui.h"
 #include "support/script_server.h"
@@ -86,26 +87,32 @@ class Engine {
   ScriptServer server_;
 };
 
-// Notes the query display of each row the harvest asks.
-class DisplayWatch final : public UiPort {
- public:
-  void SetFieldText(int id, const std::string& text) override {
-    if (id == prep_ids::kQueryDisplay && !text.empty()) note(text);
+// The board as text: each field shown as "<engine letter><row> total/ok"
+// ("-": an empty field), the unique counts, "Trouvés", each engine's state
+// (- idle, a asking, d done, x gave up), then the marked row and the query
+// line when there are.
+std::string Board(const HarvestProgress& p) {
+  auto shown = [](const std::optional<int>& n) { return n ? std::to_string(*n) : std::string("-"); };
+  std::string out;
+  for (int slot = 0; slot < kEngineSlots; ++slot) {
+    for (int r = 0; r < SearchProfile::kKeyRows; ++r) {
+      const HarvestProgress::Cell& c = p.cells[slot][r];
+      if (c.total || c.ok) out += SlotEngine(slot).letter + std::to_string(r) + " " + shown(c.total) + "/" + shown(c.ok) + ", ";
+    }
   }
-  void ShowControl(int, bool) override {}
-  void PostCommand(int) override {}
-  void MessageBox(const MessageSpec&) override {}
-  bool WindowExists(int) override { return true; }
-  std::function<void(const std::string&)> note;
-};
+  out += "unique " + shown(p.unique[0]) + " " + shown(p.unique[1]) + " " + shown(p.unique[2]);
+  out += ", found " + shown(p.found) + ", engines ";
+  for (EngineState e : p.engines) out += "-adx"[static_cast<int>(e)];
+  if (p.markedRow >= 0) out += ", row " + std::to_string(p.markedRow);
+  if (!p.queryDisplay.empty()) out += ", " + p.queryDisplay;
+  return out;
+}
 
-template <class Ui>
-class HarvestBase : public ::testing::Test {
+class HarvestTest : public ::testing::Test {
  protected:
-  HarvestBase() {
+  HarvestTest() {
     ctx.activeProfile.MaxDomains = 100;
     ctx.activeProfile.FindS = true;
-    ctx.harvest.running = true;
     ctx.engines.GoogleUrl = ctx.engines.GoogleFallbackUrl = "http://127.0.0.1:1";
     ctx.engines.FastUrl = ctx.engines.WiseNutUrl = "http://127.0.0.1:1";
   }
@@ -114,21 +121,11 @@ class HarvestBase : public ::testing::Test {
     for (size_t i = 0; i < rows.size(); ++i) ctx.activeProfile.Keys[i] = rows[i];
   }
   HarvestResult Run(const std::string& input1 = "madonna", const std::string& input2 = "",
-                    bool input1Enabled = true) {
-    return RunHarvest(ctx, input1, input2, input1Enabled);
+                    bool input1Used = true) {
+    job.Start({input1, input2, input1Used});
+    return job.Join();
   }
-  // The last text shown in each field; "<none>" when never written.
-  Texts Fields(const std::vector<int>& ids) {
-    Texts last;
-    for (int id : ids) {
-      std::string prefix = "text " + std::to_string(id) + "=";
-      last.push_back("<none>");
-      for (const std::string& call : ui->Calls()) {
-        if (call.starts_with(prefix)) last.back() = call.substr(prefix.size());
-      }
-    }
-    return last;
-  }
+  std::string ShownBoard() { return Board(job.Progress()); }
   std::vector<std::string> Boxes() {
     std::vector<std::string> boxes;
     for (const std::string& call : ui->Calls()) {
@@ -151,11 +148,10 @@ class HarvestBase : public ::testing::Test {
 
   test::TempDir dir;
   std::shared_ptr<test::ManualClock> clock = std::make_shared<test::ManualClock>();
-  std::shared_ptr<Ui> ui = std::make_shared<Ui>();
+  std::shared_ptr<test::RecordingUi> ui = std::make_shared<test::RecordingUi>();
   Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = ui}};
+  HarvestJob job{ctx};
 };
-using HarvestTest = HarvestBase<test::RecordingUi>;
-using HarvestWaitTest = HarvestBase<DisplayWatch>;
 
 TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
   Rows({"+mp3", "+zip"});
@@ -171,10 +167,8 @@ TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
   EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50", "madonna+zip@0"}));
   EXPECT_EQ(google.Requests()[0].substr(0, google.Requests()[0].find("\r\n")),
             "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
-  // Each row's total and links kept; the query display is emptied at the end.
-  using namespace prep_ids;
-  EXPECT_EQ(Fields({kGoogleTotal, kGoogleOk, kGoogleTotal + 1, kGoogleOk + 1, kFound, kUniqueGoogle, kQueryDisplay}),
-            (Texts{"1234", "2", "12", "1", "3", "3", ""}));
+  // Each row's total and links kept; the marker and the query line go at the end.
+  EXPECT_EQ(ShownBoard(), "G0 1234/2, G1 12/1, unique 3 0 0, found 3, engines d--");
   EXPECT_EQ(QueueContent(), (Queued{{"http://a.example/1", 1}, {"http://b.example/2", 1}, {"http://z.example/z", 1}}));
   EXPECT_EQ(ctx.SearchText, "madonna");
   EXPECT_EQ(result.encodedSearchText, "madonna");
@@ -218,13 +212,8 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
   EXPECT_EQ(fast.Queries("o"), (Texts{"madonna+zip@0"}));
   EXPECT_EQ(QueueContent(), (Queued{{"http://both.example/", 0}, {"http://g.example/only.html", 1},
                                     {"http://f.example/only.html", 2}}));
-  // The third row was shown but nothing was asked for it.
-  using namespace prep_ids;
-  EXPECT_EQ(Fields({kFound, kUniqueGoogle, kUniqueFast, kUniqueWiseNut, kFastTotal + 1, kFastOk + 1, kQueryDisplay}),
-            (Texts{"3", "1", "1", "0", "3", "1", ""}));
-  auto calls = ui->Calls();
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "text 106=madonna +rar"), calls.end());
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "show 1002"), calls.end());
+  // The third row was asked of no engine.
+  EXPECT_EQ(ShownBoard(), "G0 2/2, F1 3/1, unique 1 1 0, found 3, engines ---");
   // AutoStart: phase 2 may start after a second.
   EXPECT_TRUE(result.startExploration);
   EXPECT_EQ(clock->Sleeps().back(), 1000);
@@ -254,7 +243,7 @@ TEST_F(HarvestTest, InputsEmptyDisabledOrNothingFound) {
   EXPECT_EQ(Boxes(), (Texts{"box ORVI: Aucune correspondance trouv\xE9" "e..."}));
   EXPECT_FALSE(result.found);
   EXPECT_FALSE(result.startExploration);
-  EXPECT_EQ(Fields({prep_ids::kGoogleTotal}), Texts{"0"});
+  EXPECT_EQ(ShownBoard(), "G0 0/0, unique 0 0 0, found 0, engines d--");
 }
 
 TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
@@ -297,14 +286,14 @@ TEST_F(HarvestTest, GoogleCacheLinksStoredOnlyWhenTheProfileAsks) {
 
 // A page cut short by a stop is no failure of the host: the fallback host
 // is not taken for the rest of the process, and the stopped harvest asks it
-// nothing.
+// nothing, whether the search stops or "Stop !" ends the harvest.
 TEST_F(HarvestTest, AStopDuringAGooglePageKeepsThePrimaryHost) {
   Rows({"+mp3"});
   ctx.activeProfile.GoogleUse = 0b1;
-  std::atomic<bool> asked{false};
+  std::atomic<int> asked{0};
   ScriptServer primary([&](ScriptServer::Conn& c) {
     c.ReadRequest();
-    asked = true;
+    ++asked;
     c.HoldUntilClosed();
   });
   ScriptServer fallback([](ScriptServer::Conn& c) {
@@ -313,12 +302,15 @@ TEST_F(HarvestTest, AStopDuringAGooglePageKeepsThePrimaryHost) {
   });
   ctx.engines.GoogleUrl = primary.Url("");
   ctx.engines.GoogleFallbackUrl = fallback.Url("");
-  std::thread harvest([&] { Run(); });
-  while (!asked) std::this_thread::yield();
-  StopAndClearQueue(ctx);
-  harvest.join();
-  EXPECT_FALSE(ctx.harvest.googleFallback);
-  EXPECT_EQ(fallback.Connections(), 0);
+  const std::function<void()> stops[] = {[&] { StopAndClearQueue(ctx); }, [&] { job.Stop(); }};
+  for (int i = 0; i < 2; ++i) {
+    job.Start({"madonna", "", true});
+    while (asked <= i) std::this_thread::yield();
+    stops[i]();
+    job.Join();
+    EXPECT_FALSE(OnFallbackHost(ctx, 0)) << i;
+    EXPECT_EQ(fallback.Connections(), 0) << i;
+  }
   EXPECT_TRUE(QueueContent().empty());
 }
 
@@ -338,7 +330,7 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   Run();
   EXPECT_EQ(primary.Connections(), 1);
   EXPECT_EQ(fallback.Connections(), 2);
-  EXPECT_TRUE(ctx.harvest.googleFallback);
+  EXPECT_TRUE(OnFallbackHost(ctx, 0));
   EXPECT_EQ(QueueContent().size(), 2u);
 
   // Two failures in a row on the fallback host give up the row only.
@@ -373,11 +365,10 @@ TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
                 "\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, image/png, "
                 "*/*\r\nCookie: cookie%5Ftest=true; wisenut=ppat=0&iitem2=0&een=ISO%2D8859%2D1&"
                 "iitem1=0&iitem3=0&cclu=0&ccon=2&nnum=100&ssl=\r\n\r\n");
-  EXPECT_EQ(Fields({prep_ids::kWiseNutTotal, prep_ids::kWiseNutOk, prep_ids::kUniqueWiseNut}),
-            (Texts{"1155", "8", "8"}));
+  EXPECT_EQ(ShownBoard(), "W0 1155/8, unique 0 0 8, found 8, engines --d");
 }
 
-TEST_F(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
+TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   // Google holds its answer until the harvest shows the next row: the harvest
   // must go on without it, and still take its links before it ends.
   std::mutex mutex;
@@ -401,17 +392,25 @@ TEST_F(HarvestWaitTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
     note("google answers");
     c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://g.example/"})));
   });
-  ui->note = [&](const std::string& display) {
-    note(display);
+  HarvestBoard board;
+  std::string shown;  // the query line last noted
+  board.onChange = [&](const HarvestProgress& p) {
+    {
+      std::lock_guard lock(mutex);
+      if (p.queryDisplay.empty() || p.queryDisplay == shown) return;
+      shown = p.queryDisplay;
+    }
+    note(p.queryDisplay);
     // The last row: let Google be asked before the rows are done.
-    if (display == "madonna +zip") awaitEvent("google asked");
+    if (p.queryDisplay == "madonna +zip") awaitEvent("google asked");
   };
   Rows({"+mp3", "+zip"});  // the second asked of no engine
   ctx.activeProfile.GoogleUse = 0b01;
   ctx.engines.GoogleUrl = google.Url("");
   ctx.harvest.engineWaitMs = 0;
 
-  HarvestResult result = Run();
+  ctx.harvest.running = true;
+  HarvestResult result = RunHarvest(ctx, {"madonna", "", true}, board, std::atomic<bool>{false});
   {
     std::lock_guard lock(mutex);
     auto at = [&](const std::string& event) {
@@ -428,19 +427,17 @@ TEST_F(HarvestTest, ClosingTheWindowEndsTheHarvestQuietly) {
   Rows({"+mp3", "+zip"});
   ctx.activeProfile.GoogleUse = 0b11;
   Engine google([this](const std::string&) {
-    // What the window does when it closes.
-    ctx.harvest.windowClosed = true;
-    ctx.harvest.running = false;
+    job.Cancel();  // the window closes
     return GoogleResults("1", "50", "500", {"http://a.example/"});
   });
   ctx.engines.GoogleUrl = google.Base();
 
   HarvestResult result = Run();
-  EXPECT_EQ(google.Requests().size(), 1u);
+  // The closing cuts the page's connection, which may be asked once more;
+  // nothing else is asked.
+  for (const std::string& asked : google.Queries("start")) EXPECT_EQ(asked, "madonna+mp3@0");
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(result.startExploration);
-  // Nothing touches the window's fields once it is gone.
-  EXPECT_EQ(Fields({prep_ids::kGoogleTotal, prep_ids::kGoogleOk}), (Texts{"", ""}));
 }
 
 }  // namespace

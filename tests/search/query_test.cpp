@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "search/engine_table.h"
+
 namespace orvi {
 namespace {
 
@@ -61,19 +63,20 @@ TEST(Query, PlaceholderRowTakesInputOneAsTypedOncePerSearch) {
 
 // Each engine's full request line is checked where it goes out (harvest, command line).
 TEST(Query, NothingFromARowOrAnInputEndsTheRequestLine) {
-  EXPECT_EQ(BuildRequestUrl(kEngineWiseNut, "http://w", "a\r\nHost: b\x7F", 0),
-            "http://w/search/query.dll?p=0&q=a%0D%0AHost:%20b%7F");
+  EXPECT_EQ(EngineRequestUrl(SlotEngine(2), "http://w", "a\r\nHost: b\x7F{paging}", 0),
+            "http://w/search/query.dll?p=0&q=a%0D%0AHost:%20b%7F{paging}");
 }
 
 TEST(Query, AlternativesPerEngineAndTheFilter) {
   std::string q = EncodeRow("(crack OR serial)");
   EXPECT_EQ(q, "%28crack%20OR%20serial%29");
-  EXPECT_NE(BuildRequestUrl(kEngineGoogle, "http://g", q, 0).find("q=" + q + "&"),
-            std::string::npos);
-  EXPECT_EQ(FastRequestUrl("http://f", q, true, 0),
-            "http://f/search?t=all&o=0&q=%28crack%20serial%29+-sex&c=web&s=full&l=any&no=off&"
-            "hits=50&s=title");
-  EXPECT_NE(FastRequestUrl("http://f", "a%20OR%20OR%20b", false, 0).find("q=a%20b&"),
+  SearchProfile plain{}, filtered{};
+  filtered.SexFilter = true;
+  EXPECT_NE(FirstPageUrls(SlotEngine(0), "http://g", q, filtered).at(0).find("q=" + q + "&"), std::string::npos);
+  EXPECT_EQ(FirstPageUrls(SlotEngine(1), "http://f", q, filtered),
+            Texts{"http://f/search?t=all&o=0&q=%28crack%20serial%29+-sex&c=web&s=full&l=any&no=off&"
+                  "hits=50&s=title"});
+  EXPECT_NE(FirstPageUrls(SlotEngine(1), "http://f", "a%20OR%20OR%20b", plain).at(0).find("q=a%20b&"),
             std::string::npos);
   EXPECT_EQ(WiseNutQueries(q), (Texts{"crack", "serial"}));
   EXPECT_EQ(WiseNutQueries("madonna"), Texts{"%22madonna%22"});
