@@ -39,8 +39,6 @@ constexpr int kDefaultVerifySeconds = 120;
 // on the command's own thread at its next tick, as a window would on its own.
 class CliUi final : public UiPort {
  public:
-  void SetFieldText(int, const std::string&) override {}
-  void ShowControl(int, bool) override {}
   void PostCommand(int id) override {
     std::lock_guard lock(mutex_);
     posted_.push_back(id);
@@ -49,7 +47,6 @@ class CliUi final : public UiPort {
     std::lock_guard lock(mutex_);
     messages_.push_back(box.text);
   }
-  bool WindowExists(int) override { return false; }
 
   std::vector<int> TakeCommands() {
     std::lock_guard lock(mutex_);

@@ -225,7 +225,7 @@ HarvestResult RunHarvest(Context& ctx, const HarvestInputs& typed, HarvestBoard&
     end();
     return result;
   }
-  ctx.ui().Signal(UiSignal::AnimationPlay);
+  ctx.run.progress.Clip(true);  // the clip plays while the engines are asked
   SearchInputs inputs = PrepareSearchInputs(typed.input1, typed.input2);
   ctx.SearchText = inputs.searchText;
   result.encodedSearchText = inputs.encodedSearchText;
@@ -282,7 +282,7 @@ HarvestResult RunHarvest(Context& ctx, const HarvestInputs& typed, HarvestBoard&
     return result;
   }
   EndSearchPhase(ctx, generation);
-  ctx.ui().Signal(UiSignal::AnimationStop);
+  ctx.run.progress.Clip(false);
   board.Update([](HarvestProgress& p) {
     p.markedRow = -1;
     p.queryDisplay.clear();

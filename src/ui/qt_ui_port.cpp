@@ -69,18 +69,11 @@ void QtUiPort::OnGuiThread(F&& f) {
 void QtUiPort::AddWindow(ControlSet* window) {
   int id = window->WindowId();
   windows_.push_back({window, id});
-  std::lock_guard lock(openMutex_);
-  openIds_.insert(id);
 }
 
 void QtUiPort::RemoveWindow(ControlSet* window) {
   for (auto it = windows_.begin(); it != windows_.end(); ++it) {
     if (it->controls != window) continue;
-    {
-      std::lock_guard lock(openMutex_);
-      auto open = openIds_.find(it->id);
-      if (open != openIds_.end()) openIds_.erase(open);
-    }
     windows_.erase(it);
     return;
   }
@@ -120,19 +113,6 @@ void QtUiPort::ApplyNumber(QWidget* control, int value) {
   } else {
     ApplyText(control, QString::number(value));
   }
-}
-
-void QtUiPort::SetFieldText(int controlId, const std::string& text) {
-  OnGuiThread([this, controlId, t = ToQt(text)] {
-    if (QWidget* w = FindControl(controlId)) ApplyText(w, t);
-  });
-}
-
-void QtUiPort::ShowControl(int controlId, bool visible) {
-  OnGuiThread([this, controlId, visible] {
-    QWidget* w = FindControl(controlId);
-    if (w && w->isVisibleTo(w->parentWidget()) != visible) w->setVisible(visible);
-  });
 }
 
 void QtUiPort::PostCommand(int commandId) {
@@ -196,21 +176,11 @@ MsgAnswer QtUiPort::Ask(const MessageSpec& spec) {
   }
 }
 
-bool QtUiPort::WindowExists(int windowId) {
-  std::lock_guard lock(openMutex_);
-  return openIds_.count(windowId) != 0;
-}
-
 void QtUiPort::SetTitle(const std::string& title) {
   OnGuiThread([this, t = ToQt(title)] {
     if (frame_) frame_->setWindowTitle(t);
   });
 }
 
-void QtUiPort::Signal(UiSignal signal) {
-  OnGuiThread([this, signal] {
-    if (results_) results_->HandleSignal(signal);
-  });
-}
 
 }  // namespace orvi::ui

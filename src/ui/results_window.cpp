@@ -662,13 +662,6 @@ void ResultsWindow::ForgetSelection() {
 
 void ResultsWindow::StopAnimation() { clip_->Stop(); }
 
-void ResultsWindow::HandleSignal(UiSignal signal) {
-  switch (signal) {
-    case UiSignal::AnimationPlay: clip_->Play(); break;
-    case UiSignal::AnimationStop: clip_->Stop(); break;
-  }
-}
-
 // ---- Commands ----
 
 void ResultsWindow::DeleteRows() {

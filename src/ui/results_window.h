@@ -157,7 +157,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   void ResetSortFlags();    // the five per-column sort flags back to 1
   void ForgetSelection();   // no list row is selected any more
   void StopAnimation();
-  void HandleSignal(UiSignal signal);
   // Shows the run's progress, writing only what changed; a new run number
   // clears the run's display first.
   void ShowRunProgress(const RunProgress& progress);

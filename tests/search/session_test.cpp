@@ -21,8 +21,6 @@ class AnsweringUi final : public UiPort {
   std::vector<MessageSpec> asked;
   std::string title;
 
-  void SetFieldText(int, const std::string&) override {}
-  void ShowControl(int, bool) override {}
   void PostCommand(int) override {}
   void MessageBox(const MessageSpec&) override {}
   MsgAnswer Ask(const MessageSpec& box) override {
@@ -30,7 +28,6 @@ class AnsweringUi final : public UiPort {
     asked.push_back(box);
     return answer;
   }
-  bool WindowExists(int) override { return false; }
   void SetTitle(const std::string& text) override {
     std::lock_guard lock(mutex_);
     title = text;

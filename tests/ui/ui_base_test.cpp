@@ -40,34 +40,6 @@ struct PortTest : ::testing::Test {
   GuiEnv env{ctx, *port, browser, {}, {}};
 };
 
-TEST_F(PortTest, FieldsFromAnyThreadReachTheNewestWindowWithThatId) {
-  ResultsWindow first(env);
-  first.TickTimer().stop();  // the tick would write these fields too
-  auto* waiting = first.Control<QLineEdit>(td::kWaiting);
-  std::thread core([&] {
-    port->SetFieldText(td::kWaiting, "Termin\xE9");
-    port->SetFieldText(td::kProgressBar, "57");
-    port->ShowControl(td::kWaiting, false);
-  });
-  core.join();
-  EXPECT_EQ(waiting->text(), QString());  // nothing touched off the GUI thread
-  ASSERT_TRUE(PumpUntil([&] { return first.Control<QProgressBar>(td::kProgressBar)->value() == 57; }));
-  EXPECT_EQ(waiting->text(), QString::fromUtf8("Terminé"));
-  EXPECT_TRUE(waiting->isHidden());
-  {
-    ResultsWindow top(env);
-    top.TickTimer().stop();
-    port->SetFieldText(td::kWaiting, "top");
-    test::PumpEvents();
-    EXPECT_EQ(top.Control<QLineEdit>(td::kWaiting)->text(), QStringLiteral("top"));
-    EXPECT_EQ(waiting->text(), QString::fromUtf8("Terminé"));
-  }
-  EXPECT_TRUE(port->WindowExists(ResultsWindow::kWindowId));
-  port->SetFieldText(td::kWaiting, "back");  // the closed window is forgotten
-  test::PumpEvents();
-  EXPECT_EQ(waiting->text(), QStringLiteral("back"));
-}
-
 TEST_F(PortTest, AskFromACoreThreadWaitsForTheAnswer) {
   QString shownText, shownTitle;
   test::WhenModal([&](QWidget* modal) {
