@@ -124,7 +124,7 @@ class ResultsWindow : public QWidget, public ControlSet {
  public:
   static constexpr int kWindowId = 1;
   static constexpr int kTickMs = 250;
-  // The design's size in dialog units.
+  // The window's base size in dialog units.
   static constexpr int kDesignWidth = 485;
   static constexpr int kDesignHeight = 302;
 
@@ -178,7 +178,7 @@ class ResultsWindow : public QWidget, public ControlSet {
   QMenu* TreeMenu() const { return treeMenu_; }
   // The catalogue index of each row, in list order.
   std::vector<int> RowOrder() const;
-  // The size of the design in pixels, which the layout rule starts from.
+  // The base size in pixels, which the layout rule starts from.
   QSize DesignSize() const { return layout_.FirstSize(); }
   QSize sizeHint() const override { return DesignSize(); }
 
