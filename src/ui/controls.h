@@ -8,7 +8,6 @@
 
 namespace orvi::ui {
 
-class QtUiPort;
 struct ControlTable;
 
 // The controls of one window, made from its control table (Build) in the
@@ -20,13 +19,10 @@ class ControlSet {
   ControlSet() = default;
   ControlSet(const ControlSet&) = delete;
   ControlSet& operator=(const ControlSet&) = delete;
-  // Leaves the port before any control goes.
-  virtual ~ControlSet();
+  virtual ~ControlSet() = default;
 
   // The window that owns the controls (for message boxes and the like).
   virtual QWidget* Window() = 0;
-  // The window's number, for "is this window open".
-  virtual int WindowId() const = 0;
 
   QWidget* ControlById(int id) const;
   template <class W>
@@ -38,15 +34,12 @@ class ControlSet {
   // Makes, registers, places and binds the controls of a table (control_table.h)
   // on the window, then chains them for the keyboard.
   void Build(QWidget* window, const ControlTable& table);
-  // Makes the controls reachable by the core's field texts, until the window goes.
-  void AttachTo(QtUiPort& port);
 
  private:
   void Register(int id, QWidget* control);
   // Chains the focusable controls in table order.
   void ApplyTabOrder();
 
-  QPointer<QtUiPort> port_;
   std::vector<std::pair<int, QPointer<QWidget>>> controls_;
 };
 

@@ -22,7 +22,6 @@ namespace orvi::ui {
 // TConf, the "Configuration" page: connections, time-outs, retries, proxy.
 class ConfPage : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 20;
   static constexpr int kMinConnect = 101;
   static constexpr int kUseProxy = 102;
   static constexpr int kMaxConnect = 103;
@@ -42,7 +41,6 @@ class ConfPage : public QWidget, public ControlSet {
 
   explicit ConfPage(GuiEnv& env);
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   void SetUp();
   void Apply();
@@ -70,7 +68,6 @@ class ConfPage : public QWidget, public ControlSet {
 // the three window colours.
 class PrefPage : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 50;
   static constexpr int kNewWindow = 101;
   static constexpr int kColorPrinc = 102;
   static constexpr int kColorDialog = 103;
@@ -84,7 +81,6 @@ class PrefPage : public QWidget, public ControlSet {
   // results: the window repainted at once when the main colour changes.
   PrefPage(GuiEnv& env, QWidget* results);
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   void SetUp();
   void Apply();
@@ -121,7 +117,6 @@ class OptionsSheet : public QDialog, public ControlSet {
   OptionsSheet(GuiEnv& env, QWidget* results);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return 0; }
 
   // Opens a sheet owned by the results window; it deletes itself when closed.
   static OptionsSheet* Open(GuiEnv& env, QWidget* results);

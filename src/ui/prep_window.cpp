@@ -165,7 +165,6 @@ PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env
   log_->setChecked(false);
   env_.ctx.harvest.logEnabled = false;
 
-  AttachTo(env_.port);
   connect(&tick_, &QTimer::timeout, this, &PrepWindow::OnTick);
   tick_.start(250);
   OnTick();

@@ -53,7 +53,6 @@ constexpr int kQueryDisplay = 106;  // the row being asked, readable
 // so that the exploration can start.
 class PrepWindow : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 30;
   static constexpr int kTree = 107;
   static constexpr int kRefresh = 110;
   static constexpr int kEdit = 101;
@@ -80,7 +79,6 @@ class PrepWindow : public QDialog, public ControlSet {
   ~PrepWindow() override;
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   // Opens the window modally after emptying the queue; true when it closed
   // with OK. On OK the search is reported to the product site; otherwise the

@@ -143,7 +143,6 @@ class EditorPage : public QWidget, public ControlSet {
  public:
   EditorPage(ProfileEditor& editor, const PageTable& table);
   QWidget* Window() override { return this; }
-  int WindowId() const override { return windowId_; }
   const QString& Title() const { return title_; }
 
   bool Made() const { return made_; }

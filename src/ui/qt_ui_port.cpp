@@ -66,28 +66,8 @@ void QtUiPort::OnGuiThread(F&& f) {
   QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::QueuedConnection);
 }
 
-void QtUiPort::AddWindow(ControlSet* window) {
-  int id = window->WindowId();
-  windows_.push_back({window, id});
-}
-
-void QtUiPort::RemoveWindow(ControlSet* window) {
-  for (auto it = windows_.begin(); it != windows_.end(); ++it) {
-    if (it->controls != window) continue;
-    windows_.erase(it);
-    return;
-  }
-}
-
 void QtUiPort::SetResultsWindow(ResultsWindow* window) { results_ = window; }
 void QtUiPort::SetFrame(QWidget* frame) { frame_ = frame; }
-
-QWidget* QtUiPort::FindControl(int id) const {
-  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (QWidget* w = it->controls->ControlById(id)) return w;
-  }
-  return nullptr;
-}
 
 void QtUiPort::ApplyText(QWidget* control, const QString& text) {
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {

@@ -28,12 +28,8 @@ class QtUiPort final : public QObject, public UiPort {
   ~QtUiPort() override;
 
   // GUI thread only.
-  void AddWindow(ControlSet* window);
-  void RemoveWindow(ControlSet* window);
   void SetResultsWindow(ResultsWindow* window);
   void SetFrame(QWidget* frame);
-  // The control with this id in the newest window that has one, or null.
-  QWidget* FindControl(int id) const;
 
   void PostCommand(int commandId) override;
   void MessageBox(const MessageSpec& box) override;
@@ -54,11 +50,6 @@ class QtUiPort final : public QObject, public UiPort {
   void OnGuiThread(F&& f);
   QWidget* BoxParent() const;
 
-  struct Window {
-    ControlSet* controls;
-    int id;
-  };
-  std::vector<Window> windows_;  // oldest first
   QPointer<ResultsWindow> results_;
   QPointer<QWidget> frame_;
 };

@@ -226,7 +226,6 @@ ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), en
                  [this](int id) { return ControlById(id); });
   resize(layout_.FirstSize());
 
-  AttachTo(env_.port);
   env_.port.SetResultsWindow(this);
   connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
   tick_.start(kTickMs);

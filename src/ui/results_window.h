@@ -122,7 +122,6 @@ struct TLwCompGlobalSize : TLwCompare { TLwCompGlobalSize() : TLwCompare(ListCol
 // posted commands run through, and the 250 ms tick.
 class ResultsWindow : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 1;
   static constexpr int kTickMs = 250;
   // The window's base size in dialog units.
   static constexpr int kDesignWidth = 485;
@@ -132,7 +131,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   ~ResultsWindow() override;
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   GuiEnv& Env() { return env_; }
   CommandTable& Commands() { return commands_; }

@@ -72,7 +72,6 @@ ScanDialog::ScanDialog(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env
   for (const ChoiceBox& box : kChoices) Control<QCheckBox>(box.id)->setChecked(env_.scan.*box.choice);
   extensions_->setText(ToQt(env_.scan.extensions));
   address_->setFocus();
-  AttachTo(env_.port);
 }
 
 void ScanDialog::accept() {

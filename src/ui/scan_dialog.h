@@ -14,7 +14,6 @@ namespace orvi::ui {
 // keeps the choices for the next opening.
 class ScanDialog : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 70;
   static constexpr int kAddress = 101;
   static constexpr int kArchives = 102;
   static constexpr int kExecutables = 103;
@@ -28,7 +27,6 @@ class ScanDialog : public QDialog, public ControlSet {
   ScanDialog(GuiEnv& env, QWidget* parent);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   // Runs the dialog modally; true with the choices when it was closed with "Go !".
   static bool Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices);
