@@ -9,6 +9,8 @@
 namespace orvi {
 namespace {
 
+using Ints = std::vector<int>;
+
 class ResultsViewTest : public ::testing::Test {
  protected:
   void Add(std::string_view name, std::string_view url, std::string_view page = "http://p/",
@@ -21,12 +23,16 @@ class ResultsViewTest : public ::testing::Test {
     while (copy-- > 0) g = g->nextCopy;
     return *g;
   }
-  std::vector<int> Listed() {
-    std::vector<int> out;
+  Ints Listed() {
+    Ints out;
     for (const ListRow& row : view.Rows()) {
       if (row.listed) out.push_back(row.index);
     }
     return out;
+  }
+  void ClearCatalogue() {
+    std::lock_guard lock(ctx.CatalogueLock);
+    ctx.catalogue.entries.clear();
   }
 
   Context ctx{ContextOptions{.appFolder = "/tmp"}};
@@ -45,44 +51,34 @@ TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
   File(1).SetState(FileState::Failed);
   File(2, 1).SetState(FileState::TimedOut);
   MarkEntryDeleted(ctx, 4);
-
-  struct Case {
-    ViewToggles toggles;
-    std::vector<int> listed;
-  } cases[] = {
-      {{true, true, true}, {0, 1, 2, 3}},
-      {{false, true, true}, {0, 3}},
-      {{true, false, true}, {0, 1, 2}},
-      {{true, true, false}, {2, 3}},
-      {{false, false, false}, {}},
-      {{true, true, true}, {0, 1, 2, 3}},  // and back
-  };
-  for (const Case& c : cases) {
-    view.RefreshList(ctx, c.toggles);
-    EXPECT_EQ(Listed(), c.listed) << c.toggles.showErrors << c.toggles.showServerFolders
-                                  << c.toggles.showSingleFiles;
+  // Errors, server folders, single files; the last case goes back.
+  const std::pair<ViewToggles, Ints> cases[] = {
+      {{true, true, true}, {0, 1, 2, 3}}, {{false, true, true}, {0, 3}},
+      {{true, false, true}, {0, 1, 2}},   {{true, true, false}, {2, 3}},
+      {{false, false, false}, {}},        {{true, true, true}, {0, 1, 2, 3}}};
+  for (const auto& [toggles, listed] : cases) {
+    view.RefreshList(ctx, toggles);
+    EXPECT_EQ(Listed(), listed) << toggles.showErrors << toggles.showServerFolders << toggles.showSingleFiles;
   }
-  const ListRow& folder = view.Row(3);
-  EXPECT_EQ(folder.nbText, "?");
-  EXPECT_EQ(folder.Image(), static_cast<int>(EntryStatus::ServerFolder));
+  EXPECT_EQ(view.Row(3).nbText, "?");
+  EXPECT_EQ(view.Row(3).Image(), static_cast<int>(EntryStatus::ServerFolder));
   EXPECT_EQ(view.Row(2).nbText, "2");
   EXPECT_EQ(view.Row(2).status, EntryStatus::SetFailed);
   EXPECT_EQ(view.Row(0).typeText, "zip");
 }
 
-TEST_F(ResultsViewTest, EachCallNamesOnlyWhatChanged) {
+TEST_F(ResultsViewTest, EachCallNamesOnlyWhatChangedAndAReplacedCatalogueResets) {
   Add("a.zip", "http://a/a.zip");
   Add("b.zip", "http://a/b.zip");
   Add("c.zip", "http://a/c.zip");
-  ListChanges first = view.RefreshList(ctx, {});
-  EXPECT_EQ(first.changed, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(view.RefreshList(ctx, {}).changed, (Ints{0, 1, 2}));
   EXPECT_TRUE(view.RefreshList(ctx, {}).changed.empty());
 
   // A size becomes known: "?" gives way to 12.3k, and a re-check that
   // forgets the size does not bring "?" back.
   EXPECT_EQ(view.Row(1).sizeText, "?");
   File(1).size = 12345;
-  EXPECT_EQ(view.RefreshList(ctx, {}).changed, std::vector<int>{1});
+  EXPECT_EQ(view.RefreshList(ctx, {}).changed, Ints{1});
   EXPECT_EQ(view.Row(1).sizeText, "12.3k");
   EXPECT_EQ(ctx.catalogue.entries[1]->shownSize, 12345);
   ResetFileForRecheck(ctx, &File(1));
@@ -92,46 +88,31 @@ TEST_F(ResultsViewTest, EachCallNamesOnlyWhatChanged) {
   // Another copy and a sighting on another page: Nb, Hits and the image.
   Add("c.zip", "http://b/c.zip", "http://q/");
   File(0).SetState(FileState::Failed);
-  EXPECT_EQ(view.RefreshList(ctx, {}).changed, (std::vector<int>{0, 2}));
-  EXPECT_EQ(view.Row(2).nbText, "2");
-  EXPECT_EQ(view.Row(2).hitsText, "2");
+  EXPECT_EQ(view.RefreshList(ctx, {}).changed, (Ints{0, 2}));
+  EXPECT_EQ(view.Row(2).nbText + view.Row(2).hitsText, "22");
   EXPECT_EQ(view.Row(0).status, EntryStatus::SingleFailed);
 
   // Hidden by a toggle: named once as gone, once as back.
-  EXPECT_EQ(view.RefreshList(ctx, {.showErrors = false}).changed, std::vector<int>{0});
+  EXPECT_EQ(view.RefreshList(ctx, {.showErrors = false}).changed, Ints{0});
   EXPECT_FALSE(view.Row(0).listed);
   EXPECT_TRUE(view.RefreshList(ctx, {.showErrors = false}).changed.empty());
-  EXPECT_EQ(view.RefreshList(ctx, {}).changed, std::vector<int>{0});
+  EXPECT_EQ(view.RefreshList(ctx, {}).changed, Ints{0});
 
   // New entries come after the known ones.
   Add("d.zip", "http://a/d.zip");
   ListChanges added = view.RefreshList(ctx, {});
   EXPECT_FALSE(added.reset);
-  EXPECT_EQ(added.changed, std::vector<int>{3});
-}
+  EXPECT_EQ(added.changed, Ints{3});
 
-TEST_F(ResultsViewTest, AReplacedCatalogueResetsTheList) {
-  Add("a.zip", "http://a/a.zip");
-  Add("b.zip", "http://a/b.zip");
-  view.RefreshList(ctx, {});
-  {
-    // Same count, other entries: what a load after a clear gives.
-    std::lock_guard lock(ctx.CatalogueLock);
-    ctx.catalogue.entries.clear();
-  }
-  Add("x.rar", "http://a/x.rar");
-  Add("y.zip", "http://a/y.zip");
+  // Other entries, even as many as before (a load after a clear): a reset.
+  ClearCatalogue();
+  for (const char* name : {"x.rar", "y.zip", "z.zip", "w.zip"}) Add(name, std::string("http://a/") + name);
   ListChanges changes = view.RefreshList(ctx, {});
   EXPECT_TRUE(changes.reset);
-  EXPECT_EQ(changes.changed, (std::vector<int>{0, 1}));
-  EXPECT_EQ(view.Row(0).key, "x");
-  EXPECT_EQ(view.Row(0).typeText, "rar");
-  {
-    std::lock_guard lock(ctx.CatalogueLock);
-    ctx.catalogue.entries.clear();
-  }
-  changes = view.RefreshList(ctx, {});
-  EXPECT_TRUE(changes.reset);
+  EXPECT_EQ(changes.changed, (Ints{0, 1, 2, 3}));
+  EXPECT_EQ(view.Row(0).key + view.Row(0).typeText, "xrar");
+  ClearCatalogue();
+  EXPECT_TRUE(view.RefreshList(ctx, {}).reset);
   EXPECT_EQ(view.RowCount(), 0);
 }
 
@@ -156,11 +137,8 @@ TEST_F(ResultsViewTest, TheTreeShowsGroupsFilesAndWhatChanged) {
 
   File(0, 1).SetState(FileState::Valid);
   tree = view.RefreshTree(ctx, 0, false);
-  EXPECT_FALSE(tree.rebuilt);
-  EXPECT_FALSE(tree.groups[0].changed);
-  EXPECT_FALSE(tree.groups[0].files[0].changed);
-  EXPECT_TRUE(tree.groups[1].changed);
-  EXPECT_TRUE(tree.groups[1].files[0].changed);
+  EXPECT_FALSE(tree.rebuilt || tree.groups[0].changed || tree.groups[0].files[0].changed);
+  EXPECT_TRUE(tree.groups[1].changed && tree.groups[1].files[0].changed);
   EXPECT_EQ(tree.groups[1].image, 0);
 
   // A volume found on another page disables "Voir page ref.".
@@ -174,16 +152,10 @@ TEST_F(ResultsViewTest, TheTreeShowsGroupsFilesAndWhatChanged) {
   EXPECT_TRUE(view.RefreshTree(ctx, 0, false).groups.empty());
 }
 
-TEST(ResultsViewText, SizesOfThePropertiesPane) {
-  struct {
-    int64_t size;
-    const char* text;
-  } cases[] = {{0, "0"},        {1000, "1000"},          {1001, "1,001"},
-               {1000000, "1000,000"}, {1234567, "1,234,567"}, {5000000000LL, "5000,000,000"}};
-  for (const auto& c : cases) EXPECT_EQ(DetailSizeText(c.size), c.text) << c.size;
-}
-
 TEST_F(ResultsViewTest, DetailsAndSortOrders) {
+  const std::pair<int64_t, const char*> sizes[] = {{0, "0"}, {1000, "1000"}, {1001, "1,001"},
+      {1000000, "1000,000"}, {1234567, "1,234,567"}, {5000000000LL, "5000,000,000"}};
+  for (const auto& [size, text] : sizes) EXPECT_EQ(DetailSizeText(size), text) << size;
   Add("Beta.zip", "http://a/Beta.zip", "http://p/b");
   Add("alpha.exe", "http://a/alpha.exe");
   Add("gamma.zip", "http://a/gamma.zip");
