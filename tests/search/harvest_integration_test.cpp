@@ -20,7 +20,6 @@ namespace {
 
 using test::ScriptServer;
 using Texts = std::vector<std::string>;
-using Queued = std::vector<std::pair<std::string, int>>;  // URL and engine
 
 // The value of a parameter in a request line ("start", "o", "p", "q").
 std::string Param(const std::string& request, const std::string& name) {
@@ -34,7 +33,7 @@ std::string Param(const std::string& request, const std::string& name) {
 
 // Result pages in each engine's layout.
 std::string GoogleResults(const std::string& from, const std::string& to, const std::string& total,
-                       const std::vector<std::string>& links, bool cacheLinks = true) {
+                          const Texts& links, bool cacheLinks = true) {
   std::string page = "<html><head><title>Google Search: x</title></head><body>\n"
                      "Results <b>" + from + "</b> - <b>" + to + "</b> of about <b>" + total +
                      "</b>.  Search took <b>0.09</b> seconds.\n";
@@ -42,16 +41,13 @@ std::string GoogleResults(const std::string& from, const std::string& to, const 
   for (const std::string& link : links) {
     page += "<p><a href=" + link + ">Title</a><br>snippet<br><font color=green>" +
             link.substr(7) + " - 5k - </font>";
-    if (cacheLinks) {
-      page += "<a href=/search?q=cache:K" + std::to_string(++id) + ":" + link.substr(7) +
-              "+x&hl=en>Cached</a>";
-    }
+    if (cacheLinks) page += "<a href=/search?q=cache:K" + std::to_string(++id) + ":" + link.substr(7) + "+x&hl=en>Cached</a>";
     page += "\n";
   }
   return page + "</body></html>";
 }
 
-std::string FastResults(const std::string& total, const std::vector<std::string>& links) {
+std::string FastResults(const std::string& total, const Texts& links) {
   std::string page = "<html><body>Results <b>1</b> - <b>50</b> of <b>" + total + "</b>\n";
   for (const std::string& link : links) {
     page += "<a href=\"/r?u=1\" onmouseover=\"window.status='" + link +
@@ -60,7 +56,7 @@ std::string FastResults(const std::string& total, const std::vector<std::string>
   return page + "</body></html>";
 }
 
-std::string WiseNutResults(const std::string& total, const std::vector<std::string>& links) {
+std::string WiseNutResults(const std::string& total, const Texts& links) {
   std::string page = "<html><body>Results 1 - 100 of about: " + total + " documents\n";
   for (const std::string& link : links) page += "<a href=\"" + link + "\">Title</a>\n";
   return page + "</body></html>";
@@ -78,7 +74,7 @@ class Engine {
   std::string Base() const { return server_.Url(""); }
   Texts Requests() { return server_.Requests(); }
   Texts Queries(const std::string& param) {
-    std::vector<std::string> out;
+    Texts out;
     for (const std::string& r : Requests()) out.push_back(Param(r, "q") + "@" + Param(r, param));
     return out;
   }
@@ -117,7 +113,7 @@ class HarvestTest : public ::testing::Test {
     ctx.engines.FastUrl = ctx.engines.WiseNutUrl = "http://127.0.0.1:1";
   }
 
-  void Rows(std::vector<std::string> rows) {
+  void Rows(const Texts& rows) {
     for (size_t i = 0; i < rows.size(); ++i) ctx.activeProfile.Keys[i] = rows[i];
   }
   HarvestResult Run(const std::string& input1 = "madonna", const std::string& input2 = "",
@@ -126,23 +122,20 @@ class HarvestTest : public ::testing::Test {
     return job.Join();
   }
   std::string ShownBoard() { return Board(job.Progress()); }
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> boxes;
+  Texts Boxes() {
+    Texts boxes;
     for (const std::string& call : ui->Calls()) {
       if (call.starts_with("box ")) boxes.push_back(call);
     }
     return boxes;
   }
-  Queued QueueContent() {
+  // "<url> <engine>[ <cache link>]" of each queued page.
+  Texts QueueContent() {
     std::lock_guard lock(ctx.QueueLock);
-    Queued out;
-    for (const QueueEntryPtr& e : ctx.queue.entries) out.emplace_back(e->url, e->engine.load());
-    return out;
-  }
-  Texts CacheUrls() {
-    std::lock_guard lock(ctx.QueueLock);
-    std::vector<std::string> out;
-    for (const QueueEntryPtr& e : ctx.queue.entries) out.push_back(e->cacheUrl);
+    Texts out;
+    for (const QueueEntryPtr& e : ctx.queue.entries) {
+      out.push_back(e->url + " " + std::to_string(e->engine.load()) + (e->cacheUrl.empty() ? "" : " " + e->cacheUrl));
+    }
     return out;
   }
 
@@ -153,11 +146,14 @@ class HarvestTest : public ::testing::Test {
   HarvestJob job{ctx};
 };
 
-TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
+// Cache links are kept only when the profile asks (below, it does not), and
+// a link without one after those with one gets none.
+TEST_F(HarvestTest, GoogleTotalsPagingARepeatedPageAndCacheLinks) {
   Rows({"+mp3", "+zip"});
   ctx.activeProfile.GoogleUse = 0b11;
+  ctx.activeProfile.GoogleCache = true;
   Engine google([](const std::string& request) {
-    if (Param(request, "q") == "madonna+zip") return GoogleResults("1", "12", "12", {"http://z.example/z"});
+    if (Param(request, "q") == "madonna+zip") return GoogleResults("1", "12", "12", {"http://z.example/z"}, false);
     // Every offset gets the first page again.
     return GoogleResults("1", "50", "1,234,567", {"http://a.example/1", "http://b.example/2"});
   });
@@ -169,9 +165,10 @@ TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
             "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
   // Each row's total and links kept; the marker and the query line go at the end.
   EXPECT_EQ(ShownBoard(), "G0 1234/2, G1 12/1, unique 3 0 0, found 3, engines d--");
-  EXPECT_EQ(QueueContent(), (Queued{{"http://a.example/1", 1}, {"http://b.example/2", 1}, {"http://z.example/z", 1}}));
-  EXPECT_EQ(ctx.SearchText, "madonna");
-  EXPECT_EQ(result.encodedSearchText, "madonna");
+  const std::string cache = google.Base() + "/search?q=cache:";
+  EXPECT_EQ(QueueContent(), (Texts{"http://a.example/1 1 " + cache + "K1:a.example/1",
+                                   "http://b.example/2 1 " + cache + "K2:b.example/2", "http://z.example/z 1"}));
+  EXPECT_EQ(ctx.SearchText + " " + result.encodedSearchText, "madonna madonna");
   EXPECT_TRUE(result.found);
   EXPECT_FALSE(ctx.run.collecting);
   EXPECT_TRUE(Boxes().empty());
@@ -210,8 +207,8 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
                 "\r\n" + line + "\r\n+rar\r\n" + line + "\r\n\r\n");
   EXPECT_EQ(google.Requests().size(), 1u);
   EXPECT_EQ(fast.Queries("o"), (Texts{"madonna+zip@0"}));
-  EXPECT_EQ(QueueContent(), (Queued{{"http://both.example/", 0}, {"http://g.example/only.html", 1},
-                                    {"http://f.example/only.html", 2}}));
+  EXPECT_EQ(QueueContent(),
+            (Texts{"http://both.example/ 0", "http://g.example/only.html 1", "http://f.example/only.html 2"}));
   // The third row was asked of no engine.
   EXPECT_EQ(ShownBoard(), "G0 2/2, F1 3/1, unique 1 1 0, found 3, engines ---");
   // AutoStart: phase 2 may start after a second.
@@ -265,23 +262,6 @@ TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
   EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50"}));
   EXPECT_EQ(QueueContent().size(), 6u);
   EXPECT_TRUE(result.found);
-}
-
-TEST_F(HarvestTest, GoogleCacheLinksStoredOnlyWhenTheProfileAsks) {
-  Rows({"+mp3"});
-  ctx.activeProfile.GoogleUse = 1;
-  Engine google([](const std::string&) {
-    return GoogleResults("1", "3", "3", {"http://a.example/1", "http://b.example/2"}) +
-           GoogleResults("1", "3", "3", {"http://c.example/3"}, false);
-  });
-  ctx.engines.GoogleUrl = google.Base();
-
-  Run();
-  EXPECT_EQ(CacheUrls(), (Texts{"", "", ""}));  // the scan goes on after each cache path
-  ctx.activeProfile.GoogleCache = true;
-  Run();
-  EXPECT_EQ(CacheUrls(), (Texts{google.Base() + "/search?q=cache:K1:a.example/1",
-                                                   google.Base() + "/search?q=cache:K2:b.example/2", ""}));
 }
 
 // A page cut short by a stop is no failure of the host: the fallback host
@@ -339,7 +319,7 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   ctx.activeProfile.GoogleUse = 0b111;
   Run();
   EXPECT_EQ(primary.Connections(), 1);
-  std::vector<std::string> asked;
+  Texts asked;
   for (const std::string& r : fallback.Requests()) asked.push_back(Param(r, "q"));
   EXPECT_EQ(asked, (Texts{"madonna+mp3", "madonna+zip", "madonna+mp3", "madonna+zip", "madonna+zip", "madonna+rar"}));
 }
@@ -373,7 +353,7 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   // must go on without it, and still take its links before it ends.
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<std::string> events;
+  Texts events;
   auto note = [&](const std::string& event) {
     std::lock_guard lock(mutex);
     events.push_back(event);
@@ -381,9 +361,7 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   };
   auto awaitEvent = [&](const std::string& event) {
     std::unique_lock lock(mutex);
-    changed.wait_for(lock, std::chrono::seconds(5), [&] {
-      return std::find(events.begin(), events.end(), event) != events.end();
-    });
+    changed.wait_for(lock, std::chrono::seconds(5), [&] { return std::ranges::count(events, event) > 0; });
   };
   ScriptServer google([&](ScriptServer::Conn& c) {
     c.ReadRequest();
@@ -413,13 +391,10 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   HarvestResult result = RunHarvest(ctx, {"madonna", "", true}, board, std::atomic<bool>{false});
   {
     std::lock_guard lock(mutex);
-    auto at = [&](const std::string& event) {
-      return std::find(events.begin(), events.end(), event) - events.begin();
-    };
     EXPECT_EQ(events.size(), 4u);
-    EXPECT_LT(at("madonna +zip"), at("google answers"));
+    EXPECT_LT(std::ranges::find(events, "madonna +zip"), std::ranges::find(events, "google answers"));
   }
-  EXPECT_EQ(QueueContent(), (Queued{{"http://g.example/", 1}}));
+  EXPECT_EQ(QueueContent(), Texts{"http://g.example/ 1"});
   EXPECT_TRUE(result.found);
 }
 
