@@ -80,9 +80,7 @@ TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
   auto prepare = [&](Context&) { return prepared = true; };
 
   EXPECT_EQ(NewSearch(ctx, SessionMode::Search, prepare), StartOutcome::StillRunning);
-  EXPECT_FALSE(prepared);
-  EXPECT_TRUE(ctx.run.collecting);
-  EXPECT_EQ(ctx.queue.count(), 2);
+  EXPECT_TRUE(!prepared && ctx.run.collecting && ctx.queue.count() == 2);
   ASSERT_EQ(ui->asked.size(), 1u);
   const MessageSpec& q = ui->asked[0];
   EXPECT_EQ(std::tie(q.text, q.caption, q.icon, q.buttons, q.defaultAnswer),
@@ -91,8 +89,7 @@ TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
 
   ui->answer = MsgAnswer::Yes;
   EXPECT_TRUE(ConfirmStop(ctx));
-  EXPECT_FALSE(SearchRunning(ctx));
-  EXPECT_EQ(ctx.queue.count(), 0);
+  EXPECT_TRUE(!SearchRunning(ctx) && ctx.queue.count() == 0);
   // Nothing runs: nothing to ask.
   EXPECT_TRUE(ConfirmStop(ctx));
   EXPECT_EQ(ui->asked.size(), 2u);
@@ -140,27 +137,23 @@ TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
     RunReport report = DriveRunToEnd(ctx, drive);
     release = true;
     EXPECT_EQ(report.end, expected);
-    EXPECT_TRUE(report.allVerified);  // nothing was found, so nothing is left unchecked
-    EXPECT_FALSE(ctx.run.SchedulerActive);
-    EXPECT_EQ(ctx.queue.count(), 0);
+    // Nothing was found, so nothing is left unchecked.
+    EXPECT_TRUE(report.allVerified && !ctx.run.SchedulerActive && ctx.queue.count() == 0);
     EXPECT_NE(dir.Read("rechsvg.ini").find("http://h2/\r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir.File("Resultsvg.txt")));
   }
 }
 
 TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
-  struct {
-    int id;
-    bool idle, running;
-  } rules[] = {{cmd::kSaveResults, false, false},    {cmd::kLoadResults, true, false},
-               {cmd::kResumeSearch, true, false},     {cmd::kAnalysePage, true, false},
-               {cmd::kStopSearch, false, true},       {cmd::kSaveSearchState, false, true},
-               {cmd::kPauseContinue, false, true},    {4003, true, true}};
-  for (const auto& r : rules) {
+  const std::tuple<int, bool, bool> rules[] = {  // enabled while idle, while running
+      {cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},   {cmd::kResumeSearch, true, false},
+      {cmd::kAnalysePage, true, false},  {cmd::kStopSearch, false, true},    {cmd::kSaveSearchState, false, true},
+      {cmd::kPauseContinue, false, true}, {4003, true, true}};
+  for (const auto& [id, idle, running] : rules) {
     ctx.run.collecting = false;
-    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.idle) << r.id;
+    const bool enabledIdle = SessionCommandEnabled(ctx, id);
     ctx.run.collecting = true;
-    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.running) << r.id;
+    EXPECT_EQ(std::pair(enabledIdle, SessionCommandEnabled(ctx, id)), std::pair(idle, running)) << id;
   }
   ctx.run.collecting = false;
 
