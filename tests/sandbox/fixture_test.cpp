@@ -65,20 +65,14 @@ TEST(SandboxFixture, MistakesNameTheFileAndLine) {
       {"[google]  \n", "f.txt:1: the header gives no query"},
       {"[google] q\nwww.example.test/\n", "f.txt:2: 'www.example.test/' is neither"},
       {"[google] q\ntotal 1000000000\n", "f.txt:2: total needs a number"},
-      {"[google] q\ntotal 1\ntotal 2\n", "f.txt:3: a second total"},
       {"[google] Q\n[fast google] q\n", "f.txt:2: a second answer of google to 'q'"},
       {"[google] q\n{base}/{9..1}\n", "f.txt:2: a range reads"},
-      {"[google] q\n{base}/{1..10001}\n", "f.txt:2: a range reads"},
       {"[files] q\n", "f.txt:1: [files] stands alone"},
       {"[files]\nmp3/a.mp3 1 2003-01-01\n", "f.txt:2: 'mp3/a.mp3' is no file path"},
       {"[files]\n/a/../b 1 2003-01-01\n", "f.txt:2: '/a/../b' is no file path"},
-      {"[files]\n/a/ 1 2003-01-01\n", "f.txt:2: '/a/' is no file path"},
       {"[files]\n/a x 2003-01-01\n", "f.txt:2: a file line reads: PATH SIZE YYYY-MM-DD [HH:MM[:SS]]; bad size"},
       {"[files]\n/a 1\n", "bad date"},
-      {"[files]\n/a 1 2003-02-29\n", "bad date"},
-      {"[files]\n/a 1 1969-12-31\n", "bad date"},
       {"[files]\n/a 1 2003-01-01 24:00\n", "bad date"},
-      {"[files]\n/a 1 2003-01-01 10:00 more\n", "bad date"},
       {"[files]\n/a 1 2003-01-01\n/a 2 2003-01-01\n", "f.txt:3: '/a' is listed twice"},
       {"[files]\n/a/b 1 2003-01-01\n/a 1 2003-01-01\n", "'/a' is already a folder"},
       {"[files]\n/a 1 2003-01-01\n/a/b 1 2003-01-01\n", "'/a' is a served file, not a folder"},
@@ -135,21 +129,6 @@ TEST(SandboxFixture, AFolderIsReadFileByFileInNameOrder) {
   EXPECT_FALSE(LoadFixtureFolder(dir.path(), again, error));
   EXPECT_NE(error.find("c.txt:1: a second answer"), std::string::npos) << error;
   EXPECT_FALSE(LoadFixtureFolder(dir.path() + "missing", again, error));
-}
-
-TEST(SandboxFixture, RequestPathsStayInsideTheRoot) {
-  const std::pair<std::string, std::string> resolved[] = {
-      {"/", "/"}, {"/a/../b", "/b"}, {"/a/./b/", "/a/b/"}, {"/a/..", "/"}, {"/a/b/../../c/..", "/"}, {"/a/..b", "/a/..b"}};
-  for (auto [in, out] : resolved) {
-    std::string path = in;
-    EXPECT_TRUE(RemoveDotSegments(path) && IsSafePath(path)) << in;
-    EXPECT_EQ(path, out);
-  }
-  for (std::string path : {"/..", "/a/../..", "/../a", "a/b", ""}) EXPECT_FALSE(RemoveDotSegments(path)) << path;
-  for (std::string_view path : {std::string_view("//etc/passwd"), std::string_view("/a//b"),
-                                std::string_view("/a/../b"), std::string_view("/a\0b", 4)}) {
-    EXPECT_FALSE(IsSafePath(path)) << path;
-  }
 }
 
 }  // namespace

@@ -10,14 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <thread>
 
 #include "platform/socket.h"
 #include "sandbox/engine_markers.h"
 #include "sandbox/sandbox_server.h"
-#include "search/profile_file.h"
-#include "search/query_plan.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -142,20 +139,6 @@ TEST_F(SandboxServer, BadRequestsGetAnErrorAndTheServerGoesOn) {
   EXPECT_EQ(Get(port_, "/small.zip", "HEAD").status, 200);
 }
 
-TEST_F(SandboxServer, ASlotFreedByAnIdleClientServesTheNextOne) {
-  ServerOptions options;
-  options.maxConnections = 1;
-  Start(options);
-  int idle = Connect(port_);  // takes the only slot without asking anything
-  while (server_->connections() < 1) std::this_thread::yield();
-  Reply next;
-  std::thread client([&] { next = Get(port_, "/requiem.mp3", "HEAD"); });
-  CloseSocket(idle);
-  client.join();
-  EXPECT_EQ(next.status, 200);
-  EXPECT_EQ(server_->connections(), 2u);
-}
-
 TEST_F(SandboxServer, StopBreaksTheConnectionsStillOpenAndReleasesThePort) {
   Start();
   int fd = Connect(port_);
@@ -266,48 +249,6 @@ TEST(SandboxProgram, ABadFixtureOrCommandLineEndsWithCodeTwoAndAMessage) {
     SandboxProcess sandbox(args);
     EXPECT_EQ(sandbox.Wait(), 2) << message;
     EXPECT_NE(sandbox.Stderr().find(message), std::string::npos) << message;
-  }
-}
-
-// The example web answers the first requests of a search with the shipped
-// profiles, and every result it gives leads somewhere.
-TEST(SandboxExampleWeb, AnswersTheShippedProfilesFirstRequests) {
-  Fixture fixture;
-  std::string error;
-  ASSERT_TRUE(LoadFixtureFolder(ORVI_SANDBOX_DATA, fixture, error)) << error;
-  Server server(std::make_shared<const Site>(std::move(fixture), std::string(ORVI_SANDBOX_DATA) + "/sites"));
-  ASSERT_TRUE(server.Start({}, error)) << error;
-  const std::string base = server.baseUrl();
-  EngineSettings engines;
-  engines.GoogleUrl = engines.GoogleFallbackUrl = engines.FastUrl = engines.WiseNutUrl = base;
-
-  std::set<std::string> results;
-  const std::pair<std::string, std::string> searches[] = {{"/Musique/mp3", "mozart"},
-                                                         {"/Logiciels/Logiciels", "zebrapad"}};
-  for (const auto& [profileName, input] : searches) {
-    SearchProfile profile = LoadSearchProfile(ProfilePath(ORVI_DATA_DIR "/", profileName));
-    SearchInputs inputs = PrepareSearchInputs(input, "");
-    std::set<int> answering;
-    for (const PlannedRow& row : PlanFirstRequests(profile, engines, inputs)) {
-      for (const PlannedRequest& request : row.requests) {
-        bool wisenut = request.engine == kEngineWiseNut;
-        Reply reply = Get(server.port(), request.url.substr(base.size()), "GET",
-                          wisenut ? "Cookie: wisenut=ppat=0&nnum=100&ssl=\r\n" : "");
-        auto links = request.engine == kEngineGoogle ? test::ReadGoogle(reply.body).links
-                     : wisenut                       ? test::ReadWiseNut(reply.body).links
-                                                     : test::ReadFast(reply.body).links;
-        if (!links.empty()) answering.insert(request.engine);
-        results.insert(links.begin(), links.end());
-      }
-    }
-    EXPECT_EQ(answering.size(), 3u) << profileName;
-  }
-  EXPECT_GE(results.size(), 10u);
-  for (const std::string& url : results) {
-    // One result is a dead link on purpose, as engines always have some.
-    EXPECT_EQ(Get(server.port(), url.substr(base.size()), "HEAD").status,
-              url.find("/anciens/") == std::string::npos ? 200 : 404)
-        << url;
   }
 }
 
