@@ -15,7 +15,6 @@
 #include "core/context.h"
 #include "gui_test_support.h"
 #include "support/temp_dir.h"
-#include "ui/browser.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
@@ -55,24 +54,9 @@ class FrameFixture : public ::testing::Test {
     }
     return nullptr;
   }
-  int Catalogued() {
-    std::lock_guard lock(ctx->CatalogueLock);
-    return ctx->catalogue.count();
-  }
-  // True when every found file has had its probe.
-  bool AllVerified() {
-    std::lock_guard lock(ctx->CatalogueLock);
-    for (const auto& entry : ctx->catalogue.entries) {
-      if (!entry) continue;
-      for (const FoundFile* f : FilesOf(*entry)) {
-        if (f->state <= 0) return false;
-      }
-    }
-    return true;
-  }
   bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
   // Closes the boxes that come (the last one's text to endBox) until the run
-  // is over and every file probed.
+  // is over and every found file has had its probe.
   void WatchToTheEnd(QString* endBox = nullptr) {
     ASSERT_TRUE(PumpUntil(
         [&] {
@@ -80,7 +64,14 @@ class FrameFixture : public ::testing::Test {
             if (endBox) *endBox = box->text();
             box->close();
           }
-          return RunOver() && AllVerified();
+          std::lock_guard lock(ctx->CatalogueLock);
+          for (const auto& entry : ctx->catalogue.entries) {
+            if (!entry) continue;
+            for (const FoundFile* f : FilesOf(*entry)) {
+              if (f->state <= 0) return false;
+            }
+          }
+          return RunOver();
         },
         120));
   }
@@ -88,7 +79,7 @@ class FrameFixture : public ::testing::Test {
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();
   std::unique_ptr<Context> ctx;
-  ui::DesktopBrowser browser;
+  RecordingBrowser browser;  // nothing reaches the desktop
   std::unique_ptr<ui::GuiEnv> env;
   std::unique_ptr<ui::MainFrame> frame;
   int ends = 0;

@@ -20,6 +20,9 @@ void PumpEvents();
 // Answers the next modal box or dialog when it appears: the callback gets it
 // (it is what QApplication::activeModalWidget() returns) and closes it.
 void WhenModal(std::function<void(QWidget*)> answer);
+// Answers the next message box with this button (or closes it when none is
+// named); its text goes to text.
+void AnswerBox(QString* text, const QString& button = {});
 // Answers the next file dialog with this file (a name in its folder, or a
 // path), or cancels it when the name is empty; what it showed goes to title
 // and folder.

@@ -64,6 +64,10 @@ class PrepTest : public FrameFixture {
     ASSERT_NE(item, nullptr) << name.toStdString();
     window->Tree()->setCurrentItem(item);
   }
+  void QueuePage() {
+    std::lock_guard lock(ctx->QueueLock);
+    ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://127.0.0.1:9/", 0, FoundBy::FromEngine, 0));
+  }
   bool Enabled(int id) {
     window->Commands().UpdateButtons();
     return window->Commands().IsEnabled(id);
@@ -86,32 +90,31 @@ class PrepTest : public FrameFixture {
   std::unique_ptr<PrepWindow> window;
 };
 
-TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImages) {
+TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImagesHowManyThereAre) {
+  for (int i = 0; i < 70; ++i) Put("Profils/Lot/p" + std::to_string(100 + i) + ".ini", Profile(""));
   Open();
   QTreeWidget* tree = window->Tree();
-  ASSERT_EQ(tree->topLevelItemCount(), 2);  // ".cache" is left out
-  EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Divers"));
-  EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("Musique"));
+  ASSERT_EQ(tree->topLevelItemCount(), 3);  // ".cache" is left out
+  EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("Musique"));
   EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
-  EXPECT_EQ(window->Profiles(),
-            (std::vector<std::string>{"/Divers/lisez-moi", "/Divers/tout", "/Musique/deux", "/Musique/un"}));
+  EXPECT_EQ(window->Profiles().size(), 74u);
+  EXPECT_EQ(window->Profiles()[1], "/Divers/tout");
   // Leaves carry their index plus one, folders 0.
-  EXPECT_EQ(Leaf("Musique", "un")->data(0, Qt::UserRole).toInt(), 4);
-  EXPECT_EQ(tree->topLevelItem(1)->data(0, Qt::UserRole).toInt(), 0);
-  const qint64 open = tree->topLevelItem(1)->icon(0).cacheKey();
-  tree->collapseItem(tree->topLevelItem(1));
-  EXPECT_NE(tree->topLevelItem(1)->icon(0).cacheKey(), open);
-  tree->expandItem(tree->topLevelItem(1));
-  EXPECT_EQ(tree->topLevelItem(1)->icon(0).cacheKey(), open);
+  EXPECT_EQ(Leaf("Musique", "un")->data(0, Qt::UserRole).toInt(), 74);
+  EXPECT_EQ(tree->topLevelItem(2)->data(0, Qt::UserRole).toInt(), 0);
+  const qint64 open = tree->topLevelItem(2)->icon(0).cacheKey();
+  tree->collapseItem(tree->topLevelItem(2));
+  EXPECT_NE(tree->topLevelItem(2)->icon(0).cacheKey(), open);
+  tree->expandItem(tree->topLevelItem(2));
+  EXPECT_EQ(tree->topLevelItem(2)->icon(0).cacheKey(), open);
   // The first profile is current the first time, selected and loaded.
   EXPECT_EQ(tree->currentItem(), Leaf("Divers", "lisez-moi"));
   EXPECT_EQ(ctx->ProfileName, "lisez-moi");
   EXPECT_EQ(C<QGroupBox>(PrepWindow::kProfileBox)->title(), QStringLiteral("lisez-moi"));
   // "lisez-moi.ini" does not exist: every field takes its default.
-  EXPECT_EQ(ctx->activeProfile.AddLinkAway, 1600);
-  EXPECT_EQ(ctx->activeProfile.FilesAway, 2400);
   EXPECT_TRUE(C<QLabel>(PrepWindow::kLabel1)->text().isEmpty());
-  EXPECT_TRUE(C<QLineEdit>(PrepWindow::kInput1)->isEnabled());
+  Select("Lot", "p169");
+  EXPECT_EQ(ctx->ProfileName, "p169");
 }
 
 TEST_F(PrepTest, ProfileFieldsFollowTheSelection) {
@@ -152,36 +155,26 @@ TEST_F(PrepTest, ProfileFieldsFollowTheSelection) {
 TEST_F(PrepTest, CountersEnabledByTheMasksAndTheRows) {
   Open();
   Select("Musique", "deux");  // rows 0-1; Google rows 0-1, Fast row 0, WiseNut none
-  struct Cell {
-    int id;
-    bool enabled;
-  } cells[] = {
-      {1200, true}, {1300, true}, {1201, true}, {1301, true}, {1202, false},  // row 2 is empty
-      {1400, true}, {1500, true}, {1401, false}, {1501, false},
-      {1600, false}, {1700, false}, {1609, false},
-  };
-  for (const Cell& c : cells) EXPECT_EQ(C<QLineEdit>(c.id)->isEnabled(), c.enabled) << c.id;
+  for (auto [id, enabled] : {std::pair{1200, true}, {1300, true}, {1201, true}, {1301, true}, {1202, false},
+                             {1400, true}, {1500, true}, {1401, false}, {1501, false}, {1600, false}, {1609, false}}) {
+    EXPECT_EQ(C<QLineEdit>(id)->isEnabled(), enabled) << id;  // row 2 is empty
+  }
   for (int r = 0; r < 10; ++r) EXPECT_FALSE(C<QLabel>(prep_ids::kRowMarker + r)->isVisible());
 }
 
 TEST_F(PrepTest, SliderEndsAndMemory) {
   Open();
   EXPECT_EQ(C<QLineEdit>(PrepWindow::kStopAt)->text(), QStringLiteral("500"));
-  struct Step {
-    int position;
-    const char* shown;
-  } steps[] = {{12, "2000"}, {0, "100"}, {7, "750"}};
-  for (const Step& s : steps) {
-    C<QSlider>(PrepWindow::kSlider)->setValue(s.position);
-    EXPECT_EQ(C<QLineEdit>(PrepWindow::kStopAt)->text(), QString::fromLatin1(s.shown));
-    EXPECT_EQ(ctx->harvest.stopAt, QString::fromLatin1(s.shown).toInt());
+  for (auto [position, shown] : {std::pair{12, 2000}, {0, 100}, {7, 750}}) {
+    C<QSlider>(PrepWindow::kSlider)->setValue(position);
+    EXPECT_EQ(C<QLineEdit>(PrepWindow::kStopAt)->text().toInt(), shown);
+    EXPECT_EQ(ctx->harvest.stopAt, shown);
   }
   // The next opening starts where the slider was left; the log box unchecked again.
   C<QCheckBox>(PrepWindow::kLog)->setChecked(true);
   C<QCheckBox>(PrepWindow::kAutoStart)->setChecked(false);
   window.reset();
   Open();
-  EXPECT_EQ(C<QSlider>(PrepWindow::kSlider)->value(), 7);
   EXPECT_EQ(C<QLineEdit>(PrepWindow::kStopAt)->text(), QStringLiteral("750"));
   EXPECT_FALSE(C<QCheckBox>(PrepWindow::kLog)->isChecked());
   EXPECT_FALSE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked());
@@ -210,10 +203,7 @@ TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
   check(0);
   C<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("mozart"));
   check(1);
-  {
-    std::lock_guard lock(ctx->QueueLock);
-    ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://127.0.0.1:9/", 0, FoundBy::FromEngine, 0));
-  }
+  QueuePage();
   check(2);
   ctx->run.collecting = true;
   check(3);
@@ -225,68 +215,42 @@ TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
   EXPECT_TRUE(C<QCheckBox>(PrepWindow::kLog)->isEnabled());
 }
 
-TEST_F(PrepTest, ALaunchWantsAnInputUnlessTheProfileNeedsNoneAndClosingMidwayEndsIt) {
+TEST_F(PrepTest, ALaunchWantsAnInputStopUnticksAutoStartAndClosingMidwayEndsTheHarvest) {
   OpenOnSilentEngines();
-  Select("Musique", "deux");
+  Select("Musique", "un");
   QString text;
-  WhenModal([&](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    box->close();
-  });
+  AnswerBox(&text);
   window->Commands().Execute(PrepWindow::kLaunch);
   ASSERT_TRUE(PumpUntil([&] { return !text.isEmpty() && !window->Harvesting(); }));
   EXPECT_EQ(text, QStringLiteral("Indiquez ce que vous recherchez, please ..."));
   EXPECT_EQ(engines->Connections(), 0);
-  EXPECT_FALSE(ctx->run.collecting);
-  EXPECT_FALSE(Enabled(PrepWindow::kProcess));
 
-  // A profile that needs no input harvests at once.
-  Select("Divers", "tout");
-  ASSERT_FALSE(C<QLineEdit>(PrepWindow::kInput1)->isEnabled());
-  window->Commands().Execute(PrepWindow::kLaunch);
-  ASSERT_TRUE(PumpUntil([&] { return asked > 0 && ctx->run.collecting; }));
-  EXPECT_TRUE(Enabled(PrepWindow::kStop));
-  EXPECT_FALSE(Enabled(PrepWindow::kProcess));
-  EXPECT_FALSE(Enabled(PrepWindow::kLaunch));
-  // Selecting another profile does nothing meanwhile.
-  Select("Musique", "un");
-  EXPECT_EQ(ctx->ProfileName, "tout");
-  {
-    std::lock_guard lock(ctx->QueueLock);
-    ctx->queue.entries.push_back(std::make_shared<QueueEntry>("http://127.0.0.1:9/", 0, FoundBy::FromEngine, 0));
-  }
-  window->reject();
-  EXPECT_FALSE(window->Harvesting());
-  EXPECT_FALSE(ctx->harvest.running);
-}
-
-TEST_F(PrepTest, StopEndsTheHarvestAndUnticksAutoStart) {
-  OpenOnSilentEngines();
-  Select("Musique", "un");
   C<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("mozart"));
-  EXPECT_TRUE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked());
   QTest::mouseClick(C<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
   ASSERT_TRUE(PumpUntil([&] { return asked > 0 && ctx->run.collecting; }));
   EXPECT_FALSE(Enabled(PrepWindow::kTranslate));  // during a search, whatever the field holds
+  Select("Musique", "deux");  // selecting another profile does nothing meanwhile
+  EXPECT_EQ(ctx->ProfileName, "un");
   // The board follows the harvest on the window's tick.
   ASSERT_TRUE(PumpUntil([&] { return C<QLabel>(prep_ids::kRowMarker)->isVisible(); }));
   EXPECT_EQ(C<QLineEdit>(prep_ids::kQueryDisplay)->text(), QStringLiteral("mozart +mp3"));
   window->Commands().Execute(PrepWindow::kStop);
-  EXPECT_FALSE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked());
-  EXPECT_FALSE(ctx->harvest.autoStart);
-  QString box;
-  ASSERT_TRUE(PumpUntil([&] {
-    if (auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      box = b->text();
-      b->close();
-    }
-    return !window->Harvesting() && !ctx->run.collecting;
-  }));
-  EXPECT_EQ(box, QString::fromUtf8("Aucune correspondance trouvée..."));
+  EXPECT_FALSE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked() || ctx->harvest.autoStart);
+  text.clear();
+  AnswerBox(&text);
+  ASSERT_TRUE(PumpUntil([&] { return !text.isEmpty() && !window->Harvesting() && !ctx->run.collecting; }));
+  EXPECT_EQ(text, QString::fromUtf8("Aucune correspondance trouvée..."));
   for (int r = 0; r < 10; ++r) EXPECT_FALSE(C<QLabel>(prep_ids::kRowMarker + r)->isVisible());
   EXPECT_TRUE(Enabled(PrepWindow::kLaunch));
+
+  // A profile that needs no input harvests at once; closing the window ends it.
+  Select("Divers", "tout");
+  const int before = asked;
+  window->Commands().Execute(PrepWindow::kLaunch);
+  ASSERT_TRUE(PumpUntil([&] { return asked > before && ctx->run.collecting; }));
+  QueuePage();
+  window->reject();
+  EXPECT_FALSE(window->Harvesting() || ctx->harvest.running);
 }
 
 TEST_F(PrepTest, TranslationReplacesTheInputOrSaysWhy) {
@@ -309,14 +273,7 @@ TEST_F(PrepTest, TranslationReplacesTheInputOrSaysWhy) {
   fail = true;
   input->setText(QStringLiteral("Le chien"));
   QString text;
-  WhenModal([&](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("ORVI"));
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
-    text = box->text();
-    box->close();
-  });
+  AnswerBox(&text);
   window->Commands().Execute(PrepWindow::kTranslate);
   EXPECT_EQ(text, QStringLiteral("Echec de la traduction"));
   EXPECT_EQ(input->text(), QStringLiteral("Le chien"));
@@ -353,8 +310,6 @@ TEST_F(PrepTest, EditorSaveIsShownOnceTheEditorCloses) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("Profil : /Musique/un"));
   auto* help = editor->Page(0)->Control<QPlainTextEdit>(101);
-  ASSERT_NE(help, nullptr);
-  EXPECT_EQ(help->toPlainText(), QStringLiteral("Une ligne\nDeux lignes"));
   help->setPlainText(QStringLiteral("Nouvelle aide"));
   editor->Commands().Execute(ui::ProfileEditor::kSave);
   EXPECT_EQ(C<QPlainTextEdit>(PrepWindow::kHelpText)->toPlainText(), QStringLiteral("Une ligne\nDeux lignes"));
@@ -362,15 +317,6 @@ TEST_F(PrepTest, EditorSaveIsShownOnceTheEditorCloses) {
   ASSERT_TRUE(PumpUntil([&] { return window->Editor() == nullptr; }));
   ASSERT_TRUE(PumpUntil([&] { return C<QPlainTextEdit>(PrepWindow::kHelpText)->toPlainText() == "Nouvelle aide"; }, 5));
   EXPECT_NE(home.Read("Profils/Musique/un.ini").find("HelpText=Nouvelle aide\r\n"), std::string::npos);
-}
-
-TEST_F(PrepTest, ManyProfilesAreAllListed) {
-  for (int i = 0; i < 70; ++i) Put("Profils/Lot/p" + std::to_string(100 + i) + ".ini", Profile(""));
-  Open();
-  EXPECT_EQ(window->Profiles().size(), 74u);
-  EXPECT_NE(Leaf("Lot", "p169"), nullptr);
-  Select("Lot", "p169");
-  EXPECT_EQ(ctx->ProfileName, "p169");
 }
 
 }  // namespace
