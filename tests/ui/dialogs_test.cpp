@@ -15,11 +15,9 @@
 
 #include <climits>
 
-#include <gtest/gtest.h>
-
 #include "core/commands.h"
 #include "explore/queue.h"
-#include "frame_fixture.h"
+#include "gui_test_support.h"
 #include "platform/ini_file.h"
 #include "ui/common.h"
 #include "ui/help.h"

@@ -4,17 +4,16 @@
 // choices, keyboard, and the choices "Go !" gives.
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
-#include <filesystem>
 #include <thread>
 
 #include "core/commands.h"
 #include "explore/queue.h"
-#include "frame_fixture.h"
+#include "gui_test_support.h"
 #include "ui/common.h"
 #include "ui/scan_dialog.h"
 

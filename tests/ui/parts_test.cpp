@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
 #include <QUrl>
@@ -16,20 +15,13 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
 #include <thread>
 
-#include <gtest/gtest.h>
-
-#include "core/context.h"
 #include "gui_test_support.h"
 #include "platform/file_io.h"
-#include "support/temp_dir.h"
 #include "ui/animation.h"
 #include "ui/avi_clip.h"
-#include "ui/browser.h"
 #include "ui/common.h"
-#include "ui/qt_ui_port.h"
 
 namespace orvi::ui {
 namespace {

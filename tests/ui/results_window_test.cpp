@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSlider>
@@ -15,17 +14,10 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#include <gtest/gtest.h>
-
-#include "core/context.h"
 #include "explore/queue.h"
 #include "gui_test_support.h"
 #include "results/catalogue.h"
-#include "support/temp_dir.h"
 #include "ui/common.h"
-#include "ui/gui_env.h"
-#include "ui/qt_ui_port.h"
-#include "ui/results_window.h"
 
 namespace orvi::ui {
 namespace {
