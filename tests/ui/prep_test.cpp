@@ -123,12 +123,10 @@ TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImagesHowManyThereAre) {
   EXPECT_EQ(ctx->ProfileName, "p169");
 }
 
-TEST_F(PrepTest, ProfileFieldsFollowTheSelection) {
+TEST_F(PrepTest, ProfileFieldsAndCountersFollowTheSelection) {
   Open();
-  struct Case {
-    const char* folder;
-    const char* name;
-    const char* label1;
+  struct {
+    const char *folder, *name, *label1;
     bool twoInputs, translate, input1;
     const char* help;
   } cases[] = {
@@ -138,12 +136,11 @@ TEST_F(PrepTest, ProfileFieldsFollowTheSelection) {
       {"Musique", "deux", "Artiste :", true, false, true, "Deux champs"},
   };
   C<QLineEdit>(PrepWindow::kInput2)->setText(QStringLiteral("stale"));
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Select(c.folder, c.name);
     SCOPED_TRACE(c.name);
     EXPECT_EQ(C<QLabel>(PrepWindow::kLabel1)->text(), QString::fromUtf8(c.label1));
-    EXPECT_EQ(C<QLabel>(PrepWindow::kLabel2)->isVisible(), c.twoInputs);
-    EXPECT_EQ(C<QLineEdit>(PrepWindow::kInput2)->isVisible(), c.twoInputs);
+    EXPECT_EQ(C<QLabel>(PrepWindow::kLabel2)->isVisible() && C<QLineEdit>(PrepWindow::kInput2)->isVisible(), c.twoInputs);
     EXPECT_EQ(C<QPushButton>(PrepWindow::kTranslate)->isVisible(), c.translate);
     EXPECT_EQ(C<QLineEdit>(PrepWindow::kInput1)->isEnabled(), c.input1);
     EXPECT_EQ(C<QPlainTextEdit>(PrepWindow::kHelpText)->toPlainText(), QString::fromUtf8(c.help));
@@ -152,20 +149,16 @@ TEST_F(PrepTest, ProfileFieldsFollowTheSelection) {
   }
   // Back on a two-input profile after a one-input one: the second field is empty.
   EXPECT_TRUE(C<QLineEdit>(PrepWindow::kInput2)->text().isEmpty());
-  // A folder reloads the current profile from its file.
-  Put("Profils/Musique/deux.ini", Profile("LibS1=Nouveau :\r\n"));
-  window->Tree()->setCurrentItem(window->Tree()->topLevelItem(0));
-  EXPECT_EQ(C<QLabel>(PrepWindow::kLabel1)->text(), QStringLiteral("Nouveau :"));
-}
-
-TEST_F(PrepTest, CountersEnabledByTheMasksAndTheRows) {
-  Open();
-  Select("Musique", "deux");  // rows 0-1; Google rows 0-1, Fast row 0, WiseNut none
+  // "deux": rows 0-1; Google rows 0-1, Fast row 0, WiseNut none.
   for (auto [id, enabled] : {std::pair{1200, true}, {1300, true}, {1201, true}, {1301, true}, {1202, false},
                              {1400, true}, {1500, true}, {1401, false}, {1501, false}, {1600, false}, {1609, false}}) {
     EXPECT_EQ(C<QLineEdit>(id)->isEnabled(), enabled) << id;  // row 2 is empty
   }
   for (int r = 0; r < 10; ++r) EXPECT_FALSE(C<QLabel>(prep_ids::kRowMarker + r)->isVisible());
+  // A folder reloads the current profile from its file.
+  Put("Profils/Musique/deux.ini", Profile("LibS1=Nouveau :\r\n"));
+  window->Tree()->setCurrentItem(window->Tree()->topLevelItem(0));
+  EXPECT_EQ(C<QLabel>(PrepWindow::kLabel1)->text(), QStringLiteral("Nouveau :"));
 }
 
 TEST_F(PrepTest, SliderEndsAndMemory) {
@@ -189,7 +182,7 @@ TEST_F(PrepTest, SliderEndsAndMemory) {
 TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
   Open();
   Select("Musique", "un");
-  struct Rule {
+  struct {
     int id;
     bool idleEmpty, idleTyped, idleQueued, running;
   } rules[] = {
@@ -201,7 +194,7 @@ TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
       {PrepWindow::kProcess, false, false, true, false},
   };
   auto check = [&](int state) {
-    for (const Rule& r : rules) {
+    for (const auto& r : rules) {
       const bool want[] = {r.idleEmpty, r.idleTyped, r.idleQueued, r.running};
       EXPECT_EQ(Enabled(r.id), want[state]) << "command " << r.id << " state " << state;
     }
