@@ -335,15 +335,13 @@ class EditorTest : public FrameFixture {
     if (editor) delete editor.data();
     FrameFixture::TearDown();
   }
-  ProfileEditor& OpenOn(const std::string& name) {
-    editor = ProfileEditor::Open(*env, &frame->Results(), name);
-    return *editor;
-  }
+  void OpenOn(const std::string& name) { editor = ProfileEditor::Open(*env, &frame->Results(), name); }
   template <class W>
   W* C(int page, int id) {
     editor->ShowPage(page);
     return editor->Page(page)->Control<W>(id);
   }
+  bool On(int page, int id) { return C<QWidget>(page, id)->isEnabled(); }
   QString ProfilsFile(const char* name) { return QString::fromStdString(home.File(std::string("Profils/") + name)); }
   std::string Key(const std::string& name, const std::string& key) {
     std::string file = home.Read("Profils" + name + ".ini");
@@ -396,38 +394,29 @@ TEST_F(EditorTest, ANewProfileSavedWithoutVisitingEveryPage) {
 TEST_F(EditorTest, RulesOfThePages) {
   OpenOn("/Musique/mp3");
   // Saisie: one field empties and disables the second label, frees the translation box.
-  EXPECT_TRUE(C<QRadioButton>(kSais, 201)->isChecked());
-  EXPECT_FALSE(C<QCheckBox>(kSais, 101)->isEnabled());
+  EXPECT_TRUE(C<QRadioButton>(kSais, 201)->isChecked() && !On(kSais, 101));
   C<QRadioButton>(kSais, 200)->setChecked(true);
-  EXPECT_FALSE(C<QLineEdit>(kSais, 203)->isEnabled());
-  EXPECT_TRUE(C<QLineEdit>(kSais, 203)->text().isEmpty());
-  EXPECT_TRUE(C<QCheckBox>(kSais, 101)->isEnabled());
+  EXPECT_TRUE(!On(kSais, 203) && C<QLineEdit>(kSais, 203)->text().isEmpty() && On(kSais, 101));
 
   // Sliders write position x step; loading sets position = value / step.
-  struct Slider {
-    int page, slider, edit, loadedPosition, moveTo;
-    const char* shown;
-  } sliders[] = {{kExp, 101, 102, 8, 15, "3000"}, {kExp, 303, 302, 6, 2, "8"}, {kFiles, 102, 103, 12, 20, "4000"}};
-  for (const Slider& s : sliders) {
-    QSlider* slider = C<QSlider>(s.page, s.slider);
-    EXPECT_EQ(slider->value(), s.loadedPosition) << s.slider;
-    slider->setValue(s.moveTo);
-    EXPECT_EQ(C<QLineEdit>(s.page, s.edit)->text(), QString::fromLatin1(s.shown)) << s.slider;
+  // {page, slider, edit, loaded position, moved to, shown}
+  for (auto [page, id, edit, loaded, moveTo, shown] : {std::tuple{kExp, 101, 102, 8, 15, "3000"},
+                                                       {kExp, 303, 302, 6, 2, "8"}, {kFiles, 102, 103, 12, 20, "4000"}}) {
+    EXPECT_EQ(C<QSlider>(page, id)->value(), loaded) << id;
+    C<QSlider>(page, id)->setValue(moveTo);
+    EXPECT_EQ(C<QLineEdit>(page, edit)->text(), QString::fromLatin1(shown)) << id;
   }
   // Exploration: the date box frees its edit and puts 1 in place of 0.
-  EXPECT_FALSE(C<QLineEdit>(kExp, 105)->isEnabled());
+  EXPECT_FALSE(On(kExp, 105));
   C<QCheckBox>(kExp, 103)->setChecked(true);
-  EXPECT_TRUE(C<QLineEdit>(kExp, 105)->isEnabled());
-  EXPECT_EQ(C<QLineEdit>(kExp, 105)->text(), QStringLiteral("1"));
+  EXPECT_TRUE(On(kExp, 105) && C<QLineEdit>(kExp, 105)->text() == "1");
   C<QCheckBox>(kExp, 300)->setChecked(false);
-  EXPECT_FALSE(C<QSlider>(kExp, 101)->isEnabled());
-  EXPECT_FALSE(C<QLineEdit>(kExp, 104)->isEnabled());
+  EXPECT_FALSE(On(kExp, 101) || On(kExp, 104));
   // Files: S.A.D only with an archive type.
-  EXPECT_TRUE(C<QCheckBox>(kFiles, 105)->isEnabled());
+  EXPECT_TRUE(On(kFiles, 105));
   C<QCheckBox>(kFiles, 105)->setChecked(true);
   C<QCheckBox>(kFiles, 400)->setChecked(false);
-  EXPECT_FALSE(C<QCheckBox>(kFiles, 105)->isEnabled());
-  EXPECT_FALSE(C<QCheckBox>(kFiles, 105)->isChecked());
+  EXPECT_FALSE(On(kFiles, 105) || C<QCheckBox>(kFiles, 105)->isChecked());
   EXPECT_EQ(C<QLineEdit>(kFiles, 404)->text(), QStringLiteral("mp3,ogg"));
 
   editor->Commands().Execute(ProfileEditor::kSave);
@@ -446,21 +435,15 @@ TEST_F(EditorTest, RulesOfThePages) {
 TEST_F(EditorTest, SystematicModeTurnsOffAddedLinksAndEmptyTermsTheirPriority) {
   OpenOn("/Musique/mp3");
   C<QRadioButton>(kFiles, 411)->setChecked(true);
-  EXPECT_FALSE(C<QSlider>(kFiles, 102)->isEnabled());
-  EXPECT_FALSE(C<QCheckBox>(kFiles, 101)->isEnabled());
-  QCheckBox* addLinks = C<QCheckBox>(kExp, 300);
-  EXPECT_FALSE(addLinks->isEnabled());
-  EXPECT_FALSE(addLinks->isChecked());
+  EXPECT_FALSE(On(kFiles, 102) || On(kFiles, 101) || On(kExp, 300) || C<QCheckBox>(kExp, 300)->isChecked());
   editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "AjourURL"), "0");
-  EXPECT_EQ(Key("/Musique/mp3", "ExtractAll"), "1");
+  EXPECT_EQ(Key("/Musique/mp3", "AjourURL") + Key("/Musique/mp3", "ExtractAll"), "01");
 
   // Terms emptied clear their priority.
   EXPECT_TRUE(C<QCheckBox>(kExp, 107)->isChecked());
   C<QLineEdit>(kExp, 104)->setText(QStringLiteral("Jazz,Blues"));
   editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "Slnk"), "jazz,blues");
-  EXPECT_EQ(Key("/Musique/mp3", "URLKeysFirst"), "1");
+  EXPECT_EQ(Key("/Musique/mp3", "Slnk") + " " + Key("/Musique/mp3", "URLKeysFirst"), "jazz,blues 1");
   C<QLineEdit>(kExp, 104)->clear();
   editor->Commands().Execute(ProfileEditor::kSave);
   EXPECT_EQ(Key("/Musique/mp3", "URLKeysFirst"), "0");
