@@ -134,8 +134,7 @@ TEST_F(ResultsWindowTest, SelectionFillsTheTreeThePaneAndDevelop) {
   EXPECT_EQ(TreeItems(), 2);
 
   Select({"vol"});
-  EXPECT_FALSE(develop->isChecked());
-  EXPECT_EQ(w->SelectedFile(), nullptr);
+  EXPECT_TRUE(!develop->isChecked() && w->SelectedFile() == nullptr);
   EXPECT_EQ(TreeItems(), 5);  // two groups, the first with two copies
   EXPECT_TRUE(reference->isEnabled());
   develop->click();
@@ -146,8 +145,8 @@ TEST_F(ResultsWindowTest, SelectionFillsTheTreeThePaneAndDevelop) {
   EXPECT_EQ(browser.opened, Texts{"http://p/one.html"});
   Select({"mix"});  // volumes from two pages
   EXPECT_FALSE(reference->isEnabled());
-  w->Commands().UpdateButtons();
-  EXPECT_FALSE(reference->isEnabled());  // the tick's enabling agrees
+  w->Commands().UpdateButtons();  // the tick's enabling agrees
+  EXPECT_FALSE(reference->isEnabled());
 }
 
 TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
@@ -225,8 +224,7 @@ TEST_F(ResultsWindowTest, DeleteRecheckTreeAndOpenCommands) {
   w->RefreshTree(false);
   w->FileTree()->setCurrentItem(w->FileTree()->topLevelItem(0)->child(1));
   Run(td::kTreeDelete);
-  EXPECT_EQ(TreeItems(), 2);
-  EXPECT_TRUE(Button(td::kDevelop)->isChecked());
+  EXPECT_TRUE(TreeItems() == 2 && Button(td::kDevelop)->isChecked());
 }
 
 TEST_F(ResultsWindowTest, MenusSliderPauseAndTheRunsProgress) {
@@ -258,8 +256,7 @@ TEST_F(ResultsWindowTest, MenusSliderPauseAndTheRunsProgress) {
   EXPECT_FALSE(notice->isHidden());
   EXPECT_EQ(Field(td::kWaiting) + "|" + Field(td::kSpeed) + "|" + Field(td::kElapsed) + "|" + Field(td::kRemaining),
             "12|23.4|01:02:05|");
-  EXPECT_EQ(slider->value(), 4);
-  EXPECT_EQ(ctx.run.Throttle, 16);
+  EXPECT_TRUE(slider->value() == 4 && ctx.run.Throttle == 16);
   ctx.run.progress.Reset();  // a new run clears what the last one showed
   w->Tick();
   EXPECT_EQ(Field(td::kWaiting), "");
@@ -339,22 +336,18 @@ TEST_F(ResultsWindowTest, ClearedCatalogueLeavesNoRowOrFileBehind) {
   Add("new.zip", "http://a/new.zip");
   w->Tick();
   EXPECT_EQ(Column(), Texts{"new"});
-  EXPECT_EQ(w->SelectedFile(), nullptr);
-  EXPECT_EQ(TreeItems(), 0);
-  EXPECT_EQ(Field(td::kFileUrl), "");
+  EXPECT_TRUE(w->SelectedFile() == nullptr && TreeItems() == 0 && Field(td::kFileUrl).empty());
 
   // A page analysis clears the catalogue and deletes the rows, with no
   // refresh of the views after: the tree and the selected file go too.
   Select({"new"});
   w->ClearFileList();
   ctx.catalogue.entries.clear();
-  EXPECT_EQ(w->SelectedFile(), nullptr);
-  EXPECT_EQ(TreeItems(), 0);
+  EXPECT_TRUE(w->SelectedFile() == nullptr && TreeItems() == 0);
   Run(td::kOpenFile);
   Run(td::kTreeRecheck);
   for (int i = 0; i < 4; ++i) w->Tick();
-  EXPECT_TRUE(browser.shell.empty());
-  EXPECT_TRUE(Column().empty());
+  EXPECT_TRUE(browser.shell.empty() && Column().empty());
 }
 
 }  // namespace

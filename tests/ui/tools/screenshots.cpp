@@ -143,6 +143,52 @@ void PrepAndEditor(Shots& shots, GuiEnv& env, MainFrame& frame) {
   QApplication::processEvents();
 }
 
+// The options sheet's two pages with a proxy set, the statistics over a
+// queue of every kind, the news and the about box.
+void OptionsAndInformation(Shots& shots, Program& program) {
+  Context& ctx = program.ctx;
+  GuiEnv env = program.Env(QSize(1024, 768));
+  ctx.settings.ProxyName = "proxy.example.lan";
+  ctx.settings.ProxyPort = 3128;
+  ctx.settings.ProxyLogin = "utilisateur";
+  ctx.settings.ProxyPass = "secret";
+  ctx.settings.Autosave = 5;
+  MainFrame frame(env, [] {});
+  frame.show();
+  auto shown = [&](QWidget& w, const char* name) {
+    w.show();
+    shots.Grab(&w, QString::fromLatin1(name));
+  };
+  {
+    OptionsSheet sheet(env, &frame.Results());
+    shown(sheet, "options_configuration");
+    sheet.Tabs().setCurrentIndex(1);
+    shown(sheet, "options_preferences");
+  }
+  const char* hosts[] = {"www.exemple.fr", "musique.example.org", "logiciels.example.net"};
+  for (auto [how, n] : {std::pair{FoundBy::ScriptRedirect, 3}, {FoundBy::FrameSource, 12}, {FoundBy::ServerRedirect, 41},
+                        {FoundBy::KeywordLink, 7}, {FoundBy::NearbyLink, 128}, {FoundBy::CacheFallback, 2}}) {
+    for (int i = 0; i < n; ++i) {
+      std::string url = std::string("http://") + hosts[i % 3] + "/page" + std::to_string(i) + ".html";
+      ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, 0, how, 1));
+    }
+  }
+  {
+    StatisticsDialog stats(env);
+    stats.Control<QRadioButton>(StatisticsDialog::kFirstChoice + 2)->click();
+    shown(stats, "statistics");
+  }
+  {
+    NewsDialog news(env,
+                    "Orvilane 0.42 est disponible.\r\n\r\nNouveaut\xE9s :\r\n"
+                    "- l'analyse de page reconna\xEEt plus d'archives ;\r\n"
+                    "- les options s'ouvrent sans bloquer la recherche.\r\n");
+    shown(news, "news");
+  }
+  AboutBox about(env);
+  shown(about, "about");
+}
+
 // The frame and what it opens, on the program folder as it ships.
 void FrameAndDialogs(Shots& shots, const std::string& folder) {
   Program program(folder);
@@ -206,6 +252,7 @@ void FrameAndDialogs(Shots& shots, const std::string& folder) {
       clip.Stop();
     }
   }
+  OptionsAndInformation(shots, program);
 }
 
 // The results window filled from demo_results.txt (groups, copies, a server
@@ -265,53 +312,6 @@ bool ResultsWindows(Shots& shots, const std::string& programFolder) {
   return true;
 }
 
-// The options sheet's two pages with a proxy set, the statistics over a
-// queue of every kind, the news and the about box.
-void OptionsAndInformation(Shots& shots, const std::string& folder) {
-  Program program(folder);
-  Context& ctx = program.ctx;
-  GuiEnv env = program.Env(QSize(1024, 768));
-  ctx.settings.ProxyName = "proxy.example.lan";
-  ctx.settings.ProxyPort = 3128;
-  ctx.settings.ProxyLogin = "utilisateur";
-  ctx.settings.ProxyPass = "secret";
-  ctx.settings.Autosave = 5;
-  MainFrame frame(env, [] {});
-  frame.show();
-  auto shown = [&](QWidget& w, const char* name) {
-    w.show();
-    shots.Grab(&w, QString::fromLatin1(name));
-  };
-  {
-    OptionsSheet sheet(env, &frame.Results());
-    shown(sheet, "options_configuration");
-    sheet.Tabs().setCurrentIndex(1);
-    shown(sheet, "options_preferences");
-  }
-  const char* hosts[] = {"www.exemple.fr", "musique.example.org", "logiciels.example.net"};
-  for (auto [how, n] : {std::pair{FoundBy::ScriptRedirect, 3}, {FoundBy::FrameSource, 12}, {FoundBy::ServerRedirect, 41},
-                        {FoundBy::KeywordLink, 7}, {FoundBy::NearbyLink, 128}, {FoundBy::CacheFallback, 2}}) {
-    for (int i = 0; i < n; ++i) {
-      std::string url = std::string("http://") + hosts[i % 3] + "/page" + std::to_string(i) + ".html";
-      ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, 0, how, 1));
-    }
-  }
-  {
-    StatisticsDialog stats(env);
-    stats.Control<QRadioButton>(StatisticsDialog::kFirstChoice + 2)->click();
-    shown(stats, "statistics");
-  }
-  {
-    NewsDialog news(env,
-                    "Orvilane 0.42 est disponible.\r\n\r\nNouveaut\xE9s :\r\n"
-                    "- l'analyse de page reconna\xEEt plus d'archives ;\r\n"
-                    "- les options s'ouvrent sans bloquer la recherche.\r\n");
-    shown(news, "news");
-  }
-  AboutBox about(env);
-  shown(about, "about");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,7 +328,6 @@ int main(int argc, char** argv) {
   if (!folder.ends_with('/')) folder += '/';
   FrameAndDialogs(shots, folder);
   const bool results = ResultsWindows(shots, folder);
-  OptionsAndInformation(shots, folder);
   std::printf("%d pictures\n", shots.written);
   return results && shots.failed == 0 && shots.written > 0 ? 0 : 1;
 }
