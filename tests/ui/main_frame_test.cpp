@@ -30,8 +30,7 @@ TEST_F(FrameTest, SizedFromTheInjectedScreenWithItsTitleAndMenu) {
     EXPECT_EQ(ui::InitialFrameSize(screen), size) << screen.width();
   }
   MakeFrame("", QSize(1024, 768));
-  EXPECT_EQ(frame->size(), QSize(861, 605));
-  EXPECT_EQ(frame->pos(), QPoint(0, 0));
+  EXPECT_EQ(frame->geometry(), QRect(0, 0, 861, 605));
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
   EXPECT_FALSE(frame->windowIcon().isNull());
   QStringList seen;
@@ -70,8 +69,7 @@ TEST_F(FrameTest, MenuStatesFollowTheRunAndTheToggles) {
                             std::pair{20900, &td.showErrors}}) {
     EXPECT_TRUE(MenuItem(id)->isChecked());
     MenuItem(id)->trigger();
-    EXPECT_FALSE(*toggle) << id;
-    EXPECT_FALSE(MenuItem(id)->isChecked());
+    EXPECT_FALSE(*toggle || MenuItem(id)->isChecked()) << id;
   }
 }
 
@@ -108,19 +106,6 @@ TEST_F(FrameTest, APageAnalysisForgetsTheLastSearchText) {
   EXPECT_TRUE(RunOver());
 }
 
-TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnce) {
-  MakeFrame();
-  home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
-  Commands().Execute(cmd::kResumeSearch);
-  QMessageBox* box = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
-  EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
-  EXPECT_EQ(box->icon(), QMessageBox::Critical);
-  box->close();
-  PumpEvents();
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
 TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   MakeFrame();
   ctx->ProfileName = "/Musique/mp3";
@@ -138,7 +123,7 @@ TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
-TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
+TEST_F(FrameTest, ALoadSetsTheSearchTextAndTitleAndAResumeWithoutASaveSaysSoOnce) {
   MakeFrame();
   Put("Save/setup.txt", "[setup,1]\r\nsetup1.zip,http://h/setup1.zip,http://h/,1,900,?? ??\r\n>\r\n");
   QString title, folder;
@@ -149,6 +134,17 @@ TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
   EXPECT_EQ(ctx->SearchText, "setup");
   EXPECT_EQ(ctx->catalogue.count(), 1);
+
+  home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
+  Commands().Execute(cmd::kResumeSearch);
+  QMessageBox* box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
+  EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
+  EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  box->close();
+  PumpEvents();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(ctx->catalogue.count(), 1);  // the list stays as it was
 }
 
 // Opens the page analysis dialog, lets fill() work on it, and returns
