@@ -116,8 +116,8 @@ TEST_F(OptionsTest, TheProxyItsLoginAndHttps) {
   // Unticking the proxy stores no name, port 0, no login, no password and no header.
   Open(proxy);
   Conf<QCheckBox>(ConfPage::kUseProxy)->click();
-  EXPECT_FALSE(Conf<QCheckBox>(ConfPage::kProxyAuth)->isChecked() || Conf<QCheckBox>(ConfPage::kProxyAuth)->isEnabled() ||
-               Conf(ConfPage::kProxyName)->isEnabled());
+  auto* auth = Conf<QCheckBox>(ConfPage::kProxyAuth);
+  EXPECT_FALSE(auth->isChecked() || auth->isEnabled() || Conf(ConfPage::kProxyName)->isEnabled());
   Ok();
   const GlobalSettings& s = ctx->settings;
   EXPECT_EQ(s.ProxyName + s.ProxyLogin + s.ProxyPass + s.ProxyAuthHeader + std::to_string(s.ProxyPort), "0");
@@ -151,7 +151,8 @@ TEST_F(OptionsTest, OkWithoutPreferencesKeepsThemAndCancelDropsEverything) {
 
 TEST_F(OptionsTest, TheAutosaveRuleReadsTheGlobalSetting) {
   // The setting, then what the page shows at set-up and after ticking again.
-  for (auto [saved, ticked, shown, afterTick] : {std::tuple{0, false, "0", "2"}, {5, true, "5", "5"}, {-3, true, "1", "1"}}) {
+  for (auto [saved, ticked, shown, afterTick] :
+       {std::tuple{0, false, "0", "2"}, {5, true, "5", "5"}, {-3, true, "1", "1"}}) {
     Open();
     ctx->settings.Autosave = saved;
     sheet->Tabs().setCurrentIndex(1);
@@ -184,7 +185,8 @@ TEST_F(OptionsTest, TheAutosaveRuleReadsTheGlobalSetting) {
 
 TEST_F(OptionsTest, PreferencesShownAndStored) {
   Open("NewWindow=1\r\nStartWindow=2\r\n", 1);
-  EXPECT_TRUE(Pref<QCheckBox>(PrefPage::kNewWindow)->isChecked() && Pref<QRadioButton>(PrefPage::kStartScan)->isChecked());
+  EXPECT_TRUE(Pref<QCheckBox>(PrefPage::kNewWindow)->isChecked());
+  EXPECT_TRUE(Pref<QRadioButton>(PrefPage::kStartScan)->isChecked());
   Pref<QRadioButton>(PrefPage::kStartNone)->click();
   Pref<QCheckBox>(PrefPage::kNewWindow)->click();
   Ok();
@@ -343,7 +345,9 @@ TEST_F(DialogsTest, HelpOpensThePageOrNothingAndEveryPageShips) {
   EXPECT_EQ(browser.shell, std::vector<std::string>{"file://" + home.path() + "help/index.html"});
   // Every page the windows open ships: the build copies data/help beside the program.
   Context shipped(ContextOptions{.appFolder = ORVI_RUNTIME_FOLDER});
-  for (const char* page : {ui::kHelpMain, ui::kHelpSearch}) EXPECT_FALSE(ui::HelpPagePath(shipped, page).empty()) << page;
+  for (const char* page : {ui::kHelpMain, ui::kHelpSearch}) {
+    EXPECT_FALSE(ui::HelpPagePath(shipped, page).empty()) << page;
+  }
 }
 
 }  // namespace

@@ -90,8 +90,8 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
   cliHome.Write("ORVI.ini", home.Read("ORVI.ini"));
   std::filesystem::copy(ORVI_PROFILES, cliHome.path() + "Profils", std::filesystem::copy_options::recursive);
   std::ostringstream out, err;
-  EXPECT_EQ(RunCli({"--home", cliHome.path(), "-q", "search", "--profile", "/Musique/mp3", "--input", "mozart", "--log"},
-                   out, err), 0) << err.str();
+  EXPECT_EQ(RunCli({"--home", cliHome.path(), "-q", "search", "--profile", "/Musique/mp3", "--input", "mozart",
+                    "--log"}, out, err), 0) << err.str();
   // The exploration's threads may find the files in another order.
   EXPECT_EQ(SortedLines(saved), SortedLines(cliHome.Read("Save/mozart.txt")));
   // The three engines run at once: which one meets a page first ("!", the

@@ -166,8 +166,9 @@ void OptionsAndInformation(Shots& shots, Program& program) {
     shown(sheet, "options_preferences");
   }
   const char* hosts[] = {"www.exemple.fr", "musique.example.org", "logiciels.example.net"};
-  for (auto [how, n] : {std::pair{FoundBy::ScriptRedirect, 3}, {FoundBy::FrameSource, 12}, {FoundBy::ServerRedirect, 41},
-                        {FoundBy::KeywordLink, 7}, {FoundBy::NearbyLink, 128}, {FoundBy::CacheFallback, 2}}) {
+  for (auto [how, n] : {std::pair{FoundBy::ScriptRedirect, 3}, {FoundBy::FrameSource, 12},
+                        {FoundBy::ServerRedirect, 41}, {FoundBy::KeywordLink, 7}, {FoundBy::NearbyLink, 128},
+                        {FoundBy::CacheFallback, 2}}) {
     for (int i = 0; i < n; ++i) {
       std::string url = std::string("http://") + hosts[i % 3] + "/page" + std::to_string(i) + ".html";
       ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, 0, how, 1));
