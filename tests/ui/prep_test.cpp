@@ -96,7 +96,7 @@ class PrepTest : public FrameFixture {
   std::unique_ptr<PrepWindow> window;
 };
 
-TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImagesHowManyThereAre) {
+TEST_F(PrepTest, TreeOfFoldersAndFilesWithTheirImagesListsThemAll) {
   for (int i = 0; i < 70; ++i) Put("Profils/Lot/p" + std::to_string(100 + i) + ".ini", Profile(""));
   Open();
   QTreeWidget* tree = window->Tree();
