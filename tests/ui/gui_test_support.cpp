@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,16 @@ void WhenModal(std::function<void(QWidget*)> answer) {
       // Not shown yet: look again shortly.
       QTimer::singleShot(10, qApp, [answer = std::move(answer)]() mutable { WhenModal(std::move(answer)); });
     }
+  });
+}
+
+void AnswerBox(QString* text, const QString& button) {
+  WhenModal([=](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    *text = box->text();
+    if (button.isEmpty()) box->close();
+    else ClickButton(box, button);
   });
 }
 
