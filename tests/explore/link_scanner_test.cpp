@@ -58,14 +58,12 @@ TEST(ExtractLinkValue, ValuesPositionsAndMissingParts) {
 TEST(ResolveUrl, AgainstThePageFolder) {
   const char* cases[][3] = {
       {"http://host/a/b/page.html", "file.zip", "http://host/a/b/file.zip"},
-      {"http://host/a/b/page.html", "/x/file.zip", "http://host/x/file.zip"},
       {"http://host/a/b/page.html", "../../c/../file.zip", "http://host/file.zip"},
       {"http://host/a/b/page.html", "Www.Other.com/f.zip", "http://Www.Other.com/f.zip"},
       {"http://host/a/b/page.html", "sub/", "http://host/a/b/sub"},
       {"http://host/a/b/page.html", "my file.zip ", "http://host/a/b/my%20file.zip"},
       {"http://host/folder/", "f.zip", "http://host/folder/f.zip"},
       {"http://host", "f.zip", "http://host/f.zip"},
-      {"http://host/", "f.zip", "http://host/f.zip"},
       // A folder listing's "../" is the parent folder, not a folder named "..",
       // and never climbs into the host.
       {"http://host/sub/", "../", "http://host"},
@@ -82,27 +80,16 @@ TEST(ResolveUrl, AgainstThePageFolder) {
   for (const auto& c : cases) EXPECT_EQ(ResolveUrl(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
 }
 
-// RFC 3986 section 5.4, normal and abnormal examples: a redirection's
+// RFC 3986 section 5.4, the harder of its normal and abnormal examples: a redirection's
 // Location resolves exactly so, and a link too, less its final "/".
 TEST(ResolveLocation, AsRfc3986AndALinkLessItsFinalSlash) {
   const char* base = "http://a/b/c/d;p?q";
   const char* cases[][2] = {
-      {"g:h", "g:h"}, {"g", "http://a/b/c/g"}, {"./g", "http://a/b/c/g"},
-      {"g/", "http://a/b/c/g/"}, {"/g", "http://a/g"}, {"//g", "http://g"},
-      {"?y", "http://a/b/c/d;p?y"}, {"g?y", "http://a/b/c/g?y"}, {"#s", "http://a/b/c/d;p?q#s"},
-      {"g#s", "http://a/b/c/g#s"}, {"g?y#s", "http://a/b/c/g?y#s"}, {";x", "http://a/b/c/;x"},
-      {"g;x", "http://a/b/c/g;x"}, {"g;x?y#s", "http://a/b/c/g;x?y#s"}, {"", "http://a/b/c/d;p?q"},
-      {".", "http://a/b/c/"}, {"./", "http://a/b/c/"}, {"..", "http://a/b/"},
-      {"../", "http://a/b/"}, {"../g", "http://a/b/g"}, {"../..", "http://a/"},
-      {"../../", "http://a/"}, {"../../g", "http://a/g"},
-      {"../../../g", "http://a/g"}, {"../../../../g", "http://a/g"}, {"/./g", "http://a/g"},
-      {"/../g", "http://a/g"}, {"g.", "http://a/b/c/g."}, {".g", "http://a/b/c/.g"},
-      {"g..", "http://a/b/c/g.."}, {"..g", "http://a/b/c/..g"}, {"./../g", "http://a/b/g"},
-      {"./g/.", "http://a/b/c/g/"}, {"g/./h", "http://a/b/c/g/h"}, {"g/../h", "http://a/b/c/h"},
-      {"g;x=1/./y", "http://a/b/c/g;x=1/y"}, {"g;x=1/../y", "http://a/b/c/y"},
-      {"g?y/./x", "http://a/b/c/g?y/./x"}, {"g?y/../x", "http://a/b/c/g?y/../x"},
-      {"g#s/./x", "http://a/b/c/g#s/./x"}, {"g#s/../x", "http://a/b/c/g#s/../x"},
-      {"http:g", "http:g"},
+      {"g:h", "g:h"}, {"//g", "http://g"}, {"?y", "http://a/b/c/d;p?y"}, {"#s", "http://a/b/c/d;p?q#s"},
+      {";x", "http://a/b/c/;x"}, {"", "http://a/b/c/d;p?q"}, {".", "http://a/b/c/"}, {"../..", "http://a/"},
+      {"../../../../g", "http://a/g"}, {"/../g", "http://a/g"}, {"..g", "http://a/b/c/..g"},
+      {"./g/.", "http://a/b/c/g/"}, {"g;x=1/../y", "http://a/b/c/y"}, {"g?y/../x", "http://a/b/c/g?y/../x"},
+      {"g#s/../x", "http://a/b/c/g#s/../x"}, {"http:g", "http:g"},
   };
   for (const auto& c : cases) {
     std::string link = c[1];

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "explore/queue.h"
+#include "sandbox/fake_engines.h"
 #include "search/engine_table.h"
 #include "search/harvest_job.h"
 #include "support/manual_clock.h"
@@ -31,35 +32,13 @@ std::string Param(const std::string& request, const std::string& name) {
   return line.substr(at, line.find_first_of("& ", at) - at);
 }
 
-// Result pages in each engine's layout.
-std::string GoogleResults(const std::string& from, const std::string& to, const std::string& total,
-                          const Texts& links, bool cacheLinks = true) {
-  std::string page = "<html><head><title>Google Search: x</title></head><body>\n"
-                     "Results <b>" + from + "</b> - <b>" + to + "</b> of about <b>" + total +
-                     "</b>.  Search took <b>0.09</b> seconds.\n";
-  int id = 0;
-  for (const std::string& link : links) {
-    page += "<p><a href=" + link + ">Title</a><br>snippet<br><font color=green>" +
-            link.substr(7) + " - 5k - </font>";
-    if (cacheLinks) page += "<a href=/search?q=cache:K" + std::to_string(++id) + ":" + link.substr(7) + "+x&hl=en>Cached</a>";
-    page += "\n";
-  }
-  return page + "</body></html>";
-}
-
-std::string FastResults(const std::string& total, const Texts& links) {
-  std::string page = "<html><body>Results <b>1</b> - <b>50</b> of <b>" + total + "</b>\n";
-  for (const std::string& link : links) {
-    page += "<a href=\"/r?u=1\" onmouseover=\"window.status='" + link +
-            "'; return true;\">Title</a>\n";
-  }
-  return page + "</body></html>";
-}
-
-std::string WiseNutResults(const std::string& total, const Texts& links) {
-  std::string page = "<html><body>Results 1 - 100 of about: " + total + " documents\n";
-  for (const std::string& link : links) page += "<a href=\"" + link + "\">Title</a>\n";
-  return page + "</body></html>";
+// A result page in an engine's layout, from the sandbox's page makers: `total`
+// announced, these links shown from result `offset` on.
+std::string Page(std::string (*layout)(const sandbox::ResultPageInput&), uint64_t total, const Texts& links,
+                 uint64_t offset = 0) {
+  sandbox::EngineAnswer answer{total, std::vector<sandbox::SearchResult>(offset)};
+  for (const std::string& link : links) answer.results.push_back({link, ""});
+  return layout({"x", &answer, offset, 50, ""});
 }
 
 // A search engine on loopback: answers each request with the page that
@@ -146,16 +125,15 @@ class HarvestTest : public ::testing::Test {
   HarvestJob job{ctx};
 };
 
-// Cache links are kept only when the profile asks (below, it does not), and
-// a link without one after those with one gets none.
+// Each link keeps its own cache link when the profile asks for them.
 TEST_F(HarvestTest, GoogleTotalsPagingARepeatedPageAndCacheLinks) {
   Rows({"+mp3", "+zip"});
   ctx.activeProfile.GoogleUse = 0b11;
   ctx.activeProfile.GoogleCache = true;
   Engine google([](const std::string& request) {
-    if (Param(request, "q") == "madonna+zip") return GoogleResults("1", "12", "12", {"http://z.example/z"}, false);
+    if (Param(request, "q") == "madonna+zip") return Page(sandbox::GooglePage, 12, {"http://z.example/z"});
     // Every offset gets the first page again.
-    return GoogleResults("1", "50", "1,234,567", {"http://a.example/1", "http://b.example/2"});
+    return Page(sandbox::GooglePage, 1234567, {"http://a.example/1", "http://b.example/2"});
   });
   ctx.engines.GoogleUrl = google.Base();
 
@@ -165,9 +143,10 @@ TEST_F(HarvestTest, GoogleTotalsPagingARepeatedPageAndCacheLinks) {
             "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
   // Each row's total and links kept; the marker and the query line go at the end.
   EXPECT_EQ(ShownBoard(), "G0 1234/2, G1 12/1, unique 3 0 0, found 3, engines d--");
-  const std::string cache = google.Base() + "/search?q=cache:";
-  EXPECT_EQ(QueueContent(), (Texts{"http://a.example/1 1 " + cache + "K1:a.example/1",
-                                   "http://b.example/2 1 " + cache + "K2:b.example/2", "http://z.example/z 1"}));
+  auto queued = [&](const std::string& url) {
+    return url + " 1 " + google.Base() + "/search?q=cache:" + sandbox::CacheId(url) + ":" + url.substr(7);
+  };
+  EXPECT_EQ(QueueContent(), (Texts{queued("http://a.example/1"), queued("http://b.example/2"), queued("http://z.example/z")}));
   EXPECT_EQ(ctx.SearchText + " " + result.encodedSearchText, "madonna madonna");
   EXPECT_TRUE(result.found);
   EXPECT_FALSE(ctx.run.collecting);
@@ -183,11 +162,10 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
   ctx.harvest.logEnabled = true;
   dir.Write("Log.txt", "an older log, longer than the new one will be " + std::string(900, 'x'));
   Engine google([](const std::string&) {
-    return GoogleResults("1", "2", "2", {"http://both.example/", "http://g.example/only.html"});
+    return Page(sandbox::GooglePage, 2, {"http://both.example/", "http://g.example/only.html"});
   });
   Engine fast([](const std::string&) {
-    return FastResults("3", {"http://both.example/", "http://www.alltheweb.com/help",
-                          "http://f.example/only.html"});
+    return Page(sandbox::FastPage, 3, {"http://both.example/", "http://www.alltheweb.com/help", "http://f.example/only.html"});
   });
   ctx.engines.GoogleUrl = google.Base();
   ctx.engines.FastUrl = fast.Base();
@@ -216,33 +194,6 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
   EXPECT_EQ(clock->Sleeps().back(), 1000);
 }
 
-TEST_F(HarvestTest, InputsEmptyDisabledOrNothingFound) {
-  Rows({"+mp3"});
-  ctx.activeProfile.GoogleUse = 1;
-  Engine google([](const std::string&) {
-    return std::string("<html><body>Your search - <b>x</b> - did not match any documents.");
-  });
-  ctx.engines.GoogleUrl = google.Base();
-  ctx.harvest.logEnabled = true;
-
-  // Both inputs empty while input 1 is asked for: nothing else happens.
-  HarvestResult result = Run("", "", true);
-  EXPECT_EQ(Boxes(), (Texts{"box : Indiquez ce que vous recherchez, please ..."}));
-  EXPECT_TRUE(google.Requests().empty());
-  EXPECT_FALSE(ctx.run.collecting);
-  EXPECT_EQ(dir.Read("Log.txt"), "<missing>");
-  EXPECT_FALSE(result.found);
-
-  // A profile that needs no input: the row goes alone; no result at all.
-  ui->Clear();
-  result = Run("", "", false);
-  EXPECT_EQ(google.Queries("start"), (Texts{"+mp3@0"}));
-  EXPECT_EQ(Boxes(), (Texts{"box ORVI: Aucune correspondance trouv\xE9" "e..."}));
-  EXPECT_FALSE(result.found);
-  EXPECT_FALSE(result.startExploration);
-  EXPECT_EQ(ShownBoard(), "G0 0/0, unique 0 0 0, found 0, engines d--");
-}
-
 TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
   Rows({"+mp3", "+zip"});
   ctx.activeProfile.GoogleUse = 0b11;
@@ -251,10 +202,9 @@ TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
     std::string start = Param(request, "start");
     // The user moves the slider while the second page is on its way.
     if (start == "50") ctx.harvest.stopAt = 4;
-    std::string n = std::to_string(std::stoi(start) + 1);
-    return GoogleResults(n, n + "9", "1000",
-                      {"http://a" + start + ".example/", "http://b" + start + ".example/",
-                       "http://c" + start + ".example/"});
+    return Page(sandbox::GooglePage, 1000,
+                {"http://a" + start + ".example/", "http://b" + start + ".example/", "http://c" + start + ".example/"},
+                std::stoi(start));
   });
   ctx.engines.GoogleUrl = google.Base();
 
@@ -278,7 +228,7 @@ TEST_F(HarvestTest, AStopDuringAGooglePageKeepsThePrimaryHost) {
   });
   ScriptServer fallback([](ScriptServer::Conn& c) {
     c.ReadRequest();
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://x.example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://x.example/"})));
   });
   ctx.engines.GoogleUrl = primary.Url("");
   ctx.engines.GoogleFallbackUrl = fallback.Url("");
@@ -302,7 +252,7 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   ScriptServer fallback([&](ScriptServer::Conn& c) {
     std::string q = Param(c.ReadRequest(), "q");
     if (q == "madonna+zip" && failZip) return;
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://" + q.substr(8) + ".example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://" + q.substr(8) + ".example/"})));
   });
   ctx.engines.GoogleUrl = primary.Url("");
   ctx.engines.GoogleFallbackUrl = fallback.Url("");
@@ -331,9 +281,9 @@ TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
   Engine wise([](const std::string& request) {
     std::string q = Param(request, "q"), p = Param(request, "p");
     if (q == "crack") {
-      return WiseNutResults("150", {"http://c" + p + ".example/", "http://cc" + p + ".example/"});
+      return Page(sandbox::WiseNutPage, 150, {"http://c" + p + ".example/", "http://cc" + p + ".example/"});
     }
-    return WiseNutResults("1,005", {"http://s" + p + ".example/"});
+    return Page(sandbox::WiseNutPage, 1005, {"http://s" + p + ".example/"});
   });
   ctx.engines.WiseNutUrl = wise.Base();
 
@@ -368,7 +318,7 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
     note("google asked");
     awaitEvent("madonna +zip");
     note("google answers");
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://g.example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://g.example/"})));
   });
   HarvestBoard board;
   std::string shown;  // the query line last noted
@@ -403,7 +353,7 @@ TEST_F(HarvestTest, ClosingTheWindowEndsTheHarvestQuietly) {
   ctx.activeProfile.GoogleUse = 0b11;
   Engine google([this](const std::string&) {
     job.Cancel();  // the window closes
-    return GoogleResults("1", "50", "500", {"http://a.example/"});
+    return Page(sandbox::GooglePage, 500, {"http://a.example/"});
   });
   ctx.engines.GoogleUrl = google.Base();
 

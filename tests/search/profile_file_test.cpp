@@ -26,16 +26,8 @@ SearchProfile WriteAndRead(const SearchProfile& p) {
   return ReadSearchProfile(IniFile::Parse(ini.Serialize()));
 }
 
-TEST(ProfileFile, DefaultsAndMasks) {
-  SearchProfile p = ReadSearchProfile(IniFile{});
-  EXPECT_EQ(std::tie(p.GoogleUse, p.AtwUse, p.WiseUse, p.AddLinkAway, p.FilesAway),
-            std::make_tuple(-1, -1, -1, 1600, 2400));
-  EXPECT_FALSE(p.URLKeysFirst);  // its default 1 needs a Slnk
-  EXPECT_EQ(Written(p, "GoogleUse"), "-1");
-  p.AtwUse = 1023;
-  EXPECT_EQ(WriteAndRead(p).AtwUse, 1023);
-
-  p = Read("GoogleUse=4294967295\r\nAtwUse=5\r\nAddLinkAway=\r\nFilesAway=\r\n");
+TEST(ProfileFile, MasksAndDistances) {
+  SearchProfile p = Read("GoogleUse=4294967295\r\nAtwUse=5\r\nAddLinkAway=\r\nFilesAway=\r\n");
   EXPECT_EQ(std::tie(p.GoogleUse, p.AtwUse, p.WiseUse, p.AddLinkAway, p.FilesAway),
             std::make_tuple(-1, 5, 5, 0, 0));
   EXPECT_EQ(Read("GoogleUse=\r\n").GoogleUse, 0);

@@ -12,7 +12,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 TEST(Query, InputsAndVariants) {
-  EXPECT_EQ(EncodeInput("madonna"), "madonna");
   EXPECT_EQ(EncodeInput("setup.exe"), "%22setup.exe%22");
   EXPECT_EQ(EncodeInput("l'\xE9t\xE9\t"), "l%27%E9t%E9%09");
   // The edges of the kept range 46-122.
@@ -70,7 +69,6 @@ TEST(Query, AlternativesPerEngineAndTheFilter) {
   EXPECT_NE(FirstPageUrls(SlotEngine(1), "http://f", "a%20OR%20OR%20b", plain).at(0).find("q=a%20b&"),
             std::string::npos);
   EXPECT_EQ(WiseNutQueries(q), (Texts{"crack", "serial"}));
-  EXPECT_EQ(WiseNutQueries("madonna"), Texts{"%22madonna%22"});
   EXPECT_EQ(WiseNutQueries("%E9t%E9"), Texts{"%E9t%E9"});
   EXPECT_EQ(WithWiseNutFilter("%22madonna%22", true), "%22madonna%22+-sex");
   EXPECT_EQ(WithWiseNutFilter("a+b+c+d+e+f+g+h+i", true), "a+b+c+d+e+f+g+h+i+-sex");
@@ -86,18 +84,15 @@ std::string Group(int alternatives, char letter) {
 }
 
 TEST(Query, OrExpansion) {
-  EXPECT_EQ(ExpandOr("%28a%20OR%20b%29%20mp3"), (Texts{"a%20mp3", "b%20mp3"}));
   EXPECT_EQ(ExpandOr("x+" + Group(2, 'a') + "+" + Group(2, 'b')),
             (Texts{"x+a0+b0", "x+a0+b1", "x+a1+b0", "x+a1+b1"}));
   EXPECT_EQ(ExpandOr("%28a%20or%20b%29"), Texts{"a%20or%20b"});  // upper-case OR only
-  EXPECT_EQ(ExpandOr("madonna"), Texts{});
   EXPECT_EQ(ExpandOr("%28a%20OR%20b"), Texts{});
   EXPECT_EQ(ExpandOr("a%29%20OR%20%28b"), Texts{});  // ")" before "(" is no group
   // 4 + 16 texts fit in 48, the next level of 64 does not.
   Texts texts = ExpandOr(Group(4, 'a') + Group(4, 'b') + Group(4, 'c'));
   ASSERT_EQ(texts.size(), 16u);
   EXPECT_EQ(texts.front(), "a0b0" + Group(4, 'c'));
-  EXPECT_EQ(ExpandOr(Group(7, 'a') + Group(7, 'b')).size(), 7u);
   EXPECT_EQ(ExpandOr(Group(48, 'a')).size(), 48u);
   EXPECT_EQ(ExpandOr(Group(49, 'a')), Texts{});
   EXPECT_EQ(ExpandOr(Group(2, 'a') + std::string(145, 'x') + "%E9")[0],
