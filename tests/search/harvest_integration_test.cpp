@@ -147,10 +147,7 @@ TEST_F(HarvestTest, GoogleTotalsPagingARepeatedPageAndCacheLinks) {
     return url + " 1 " + google.Base() + "/search?q=cache:" + sandbox::CacheId(url) + ":" + url.substr(7);
   };
   EXPECT_EQ(QueueContent(), (Texts{queued("http://a.example/1"), queued("http://b.example/2"), queued("http://z.example/z")}));
-  EXPECT_EQ(ctx.SearchText + " " + result.encodedSearchText, "madonna madonna");
   EXPECT_TRUE(result.found);
-  EXPECT_FALSE(ctx.run.collecting);
-  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <tuple>
 #include <utility>
 
-#include "explore/exploration_run.h"
 #include "explore/queue.h"
 #include "support/temp_dir.h"
 
@@ -110,32 +108,6 @@ TEST_F(SessionTest, ACancelledPreparationChangesNothingAndNoPageStartsNothing) {
             StartOutcome::NoBasePage);
   EXPECT_EQ(ui->title, "/Musique/mp3 -> x");
   EXPECT_FALSE(ctx.run.SchedulerActive);
-}
-
-TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
-  for (RunEnd expected : {RunEnd::Interrupted, RunEnd::TimedOut}) {
-    // Pages that never finish: only an interrupt or the bound ends the run.
-    std::atomic<bool> release{false};
-    ctx.run.pageWork = [&](QueueEntry&, uint64_t) {
-      while (!release && ctx.run.collecting) std::this_thread::yield();
-      return true;
-    };
-    SetUpPageAnalysis(ctx, {.address = "http://site/"});
-    QueuePages(3);
-    ASSERT_EQ(StartPageAnalysis(ctx, {.address = "http://site/"}), StartOutcome::Started);
-    QueuePages(3);  // the set-up replaced the queue: pages to save
-    std::filesystem::remove(dir.File("rechsvg.ini"));
-    RunDrive drive;
-    if (expected == RunEnd::Interrupted) drive.wait = [](int) { return true; };
-    else drive.deadlineMs = ctx.clock().NowMs() + 1;
-    RunReport report = DriveRunToEnd(ctx, drive);
-    release = true;
-    EXPECT_EQ(report.end, expected);
-    // Nothing was found, so nothing is left unchecked.
-    EXPECT_TRUE(report.allVerified && !ctx.run.SchedulerActive && ctx.queue.count() == 0);
-    EXPECT_NE(dir.Read("rechsvg.ini").find("http://h2/\r\n"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("Resultsvg.txt")));
-  }
 }
 
 }  // namespace
