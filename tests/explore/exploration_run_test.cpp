@@ -160,8 +160,6 @@ TEST_F(RunTest, TheRegulatorLeavesRoomForTheProbes) {
     Second();
   }
   EXPECT_GT(ctx.run.ReferenceSpeed, 50);
-  EXPECT_NEAR(ctx.run.progress.Copy().speed.value_or(0), 100, 2);  // the last minute's, within a slot
-  EXPECT_EQ(ctx.run.progress.Copy().referenceSpeed, ctx.run.ReferenceSpeed);
   EXPECT_EQ(ctx.run.TargetConnections, 6);  // near the reference: no more connections
   // Then the speed collapses: the target climbs, but never past MaxConnect
   // less the three probes.
