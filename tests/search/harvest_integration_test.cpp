@@ -125,37 +125,15 @@ class HarvestTest : public ::testing::Test {
   HarvestJob job{ctx};
 };
 
-// Each link keeps its own cache link when the profile asks for them.
-TEST_F(HarvestTest, GoogleTotalsPagingARepeatedPageAndCacheLinks) {
-  Rows({"+mp3", "+zip"});
-  ctx.activeProfile.GoogleUse = 0b11;
-  ctx.activeProfile.GoogleCache = true;
-  Engine google([](const std::string& request) {
-    if (Param(request, "q") == "madonna+zip") return Page(sandbox::GooglePage, 12, {"http://z.example/z"});
-    // Every offset gets the first page again.
-    return Page(sandbox::GooglePage, 1234567, {"http://a.example/1", "http://b.example/2"});
-  });
-  ctx.engines.GoogleUrl = google.Base();
-
-  HarvestResult result = Run();
-  EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50", "madonna+zip@0"}));
-  EXPECT_EQ(google.Requests()[0].substr(0, google.Requests()[0].find("\r\n")),
-            "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
-  // Each row's total and links kept; the marker and the query line go at the end.
-  EXPECT_EQ(ShownBoard(), "G0 1234/2, G1 12/1, unique 3 0 0, found 3, engines d--");
-  auto queued = [&](const std::string& url) {
-    return url + " 1 " + google.Base() + "/search?q=cache:" + sandbox::CacheId(url) + ":" + url.substr(7);
-  };
-  EXPECT_EQ(QueueContent(), (Texts{queued("http://a.example/1"), queued("http://b.example/2"), queued("http://z.example/z")}));
-  EXPECT_TRUE(result.found);
-}
-
+// Paging and a repeated page are the sandbox search's; each Google link
+// keeps its own cache link when the profile asks for them.
 TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
   // Row 1 to Google, row 2 to Fast, row 3 to no engine: a URL found by both
   // counts once, for neither engine alone.
   Rows({"+mp3", "+zip", "+rar"});
   ctx.activeProfile.GoogleUse = 0b001;
   ctx.activeProfile.AtwUse = 0b010;
+  ctx.activeProfile.GoogleCache = true;
   ctx.harvest.logEnabled = true;
   dir.Write("Log.txt", "an older log, longer than the new one will be " + std::string(900, 'x'));
   Engine google([](const std::string&) {
@@ -182,8 +160,12 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
                 "\r\n" + line + "\r\n+rar\r\n" + line + "\r\n\r\n");
   EXPECT_EQ(google.Requests().size(), 1u);
   EXPECT_EQ(fast.Queries("o"), (Texts{"madonna+zip@0"}));
-  EXPECT_EQ(QueueContent(),
-            (Texts{"http://both.example/ 0", "http://g.example/only.html 1", "http://f.example/only.html 2"}));
+  auto cached = [&](const std::string& url, int engine) {
+    return url + " " + std::to_string(engine) + " " + google.Base() + "/search?q=cache:" + sandbox::CacheId(url) +
+           ":" + url.substr(7);
+  };
+  EXPECT_EQ(QueueContent(), (Texts{cached("http://both.example/", 0), cached("http://g.example/only.html", 1),
+                                   "http://f.example/only.html 2"}));
   // The third row was asked of no engine.
   EXPECT_EQ(ShownBoard(), "G0 2/2, F1 3/1, unique 1 1 0, found 3, engines ---");
   // AutoStart: phase 2 may start after a second.
