@@ -51,22 +51,6 @@ class SessionTest : public ::testing::Test {
   Context ctx{ContextOptions{.appFolder = dir.path(), .ui = ui}};
 };
 
-TEST_F(SessionTest, PageAnalysisChoicesBecomeTheProfileAndTheQueue) {
-  // Kept as typed, each piece trimmed (the rules of the profile's list).
-  SetUpPageAnalysis(ctx, {.address = "http://site/", .extensions = " MP3 ,,ogg"});
-  const SearchProfile& p = ctx.activeProfile;
-  EXPECT_EQ(std::vector<std::string>(p.Extensions.begin(), p.Extensions.begin() + p.ExtensionCount),
-            (std::vector<std::string>{"MP3", "", "ogg"}));
-  SetUpPageAnalysis(ctx, {.address = std::string(300, 'a'), .archives = false, .wholeSite = true});
-  EXPECT_TRUE(p.ExtractAll && p.EnableNews && p.Exe && p.SAD && p.SiteScan);
-  EXPECT_FALSE(p.Zip || p.Archiv);
-  EXPECT_EQ(p.MaxDomains, 999);
-  ASSERT_EQ(ctx.queue.count(), 1);
-  EXPECT_EQ(ctx.queue.entries[0]->url.size(), 239u);
-  SetUpPageAnalysis(ctx, {.address = "http://site/"});
-  EXPECT_EQ(ctx.activeProfile.MaxDomains, 0);
-}
-
 TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
   QueuePages(2);
   ctx.SearchText = "mozart";
