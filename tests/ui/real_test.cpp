@@ -76,8 +76,22 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
   MenuItem(cmd::kNewSearch)->trigger();
   PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10);
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("mp3 -> mozart"));
+  // Closes the boxes that come until the run is over and every found file has had its probe.
   QString endBox, title;
-  WatchToTheEnd(&endBox);
+  ASSERT_TRUE(PumpUntil([&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      endBox = box->text();
+      box->close();
+    }
+    std::lock_guard lock(ctx->CatalogueLock);
+    for (const auto& entry : ctx->catalogue.entries) {
+      if (!entry) continue;
+      for (const FoundFile* f : FilesOf(*entry)) {
+        if (f->state <= 0) return false;
+      }
+    }
+    return RunOver();
+  }, 120));
   EXPECT_EQ(endBox, QString::fromUtf8("Recherche terminée"));
   AnswerFileDialog(QStringLiteral("gui"), &title);
   MenuItem(cmd::kSaveResults)->trigger();
