@@ -10,8 +10,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 namespace orvi::test {
 
 bool PumpUntil(const std::function<bool()>& condition, int maxSeconds) {

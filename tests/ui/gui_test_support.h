@@ -49,14 +49,8 @@ void ClickButton(QWidget* modal, const QString& text);
 
 // Records what would have gone to the desktop.
 struct RecordingBrowser final : ui::Browser {
-  bool OpenInBrowser(const std::string& address, bool) override {
-    opened.push_back(address);
-    return true;
-  }
-  bool ShellOpen(const std::string& address) override {
-    shell.push_back(address);
-    return true;
-  }
+  bool OpenInBrowser(const std::string& address, bool) override { return opened.push_back(address), true; }
+  bool ShellOpen(const std::string& address) override { return shell.push_back(address), true; }
   void CopyToClipboard(const std::string& text) override { copied.push_back(text); }
   std::vector<std::string> opened, shell, copied;
 };

@@ -94,26 +94,23 @@ TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
-// Opens the page analysis dialog, lets fill() work on it, and returns
-// whether it ended with "Go !"; what it chose goes to chosen.
-bool RunScanDialog(ui::GuiEnv& env, QWidget* parent, PageAnalysisChoices& chosen,
-                   const std::function<void(ScanDialog*)>& fill) {
-  WhenModal([fill](QWidget* modal) {
-    auto* dialog = dynamic_cast<ScanDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    QApplication::setActiveWindow(dialog);
-    fill(dialog);
-  });
-  return ScanDialog::Run(env, parent, chosen);
-}
-
 TEST_F(FrameTest, ScanDialogsKeyboardOrderReturnMeansGoAndEscapeKeepsWhatItRemembers) {
   MakeFrame();
   PageAnalysisChoices chosen;
+  // Opens the dialog and lets fill() work on it; true when it ends with "Go !".
+  auto run = [&](const std::function<void(ScanDialog*)>& fill) {
+    WhenModal([fill](QWidget* modal) {
+      auto* dialog = dynamic_cast<ScanDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      QApplication::setActiveWindow(dialog);
+      fill(dialog);
+    });
+    return ScanDialog::Run(*env, &frame->Results(), chosen);
+  };
   // The splitting of the extensions is the session's (session_test): here,
   // that the typed text reaches it, and comes back whole even past what it keeps.
   const QString typed = QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r");
-  EXPECT_TRUE(RunScanDialog(*env, &frame->Results(), chosen, [&](ScanDialog* d) {
+  EXPECT_TRUE(run([&](ScanDialog* d) {
     EXPECT_EQ(d->focusWidget(), d->ControlById(ScanDialog::kAddress));
     // Tab walks the fields in the order of the table.
     std::vector<QString> order;
@@ -135,7 +132,7 @@ TEST_F(FrameTest, ScanDialogsKeyboardOrderReturnMeansGoAndEscapeKeepsWhatItRemem
   // The next opening shows the whole text and the box, and an empty address;
   // Escape changes nothing.
   chosen = {};
-  EXPECT_FALSE(RunScanDialog(*env, &frame->Results(), chosen, [&](ScanDialog* d) {
+  EXPECT_FALSE(run([&](ScanDialog* d) {
     EXPECT_EQ(d->Control<QLineEdit>(105)->text(), typed);
     EXPECT_EQ(d->Control<QLineEdit>(101)->text(), QString());
     EXPECT_TRUE(d->Control<QCheckBox>(300)->isChecked());

@@ -20,6 +20,7 @@
 #include "core/commands.h"
 #include "explore/queue.h"
 #include "gui_test_support.h"
+#include "platform/ini_file.h"
 #include "search/profile_file.h"
 #include "support/script_server.h"
 #include "ui/prep_window.h"
@@ -68,18 +69,6 @@ class PrepTest : public FrameFixture {
     window->Commands().UpdateButtons();
     return window->Commands().IsEnabled(id);
   }
-  // The window over engines that hold every request open: a harvest stays under way.
-  void OpenOnSilentEngines() {
-    engines = std::make_unique<ScriptServer>([this](ScriptServer::Conn& c) {
-      c.ReadRequest();
-      ++asked;
-      c.HoldUntilClosed();
-    });
-    const std::string base = engines->Url("");
-    MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
-              base + "\r\nWiseNutUrl=" + base + "\r\n");
-    Open();
-  }
 
   std::atomic<int> asked{0};
   std::unique_ptr<ScriptServer> engines;
@@ -88,11 +77,7 @@ class PrepTest : public FrameFixture {
 
 TEST_F(PrepTest, ProfileFieldsAndCountersFollowTheSelection) {
   Open();
-  struct {
-    const char *folder, *name, *label1;
-    bool twoInputs, translate, input1;
-    const char* help;
-  } cases[] = {
+  struct { const char *folder, *name, *label1; bool twoInputs, translate, input1; const char* help; } cases[] = {
       {"Musique", "un", "Titre :", false, true, true, "Une ligne\nDeux lignes"},
       {"Musique", "deux", "Artiste :", true, false, true, "Deux champs"},
       {"Divers", "tout", "Rien :", false, false, false, ""},  // ExtractAll without FindS needs no input
@@ -155,16 +140,20 @@ TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {
   EXPECT_TRUE(C<QCheckBox>(PrepWindow::kLog)->isEnabled());
 }
 
-TEST_F(PrepTest, ALaunchWantsAnInputStopUnticksAutoStartAndClosingMidwayEndsTheHarvest) {
-  OpenOnSilentEngines();
+// The boxes' texts and the harvest's own end on a close are the core's
+// (harvest_integration_test); here, what the window adds.
+TEST_F(PrepTest, StopUnticksAutoStartAndClosingMidwayEndsTheHarvest) {
+  // Engines that hold every request open: a harvest stays under way.
+  engines = std::make_unique<ScriptServer>([this](ScriptServer::Conn& c) {
+    c.ReadRequest();
+    ++asked;
+    c.HoldUntilClosed();
+  });
+  const std::string base = engines->Url("");
+  MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
+            base + "\r\nWiseNutUrl=" + base + "\r\n");
+  Open();
   Select("Musique", "un");
-  QString text;
-  AnswerBox(&text);
-  window->Commands().Execute(PrepWindow::kLaunch);
-  ASSERT_TRUE(PumpUntil([&] { return !text.isEmpty() && !window->Harvesting(); }));
-  EXPECT_EQ(text, QStringLiteral("Indiquez ce que vous recherchez, please ..."));
-  EXPECT_EQ(engines->Connections(), 0);
-
   C<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("mozart"));
   QTest::mouseClick(C<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
   ASSERT_TRUE(PumpUntil([&] { return asked > 0 && ctx->run.collecting; }));
@@ -173,12 +162,10 @@ TEST_F(PrepTest, ALaunchWantsAnInputStopUnticksAutoStartAndClosingMidwayEndsTheH
   EXPECT_EQ(C<QLineEdit>(prep_ids::kQueryDisplay)->text(), QStringLiteral("mozart +mp3"));
   window->Commands().Execute(PrepWindow::kStop);
   EXPECT_FALSE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked() || ctx->harvest.autoStart);
-  text.clear();
-  AnswerBox(&text);
+  QString text;
+  AnswerBox(&text);  // nothing found
   ASSERT_TRUE(PumpUntil([&] { return !text.isEmpty() && !window->Harvesting() && !ctx->run.collecting; }));
-  EXPECT_EQ(text, QString::fromUtf8("Aucune correspondance trouvée..."));
   for (int r = 0; r < 10; ++r) EXPECT_FALSE(C<QLabel>(prep_ids::kRowMarker + r)->isVisible());
-  EXPECT_TRUE(Enabled(PrepWindow::kLaunch));
 
   // A profile that needs no input harvests at once; closing the window ends it.
   Select("Divers", "tout");
@@ -233,11 +220,7 @@ class EditorTest : public FrameFixture {
   bool On(int page, int id) { return C<QWidget>(page, id)->isEnabled(); }
   QString ProfilsFile(const char* name) { return QString::fromStdString(home.File(std::string("Profils/") + name)); }
   std::string Key(const std::string& name, const std::string& key) {
-    std::string file = home.Read("Profils" + name + ".ini");
-    size_t at = file.find("\r\n" + key + "=");
-    if (at == std::string::npos) return "<none>";
-    at += key.size() + 3;
-    return file.substr(at, file.find("\r\n", at) - at);
+    return IniFile::Load(home.File("Profils" + name + ".ini")).Get("Config", key, "<none>", 200);
   }
 
   QPointer<ProfileEditor> editor;

@@ -1,8 +1,7 @@
 // The windows end to end on 127.0.0.1: a whole search from the preparation
-// window against the sandbox web (the tree, the input, "1. Lancer la
-// recherche", "AutoStart", phase 2 and the verification) gives the results
-// and the query log of orvilane-cli search, and is reported to the product
-// site; and the program's end during a scan.
+// window against the sandbox web gives the results and the query log of
+// orvilane-cli search and is reported to the product site; and the
+// program's end during a scan.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>

