@@ -18,6 +18,7 @@
 #include "core/context.h"
 #include "support/temp_dir.h"
 #include "ui/browser.h"
+#include "ui/controls.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
@@ -28,8 +29,6 @@ namespace orvi::test {
 // Runs the GUI thread's events until the condition holds; false when it did
 // not within a generous bound (a safety net, not a measure of speed).
 bool PumpUntil(const std::function<bool()>& condition, int maxSeconds = 60);
-// Runs the events already queued.
-void PumpEvents();
 
 // Answers the next modal box or dialog when it appears: the callback gets it
 // (it is what QApplication::activeModalWidget() returns) and closes it.
@@ -38,23 +37,20 @@ void WhenModal(std::function<void(QWidget*)> answer);
 // named); its text goes to text.
 void AnswerBox(QString* text, const QString& button = {});
 // Answers the next file dialog with this file (a name in its folder, or a
-// path), or cancels it when the name is empty; what it showed goes to title
-// and folder.
-void AnswerFileDialog(const QString& file, QString* title = nullptr, QString* folder = nullptr);
+// path), or cancels it when the name is empty; its title goes to title.
+void AnswerFileDialog(const QString& file, QString* title = nullptr);
+// Fails when a control of the window (its place in window coordinates) leaves
+// the window or overlaps another (frames hold theirs), or a label, button or
+// frame cuts its text. Controls hidden on purpose are left out.
+void ExpectNothingOverlappedOrCut(const ui::ControlSet& set, const QWidget& window);
 // Clicks the button of the active modal widget whose text is this (mnemonic
 // marks ignored).
 void ClickButton(QWidget* modal, const QString& text);
 
 // Records what would have gone to the desktop.
 struct RecordingBrowser final : ui::Browser {
-  bool OpenInBrowser(const std::string& address, bool) override {
-    opened.push_back(address);
-    return true;
-  }
-  bool ShellOpen(const std::string& address) override {
-    shell.push_back(address);
-    return true;
-  }
+  bool OpenInBrowser(const std::string& address, bool) override { return opened.push_back(address), true; }
+  bool ShellOpen(const std::string& address) override { return shell.push_back(address), true; }
   void CopyToClipboard(const std::string& text) override { copied.push_back(text); }
   std::vector<std::string> opened, shell, copied;
 };
@@ -92,26 +88,6 @@ class FrameFixture : public ::testing::Test {
     return nullptr;
   }
   bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
-  // Closes the boxes that come (the last one's text to endBox) until the run
-  // is over and every found file has had its probe.
-  void WatchToTheEnd(QString* endBox = nullptr) {
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            if (endBox) *endBox = box->text();
-            box->close();
-          }
-          std::lock_guard lock(ctx->CatalogueLock);
-          for (const auto& entry : ctx->catalogue.entries) {
-            if (!entry) continue;
-            for (const FoundFile* f : FilesOf(*entry)) {
-              if (f->state <= 0) return false;
-            }
-          }
-          return RunOver();
-        },
-        120));
-  }
 
   TempDir home;
   std::shared_ptr<ui::QtUiPort> port = std::make_shared<ui::QtUiPort>();

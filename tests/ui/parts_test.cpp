@@ -1,12 +1,8 @@
-// The parts every window stands on: text at the boundary, the UI port
-// (questions from a core thread), the browser launch and clipboard (the
-// command cut from a desktop entry, a fake default browser that records its
-// arguments, the default handler as the last resort), and the progress clip
-// (the reader of uncompressed AVI frames against good, odd and broken files,
-// the clip the build draws, and the widget playing it).
-#include <QClipboard>
+// The parts every window stands on: text at the boundary, the UI port's
+// questions from a core thread, the browser launch (a fake default browser
+// records its arguments) and the progress clip (its reader against good and
+// broken files, the clip the build draws and the widget playing it).
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QObject>
 #include <QPushButton>
 #include <QUrl>
@@ -26,8 +22,8 @@
 namespace orvi::ui {
 namespace {
 
+// The byte table is cp1252_test's: here, that every byte crosses the boundary and back.
 TEST(QtText, Cp1252RoundTrip) {
-  EXPECT_EQ(ToQt("\x80 \x93x\x94 termin\xE9"), QString::fromUtf8("€ “x” terminé"));
   std::string all;
   for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
   EXPECT_EQ(FromQt(ToQt(all)), all);
@@ -72,11 +68,9 @@ TEST(Browser, CommandCutAsARegisteredCommand) {
     std::string value, command, option;
   } cases[] = {
       {"\"c:\\progra~1\\intern~1\\iexplore.exe\" -nohome", "c:\\progra~1\\intern~1\\iexplore.exe", ""},
-      {"c:\\netscape\\netscape.exe \"%1\"", "c:\\netscape\\netscape.exe", ""},
       {"firefox %u", "firefox", "-new-window"},
       {"/usr/bin/chromium %U", "/usr/bin/chromium", "--new-window"},
       {"\"/opt/web browser/run\" %u", "/opt/web", ""},  // a path with a space is cut there
-      {"%u", "", ""},
       {"", "", ""},
   };
   for (const auto& c : cases) {
@@ -99,7 +93,9 @@ class FakeDesktop : public ::testing::Test {
     ::chmod((root + "bin/firefox").c_str(), 0755);
     ASSERT_TRUE(WriteWholeFile(root + "data/applications/fake-web.desktop",
                                "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + root + "bin/firefox %u\n"));
-    SetDefault("fake-web.desktop");
+    ASSERT_TRUE(WriteWholeFile(root + "config/mimeapps.list",
+                               "[Added Associations]\nx-scheme-handler/http=other.desktop;\n"
+                               "[Default Applications]\nx-scheme-handler/http=fake-web.desktop;\n"));
     for (size_t i = 0; i < 4; ++i) {
       saved_[i] = qgetenv(kVars[i]);
       qputenv(kVars[i], QByteArray::fromStdString(root + (i == 0 ? "data" : i == 1 ? "config" : "none")));
@@ -114,15 +110,6 @@ class FakeDesktop : public ::testing::Test {
     }
     std::filesystem::remove_all(root);
   }
-  void SetDefault(const std::string& entry) {
-    ASSERT_TRUE(WriteWholeFile(root + "config/mimeapps.list",
-                               "[Added Associations]\nx-scheme-handler/http=other.desktop;\n"
-                               "[Default Applications]\nx-scheme-handler/http=" + entry + ";\n"));
-  }
-  std::string Args() {
-    EXPECT_TRUE(test::PumpUntil([&] { return std::filesystem::exists(root + "args"); }, 30));
-    return ReadWholeFile(root + "args").value_or("");
-  }
 
   std::string root;
   UrlRecorder recorder;
@@ -134,41 +121,17 @@ TEST_F(FakeDesktop, NewWindowStartsTheDefaultBrowserWithTheAddressAsOneArgument)
   EXPECT_EQ(browser.BrowserCommand(), root + "bin/firefox");
   const std::string address = "http://127.0.0.1/a b \"q\" 'x' $(touch " + root + "pwned) ;.html";
   EXPECT_TRUE(browser.OpenInBrowser(address, true));
-  EXPECT_EQ(Args(), "2\n-new-window\n" + address + "\n");
+  EXPECT_TRUE(test::PumpUntil([&] { return std::filesystem::exists(root + "args"); }, 30));
+  EXPECT_EQ(ReadWholeFile(root + "args"), "2\n-new-window\n" + address + "\n");
   EXPECT_FALSE(std::filesystem::exists(root + "pwned"));
   EXPECT_TRUE(recorder.urls.isEmpty());
 }
 
-TEST_F(FakeDesktop, TheDefaultHandlerOpensWhatTheBrowserCannot) {
-  // Without a new window.
-  EXPECT_TRUE(DesktopBrowser().OpenInBrowser("http://127.0.0.1/page.html", false));
-  EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1/page.html"))});
-  EXPECT_FALSE(std::filesystem::exists(root + "args"));
-  // A missing entry, looked up once: found later, it is not looked up again.
-  SetDefault("missing.desktop");
-  {
-    DesktopBrowser browser;
-    EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/one.html", true));
-    EXPECT_EQ(browser.BrowserCommand(), "");
-    SetDefault("fake-web.desktop");
-    EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/two.html", true));
-    EXPECT_EQ(recorder.urls.value(2), QUrl(QStringLiteral("http://127.0.0.1/two.html")));
-  }
-  // A browser that cannot start.
+TEST_F(FakeDesktop, TheDefaultHandlerOpensWhatTheBrowserCannotStart) {
   ASSERT_TRUE(WriteWholeFile(root + "data/applications/fake-web.desktop",
                              "[Desktop Entry]\nExec=" + root + "bin/no-such-browser %u\n"));
-  DesktopBrowser browser;
-  EXPECT_TRUE(browser.OpenInBrowser("http://127.0.0.1/x.html", true));
-  EXPECT_EQ(recorder.urls.size(), 4);
-}
-
-TEST(Clipboard, CopiesWindows1252Text) {
-  DesktopBrowser browser;
-  for (std::string text : {std::string("http://h/r\xE9sum\xE9.zip"), std::string()}) {
-    browser.CopyToClipboard(text);
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
-              text.empty() ? "" : "http://h/r\xC3\xA9sum\xC3\xA9.zip");
-  }
+  EXPECT_TRUE(DesktopBrowser().OpenInBrowser("http://127.0.0.1/x.html", true));
+  EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1/x.html"))});
 }
 
 AviClip Sample(int w, int h, int frames) {
@@ -181,15 +144,6 @@ AviClip Sample(int w, int h, int frames) {
   return clip;
 }
 
-TEST(AviClip, RoundTripWithOddWidthsAndPadding) {
-  for (auto [w, h, n] : {std::tuple{1, 1, 1}, std::tuple{3, 2, 4}, std::tuple{5, 7, 2}, std::tuple{48, 48, 16}}) {
-    AviClip clip = Sample(w, h, n);
-    AviClip back = ReadAviClip(WriteAviClip(clip));
-    EXPECT_EQ(std::tuple(back.width, back.height, back.frameMs), std::tuple(w, h, 70));
-    EXPECT_EQ(back.frames, clip.frames) << w << "x" << h;
-  }
-}
-
 // Replaces 4 bytes of the file at the first occurrence of a tag plus an offset.
 std::string Patch(std::string bytes, const char* tag, size_t offset, uint32_t value) {
   size_t at = bytes.find(tag) + offset;
@@ -197,9 +151,13 @@ std::string Patch(std::string bytes, const char* tag, size_t offset, uint32_t va
   return bytes;
 }
 
-TEST(AviClip, TopDownFrames) {
+TEST(AviClip, RoundTripAndTopDownFrames) {
+  AviClip clip = Sample(5, 7, 2);
+  AviClip back = ReadAviClip(WriteAviClip(clip));
+  EXPECT_EQ(std::tuple(back.width, back.height, back.frameMs), std::tuple(5, 7, 70));
+  EXPECT_EQ(back.frames, clip.frames);
   // A negative height means the top row comes first.
-  AviClip clip = Sample(2, 2, 1);
+  clip = Sample(2, 2, 1);
   AviClip flipped = ReadAviClip(Patch(WriteAviClip(clip), "strf", 8 + 8, static_cast<uint32_t>(-2)));
   ASSERT_EQ(flipped.frames.size(), 1u);
   EXPECT_EQ(flipped.frames[0][0], clip.frames[0][2]);
@@ -237,11 +195,10 @@ TEST(AviClip, BrokenFilesGiveAnEmptyClip) {
 TEST(AnimationClip, PlaysTheDrawnClipAndStaysEmptyOnABadFile) {
   test::TempDir dir;
   AnimationClip clip;
-  EXPECT_FALSE(clip.Open(dir.File("missing.avi")));
-  clip.Play();
-  EXPECT_FALSE(clip.IsPlaying());
   dir.Write("bad.avi", "RIFF\x10\0\0\0AVI garbage");
   EXPECT_TRUE(!clip.Open(dir.File("bad.avi")) && clip.FrameCount() == 0);
+  clip.Play();
+  EXPECT_FALSE(clip.IsPlaying());
   ASSERT_TRUE(clip.Open(ORVI_CLIP_PATH));
   EXPECT_TRUE(clip.FrameCount() == 16 && clip.sizeHint() == QSize(48, 48));
   clip.Play();
