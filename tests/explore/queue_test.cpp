@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "explore/statistics.h"
+
 #include <thread>
 
 #include "support/manual_clock.h"
@@ -114,6 +116,18 @@ TEST_F(QueueTest, AStopEmptiesTheQueueBreaksTheSocketsAndShutsOutTheStoppedPhase
   EXPECT_EQ(ctx.queue.count(), 1);
   CloseSocket(fd);
   CloseSocket(listener);
+}
+
+TEST_F(QueueTest, StatisticsCountByCodeAndListExplorationPagesOnly) {
+  EXPECT_EQ(CountQueueByFoundBy(ctx).counts, (std::array<int, kFoundByCount>{}));
+  using enum FoundBy;
+  const std::tuple<const char*, int, FoundBy> pages[] = {
+      {"http://e/1", 1, FromEngine}, {"http://c/1", 0, CacheFallback}, {"http://n/1", 0, NearbyLink},
+      {"http://c/2", 2, CacheFallback}, {"http://c/3", 0, CacheFallback}, {"http://f/1", 0, FrameSource}};
+  for (const auto& [url, engine, how] : pages) ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, engine, how, 0));
+  EXPECT_EQ(CountQueueByFoundBy(ctx).counts, (std::array<int, kFoundByCount>{0, 0, 1, 0, 0, 1, 3}));
+  EXPECT_EQ(QueueUrlsFoundBy(ctx, CacheFallback), (std::vector<std::string>{"http://c/1", "http://c/3"}));
+  EXPECT_TRUE(QueueUrlsFoundBy(ctx, FromEngine).empty());
 }
 
 }  // namespace
