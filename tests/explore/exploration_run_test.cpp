@@ -55,7 +55,6 @@ TEST_F(RunTest, TheRunListsComeFromTheProfileAndTheSearchText) {
   EXPECT_EQ(run.BareName, "my song by a band");
   // Systematic mode adds no nearby links; an empty queue starts nothing.
   EXPECT_TRUE(run.ImageMode && !p.AjourURL && run.UrlKeywords.empty() && !run.SchedulerActive);
-  EXPECT_EQ(run.TargetConnections, 6);
 
   p.ExtractAll = false;
   p.AjourURL = true;
