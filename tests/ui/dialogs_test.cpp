@@ -48,14 +48,20 @@ class OptionsTest : public FrameFixture {
   OptionsSheet* sheet = nullptr;
 };
 
-TEST_F(OptionsTest, AMaximumUnderTheMinimumLowersIt) {
+TEST_F(OptionsTest, AMaximumUnderTheMinimumLowersItAndOkWithoutPreferencesKeepsThem) {
   Open("MinConnect=6\r\nMaxConnect=14\r\n");
   Conf(ConfPage::kMinConnect)->setText(QStringLiteral("20"));
   Conf(ConfPage::kMaxConnect)->clear();
   QTest::keyClicks(Conf(ConfPage::kMaxConnect), "1a-0");  // the field takes digits only
+  // Values the page would never give back: applying the unseen page would show.
+  ctx->settings.StartWindow = 7;
+  ctx->settings.Autosave = -4;
+  ctx->settings.ColorPrinc = 0x123456;
   Ok();
   EXPECT_EQ(std::to_string(ctx->settings.MinConnect) + " " + std::to_string(ctx->settings.MaxConnect), "10 10");
-  EXPECT_EQ(Stored("MinConnect") + " " + Stored("MaxConnect"), "10 10");
+  EXPECT_EQ(Stored("MinConnect") + " " + Stored("MaxConnect") + " " + Stored("StartWindow") + " " + Stored("Autosave") +
+                " " + Stored("NbRetry") + " " + Stored("ColorPrinc"),
+            "10 10 7 -4 3 " + std::to_string(0x123456));
 }
 
 TEST_F(OptionsTest, TheProxyAndItsLogin) {
@@ -82,17 +88,6 @@ TEST_F(OptionsTest, TheProxyAndItsLogin) {
   const GlobalSettings& s = ctx->settings;
   EXPECT_EQ(s.ProxyName + s.ProxyLogin + s.ProxyPass + s.ProxyAuthHeader + std::to_string(s.ProxyPort), "0");
   EXPECT_EQ(Stored("ProxyName") + "|" + Stored("ProxyPort"), "|0");
-}
-
-TEST_F(OptionsTest, OkWithoutPreferencesKeepsThem) {
-  Open("MaxConnect=14\r\n");
-  // Values the page would never give back: applying the unseen page would show.
-  ctx->settings.StartWindow = 7;
-  ctx->settings.Autosave = -4;
-  ctx->settings.ColorPrinc = 0x123456;
-  Ok();
-  EXPECT_EQ(Stored("StartWindow") + " " + Stored("Autosave") + " " + Stored("NbRetry") + " " + Stored("ColorPrinc"),
-            "7 -4 3 " + std::to_string(0x123456));
 }
 
 TEST_F(OptionsTest, TheAutosaveRuleReadsTheGlobalSetting) {

@@ -216,8 +216,7 @@ TEST_F(EditorTest, FromTheMenuTheOpenDialogComesAtOnceAndANewProfileSavesWithout
   editor->Commands().Execute(ProfileEditor::kSave);
   EXPECT_EQ(title, QStringLiteral("Sauvegarder un profil de recherche"));
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("Profil : /nouveau"));
-  for (auto [key, value] : {std::pair{"AddLinkAway", "0"}, {"FilesAway", "0"}, {"LibS1", "Nom :"}, {"GoogleUse", "-1"},
-              {"MaxDomains", "32"}, {"MinFiles", "1"}, {"FindS", "1"}, {"AjourURL", "0"}}) {
+  for (auto [key, value] : {std::pair{"LibS1", "Nom :"}, {"MaxDomains", "32"}, {"MinFiles", "1"}, {"GoogleUse", "-1"}}) {
     EXPECT_EQ(Key("/nouveau", key), value) << key;
   }
   // Opened from there: the name is the path under Profils.
@@ -270,14 +269,6 @@ TEST_F(EditorTest, RulesOfThePages) {
   std::string expected;
   for (const auto& [key, value] : ProfileAsWritten(ctx->editorProfile)) expected += key + "=" + value + "\n";
   EXPECT_EQ(out.str(), expected);
-}
-
-TEST_F(EditorTest, SystematicModeTurnsOffAddedLinks) {
-  OpenOn("/Musique/mp3");
-  C<QRadioButton>(kFiles, 411)->setChecked(true);
-  EXPECT_FALSE(On(kFiles, 102) || On(kFiles, 101) || On(kExp, 300) || C<QCheckBox>(kExp, 300)->isChecked());
-  editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "AjourURL") + Key("/Musique/mp3", "ExtractAll"), "01");
 }
 
 TEST_F(EditorTest, FilesOutsideProfilsAreRefused) {
