@@ -71,8 +71,8 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
     QTest::mouseClick(w->Control<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
   });
   Commands().Execute(cmd::kNewSearch);
-  PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10);
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("mp3 -> mozart"));
+  EXPECT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10))
+      << frame->windowTitle().toStdString();
   // Closes the boxes that come until the run is over and every found file has had its probe.
   QString endBox, title;
   ASSERT_TRUE(PumpUntil([&] {
