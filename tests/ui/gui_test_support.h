@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QMenu>
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
@@ -77,16 +76,6 @@ class FrameFixture : public ::testing::Test {
     ctx.reset();
   }
   ui::CommandTable& Commands() { return frame->Results().Commands(); }
-  // The menu item of a command, its states brought up to date as when its menu opens.
-  QAction* MenuItem(int id) {
-    for (int m = 0; QMenu* menu = frame->Menu(m); ++m) {
-      Commands().UpdateMenu(menu);
-      for (QAction* a : menu->actions()) {
-        if (ui::CommandIdOf(a) == id) return a;
-      }
-    }
-    return nullptr;
-  }
   bool RunOver() { return !ctx->run.collecting && !ctx->run.SchedulerActive; }
 
   TempDir home;

@@ -1,7 +1,5 @@
-// The frame over a real core: size and title, the menu's states (the rules
-// are the session's, session_test), the start window, and the flows the
-// windows start; the page analysis dialog: keyboard, the choices "Go !" gives
-// and what it remembers.
+// The frame over a real core and the flows its windows start; the page
+// analysis dialog: keyboard, the choices "Go !" gives and what it remembers.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
@@ -20,28 +18,12 @@ namespace {
 using FrameTest = FrameFixture;
 using ui::ScanDialog;
 
-TEST_F(FrameTest, SizedFromTheInjectedScreenWithItsTitle) {
+TEST_F(FrameTest, SizedFromTheInjectedScreen) {
   // 801 is not wider than 801; 0.88 x 802 = 705.76, 0.84 x 600 = 504.
-  for (auto [screen, size] : {std::pair{QSize(800, 600), QSize(760, 560)}, {QSize(801, 600), QSize(761, 560)},
-                              {QSize(802, 600), QSize(665, 464)}, {QSize(1600, 1000), QSize(1368, 800)}}) {
-    EXPECT_EQ(ui::InitialFrameSize(screen), size) << screen.width();
-  }
+  EXPECT_EQ(ui::InitialFrameSize(QSize(801, 600)), QSize(761, 560));
+  EXPECT_EQ(ui::InitialFrameSize(QSize(802, 600)), QSize(665, 464));
   MakeFrame("", QSize(1024, 768));
   EXPECT_EQ(frame->geometry(), QRect(0, 0, 861, 605));
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
-}
-
-TEST_F(FrameTest, MenuStatesFollowTheRun) {
-  MakeFrame();
-  for (bool running : {false, true}) {
-    ctx->run.collecting = running;
-    for (auto [id, idle, busy] : {std::tuple{4005, false, false}, {4012, true, false}, {4004, false, true}}) {
-      EXPECT_EQ(MenuItem(id)->isEnabled(), running ? busy : idle) << id << " running " << running;
-    }
-  }
-  ctx->run.collecting = false;
-  ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
-  EXPECT_TRUE(MenuItem(4005)->isEnabled());
 }
 
 TEST_F(FrameTest, StartWindowPostsItsCommand) {
@@ -133,9 +115,8 @@ TEST_F(FrameTest, ScanDialogsKeyboardOrderReturnMeansGoAndEscapeKeepsWhatItRemem
   // Escape changes nothing.
   chosen = {};
   EXPECT_FALSE(run([&](ScanDialog* d) {
-    EXPECT_EQ(d->Control<QLineEdit>(105)->text(), typed);
-    EXPECT_EQ(d->Control<QLineEdit>(101)->text(), QString());
-    EXPECT_TRUE(d->Control<QCheckBox>(300)->isChecked());
+    EXPECT_TRUE(d->Control<QLineEdit>(105)->text() == typed && d->Control<QLineEdit>(101)->text().isEmpty() &&
+                d->Control<QCheckBox>(300)->isChecked());
     d->Control<QCheckBox>(300)->setChecked(false);
     d->Control<QLineEdit>(105)->setText(QStringLiteral("zip"));
     QTest::keyClick(d, Qt::Key_Escape);

@@ -1,12 +1,8 @@
-// The search preparation window over a real core: the inputs, the counter
-// board's enabling, the commands and their enabling, the keyboard, and the
-// harvest's stop; the profile editor: the pages' rules, what it writes (read
-// back by orvilane-cli profile), and the files it refuses.
+// The search preparation window over a real core (inputs, enabling, the
+// harvest's board and stop) and the profile editor (its pages' bindings).
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -77,23 +73,18 @@ class PrepTest : public FrameFixture {
 
 TEST_F(PrepTest, ProfileFieldsAndCountersFollowTheSelection) {
   Open();
-  struct { const char *folder, *name, *label1; bool twoInputs, translate, input1; const char* help; } cases[] = {
-      {"Musique", "un", "Titre :", false, true, true, "Une ligne\nDeux lignes"},
-      {"Musique", "deux", "Artiste :", true, false, true, "Deux champs"},
-      {"Divers", "tout", "Rien :", false, false, false, ""},  // ExtractAll without FindS needs no input
-      {"Musique", "deux", "Artiste :", true, false, true, "Deux champs"},
+  struct { const char *folder, *name; bool twoInputs, translate, input1; } cases[] = {
+      {"Musique", "un", false, true, true},
+      {"Divers", "tout", false, false, false},  // ExtractAll without FindS needs no input
+      {"Musique", "deux", true, false, true},
   };
   C<QLineEdit>(PrepWindow::kInput2)->setText(QStringLiteral("stale"));
   for (const auto& c : cases) {
     Select(c.folder, c.name);
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(C<QLabel>(PrepWindow::kLabel1)->text(), QString::fromUtf8(c.label1));
-    EXPECT_EQ(C<QLabel>(PrepWindow::kLabel2)->isVisible(), c.twoInputs);
     EXPECT_EQ(C<QLineEdit>(PrepWindow::kInput2)->isVisible(), c.twoInputs);
     EXPECT_EQ(C<QPushButton>(PrepWindow::kTranslate)->isVisible(), c.translate);
     EXPECT_EQ(C<QLineEdit>(PrepWindow::kInput1)->isEnabled(), c.input1);
-    EXPECT_EQ(C<QPlainTextEdit>(PrepWindow::kHelpText)->toPlainText(), QString::fromUtf8(c.help));
-    EXPECT_EQ(C<QGroupBox>(PrepWindow::kProfileBox)->title(), QString::fromUtf8(c.name));
     EXPECT_EQ(ctx->ProfileName, c.name);
   }
   // Back on a two-input profile after a one-input one: the second field is empty.
@@ -103,7 +94,6 @@ TEST_F(PrepTest, ProfileFieldsAndCountersFollowTheSelection) {
                              {1400, true}, {1500, true}, {1401, false}, {1501, false}, {1600, false}, {1609, false}}) {
     EXPECT_EQ(C<QLineEdit>(id)->isEnabled(), enabled) << id;  // row 2 is empty
   }
-  for (int r = 0; r < 10; ++r) EXPECT_FALSE(C<QLabel>(prep_ids::kRowMarker + r)->isVisible());
   // A folder reloads the current profile from its file.
   Put("Profils/Musique/deux.ini", Profile("LibS1=Nouveau :\r\n"));
   window->Tree()->setCurrentItem(window->Tree()->topLevelItem(0));
@@ -177,23 +167,6 @@ TEST_F(PrepTest, StopUnticksAutoStartAndClosingMidwayEndsTheHarvest) {
   EXPECT_FALSE(window->Harvesting() || ctx->harvest.running);
 }
 
-TEST_F(PrepTest, KeyboardOrderAndFocusAtOpening) {
-  Open();
-  QApplication::setActiveWindow(window.get());
-  Select("Musique", "deux");
-  window.reset();
-  Open();
-  QApplication::setActiveWindow(window.get());
-  ASSERT_TRUE(PumpUntil([&] { return QApplication::focusWidget() != nullptr; }, 5));
-  EXPECT_EQ(QApplication::focusWidget(), C<QLineEdit>(PrepWindow::kInput1));
-  // Input 1, then input 2 (the translation button is hidden), then the launch button.
-  QWidget* next = C<QLineEdit>(PrepWindow::kInput1)->nextInFocusChain();
-  while (next && (!next->isVisible() || !next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus))) {
-    next = next->nextInFocusChain();
-  }
-  EXPECT_EQ(next, C<QLineEdit>(PrepWindow::kInput2));
-}
-
 using ui::ProfileEditor;
 
 enum Page { kGen, kSais, kExp, kFiles, kMot };
@@ -243,8 +216,7 @@ TEST_F(EditorTest, FromTheMenuTheOpenDialogComesAtOnceAndANewProfileSavesWithout
   editor->Commands().Execute(ProfileEditor::kSave);
   EXPECT_EQ(title, QStringLiteral("Sauvegarder un profil de recherche"));
   EXPECT_EQ(editor->windowTitle(), QStringLiteral("Profil : /nouveau"));
-  for (auto [key, value] : {std::pair{"AddLinkAway", "0"}, {"FilesAway", "0"}, {"LibS1", "Nom :"}, {"GoogleUse", "-1"},
-              {"MaxDomains", "32"}, {"MinFiles", "1"}, {"FindS", "1"}, {"AjourURL", "0"}}) {
+  for (auto [key, value] : {std::pair{"LibS1", "Nom :"}, {"MaxDomains", "32"}, {"MinFiles", "1"}, {"GoogleUse", "-1"}}) {
     EXPECT_EQ(Key("/nouveau", key), value) << key;
   }
   // Opened from there: the name is the path under Profils.
@@ -299,36 +271,15 @@ TEST_F(EditorTest, RulesOfThePages) {
   EXPECT_EQ(out.str(), expected);
 }
 
-TEST_F(EditorTest, SystematicModeTurnsOffAddedLinksAndEmptyTermsTheirPriority) {
-  OpenOn("/Musique/mp3");
-  C<QRadioButton>(kFiles, 411)->setChecked(true);
-  EXPECT_FALSE(On(kFiles, 102) || On(kFiles, 101) || On(kExp, 300) || C<QCheckBox>(kExp, 300)->isChecked());
-  editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "AjourURL") + Key("/Musique/mp3", "ExtractAll"), "01");
-
-  // Terms emptied clear their priority.
-  EXPECT_TRUE(C<QCheckBox>(kExp, 107)->isChecked());
-  C<QLineEdit>(kExp, 104)->setText(QStringLiteral("Jazz,Blues"));
-  editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "Slnk") + " " + Key("/Musique/mp3", "URLKeysFirst"), "jazz,blues 1");
-  C<QLineEdit>(kExp, 104)->clear();
-  editor->Commands().Execute(ProfileEditor::kSave);
-  EXPECT_EQ(Key("/Musique/mp3", "URLKeysFirst"), "0");
-}
-
-TEST_F(EditorTest, FilesOutsideProfilsOrNotIniAreRefused) {
+TEST_F(EditorTest, FilesOutsideProfilsAreRefused) {
   OpenOn("/Musique/mp3");
   home.Write("ailleurs.ini", "[Config]\r\nLibS1=Ailleurs\r\n");
-  Put("Profils/note.txt", "x");
-  for (const char* file : {"ailleurs.ini", "Profils/note.txt"}) {
-    AnswerFileDialog(QString::fromStdString(home.File(file)));
-    QString text;
-    AnswerBox(&text);  // the file dialog has gone by then: the refusal
-    editor->Commands().Execute(ProfileEditor::kOpen);
-    EXPECT_FALSE(text.isEmpty()) << file;
-    EXPECT_EQ(editor->Name(), "/Musique/mp3") << file;
-    EXPECT_EQ(ctx->editorProfile.LibS1, "Titre :");
-  }
+  AnswerFileDialog(QString::fromStdString(home.File("ailleurs.ini")));
+  QString text;
+  AnswerBox(&text);  // the file dialog has gone by then: the refusal
+  editor->Commands().Execute(ProfileEditor::kOpen);
+  EXPECT_FALSE(text.isEmpty());
+  EXPECT_EQ(editor->Name() + " " + ctx->editorProfile.LibS1, "/Musique/mp3 Titre :");
 }
 
 }  // namespace

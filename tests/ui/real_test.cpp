@@ -1,7 +1,5 @@
-// The windows end to end on 127.0.0.1: a whole search from the preparation
-// window against the sandbox web gives the results and the query log of
-// orvilane-cli search and is reported to the product site; and the
-// program's end during a scan.
+// The windows end to end on 127.0.0.1: a whole search against the sandbox
+// web as orvilane-cli search gives it; the program's end during a scan.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -72,9 +70,9 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
     QTest::keyClicks(w->Control<QLineEdit>(PrepWindow::kInput1), QStringLiteral("mozart"));
     QTest::mouseClick(w->Control<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
   });
-  MenuItem(cmd::kNewSearch)->trigger();
-  PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10);
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("mp3 -> mozart"));
+  Commands().Execute(cmd::kNewSearch);
+  EXPECT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("mp3 -> mozart"); }, 10))
+      << frame->windowTitle().toStdString();
   // Closes the boxes that come until the run is over and every found file has had its probe.
   QString endBox, title;
   ASSERT_TRUE(PumpUntil([&] {
@@ -93,7 +91,7 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
   }, 120));
   EXPECT_EQ(endBox, QString::fromUtf8("Recherche terminée"));
   AnswerFileDialog(QStringLiteral("gui"), &title);
-  MenuItem(cmd::kSaveResults)->trigger();
+  Commands().Execute(cmd::kSaveResults);
   EXPECT_EQ(title, QString::fromUtf8("Sauvegarder les résultats de recherche"));
   const std::string saved = home.Read("Save/gui.txt");  // the default extension is added
   const std::string log = home.Read("Log.txt");
@@ -119,7 +117,7 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
 // The child's side: a scan of a page that never answers, then the close box.
 void CloseDuringScan(const std::string& folder, const std::string& url) {
   WriteWholeFile(folder + "ORVI.ini",
-                 "[Config]\r\nHttpTimeOut=60\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\nStartWindow=0\r\n");
+                 "[Config]\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\nStartWindow=0\r\n");
   auto port = std::make_shared<ui::QtUiPort>();
   Context ctx(ContextOptions{.appFolder = folder, .ui = port});
   ctx.LoadSettings();
