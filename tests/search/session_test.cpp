@@ -4,8 +4,10 @@
 
 #include <functional>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
+#include "core/commands.h"
 #include "explore/queue.h"
 #include "support/temp_dir.h"
 
@@ -80,6 +82,20 @@ TEST_F(SessionTest, ACancelledPreparationChangesNothingAndNoPageStartsNothing) {
             StartOutcome::NoBasePage);
   EXPECT_EQ(ui->title, "/Musique/mp3 -> x");
   EXPECT_FALSE(ctx.run.SchedulerActive);
+}
+
+// The frame enables its menu items by these rules.
+TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRules) {
+  const std::tuple<int, bool, bool> rules[] = {  // enabled while idle, while running
+      {cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},   {cmd::kResumeSearch, true, false},
+      {cmd::kAnalysePage, true, false},  {cmd::kStopSearch, false, true},    {cmd::kSaveSearchState, false, true},
+      {cmd::kPauseContinue, false, true}, {4003, true, true}};
+  for (const auto& [id, idle, running] : rules) {
+    ctx.run.collecting = false;
+    const bool enabledIdle = SessionCommandEnabled(ctx, id);
+    ctx.run.collecting = true;
+    EXPECT_EQ(std::pair(enabledIdle, SessionCommandEnabled(ctx, id)), std::pair(idle, running)) << id;
+  }
 }
 
 }  // namespace
