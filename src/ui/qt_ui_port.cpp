@@ -12,6 +12,7 @@
 
 #include <future>
 #include <memory>
+#include <vector>
 
 #include "ui/common.h"
 #include "ui/controls.h"

@@ -4,9 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include <set>
 #include <mutex>
-#include <vector>
 
 #include "core/ui_port.h"
 
@@ -15,7 +13,6 @@ class QWidget;
 
 namespace orvi::ui {
 
-class ControlSet;
 class ResultsWindow;
 
 // The windows' side of the core's UI port. Every call, from any thread, is
