@@ -283,12 +283,6 @@ TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
     Context loaded{ContextOptions{.appFolder = home.path()}};
     loaded.LoadSettings();
     EXPECT_EQ(loaded.netSettings.Https, c.allowsHttps);
-    // Left off, an https address is no address at all, as it always was.
-    if (!c.allowsHttps) {
-      FetchError failure = FetchError::None;
-      FetchPage(loaded, "https://127.0.0.1:1/", failure, false, 0, "");
-      EXPECT_EQ(failure, FetchError::ExtractURL);
-    }
   }
 }
 

@@ -92,7 +92,6 @@ TEST_F(SandboxServer, AnswersWithExactLengthsAndClosesTheConnection) {
   Reply head = Get(port_, "/requiem.mp3", "HEAD");
   EXPECT_EQ(head.contentLength, 4213556);
   EXPECT_TRUE(head.body.empty());
-  EXPECT_NE(head.head.find("Last-Modified: Sun, 03 Nov 2002 21:14:05 GMT\r\n"), std::string::npos);
 
   Reply file = Get(port_, "/small.zip");
   EXPECT_EQ(file.contentLength, 300000);
