@@ -1,5 +1,7 @@
 #include "core/context.h"
 
+#include <cstdlib>
+
 #include "platform/file_io.h"
 
 namespace orvi {
@@ -52,6 +54,10 @@ void Context::LoadSettings() {
   engines = ReadEngineSettings(ini);
   hosts = ReadHostSettings(ini);
   netSettings = ReadNetSettings(ini);
+  const char* lang = std::getenv("LANG");
+  engines.Locale = LocaleOfLang(lang != nullptr ? lang : "");
+  webEngines = ReadWebEngines(IniFile::Load(EnginesPath()));
+  ApplyEngineOverrides(ini, webEngines);
 }
 
 bool Context::SaveSettings() {
