@@ -47,8 +47,10 @@ bool AfterLookup(Context& ctx, bool found) {
 namespace {
 
 // One page's exchange under the page fetch's rules.
+// An engine's page is read whole whatever the run does (readWhole); an
+// exploration page no more once the run stops collecting.
 ExchangeResult PageExchange(Context& ctx, const Route& route, std::string_view request, bool stopAtBodyEnd,
-                            int timeoutSeconds, bool forSearch) {
+                            bool readWhole, int timeoutSeconds, bool forSearch) {
   const GlobalSettings& settings = ctx.settings;
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
   ExplorationRun& run = ctx.run;
@@ -72,8 +74,7 @@ ExchangeResult PageExchange(Context& ctx, const Route& route, std::string_view r
   if (stopAtBodyEnd) rules.receive.endMarkers = kBodyEnd;
   rules.receive.endAtFraming = true;
   rules.receive.keepAfterFailureFrom = kPageFromBytes;
-  // An exploration fetch reads no more once the run stops collecting.
-  rules.receive.keepReading = [&] { return stopAtBodyEnd || run.collecting.load(); };
+  rules.receive.keepReading = [&] { return readWhole || run.collecting.load(); };
   rules.receive.brakeMs = [&] { return int64_t{run.Throttle} * kThrottleStepMs; };
   // A stop breaks the sockets of the search; a fetch that serves none (the
   // search report) must not be cut by a search that starts or ends.
@@ -101,7 +102,7 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
     label = FetchError::ExtractURL;
     return std::nullopt;
   }
-  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, timeoutSeconds, forSearch);
+  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, stopAtBodyEnd, timeoutSeconds, forSearch);
   FetchOutcome outcome = InterpretResponse(std::move(result.received), result.label);
   label = outcome.label;
   return std::move(outcome.text);
@@ -117,7 +118,7 @@ WebAnswer FetchWeb(Context& ctx, const WebRequest& web, int timeoutSeconds, bool
     answer.label = FetchError::ExtractURL;
     return answer;
   }
-  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, timeoutSeconds, true);
+  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, true, timeoutSeconds, true);
   std::string_view received = result.received;
   HeaderEnd end = FindHeaderEnd(received);
   if (received.empty() || !IsHttpResponse(received) || !end.found()) {
