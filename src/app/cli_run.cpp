@@ -320,6 +320,10 @@ void PrintBoard(const HarvestProgress& p, std::ostream& err) {
     err << p.names[slot] << " " << shown(p.unique[slot]) << "  ";
   }
   err << "pages " << shown(p.found) << '\n';
+  // A blocked engine says why, one that could not be read what to look at.
+  for (const std::string& note : p.notes) {
+    if (!note.empty()) err << Printable(note) << '\n';
+  }
 }
 
 }  // namespace
@@ -443,8 +447,11 @@ int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err) 
     const HarvestProgress::Tally& t = board.tallies[slot];
     err << Printable(board.names[slot]) << ": pages asked " << t.pages << ", results read " << t.results
         << ", queued " << t.queued;
-    if (board.engines[slot] == EngineState::Blocked) err << Printable(", bloqu\xE9 (" + board.notes[slot] + ")");
-    else if (!board.notes[slot].empty()) err << " (" << Printable(board.notes[slot]) << ")";
+    // The status line's note without the engine's name, said already.
+    std::string_view note = board.notes[slot];
+    if (note.starts_with(board.names[slot] + " : ")) note.remove_prefix(board.names[slot].size() + 3);
+    if (board.engines[slot] == EngineState::Blocked) err << Printable(", bloqu\xE9 (" + std::string(note) + ")");
+    else if (!note.empty()) err << " (" << Printable(note) << ")";
     err << '\n';
   }
   if (interrupted) return kInterruptedExit;

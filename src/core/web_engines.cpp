@@ -99,7 +99,7 @@ WebEngine Marginalia() {
   e.Accept = "application/json";
   e.Format = "json";
   e.BlockStatuses = "503";
-  e.statusReasons = {{503, "try later"}};
+  e.statusReasons = {{503, "quota"}};
   e.ResultsPerPage = 20;
   e.PacingMs = 1000;
   return e;

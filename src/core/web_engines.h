@@ -60,7 +60,8 @@ struct WebEngine {
   // A page with no result read is a block page when it holds one of
   // BlockMarkers (comma-separated); the reason shown is BlockReason. A status
   // of BlockStatuses is a block too, its reason BlockReason<status> when the
-  // row has one.
+  // row has one: a word goes into the usual "blocked, try later" sentence, a
+  // sentence (with a space) is said as it is.
   std::string BlockMarkers;
   std::string BlockReason = "captcha";
   std::string BlockStatuses;

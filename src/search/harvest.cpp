@@ -267,7 +267,9 @@ void AskWebEngine(Harvest& h, int slot, int row, const std::string& engineQuery)
     }
     failures = 0;
     if (page.kind == WebPage::Kind::Blocked) {
-      blocked(web.Name + " : acc\xE8s bloqu\xE9 par le moteur (" + page.reason + "), r\xE9" "essayez plus tard");
+      blocked(web.Name + " : " +
+              (page.reasonSaysAll ? page.reason
+                                  : "acc\xE8s bloqu\xE9 par le moteur (" + page.reason + "), r\xE9" "essayez plus tard"));
       return;
     }
     if (page.kind == WebPage::Kind::Unknown) {

@@ -213,7 +213,10 @@ WebPage ReadWebPage(const WebEngine& row, int status, std::string_view body, int
     out.kind = WebPage::Kind::Blocked;
     out.reason = "statut " + FormatInt(status);
     for (const auto& [s, reason] : row.statusReasons) {
-      if (s == status) out.reason = reason;
+      if (s == status) {
+        out.reason = reason;
+        out.reasonSaysAll = reason.find(' ') != std::string::npos;
+      }
     }
     return out;
   }

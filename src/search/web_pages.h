@@ -23,6 +23,9 @@ struct WebPage {
   int nextPaging = 0;              // the next page's paging value
   std::string nextBody;            // with NextForm: that page's form body
   std::string reason;              // of a block
+  // The row's own sentence for that status (a reason holding a space), said
+  // as it is; a word goes into the usual "blocked, try later" sentence.
+  bool reasonSaysAll = false;
 };
 
 // Reads an answer of status `status`; `paging` is the paging value the

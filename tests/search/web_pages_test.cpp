@@ -64,7 +64,7 @@ TEST(WebPagesTest, EachEnginesResultsNextPageAndBlocks) {
       {"searxng", 200, R"({"query":"x","results":[]})", 2, K::Results, {}, 0, ""},
       {"searxng", 403, "Forbidden", 0, K::Blocked, {}, 0, "JSON output not enabled in the instance's settings.yml"},
       {"marginalia", 200, R"({"results":[{"url":"https://m.example/"}]})", 2, K::Results, {"https://m.example/"}, 3, ""},
-      {"marginalia", 503, "", 0, K::Blocked, {}, 0, "try later"},
+      {"marginalia", 503, "", 0, K::Blocked, {}, 0, "quota"},
       // Neither results nor a block marker: markup this row no longer reads.
       {"bing", 200, "<html><body><ol id=\"b_results\"></ol></body></html>", 0, K::Unknown, {}, 0, ""},
       {"searxng", 200, "<html>not json", 0, K::Unknown, {}, 0, ""},
