@@ -101,10 +101,10 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
     while (!value.empty() && value.back() == '/') value.pop_back();
     field = value;
   };
-  for (size_t i = 0; i < e.slots.size(); ++i) {
+  for (size_t i = 0; i < e.slotEngines.size(); ++i) {
     const std::string key = "Engine" + std::to_string(i + 1);
-    std::string name = AsciiLower(TrimWhite(ini.Get("Engines", key, e.slots[i], 80)));
-    if (!name.empty()) e.slots[i] = name;
+    std::string name = AsciiLower(TrimWhite(ini.Get("Engines", key, e.slotEngines[i], 80)));
+    if (!name.empty()) e.slotEngines[i] = name;
   }
   url("GoogleUrl", e.GoogleUrl);
   url("GoogleFallbackUrl", e.GoogleFallbackUrl);

@@ -42,7 +42,7 @@ struct GlobalSettings {
 struct EngineSettings {
   // The engine of each of the profile's three columns: google, fast, wisenut
   // or the id of a row of Moteurs.ini ("mojeek").
-  std::array<std::string, 3> slots{"google", "fast", "wisenut"};
+  std::array<std::string, 3> slotEngines{"google", "fast", "wisenut"};
   // The system's language ("fr_FR"), for the engines that take one.
   std::string Locale = "en_US";
   std::string GoogleUrl = "http://www.google.com";

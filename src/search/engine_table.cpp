@@ -147,7 +147,7 @@ std::span<const EngineRow> BuiltInEngines() { return kBuiltIn; }
 const EngineRow& SlotEngine(int slot) { return kBuiltIn[static_cast<size_t>(slot)]; }
 
 SlotChoice ChooseSlotEngine(const Context& ctx, int slot) {
-  const std::string& wanted = ctx.engines.slots[static_cast<size_t>(slot)];
+  const std::string& wanted = ctx.engines.slotEngines[static_cast<size_t>(slot)];
   for (size_t i = 0; i < kBuiltIn.size(); ++i) {
     if (EqualsIgnoreCase(kBuiltIn[i].name, wanted)) return {static_cast<int>(i), nullptr, std::string(kBuiltIn[i].name)};
   }

@@ -129,7 +129,8 @@ std::optional<HtmlTag> NextTag(std::string_view page, size_t pos) {
     }
     HtmlTag tag;
     tag.begin = open;
-    while (i < page.size() && NameChar(page[i])) tag.name += AsciiLower(page.substr(i++, 1));
+    while (i < page.size() && NameChar(page[i])) ++i;
+    tag.name = AsciiLower(page.substr(open + 1, i - open - 1));
     // Attributes up to the ">" that is outside any quoted value.
     for (;;) {
       while (i < page.size() && (Space(page[i]) || page[i] == '/')) ++i;

@@ -190,17 +190,14 @@ std::string FormEncode(std::string_view value) {
 
 std::string UnwrapLink(const WebEngine& row, std::string_view link) {
   std::string out(link);
-  if (!row.UnwrapParam.empty()) {
-    if (auto value = QueryValue(link, row.UnwrapParam)) {
-      if (row.UnwrapPrefix.empty()) {
-        out = std::string(*value);
-        UrlDecode(out);
-      } else if (value->starts_with(row.UnwrapPrefix)) {
-        std::string coded(value->substr(row.UnwrapPrefix.size()));
-        UrlDecode(coded);
-        if (auto decoded = Base64UrlDecode(coded)) out = *decoded;
-      }
-    }
+  std::optional<std::string_view> value;
+  if (!row.UnwrapParam.empty()) value = QueryValue(link, row.UnwrapParam);
+  if (value && (row.UnwrapPrefix.empty() || value->starts_with(row.UnwrapPrefix))) {
+    std::string inner(value->substr(row.UnwrapPrefix.size()));
+    UrlDecode(inner);
+    if (!row.UnwrapPrefix.empty()) inner = Base64UrlDecode(inner).value_or("");
+    // A result of its own that merely has such a parameter stays as it is.
+    if (StartsWithIgnoreCase(inner, "http://") || StartsWithIgnoreCase(inner, "https://")) out = std::move(inner);
   }
   if (out.starts_with("//")) out = "https:" + out;
   return out;

@@ -124,8 +124,8 @@ TEST(Settings, EngineRowsAndSlots) {
   EXPECT_EQ(rows[5].id, "mine");
   EXPECT_EQ(rows[5].Url, "http://mine.example");
   EXPECT_EQ(rows[5].statusReasons, (std::vector<std::pair<int, std::string>>{{429, "slow down"}}));
-  EXPECT_EQ(ReadEngineSettings(settings).slots, (std::array<std::string, 3>{"mojeek", "fast", "mine"}));
-  EXPECT_EQ(ReadEngineSettings(IniFile()).slots, (std::array<std::string, 3>{"google", "fast", "wisenut"}));
+  EXPECT_EQ(ReadEngineSettings(settings).slotEngines, (std::array<std::string, 3>{"mojeek", "fast", "mine"}));
+  EXPECT_EQ(ReadEngineSettings(IniFile()).slotEngines, (std::array<std::string, 3>{"google", "fast", "wisenut"}));
   EXPECT_EQ(LocaleOfLang("fr_FR.UTF-8"), "fr_FR");
   EXPECT_EQ(LocaleOfLang("C.UTF-8"), "en_US");
 }

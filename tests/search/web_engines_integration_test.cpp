@@ -76,7 +76,7 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
   test::TempDir dir;
   auto clock = std::make_shared<test::ManualClock>();
   Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = std::make_shared<test::RecordingUi>()}};
-  ctx.engines.slots = {"mojeek", "duckduckgo", "bing"};
+  ctx.engines.slotEngines = {"mojeek", "duckduckgo", "bing"};
   Row(ctx, "mojeek").Url = mojeek.Url("");
   Row(ctx, "duckduckgo").Url = duckduckgo.Url("");
   Row(ctx, "bing").Url = "https://127.0.0.1:1";

@@ -55,9 +55,9 @@ TEST(WebPagesTest, EachEnginesResultsNextPageAndBlocks) {
       {"bing", 200,
        "<li class=\"b_algo\" data-id=1><link rel=stylesheet href=\"https://r.bing.example/s.css\"><h2>"
        "<a target=\"_blank\" href=\"https://www.bing.com/ck/a?!&amp;&amp;p=abc&amp;u=a1aHR0cHM6Ly9iaW5nLmV4YW1wbGUvcj9hPTEmYj0y"
-       "&amp;ntb=1\">F</a></h2></li><li class=\"b_algo\"><h2><a href=\"http://g.example/\">G</a></h2></li>"
+       "&amp;ntb=1\">F</a></h2></li><li class=\"b_algo\"><h2><a href=\"http://g.example/?u=a1b\">G</a></h2></li>"
        "<a title=\"Next page\" class=\"sb_pagN sb_pagN_bp\" href=\"/search?q=x&amp;first=11&amp;FORM=PERE\">",
-       0, K::Results, {"https://bing.example/r?a=1&b=2", "http://g.example/"}, 11, ""},
+       0, K::Results, {"https://bing.example/r?a=1&b=2", "http://g.example/?u=a1b"}, 11, ""},
       {"bing", 200, "<script>var captchaUrl='/x';</script>", 0, K::Blocked, {}, 0, "captcha"},
       {"searxng", 200, R"({"results":[{"url":"http://s.example/1"},{"title":"no url"},{"url":7},"x"]})", 0, K::Results,
        {"http://s.example/1"}, 2, ""},
