@@ -50,8 +50,6 @@ TEST_F(FetchPageTest, LabelsOfTheServersAnswers) {
   const Case cases[] = {
       {"HTTP/1.1 200 OK\r\n\r\n<html>", FetchError::None, "\r\n<html>"},
       {redirect, FetchError::Redirect, redirect},
-      {"HTTP/1.1 302 Found\r\nLocation: /errors/404.htm\r\n\r\n", FetchError::NotFound404, {}},
-      {"HTTP/1.1 503 Busy\r\n\r\n", FetchError::Status40x, {}},
       {"", FetchError::NRead0, {}},
       {std::string("\x89PNG\0\0 \x1a\xff garbage\n\n", 20), FetchError::Status40x, {}},
   };

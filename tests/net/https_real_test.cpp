@@ -270,8 +270,6 @@ TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
     bool allowsHttps;
   } cases[] = {
       {"", "StartWindow=1\n", false},
-      {"[Net]\r\nHttps=0\r\n", "StartWindow=1\n", false},
-      {"[Net]\r\nHttps=1\r\n", "StartWindow=1\nHttps=1\n", true},
       {"[Net]\r\nHttps=1\r\nCaFile=/etc/ca.pem\r\n", "StartWindow=1\nHttps=1\nCaFile=/etc/ca.pem\n", true},
   };
   for (const Case& c : cases) {

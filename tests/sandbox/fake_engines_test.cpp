@@ -25,23 +25,6 @@ std::vector<std::string> Urls(size_t first, size_t last) {
   return urls;
 }
 
-TEST(SandboxGooglePages, CarryTheRangeTheTotalAndEveryLinkWithItsCachePath) {
-  EngineAnswer answer = Numbered(3, 1234);
-  answer.results[1] = {"{base}/a.html?x=1&y=2", "Airs d'op\xE9ra <b>"};
-  std::string page = GooglePage({"mozart mp3", &answer, 0, 50, kBase});
-  auto r = ReadGoogle(page);
-  EXPECT_EQ(r.total, 1234);
-  EXPECT_NE(page.find("of about <b>1,234</b>."), std::string::npos);
-  EXPECT_EQ(r.rangeMarker, "<b>1</b> -");
-  // The harvester cuts links at "&"; titles are escaped.
-  EXPECT_EQ(r.links, (std::vector<std::string>{Urls(1, 1)[0], std::string(kBase) + "/a.html?x=1", Urls(3, 3)[0]}));
-  EXPECT_NE(page.find(">Airs d&#39;op\xE9ra &lt;b&gt;</a>"), std::string::npos);
-  EXPECT_EQ(r.cachePaths[0], "/search?q=cache:" + CacheId(Urls(1, 1)[0]) + ":127.0.0.1:8421/p1.html");
-  // Only the first comma of a total goes: 1,234,567 reads 1234.
-  answer.total = 1'234'567;
-  EXPECT_EQ(ReadGoogle(GooglePage({"q", &answer, 0, 50, kBase})).total, 1234);
-}
-
 TEST(SandboxGooglePages, PageByFiftyThenServeTheLastPageAgainPastTheEnd) {
   EngineAnswer answer = Numbered(120, 5000);
   std::vector<std::string> markers, seen;
@@ -59,25 +42,6 @@ TEST(SandboxGooglePages, PageByFiftyThenServeTheLastPageAgainPastTheEnd) {
     auto r = ReadGoogle(GooglePage({"q", &answer, start, 50, kBase}));
     EXPECT_EQ(r.rangeMarker, markers[2]);
     EXPECT_EQ(r.links, Urls(101, 120));
-  }
-}
-
-// Each harvester must stop at once: no link, no total, and for Google the
-// same range marker whatever the offset.
-TEST(SandboxResultPages, NoResultsPagesStopEveryHarvester) {
-  const EngineAnswer empty;
-  for (const EngineAnswer* answer : {static_cast<const EngineAnswer*>(nullptr), &empty}) {
-    for (std::string_view query : {"nothing 1.5 here", "index of mp3"}) {
-      auto google = ReadGoogle(GooglePage({query, answer, 0, 50, kBase}));
-      EXPECT_TRUE(google.links.empty());
-      EXPECT_EQ(google.rangeMarker, ReadGoogle(GooglePage({query, answer, 50, 50, kBase})).rangeMarker);
-      auto fast = ReadFast(FastPage({query, answer, 0, 50, kBase}));
-      EXPECT_EQ(fast.total, 0);
-      EXPECT_TRUE(fast.links.empty());
-      auto wisenut = ReadWiseNut(WiseNutPage({query, answer, 0, 100, kBase}));
-      EXPECT_EQ(wisenut.total, 0);
-      EXPECT_TRUE(wisenut.links.empty());
-    }
   }
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "explore/queue.h"
+#include "sandbox/fake_engines.h"
 #include "search/engine_table.h"
 #include "search/harvest_job.h"
 #include "support/manual_clock.h"
@@ -20,7 +21,6 @@ namespace {
 
 using test::ScriptServer;
 using Texts = std::vector<std::string>;
-using Queued = std::vector<std::pair<std::string, int>>;  // URL and engine
 
 // The value of a parameter in a request line ("start", "o", "p", "q").
 std::string Param(const std::string& request, const std::string& name) {
@@ -32,38 +32,13 @@ std::string Param(const std::string& request, const std::string& name) {
   return line.substr(at, line.find_first_of("& ", at) - at);
 }
 
-// Result pages in each engine's layout.
-std::string GoogleResults(const std::string& from, const std::string& to, const std::string& total,
-                       const std::vector<std::string>& links, bool cacheLinks = true) {
-  std::string page = "<html><head><title>Google Search: x</title></head><body>\n"
-                     "Results <b>" + from + "</b> - <b>" + to + "</b> of about <b>" + total +
-                     "</b>.  Search took <b>0.09</b> seconds.\n";
-  int id = 0;
-  for (const std::string& link : links) {
-    page += "<p><a href=" + link + ">Title</a><br>snippet<br><font color=green>" +
-            link.substr(7) + " - 5k - </font>";
-    if (cacheLinks) {
-      page += "<a href=/search?q=cache:K" + std::to_string(++id) + ":" + link.substr(7) +
-              "+x&hl=en>Cached</a>";
-    }
-    page += "\n";
-  }
-  return page + "</body></html>";
-}
-
-std::string FastResults(const std::string& total, const std::vector<std::string>& links) {
-  std::string page = "<html><body>Results <b>1</b> - <b>50</b> of <b>" + total + "</b>\n";
-  for (const std::string& link : links) {
-    page += "<a href=\"/r?u=1\" onmouseover=\"window.status='" + link +
-            "'; return true;\">Title</a>\n";
-  }
-  return page + "</body></html>";
-}
-
-std::string WiseNutResults(const std::string& total, const std::vector<std::string>& links) {
-  std::string page = "<html><body>Results 1 - 100 of about: " + total + " documents\n";
-  for (const std::string& link : links) page += "<a href=\"" + link + "\">Title</a>\n";
-  return page + "</body></html>";
+// A result page in an engine's layout, from the sandbox's page makers: `total`
+// announced, these links shown from result `offset` on.
+std::string Page(std::string (*layout)(const sandbox::ResultPageInput&), uint64_t total, const Texts& links,
+                 uint64_t offset = 0) {
+  sandbox::EngineAnswer answer{total, std::vector<sandbox::SearchResult>(offset)};
+  for (const std::string& link : links) answer.results.push_back({link, ""});
+  return layout({"x", &answer, offset, 50, ""});
 }
 
 // A search engine on loopback: answers each request with the page that
@@ -78,7 +53,7 @@ class Engine {
   std::string Base() const { return server_.Url(""); }
   Texts Requests() { return server_.Requests(); }
   Texts Queries(const std::string& param) {
-    std::vector<std::string> out;
+    Texts out;
     for (const std::string& r : Requests()) out.push_back(Param(r, "q") + "@" + Param(r, param));
     return out;
   }
@@ -117,7 +92,7 @@ class HarvestTest : public ::testing::Test {
     ctx.engines.FastUrl = ctx.engines.WiseNutUrl = "http://127.0.0.1:1";
   }
 
-  void Rows(std::vector<std::string> rows) {
+  void Rows(const Texts& rows) {
     for (size_t i = 0; i < rows.size(); ++i) ctx.activeProfile.Keys[i] = rows[i];
   }
   HarvestResult Run(const std::string& input1 = "madonna", const std::string& input2 = "",
@@ -126,23 +101,20 @@ class HarvestTest : public ::testing::Test {
     return job.Join();
   }
   std::string ShownBoard() { return Board(job.Progress()); }
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> boxes;
+  Texts Boxes() {
+    Texts boxes;
     for (const std::string& call : ui->Calls()) {
       if (call.starts_with("box ")) boxes.push_back(call);
     }
     return boxes;
   }
-  Queued QueueContent() {
+  // "<url> <engine>[ <cache link>]" of each queued page.
+  Texts QueueContent() {
     std::lock_guard lock(ctx.QueueLock);
-    Queued out;
-    for (const QueueEntryPtr& e : ctx.queue.entries) out.emplace_back(e->url, e->engine.load());
-    return out;
-  }
-  Texts CacheUrls() {
-    std::lock_guard lock(ctx.QueueLock);
-    std::vector<std::string> out;
-    for (const QueueEntryPtr& e : ctx.queue.entries) out.push_back(e->cacheUrl);
+    Texts out;
+    for (const QueueEntryPtr& e : ctx.queue.entries) {
+      out.push_back(e->url + " " + std::to_string(e->engine.load()) + (e->cacheUrl.empty() ? "" : " " + e->cacheUrl));
+    }
     return out;
   }
 
@@ -153,44 +125,22 @@ class HarvestTest : public ::testing::Test {
   HarvestJob job{ctx};
 };
 
-TEST_F(HarvestTest, GoogleTotalsPagingAndARepeatedPage) {
-  Rows({"+mp3", "+zip"});
-  ctx.activeProfile.GoogleUse = 0b11;
-  Engine google([](const std::string& request) {
-    if (Param(request, "q") == "madonna+zip") return GoogleResults("1", "12", "12", {"http://z.example/z"});
-    // Every offset gets the first page again.
-    return GoogleResults("1", "50", "1,234,567", {"http://a.example/1", "http://b.example/2"});
-  });
-  ctx.engines.GoogleUrl = google.Base();
-
-  HarvestResult result = Run();
-  EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50", "madonna+zip@0"}));
-  EXPECT_EQ(google.Requests()[0].substr(0, google.Requests()[0].find("\r\n")),
-            "GET /search?q=madonna+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N HTTP/1.1");
-  // Each row's total and links kept; the marker and the query line go at the end.
-  EXPECT_EQ(ShownBoard(), "G0 1234/2, G1 12/1, unique 3 0 0, found 3, engines d--");
-  EXPECT_EQ(QueueContent(), (Queued{{"http://a.example/1", 1}, {"http://b.example/2", 1}, {"http://z.example/z", 1}}));
-  EXPECT_EQ(ctx.SearchText, "madonna");
-  EXPECT_EQ(result.encodedSearchText, "madonna");
-  EXPECT_TRUE(result.found);
-  EXPECT_FALSE(ctx.run.collecting);
-  EXPECT_TRUE(Boxes().empty());
-}
-
+// Paging and a repeated page are the sandbox search's; each Google link
+// keeps its own cache link when the profile asks for them.
 TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
   // Row 1 to Google, row 2 to Fast, row 3 to no engine: a URL found by both
   // counts once, for neither engine alone.
   Rows({"+mp3", "+zip", "+rar"});
   ctx.activeProfile.GoogleUse = 0b001;
   ctx.activeProfile.AtwUse = 0b010;
+  ctx.activeProfile.GoogleCache = true;
   ctx.harvest.logEnabled = true;
   dir.Write("Log.txt", "an older log, longer than the new one will be " + std::string(900, 'x'));
   Engine google([](const std::string&) {
-    return GoogleResults("1", "2", "2", {"http://both.example/", "http://g.example/only.html"});
+    return Page(sandbox::GooglePage, 2, {"http://both.example/", "http://g.example/only.html"});
   });
   Engine fast([](const std::string&) {
-    return FastResults("3", {"http://both.example/", "http://www.alltheweb.com/help",
-                          "http://f.example/only.html"});
+    return Page(sandbox::FastPage, 3, {"http://both.example/", "http://www.alltheweb.com/help", "http://f.example/only.html"});
   });
   ctx.engines.GoogleUrl = google.Base();
   ctx.engines.FastUrl = fast.Base();
@@ -210,78 +160,17 @@ TEST_F(HarvestTest, ExactQueryLogAndUniqueCountersOfTwoEngines) {
                 "\r\n" + line + "\r\n+rar\r\n" + line + "\r\n\r\n");
   EXPECT_EQ(google.Requests().size(), 1u);
   EXPECT_EQ(fast.Queries("o"), (Texts{"madonna+zip@0"}));
-  EXPECT_EQ(QueueContent(), (Queued{{"http://both.example/", 0}, {"http://g.example/only.html", 1},
-                                    {"http://f.example/only.html", 2}}));
+  auto cached = [&](const std::string& url, int engine) {
+    return url + " " + std::to_string(engine) + " " + google.Base() + "/search?q=cache:" + sandbox::CacheId(url) +
+           ":" + url.substr(7);
+  };
+  EXPECT_EQ(QueueContent(), (Texts{cached("http://both.example/", 0), cached("http://g.example/only.html", 1),
+                                   "http://f.example/only.html 2"}));
   // The third row was asked of no engine.
   EXPECT_EQ(ShownBoard(), "G0 2/2, F1 3/1, unique 1 1 0, found 3, engines ---");
   // AutoStart: phase 2 may start after a second.
   EXPECT_TRUE(result.startExploration);
   EXPECT_EQ(clock->Sleeps().back(), 1000);
-}
-
-TEST_F(HarvestTest, InputsEmptyDisabledOrNothingFound) {
-  Rows({"+mp3"});
-  ctx.activeProfile.GoogleUse = 1;
-  Engine google([](const std::string&) {
-    return std::string("<html><body>Your search - <b>x</b> - did not match any documents.");
-  });
-  ctx.engines.GoogleUrl = google.Base();
-  ctx.harvest.logEnabled = true;
-
-  // Both inputs empty while input 1 is asked for: nothing else happens.
-  HarvestResult result = Run("", "", true);
-  EXPECT_EQ(Boxes(), (Texts{"box : Indiquez ce que vous recherchez, please ..."}));
-  EXPECT_TRUE(google.Requests().empty());
-  EXPECT_FALSE(ctx.run.collecting);
-  EXPECT_EQ(dir.Read("Log.txt"), "<missing>");
-  EXPECT_FALSE(result.found);
-
-  // A profile that needs no input: the row goes alone; no result at all.
-  ui->Clear();
-  result = Run("", "", false);
-  EXPECT_EQ(google.Queries("start"), (Texts{"+mp3@0"}));
-  EXPECT_EQ(Boxes(), (Texts{"box ORVI: Aucune correspondance trouv\xE9" "e..."}));
-  EXPECT_FALSE(result.found);
-  EXPECT_FALSE(result.startExploration);
-  EXPECT_EQ(ShownBoard(), "G0 0/0, unique 0 0 0, found 0, engines d--");
-}
-
-TEST_F(HarvestTest, LoweredStopAtLimitEndsTheEngineAndTheHarvest) {
-  Rows({"+mp3", "+zip"});
-  ctx.activeProfile.GoogleUse = 0b11;
-  ctx.harvest.stopAt = 500;
-  Engine google([this](const std::string& request) {
-    std::string start = Param(request, "start");
-    // The user moves the slider while the second page is on its way.
-    if (start == "50") ctx.harvest.stopAt = 4;
-    std::string n = std::to_string(std::stoi(start) + 1);
-    return GoogleResults(n, n + "9", "1000",
-                      {"http://a" + start + ".example/", "http://b" + start + ".example/",
-                       "http://c" + start + ".example/"});
-  });
-  ctx.engines.GoogleUrl = google.Base();
-
-  HarvestResult result = Run();
-  EXPECT_EQ(google.Queries("start"), (Texts{"madonna+mp3@0", "madonna+mp3@50"}));
-  EXPECT_EQ(QueueContent().size(), 6u);
-  EXPECT_TRUE(result.found);
-}
-
-TEST_F(HarvestTest, GoogleCacheLinksStoredOnlyWhenTheProfileAsks) {
-  Rows({"+mp3"});
-  ctx.activeProfile.GoogleUse = 1;
-  Engine google([](const std::string&) {
-    return GoogleResults("1", "3", "3", {"http://a.example/1", "http://b.example/2"}) +
-           GoogleResults("1", "3", "3", {"http://c.example/3"}, false);
-  });
-  ctx.engines.GoogleUrl = google.Base();
-
-  Run();
-  EXPECT_EQ(CacheUrls(), (Texts{"", "", ""}));  // the scan goes on after each cache path
-  ctx.activeProfile.GoogleCache = true;
-  Run();
-  EXPECT_EQ(CacheUrls(), (Texts{google.Base() + "/search?q=cache:K1:a.example/1",
-                                                   google.Base() + "/search?q=cache:K2:b.example/2", ""}));
 }
 
 // A page cut short by a stop is no failure of the host: the fallback host
@@ -298,7 +187,7 @@ TEST_F(HarvestTest, AStopDuringAGooglePageKeepsThePrimaryHost) {
   });
   ScriptServer fallback([](ScriptServer::Conn& c) {
     c.ReadRequest();
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://x.example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://x.example/"})));
   });
   ctx.engines.GoogleUrl = primary.Url("");
   ctx.engines.GoogleFallbackUrl = fallback.Url("");
@@ -318,11 +207,9 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   Rows({"+mp3", "+zip"});
   ctx.activeProfile.GoogleUse = 0b11;
   ScriptServer primary([](ScriptServer::Conn& c) { c.ReadRequest(); });  // closes unanswered
-  std::atomic<bool> failZip{false};
-  ScriptServer fallback([&](ScriptServer::Conn& c) {
+  ScriptServer fallback([](ScriptServer::Conn& c) {
     std::string q = Param(c.ReadRequest(), "q");
-    if (q == "madonna+zip" && failZip) return;
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://" + q.substr(8) + ".example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://" + q.substr(8) + ".example/"})));
   });
   ctx.engines.GoogleUrl = primary.Url("");
   ctx.engines.GoogleFallbackUrl = fallback.Url("");
@@ -332,16 +219,6 @@ TEST_F(HarvestTest, GoogleMovesToItsFallbackHostForGood) {
   EXPECT_EQ(fallback.Connections(), 2);
   EXPECT_TRUE(OnFallbackHost(ctx, 0));
   EXPECT_EQ(QueueContent().size(), 2u);
-
-  // Two failures in a row on the fallback host give up the row only.
-  failZip = true;
-  ctx.activeProfile.Keys[2] = "+rar";
-  ctx.activeProfile.GoogleUse = 0b111;
-  Run();
-  EXPECT_EQ(primary.Connections(), 1);
-  std::vector<std::string> asked;
-  for (const std::string& r : fallback.Requests()) asked.push_back(Param(r, "q"));
-  EXPECT_EQ(asked, (Texts{"madonna+mp3", "madonna+zip", "madonna+mp3", "madonna+zip", "madonna+zip", "madonna+rar"}));
 }
 
 TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
@@ -351,9 +228,9 @@ TEST_F(HarvestTest, WiseNutAsksEachAlternativeWithItsCookie) {
   Engine wise([](const std::string& request) {
     std::string q = Param(request, "q"), p = Param(request, "p");
     if (q == "crack") {
-      return WiseNutResults("150", {"http://c" + p + ".example/", "http://cc" + p + ".example/"});
+      return Page(sandbox::WiseNutPage, 150, {"http://c" + p + ".example/", "http://cc" + p + ".example/"});
     }
-    return WiseNutResults("1,005", {"http://s" + p + ".example/"});
+    return Page(sandbox::WiseNutPage, 1005, {"http://s" + p + ".example/"});
   });
   ctx.engines.WiseNutUrl = wise.Base();
 
@@ -373,7 +250,7 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   // must go on without it, and still take its links before it ends.
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<std::string> events;
+  Texts events;
   auto note = [&](const std::string& event) {
     std::lock_guard lock(mutex);
     events.push_back(event);
@@ -381,16 +258,14 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   };
   auto awaitEvent = [&](const std::string& event) {
     std::unique_lock lock(mutex);
-    changed.wait_for(lock, std::chrono::seconds(5), [&] {
-      return std::find(events.begin(), events.end(), event) != events.end();
-    });
+    changed.wait_for(lock, std::chrono::seconds(5), [&] { return std::ranges::count(events, event) > 0; });
   };
   ScriptServer google([&](ScriptServer::Conn& c) {
     c.ReadRequest();
     note("google asked");
     awaitEvent("madonna +zip");
     note("google answers");
-    c.Send(ScriptServer::Response("200 OK", GoogleResults("1", "1", "1", {"http://g.example/"})));
+    c.Send(ScriptServer::Response("200 OK", Page(sandbox::GooglePage, 1, {"http://g.example/"})));
   });
   HarvestBoard board;
   std::string shown;  // the query line last noted
@@ -413,13 +288,10 @@ TEST_F(HarvestTest, AnEngineOutlivingItsWaitIsJoinedNotLost) {
   HarvestResult result = RunHarvest(ctx, {"madonna", "", true}, board, std::atomic<bool>{false});
   {
     std::lock_guard lock(mutex);
-    auto at = [&](const std::string& event) {
-      return std::find(events.begin(), events.end(), event) - events.begin();
-    };
     EXPECT_EQ(events.size(), 4u);
-    EXPECT_LT(at("madonna +zip"), at("google answers"));
+    EXPECT_LT(std::ranges::find(events, "madonna +zip"), std::ranges::find(events, "google answers"));
   }
-  EXPECT_EQ(QueueContent(), (Queued{{"http://g.example/", 1}}));
+  EXPECT_EQ(QueueContent(), Texts{"http://g.example/ 1"});
   EXPECT_TRUE(result.found);
 }
 
@@ -428,7 +300,7 @@ TEST_F(HarvestTest, ClosingTheWindowEndsTheHarvestQuietly) {
   ctx.activeProfile.GoogleUse = 0b11;
   Engine google([this](const std::string&) {
     job.Cancel();  // the window closes
-    return GoogleResults("1", "50", "500", {"http://a.example/"});
+    return Page(sandbox::GooglePage, 500, {"http://a.example/"});
   });
   ctx.engines.GoogleUrl = google.Base();
 

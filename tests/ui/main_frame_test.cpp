@@ -1,88 +1,39 @@
-// The frame over a real core: size, title and menu, the menu's states (the
-// rules are the session's, session_test), the start window, and the flows
-// the windows start.
-#include <QDir>
-#include <QMenuBar>
-#include <QMessageBox>
+// The frame over a real core and the flows its windows start; the page
+// analysis dialog: keyboard, the choices "Go !" gives and what it remembers.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
 
-#include <filesystem>
 #include <thread>
 
 #include "core/commands.h"
 #include "explore/queue.h"
-#include "frame_fixture.h"
+#include "gui_test_support.h"
+#include "ui/common.h"
 #include "ui/scan_dialog.h"
 
 namespace orvi::test {
 namespace {
 
 using FrameTest = FrameFixture;
+using ui::ScanDialog;
 
-TEST_F(FrameTest, SizedFromTheInjectedScreenWithItsTitleAndMenu) {
-  struct Case {
-    QSize screen, frame;
-  } cases[] = {
-      {{800, 600}, {760, 560}},
-      {{801, 600}, {761, 560}},  // 801 is not wider than 801
-      {{802, 600}, {665, 464}},  // 0.88 x 802 = 705.76, 0.84 x 600 = 504
-      {{1600, 1000}, {1368, 800}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ui::InitialFrameSize(c.screen), c.frame) << c.screen.width();
+TEST_F(FrameTest, SizedFromTheInjectedScreen) {
+  // 801 is not wider than 801; 0.88 x 802 = 705.76, 0.84 x 600 = 504.
+  EXPECT_EQ(ui::InitialFrameSize(QSize(801, 600)), QSize(761, 560));
+  EXPECT_EQ(ui::InitialFrameSize(QSize(802, 600)), QSize(665, 464));
   MakeFrame("", QSize(1024, 768));
-  EXPECT_EQ(frame->size(), QSize(861, 605));
-  EXPECT_EQ(frame->pos(), QPoint(0, 0));
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Orvilane v0.41"));
-  EXPECT_FALSE(frame->windowIcon().isNull());
-  QStringList seen;
-  for (QAction* top : frame->menuBar()->actions()) {
-    seen << top->text();
-    for (QAction* a : top->menu()->actions()) {
-      seen << (a->isSeparator() ? QStringLiteral("-")
-                                : QStringLiteral("%1 %2").arg(ui::CommandIdOf(a).value_or(-1)).arg(a->text()));
-    }
-  }
-  EXPECT_EQ(seen, QString::fromUtf8(
-                      "&Fichier|4005 &Sauvegarder les résultats trouvés|4006 &Charger une sauvegarde|-|"
-                      "4012 &Analyser une page Web ...|-|4003 Options ...|-|4002 &Quitter|"
-                      "&Recherche|4000 &Nouvelle recherche|4004 &Arrêter la recherche en cours|-|"
-                      "4010 &Sauvegarder l'état de la recherche|4011 &Charger la derniere sauvegarde|-|"
-                      "20254 S&tatistiques ...|6888 &Editeur de profils ...|"
-                      "&Afficher|20900 &Liens en erreur|4008 &Dossiers serveurs|4009 &Fichiers unitaires|"
-                      "&Aide|7000 &Aide|-|4001 A &propos ...")
-                      .split(QLatin1Char('|')));
-}
-
-TEST_F(FrameTest, MenuStatesFollowTheRunAndTheToggles) {
-  MakeFrame();
-  for (bool running : {false, true}) {
-    ctx->run.collecting = running;
-    for (auto [id, idle, busy] : {std::tuple{4005, false, false}, {4011, true, false}, {4012, true, false},
-                                  {4004, false, true}, {4010, false, true}, {4000, true, true}}) {
-      EXPECT_EQ(MenuItem(id)->isEnabled(), running ? busy : idle) << id << " running " << running;
-    }
-  }
-  ctx->run.collecting = false;
-  ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
-  EXPECT_TRUE(MenuItem(4005)->isEnabled());
-
-  ui::ResultsWindow& td = frame->Results();
-  for (auto [id, toggle] : {std::pair{4008, &td.showServerFolders}, std::pair{4009, &td.showSingleFiles},
-                            std::pair{20900, &td.showErrors}}) {
-    EXPECT_TRUE(MenuItem(id)->isChecked());
-    MenuItem(id)->trigger();
-    EXPECT_FALSE(*toggle) << id;
-    EXPECT_FALSE(MenuItem(id)->isChecked());
-  }
+  EXPECT_EQ(frame->geometry(), QRect(0, 0, 861, 605));
 }
 
 TEST_F(FrameTest, StartWindowPostsItsCommand) {
-  for (auto [setting, expected] : {std::pair{0, std::vector<int>{}}, {1, {4000}}, {2, {4012}}, {7, {4012}}}) {
+  for (auto [setting, expected] : {std::pair{0, std::vector<int>{}}, {1, {4000}}, {7, {4012}}}) {
     MakeFrame("StartWindow=" + std::to_string(setting) + "\r\n");
     std::vector<int> posted;
     for (int id : {4000, 4012}) Commands().Add(id, [&posted, id] { posted.push_back(id); });
     frame->PostStartWindow();
     EXPECT_TRUE(posted.empty());  // posted, not run on the spot
-    PumpEvents();
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(posted, expected) << setting;
   }
 }
@@ -102,41 +53,10 @@ TEST_F(FrameTest, APageAnalysisForgetsTheLastSearchText) {
   Commands().Execute(cmd::kAnalysePage);
   ASSERT_TRUE(ctx->run.SchedulerActive);
   QString asked;
-  WhenModal([&](QWidget* modal) {
-    asked = qobject_cast<QMessageBox*>(modal)->text();
-    ClickButton(modal, QStringLiteral("Oui"));
-  });
+  AnswerBox(&asked, QStringLiteral("Oui"));
   Commands().Execute(cmd::kStopSearch);
   EXPECT_EQ(asked, QString::fromUtf8("Arrêter la recherche de \"\" ?"));
   EXPECT_TRUE(RunOver());
-}
-
-TEST_F(FrameTest, AResumeWithoutASaveSaysSoOnceAndWithNoPageStartsNothing) {
-  MakeFrame();
-  home.Write("Resultsvg.txt", "[kept,1]\r\nkept.zip,http://h/kept.zip,http://h/,1,10,?? ??\r\n>\r\n");
-  ctx->catalogue.entries.push_back(std::make_shared<FoundEntry>());
-  Commands().Execute(cmd::kResumeSearch);
-  QMessageBox* box = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
-  EXPECT_EQ(box->text(), QString::fromUtf8("Pas de sauvegarde trouvée !"));
-  EXPECT_EQ(box->icon(), QMessageBox::Critical);
-  EXPECT_EQ(box->windowTitle(), QString());
-  box->close();
-  PumpEvents();
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_EQ(Catalogued(), 1);  // the list of the window stays as it was
-
-  // A save with no page clears the list but starts nothing, and leaves
-  // nothing "running" either.
-  home.Write("profilsvg.ini", "[Profil]\r\n");
-  home.Write("rechsvg.ini", "/Musique/mp3\r\nmozart\r\n");
-  std::filesystem::remove(home.File("Resultsvg.txt"));
-  Commands().Execute(cmd::kResumeSearch);
-  EXPECT_FALSE(ctx->run.SchedulerActive);
-  EXPECT_EQ(Catalogued(), 0);
-  EXPECT_TRUE(MenuItem(cmd::kAnalysePage)->isEnabled());
-  EXPECT_FALSE(MenuItem(cmd::kStopSearch)->isEnabled());
-  ASSERT_TRUE(PumpUntil([&] { return frame->windowTitle() == QStringLiteral("/Musique/mp3 -> mozart"); }, 5));
 }
 
 TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
@@ -156,17 +76,54 @@ TEST_F(FrameTest, PostedSaveAndQuitRunOnTheWindowsThread) {
   ASSERT_TRUE(PumpUntil([&] { return ends == 1; }));
 }
 
-TEST_F(FrameTest, LoadSetsTheSearchTextAndTitle) {
+TEST_F(FrameTest, ScanDialogsKeyboardOrderReturnMeansGoAndEscapeKeepsWhatItRemembers) {
   MakeFrame();
-  Put("Save/setup.txt", "[setup,1]\r\nsetup1.zip,http://h/setup1.zip,http://h/,1,900,?? ??\r\n>\r\n");
-  QString title, folder;
-  AnswerFileDialog(QStringLiteral("setup.txt"), &title, &folder);
-  Commands().Execute(cmd::kLoadResults);
-  EXPECT_EQ(title, QStringLiteral("Charger une liste de fichiers"));
-  EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QString::fromStdString(home.File("Save"))).canonicalPath());
-  EXPECT_EQ(frame->windowTitle(), QStringLiteral("ORVI -> setup"));
-  EXPECT_EQ(ctx->SearchText, "setup");
-  EXPECT_EQ(Catalogued(), 1);
+  PageAnalysisChoices chosen;
+  // Opens the dialog and lets fill() work on it; true when it ends with "Go !".
+  auto run = [&](const std::function<void(ScanDialog*)>& fill) {
+    WhenModal([fill](QWidget* modal) {
+      auto* dialog = dynamic_cast<ScanDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      QApplication::setActiveWindow(dialog);
+      fill(dialog);
+    });
+    return ScanDialog::Run(*env, &frame->Results(), chosen);
+  };
+  // The splitting of the extensions is the session's (session_test): here,
+  // that the typed text reaches it, and comes back whole even past what it keeps.
+  const QString typed = QStringLiteral("a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r");
+  EXPECT_TRUE(run([&](ScanDialog* d) {
+    EXPECT_EQ(d->focusWidget(), d->ControlById(ScanDialog::kAddress));
+    // Tab walks the fields in the order of the table.
+    std::vector<QString> order;
+    for (int i = 0; i < 8; ++i) {
+      order.push_back(d->focusWidget()->objectName());
+      QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<QString>{"id101", "id102", "id103", "id105", "id104", "id300", "id1", "id2"}));
+    d->Control<QLineEdit>(105)->setText(typed);
+    d->Control<QCheckBox>(300)->setChecked(true);
+    d->ControlById(101)->setFocus();
+    QTest::keyClicks(d->focusWidget(), QStringLiteral("http://127.0.0.1:9/p"));
+    d->Control<QLineEdit>(101)->insert(QString::fromUtf8("\xC3\xA9.html"));
+    QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+  }));
+  EXPECT_EQ(chosen.address, "http://127.0.0.1:9/p\xE9.html");
+  EXPECT_TRUE(chosen.archives && chosen.executables && chosen.smartArchives && chosen.wholeSite);
+  EXPECT_EQ(ui::ToQt(chosen.extensions), typed);
+  // The next opening shows the whole text and the box, and an empty address;
+  // Escape changes nothing.
+  chosen = {};
+  EXPECT_FALSE(run([&](ScanDialog* d) {
+    EXPECT_TRUE(d->Control<QLineEdit>(105)->text() == typed && d->Control<QLineEdit>(101)->text().isEmpty() &&
+                d->Control<QCheckBox>(300)->isChecked());
+    d->Control<QCheckBox>(300)->setChecked(false);
+    d->Control<QLineEdit>(105)->setText(QStringLiteral("zip"));
+    QTest::keyClick(d, Qt::Key_Escape);
+  }));
+  EXPECT_EQ(chosen.address, "");
+  EXPECT_TRUE(env->scan.wholeSite);
+  EXPECT_EQ(ui::ToQt(env->scan.extensions), typed);
 }
 
 }  // namespace
