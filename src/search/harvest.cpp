@@ -208,17 +208,19 @@ void ShowEngine(Harvest& h, int slot, int row, EngineState state, std::string no
   });
 }
 
-// Spaces the requests to one engine by the row's pacing.
-void Pace(Harvest& h, int slot, int row, const WebEngine& web) {
+// Spaces the requests to one engine by the row's pacing. A stop, the end of
+// the search or a full queue ends the wait at once: false.
+bool Pace(Harvest& h, int slot, int row, const WebEngine& web) {
   const int64_t last = h.lastAsked[static_cast<size_t>(slot)];
-  if (last == kNeverAsked) return;
+  if (last == kNeverAsked) return true;
   const int64_t wait = last + web.PacingMs - h.ctx.clock().NowMs();
-  if (wait <= 0) return;
+  if (wait <= 0) return true;
   ShowEngine(h, slot, row, EngineState::Waiting,
              web.Name + " : attente de " + FormatInt(static_cast<int>((wait + 999) / 1000)) +
                  " s entre deux requ\xEAtes");
-  h.ctx.clock().SleepMs(wait);
+  if (!h.ctx.clock().SleepUnless(wait, [&] { return !KeepAsking(h, h.ctx.harvest.stopAt); })) return false;
   ShowEngine(h, slot, row, EngineState::Asking, "");
+  return true;
 }
 
 // Asks one of today's engines for one keyword row, page after page, as its
@@ -243,8 +245,7 @@ void AskWebEngine(Harvest& h, int slot, int row, const std::string& engineQuery)
   EngineState end = EngineState::Done;
   std::string note;
   while (pages < web.MaxPages && KeepAsking(h, limit)) {
-    Pace(h, slot, row, web);
-    if (Stopped(h)) break;
+    if (!Pace(h, slot, row, web)) break;
     WebRequest request = first;
     if (paging != 0 && !web.NextForm.empty()) {
       request.body = nextBody;

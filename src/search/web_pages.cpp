@@ -172,10 +172,6 @@ void ReadJson(const WebEngine& row, std::string_view body, WebPage& out) {
 
 int NextPaging(const WebEngine& row, int paging) { return paging == 0 ? row.PagingFirst : paging + row.PagingStep; }
 
-namespace {
-
-}  // namespace
-
 std::string FormEncode(std::string_view value) {
   std::string out;
   for (char c : value) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "explore/queue.h"
 #include "net/fetch_page.h"
 #include "search/harvest_job.h"
@@ -98,7 +100,8 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
 
   EXPECT_EQ(mojeek.Connections(), 4);
   EXPECT_EQ(duckduckgo.Connections(), 1);
-  EXPECT_EQ(clock->Sleeps(), (std::vector<int64_t>{5000, 5000, 5000}));
+  const std::vector<int64_t> sleeps = clock->Sleeps();
+  EXPECT_EQ(std::accumulate(sleeps.begin(), sleeps.end(), int64_t{0}), 15000);
   EXPECT_EQ(whileWaiting.at(0), "Mojeek : attente de 5 s entre deux requ\xEAtes (waiting)");
   const HarvestProgress p = job.Progress();
   EXPECT_EQ(p.names, (std::array<std::string, 3>{"Mojeek", "DuckDuckGo", "Bing"}));
@@ -108,6 +111,29 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
   EXPECT_EQ(p.tallies[0], (HarvestProgress::Tally{4, 4, 4}));
   EXPECT_EQ(p.tallies[1], (HarvestProgress::Tally{1, 0, 0}));
   EXPECT_NE(dir.Read("Log.txt").find("[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
+}
+
+// "Stop !" while an engine waits between two pages ends the wait at once.
+TEST(WebEnginesTest, AStopEndsThePacingWaitAtOnce) {
+  ScriptServer mojeek(ScriptServer::Answer(ScriptServer::Response(
+      "200 OK", "<!--rs--><a class=\"title\" href=\"http://m.example/1\">m</a><!--re-->"
+                "<div class=\"pagination\"><a href=\"/search?q=x&amp;s=11\">2</a></div>")));
+  test::TempDir dir;
+  auto clock = std::make_shared<test::ManualClock>();
+  Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = std::make_shared<test::RecordingUi>()}};
+  ctx.engines.slotEngines = {"mojeek", "google", "google"};
+  Row(ctx, "mojeek").Url = mojeek.Url("");
+  ctx.activeProfile.Keys[0] = "+mp3";
+  ctx.activeProfile.GoogleUse = 1;
+  ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = 0;
+  ctx.activeProfile.MaxDomains = 100;
+  ctx.harvest.autoStart = false;
+  HarvestJob job(ctx);
+  clock->onSleep = [&](size_t) { StopHarvest(ctx); };
+  job.Start({"madonna", "", true});
+  EXPECT_TRUE(job.Join().found);
+  EXPECT_EQ(mojeek.Connections(), 1);
+  EXPECT_EQ(clock->Sleeps(), (std::vector<int64_t>{50}));
 }
 
 }  // namespace
