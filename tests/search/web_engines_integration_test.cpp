@@ -4,6 +4,8 @@
 
 #include "explore/queue.h"
 #include "net/fetch_page.h"
+#include "sandbox/sandbox_server.h"
+#include "sandbox/site.h"
 #include "search/harvest_job.h"
 #include "search/web_requests.h"
 #include "support/manual_clock.h"
@@ -111,6 +113,38 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
   EXPECT_EQ(p.tallies[0], (HarvestProgress::Tally{4, 4, 4}));
   EXPECT_EQ(p.tallies[1], (HarvestProgress::Tally{1, 0, 0}));
   EXPECT_NE(dir.Read("Log.txt").find("[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
+}
+
+// The shipped rows against the sandbox's engines, second pages included
+// (Mojeek's s=11, DuckDuckGo's form with its vqd); Bing refuses with a captcha.
+TEST(WebEnginesTest, TheShippedEnginesHarvestTheSandboxWhileABlockedOneStops) {
+  sandbox::Fixture fixture;
+  std::string error;
+  ASSERT_TRUE(fixture.Parse("[google] madonna mp3\n{base}/r{1..15}.html\n", "t", error)) << error;
+  sandbox::Server server(std::make_shared<const sandbox::Site>(std::move(fixture), ""));
+  ASSERT_TRUE(server.Start({}, error)) << error;
+  test::TempDir dir;
+  Context ctx{ContextOptions{
+      .appFolder = dir.path(), .clock = std::make_shared<test::ManualClock>(), .ui = std::make_shared<test::RecordingUi>()}};
+  ctx.engines.slotEngines = {"mojeek", "duckduckgo", "bing"};
+  for (const char* path : {"/mojeek", "/duckduckgo", "/blocked/bing"}) {
+    Row(ctx, std::string_view(path).substr(std::string_view(path).rfind('/') + 1)).Url = server.baseUrl() + path;
+  }
+  ctx.activeProfile.Keys[0] = "+mp3";
+  ctx.activeProfile.GoogleUse = ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = 1;
+  ctx.activeProfile.MaxDomains = 100;
+  ctx.activeProfile.FindS = true;
+  ctx.harvest.autoStart = false;
+  HarvestJob job(ctx);
+  job.Start({"madonna", "", true});
+  EXPECT_TRUE(job.Join().found);
+  const HarvestProgress p = job.Progress();
+  EXPECT_EQ(p.found, 15);
+  EXPECT_EQ(p.tallies[0].pages * 100 + p.tallies[0].results, 215);
+  EXPECT_EQ(p.tallies[1].pages * 100 + p.tallies[1].results, 215);
+  EXPECT_EQ(p.tallies[2], (HarvestProgress::Tally{1, 0, 0}));
+  EXPECT_EQ(p.engines, (std::array{EngineState::Done, EngineState::Done, EngineState::Blocked}));
+  EXPECT_EQ(p.notes[2], "Bing : acc\xE8s bloqu\xE9 par le moteur (captcha), r\xE9" "essayez plus tard");
 }
 
 // "Stop !" while an engine waits between two pages ends the wait at once.
