@@ -60,6 +60,7 @@ struct HarvestProgress {
   struct Cell {
     std::optional<int> total;  // the total the engine announced for the row, at most 9999
     std::optional<int> ok;     // pages of the row queued
+    bool blocked = false;      // the engine refused us on this row: "bloqué" for a total
     bool operator==(const Cell&) const = default;
   };
   std::array<std::array<Cell, SearchProfile::kKeyRows>, kEngineSlots> cells{};

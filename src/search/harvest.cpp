@@ -203,6 +203,7 @@ constexpr int64_t kNeverAsked = INT64_MIN;
 void ShowEngine(Harvest& h, int slot, int row, EngineState state, std::string note) {
   h.board.Update([&](HarvestProgress& p) {
     if (p.markedRow != row && state != EngineState::Blocked) return;
+    if (state == EngineState::Blocked) p.cells[static_cast<size_t>(slot)][static_cast<size_t>(row)].blocked = true;
     p.engines[static_cast<size_t>(slot)] = state;
     p.notes[static_cast<size_t>(slot)] = std::move(note);
   });

@@ -145,6 +145,7 @@ TEST(WebEnginesTest, TheShippedEnginesHarvestTheSandboxWhileABlockedOneStops) {
   EXPECT_EQ(p.tallies[2], (HarvestProgress::Tally{1, 0, 0}));
   EXPECT_EQ(p.engines, (std::array{EngineState::Done, EngineState::Done, EngineState::Blocked}));
   EXPECT_EQ(p.notes[2], "Bing : acc\xE8s bloqu\xE9 par le moteur (captcha), r\xE9" "essayez plus tard");
+  EXPECT_TRUE(p.cells[2][0].blocked);
 }
 
 // "Stop !" while an engine waits between two pages ends the wait at once.
