@@ -60,10 +60,19 @@ void Context::LoadSettings() {
   ApplyEngineOverrides(ini, webEngines);
 }
 
-bool Context::SaveSettings() {
+bool Context::SaveSettings(bool engineChoices) {
   IniFile ini = IniFile::Load(SettingsPath());
   WriteGlobalSettings(settings, ini);
   WriteNetSettings(netSettings, ini);
+  if (engineChoices) {
+    for (size_t i = 0; i < engines.slotEngines.size(); ++i) {
+      ini.Set("Engines", "Engine" + std::to_string(i + 1), engines.slotEngines[i]);
+    }
+    for (const WebEngine& row : webEngines) {
+      if (row.id == "searxng") ini.Set("Engines", "SearxngUrl", row.Url);
+      if (row.id == "marginalia") ini.Set("Engines", "MarginaliaKey", row.Key);
+    }
+  }
   return ini.Save();
 }
 

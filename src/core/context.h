@@ -70,8 +70,10 @@ class Context {
   // addresses and host fragments, and builds the proxy authorization; then
   // the rows of Moteurs.ini.
   void LoadSettings();
-  // Writes section "Config" of ORVI.ini; false when the file cannot be written.
-  bool SaveSettings();
+  // Writes section "Config" of ORVI.ini, and with engineChoices the slots'
+  // engines, the SearXNG address and the Marginalia key of section
+  // "Engines"; false when the file cannot be written.
+  bool SaveSettings(bool engineChoices = false);
   void BuildProxyAuthHeader();
 
   Clock& clock() { return *clock_; }
