@@ -251,7 +251,9 @@ void PrepWindow::RefreshBoard() {
 void PrepWindow::ShowProgress(const HarvestProgress& p) {
   auto show = [this](int id, const QString& text) {
     auto* field = Control<QLineEdit>(id);
-    if (field->text() != text) field->setText(text);
+    if (field->text() == text) return;
+    field->setText(text);
+    field->home(false);  // a long status line shows its start
   };
   auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
   for (int e = 0; e < kEngineSlots; ++e) {
@@ -266,10 +268,15 @@ void PrepWindow::ShowProgress(const HarvestProgress& p) {
   const int unique[] = {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut};
   for (int e = 0; e < kEngineSlots; ++e) show(unique[e], number(p.unique[static_cast<size_t>(e)]));
   show(prep_ids::kFound, number(p.found));
-  // After the query, what holds an engine back: its pacing, or why it was blocked.
+  // After the query, what holds an engine back: why it was blocked first,
+  // then its pacing.
   std::string status = p.queryDisplay;
-  for (const std::string& note : p.notes) {
-    if (!note.empty()) status += (status.empty() ? "" : "   \x97   ") + note;
+  for (bool blocked : {true, false}) {
+    for (size_t e = 0; e < kEngineSlots; ++e) {
+      const std::string& note = p.notes[e];
+      if (note.empty() || (p.engines[e] == EngineState::Blocked) != blocked) continue;
+      status += (status.empty() ? "" : "   \x97   ") + note;
+    }
   }
   show(prep_ids::kQueryDisplay, ToQt(status));
   for (int r = 0; r < kRows; ++r) {
