@@ -116,6 +116,13 @@ constexpr char kHelp[] =
     "      default 500; --log writes Log.txt), print the board on stderr, then\n"
     "      explore the pages, verify the files and write the results (default\n"
     "      Save/<search text>.txt). Exit 1 when the engines gave nothing.\n"
+    "  harvest --profile NAME --input TEXT [--input2 TEXT]\n"
+    "      Ask the engines of [Engines] Engine1..3 with the profile's keyword\n"
+    "      rows, as a search's first phase, and explore nothing. Prints one\n"
+    "      line per page queued, in queue order: engine name<TAB>address\n"
+    "      (\"several\" when more than one engine gave it); on stderr one line\n"
+    "      per engine: pages asked, results read, pages queued, and why it\n"
+    "      was blocked. Exit 0 when a page was queued, 3 when none.\n"
     "  resume [--out FILE] [--timeout S]\n"
     "      Continue the search saved in profilsvg.ini, rechsvg.ini and\n"
     "      Resultsvg.txt, then as search.\n"
@@ -127,7 +134,8 @@ constexpr char kHelp[] =
     "  on from there), stops the run, writes and prints what was found, and\n"
     "  exits 130.\n"
     "\n"
-    "Exit codes: 0 done, 1 failed, 2 usage error, 130 interrupted.\n"
+    "Exit codes: 0 done, 1 failed, 2 usage error, 3 nothing queued (harvest),\n"
+    "130 interrupted.\n"
     "Text that comes from web pages is printed with its control bytes shown\n"
     "as \\xHH.\n";
 
@@ -214,10 +222,15 @@ int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
     throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
   }
   ctx.SearchText = inputs.searchText;
-  for (const PlannedRow& row : PlanFirstRequests(profile, ctx.engines, inputs)) {
+  for (const PlannedRow& row : PlanFirstRequests(ctx, profile, inputs)) {
     out << "#\t" << Printable(row.display) << '\n';
     for (const PlannedRequest& request : row.requests) {
-      out << request.row->letter << '\t' << Printable(request.url) << '\n';
+      // The designed engines by their letter, today's by their name.
+      if (request.row != nullptr) out << request.row->letter;
+      else out << Printable(request.name);
+      out << '\t' << Printable(request.url);
+      if (!request.body.empty()) out << '\t' << Printable(request.body);
+      out << '\n';
     }
   }
   return 0;
@@ -234,6 +247,7 @@ const std::map<std::string, Command>& Commands() {
       {"verify", cli::RunVerify},
       {"scan", cli::RunScan},
       {"search", cli::RunSearch},
+      {"harvest", cli::RunHarvestOnly},
       {"resume", cli::RunResume},
   };
   return commands;

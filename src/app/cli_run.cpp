@@ -16,6 +16,7 @@
 
 #include "app/cli_internal.h"
 #include "explore/exploration_run.h"
+#include "explore/queue.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -310,15 +311,19 @@ void PrintBoard(const HarvestProgress& p, std::ostream& err) {
     for (size_t slot = 0; slot < kEngineSlots; ++slot) {
       const HarvestProgress::Cell& cell = p.cells[slot][r];
       if (!cell.total && !cell.ok) continue;
-      line += "  " + std::string(SlotEngine(static_cast<int>(slot)).name) + " " +
+      line += "  " + p.names[slot] + " " +
               std::to_string(cell.total.value_or(0)) + "/" + std::to_string(cell.ok.value_or(0));
     }
     if (!line.empty()) err << "row " << r << ":" << line << '\n';
   }
   for (size_t slot = 0; slot < kEngineSlots; ++slot) {
-    err << SlotEngine(static_cast<int>(slot)).name << " " << shown(p.unique[slot]) << "  ";
+    err << p.names[slot] << " " << shown(p.unique[slot]) << "  ";
   }
   err << "pages " << shown(p.found) << '\n';
+  // A blocked engine says why, one that could not be read what to look at.
+  for (const std::string& note : p.notes) {
+    if (!note.empty()) err << Printable(note) << '\n';
+  }
 }
 
 }  // namespace
@@ -385,6 +390,72 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   }
   return RunToTheEnd(ctx, *ui, interrupts, inv.quiet, bound, ResultsPath(ctx, outFile, SearchFileName(ctx)),
                      out, err);
+}
+
+int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> name, input1, input2;
+  for (size_t i = 0; i < inv.args.size(); ++i) {
+    const std::string& arg = inv.args[i];
+    std::optional<std::string>* target = arg == "--profile" ? &name
+                                         : arg == "--input"  ? &input1
+                                         : arg == "--input2" ? &input2
+                                                             : nullptr;
+    if (target == nullptr) throw UsageError("harvest: unexpected argument '" + arg + "'");
+    if (*target) throw UsageError("harvest: " + arg + " given twice");
+    *target = OptionValue(inv.args, i, "harvest");
+  }
+  if (!name || name->empty()) throw UsageError("harvest: --profile NAME is required");
+  InterruptWatch interrupts(inv);
+  auto ui = std::make_shared<CliUi>();
+  Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  interrupts.Watch(ctx);
+  ctx.LoadSettings();
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, *name));
+  ctx.ProfileName = *name;
+  ctx.harvest.autoStart = false;
+  const HarvestInputs inputs{Utf8ToCp1252(input1.value_or("")).substr(0, kInputChars),
+                             Utf8ToCp1252(input2.value_or("")).substr(0, kInputChars),
+                             ctx.activeProfile.UsesInput1()};
+  if (!InputsGiven(inputs)) throw UsageError("harvest: Indiquez ce que vous recherchez, please ...");
+
+  HarvestJob job(ctx);
+  job.Start(inputs);
+  bool interrupted = false;
+  while (!job.Ended()) {
+    if (interrupts.Wait(50)) {
+      interrupted = true;
+      job.Stop();
+      break;
+    }
+  }
+  job.Join();
+  ui->TakeMessages();
+  const HarvestProgress board = job.Progress();
+  int queued = 0;
+  {
+    std::lock_guard lock(ctx.QueueLock);
+    for (const QueueEntryPtr& entry : ctx.queue.entries) {
+      // 0: more than one engine gave the page.
+      const int engine = entry->engine;
+      out << (engine >= 1 && engine <= kEngineSlots ? Printable(board.names[static_cast<size_t>(engine - 1)])
+                                                    : std::string("several"))
+          << '\t' << Printable(entry->url) << '\n';
+      ++queued;
+    }
+  }
+  for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+    const HarvestProgress::Tally& t = board.tallies[slot];
+    err << Printable(board.names[slot]) << ": pages asked " << t.pages << ", results read " << t.results
+        << ", queued " << t.queued;
+    // The status line's note without the engine's name, said already.
+    std::string_view note = board.notes[slot];
+    if (note.starts_with(board.names[slot] + " : ")) note.remove_prefix(board.names[slot].size() + 3);
+    if (board.engines[slot] == EngineState::Blocked) err << Printable(", bloqu\xE9 (" + std::string(note) + ")");
+    else if (!note.empty()) err << " (" << Printable(note) << ")";
+    err << '\n';
+  }
+  if (interrupted) return kInterruptedExit;
+  return queued > 0 ? 0 : 3;
 }
 
 int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err) {

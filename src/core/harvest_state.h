@@ -49,6 +49,8 @@ enum class EngineState {
   Asking,  // fetching and reading its result pages
   Done,    // its pages are read
   GaveUp,  // two failed requests in a row
+  Waiting,  // spacing its requests: the engine refuses clients that ask too fast
+  Blocked,  // the engine refused us (or cannot be asked): asked nothing more in this search
 };
 
 // The board of the preparation window as the harvest leaves it: what the
@@ -58,6 +60,7 @@ struct HarvestProgress {
   struct Cell {
     std::optional<int> total;  // the total the engine announced for the row, at most 9999
     std::optional<int> ok;     // pages of the row queued
+    bool blocked = false;      // the engine refused us on this row: "bloqué" for a total
     bool operator==(const Cell&) const = default;
   };
   std::array<std::array<Cell, SearchProfile::kKeyRows>, kEngineSlots> cells{};
@@ -67,6 +70,20 @@ struct HarvestProgress {
   int markedRow = -1;        // the row being asked; -1: no marker shown
   std::string queryDisplay;  // that row's query, readable
   std::array<EngineState, kEngineSlots> engines{};
+  // The engine of each slot, as the column headers show it.
+  std::array<std::string, kEngineSlots> names{};
+  // What the status line says of a slot's engine: why it is blocked or
+  // what it waits for; empty: nothing.
+  std::array<std::string, kEngineSlots> notes{};
+  // Each engine over the whole harvest: result pages asked, results read,
+  // pages it queued.
+  struct Tally {
+    int pages = 0;
+    int results = 0;
+    int queued = 0;
+    bool operator==(const Tally&) const = default;
+  };
+  std::array<Tally, kEngineSlots> tallies{};
   bool running = false;      // the harvest has started and not yet ended
   bool operator==(const HarvestProgress&) const = default;
 };

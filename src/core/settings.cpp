@@ -101,6 +101,11 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
     while (!value.empty() && value.back() == '/') value.pop_back();
     field = value;
   };
+  for (size_t i = 0; i < e.slotEngines.size(); ++i) {
+    const std::string key = "Engine" + std::to_string(i + 1);
+    std::string name = AsciiLower(TrimWhite(ini.Get("Engines", key, e.slotEngines[i], 80)));
+    if (!name.empty()) e.slotEngines[i] = name;
+  }
   url("GoogleUrl", e.GoogleUrl);
   url("GoogleFallbackUrl", e.GoogleFallbackUrl);
   url("FastUrl", e.FastUrl);
@@ -110,6 +115,12 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
   e.SiteName = ini.Get("Engines", "SiteName", e.SiteName, 79);
   e.Contact = ini.Get("Engines", "Contact", e.Contact, 79);
   return e;
+}
+
+std::string LocaleOfLang(std::string_view lang) {
+  lang = lang.substr(0, lang.find_first_of(".@"));
+  if (lang.size() < 2 || lang == "C" || lang == "POSIX") return "en_US";
+  return std::string(lang);
 }
 
 HostSettings ReadHostSettings(const IniFile& ini) {

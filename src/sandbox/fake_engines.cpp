@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/base64.h"
+#include "platform/cp1252.h"
 #include "platform/text.h"
 
 namespace orvi::sandbox {
@@ -229,6 +231,133 @@ std::string WiseNutPage(const ResultPageInput& in) {
             "&q=" + FormEncode(in.query) + "\">Next</a>\n";
   }
   return page + searchBox();
+}
+
+namespace {
+
+constexpr uint64_t kTodaysPerPage = 10;
+
+struct TodaysPage {
+  std::string head;  // up to the results, the query echoed
+  Slice slice;
+  bool more = false;  // a next page
+};
+
+TodaysPage StartTodaysPage(const ResultPageInput& in, std::string_view title) {
+  TodaysPage page;
+  const uint64_t count = HasResults(in) ? in.answer->results.size() : 0;
+  page.slice = SliceAt(count, in.offset, kTodaysPerPage);
+  page.more = page.slice.end < count;
+  page.head = "<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\"><title>" +
+              HtmlEscape(Cp1252ToUtf8(in.query)) + " - " + std::string(title) + "</title></head>\n<body>\n";
+  return page;
+}
+
+std::string UtfTitle(const ResultPageInput& in, uint64_t index, std::string_view url) {
+  return Cp1252ToUtf8(ResultTitle(in, index, url));
+}
+
+}  // namespace
+
+std::string MojeekPage(const ResultPageInput& in, std::string_view prefix) {
+  TodaysPage page = StartTodaysPage(in, "Mojeek Search");
+  std::string out = page.head + "<ul class=\"results-standard\">\n";
+  for (uint64_t i = page.slice.first; i < page.slice.end; ++i) {
+    const std::string url = ResultUrl(in, i);
+    // Every third result is clustered: it has no "ob" anchor.
+    out += "<li class=\"r" + std::to_string(i + 1) + "\"><!--rs-->" +
+           (i % 3 == 2 ? "" : "<a class=\"ob\" href=\"" + HtmlEscape(url) + "\">" + HtmlEscape(WithoutScheme(url)) + "</a>") +
+           "<h2><a\n   href=\"" + HtmlEscape(url) + "\" class=\"title\">" + UtfTitle(in, i, url) +
+           "</a></h2><p class=\"s\">" + Snippet(in, url) + "</p><!--re--></li>\n";
+  }
+  out += "</ul>\n";
+  if (page.slice.first == page.slice.end) out += "<p>No pages found matching your search.</p>\n";
+  if (page.more) {
+    const std::string link = std::string(prefix) + "/search?q=" + FormEncode(Cp1252ToUtf8(in.query)) +
+                             "&amp;s=" + std::to_string(page.slice.end + 1);
+    out += "<div class=\"pagination\"><ul><li><a href=\"" + link + "\">" +
+           std::to_string(page.slice.first / kTodaysPerPage + 2) + "</a></li><li><a class=\"next\" href=\"" + link +
+           "\">Next</a></li></ul></div>\n";
+  }
+  return out + "</body></html>\n";
+}
+
+std::string DuckDuckGoVqd(std::string_view query) { return "4-" + std::to_string(Fnv1a(query) % 1'000'000'000'000); }
+
+std::string DuckDuckGoPage(const ResultPageInput& in, std::string_view prefix) {
+  TodaysPage page = StartTodaysPage(in, "DuckDuckGo");
+  const std::string query = HtmlEscape(Cp1252ToUtf8(in.query));
+  std::string out = page.head + "<div id=\"links\" class=\"results\">\n";
+  auto result = [&](const std::string& href, const std::string& title) {
+    out += "<div class=\"result results_links_deep web-result\"><div class=\"links_main result__body\">\n"
+           "<h2 class=\"result__title\"><a rel=\"nofollow\" class=\"result__a\" href=\"" + href + "\">" + title +
+           "</a></h2>\n</div></div>\n";
+  };
+  if (page.slice.first < page.slice.end) {
+    result("https://duckduckgo.com/y.js?ad_domain=example.com&amp;ad_provider=bing&amp;u3=x", "Annonce");
+  }
+  for (uint64_t i = page.slice.first; i < page.slice.end; ++i) {
+    const std::string url = ResultUrl(in, i);
+    result("//duckduckgo.com/l/?uddg=" + FormEncode(url) + "&amp;rut=" + CacheId(url), UtfTitle(in, i, url));
+  }
+  if (page.slice.first == page.slice.end) out += "<div class=\"no-results\">Aucun r&eacute;sultat.</div>\n";
+  out += "</div>\n";
+  // Each form sends back what the next or the previous page needs.
+  auto form = [&](uint64_t s, std::string_view label) {
+    out += "<div class=\"nav-link\">\n<form action=\"" + std::string(prefix) + "/html/\" method=\"post\">\n"
+           "<input type=\"submit\" class='btn btn--alt' value=\"" + std::string(label) + "\" />\n"
+           "<input type=\"hidden\" name=\"q\" value=\"" + query + "\" />\n"
+           "<input type=\"hidden\" name=\"s\" value=\"" + std::to_string(s) + "\" />\n"
+           "<input type=\"hidden\" name=\"nextParams\" value=\"\" />\n<input type=\"hidden\" name=\"v\" value=\"l\" />\n"
+           "<input type=\"hidden\" name=\"o\" value=\"json\" />\n"
+           "<input type=\"hidden\" name=\"dc\" value=\"" + std::to_string(s + 1) + "\" />\n"
+           "<input type=\"hidden\" name=\"api\" value=\"d.js\" />\n"
+           "<input type=\"hidden\" name=\"vqd\" value=\"" + DuckDuckGoVqd(in.query) + "\" />\n"
+           "<input name=\"kl\" value=\"fr-fr\" type=\"hidden\">\n</form>\n</div>\n";
+  };
+  if (page.slice.first > 0) form(page.slice.first - std::min(page.slice.first, kTodaysPerPage), "Pr&eacute;c&eacute;dent");
+  if (page.more) form(page.slice.end, "Suivant");
+  return out + "</body></html>\n";
+}
+
+std::string BingPage(const ResultPageInput& in, std::string_view prefix) {
+  TodaysPage page = StartTodaysPage(in, "Recherche");
+  std::string out = page.head + "<ol id=\"b_results\">\n";
+  for (uint64_t i = page.slice.first; i < page.slice.end; ++i) {
+    const std::string url = ResultUrl(in, i);
+    std::string encoded = Base64Encode(url);
+    while (!encoded.empty() && encoded.back() == '=') encoded.pop_back();
+    for (char& c : encoded) c = c == '+' ? '-' : c == '/' ? '_' : c;
+    const std::string wrapped =
+        "https://www.bing.com/ck/a?!&amp;&amp;p=" + CacheId(url) + "&amp;u=a1" + encoded + "&amp;ntb=1";
+    out += "<li class=\"b_algo\" data-tag=\"\"><link rel=\"stylesheet\" href=\"/rp/algo.css\" />"
+           "<div class=\"b_tpcn\"><a class=\"tilk\" href=\"" + wrapped + "\">" + HtmlEscape(WithoutScheme(url)) +
+           "</a></div>\n<h2 class=\"\"><a target=\"_blank\"\n href=\"" + wrapped + "\" h=\"ID=SERP," +
+           std::to_string(i + 1) + "\">" + UtfTitle(in, i, url) + "</a></h2><div class=\"b_caption\"><p>" +
+           Snippet(in, url) + "</p></div></li>\n";
+  }
+  if (page.slice.first == page.slice.end) out += "<li class=\"b_no\"><h1>Aucun r&eacute;sultat</h1></li>\n";
+  if (page.more) {
+    out += "<li class=\"b_pag\"><nav><ul><li><a class=\"sb_pagN sb_pagN_bp\" title=\"Page suivante\" href=\"" +
+           std::string(prefix) + "/search?q=" + FormEncode(Cp1252ToUtf8(in.query)) + "&amp;first=" +
+           std::to_string(page.slice.end + 1) + "&amp;FORM=PERE\">Suivant</a></li></ul></nav></li>\n";
+  }
+  return out + "</ol>\n</body></html>\n";
+}
+
+Response BlockPage(std::string_view engine) {
+  Response response;
+  response.contentType = "text/html; charset=utf-8";
+  if (engine == "mojeek") {
+    response.status = 403;
+    response.body = "<html><head><title>Captcha</title></head><body><h1>Verification required</h1></body></html>\n";
+  } else if (engine == "duckduckgo") {
+    response.status = 202;
+    response.body = "<html><body><form id=\"challenge-form\" class=\"anomaly-modal\"></form></body></html>\n";
+  } else {
+    response.body = "<html><body><script>var captchaUrl = \"/challenge/verify?rand=1\";</script></body></html>\n";
+  }
+  return response;
 }
 
 std::string GoogleCachePage(std::string_view url, std::string_view page) {

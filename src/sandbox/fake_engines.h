@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "sandbox/fixture.h"
+#include "sandbox/http_message.h"
 
 namespace orvi::sandbox {
 
@@ -36,6 +37,28 @@ std::string GooglePage(const ResultPageInput& input);
 std::string FastPage(const ResultPageInput& input);
 // WiseNut pages are numbered; input.offset is page number x perPage.
 std::string WiseNutPage(const ResultPageInput& input);
+
+// Today's engines, in the markup the rows of Moteurs.ini read, ten results
+// a page from input.offset, UTF-8 (input.query is Windows-1252). prefix is
+// the path the engine lives under ("/bing"), for the page's own links.
+//  - Mojeek: each result between <!--rs--> and <!--re-->, its address the
+//    href of <a class="title">; the next page a link with s=11, 21, ...
+//    under <div class="pagination">.
+//  - DuckDuckGo: an ad (a y.js link), then <a rel="nofollow"
+//    class="result__a"> links, the address wrapped as
+//    //duckduckgo.com/l/?uddg=...; the next page a form of hidden inputs in
+//    <div class="nav-link">, with s and the query's vqd.
+//  - Bing: each <li class="b_algo">, a stylesheet and another link before
+//    its <h2><a>, the address wrapped as https://www.bing.com/ck/a?...&u=a1
+//    and its base64url; the next page <a class="sb_pagN" href="...first=11">.
+std::string MojeekPage(const ResultPageInput& input, std::string_view prefix);
+std::string DuckDuckGoPage(const ResultPageInput& input, std::string_view prefix);
+std::string BingPage(const ResultPageInput& input, std::string_view prefix);
+// What DuckDuckGo's next-page form carries for a query: a later page asked
+// without it is refused.
+std::string DuckDuckGoVqd(std::string_view query);
+// The block page of "mojeek", "duckduckgo" or "bing" (its status set).
+Response BlockPage(std::string_view engine);
 
 // A page of Google's cache: its banner, then the page as it was.
 std::string GoogleCachePage(std::string_view url, std::string_view page);

@@ -146,6 +146,17 @@ std::span<const EngineRow> BuiltInEngines() { return kBuiltIn; }
 
 const EngineRow& SlotEngine(int slot) { return kBuiltIn[static_cast<size_t>(slot)]; }
 
+SlotChoice ChooseSlotEngine(const Context& ctx, int slot) {
+  const std::string& wanted = ctx.engines.slotEngines[static_cast<size_t>(slot)];
+  for (size_t i = 0; i < kBuiltIn.size(); ++i) {
+    if (EqualsIgnoreCase(kBuiltIn[i].name, wanted)) return {static_cast<int>(i), nullptr, std::string(kBuiltIn[i].name)};
+  }
+  for (const WebEngine& web : ctx.webEngines) {
+    if (EqualsIgnoreCase(web.id, wanted)) return {-1, &web, web.Name};
+  }
+  return {slot, nullptr, std::string(kBuiltIn[static_cast<size_t>(slot)].name)};
+}
+
 int32_t SlotMask(const SearchProfile& profile, int slot) {
   return profile.*kSlotMasks[static_cast<size_t>(slot)];
 }

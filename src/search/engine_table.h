@@ -65,6 +65,16 @@ const EngineRow& SlotEngine(int slot);
 // The profile's mask of the rows ticked for a slot (GoogleUse, AtwUse, WiseUse).
 int32_t SlotMask(const SearchProfile& profile, int slot);
 
+// What a slot asks: one of the designed rows (its index in BuiltInEngines)
+// or a row of today's engines, as [Engines] Engine1..3 name them. A name
+// that is neither keeps the slot's designed engine.
+struct SlotChoice {
+  int designed = -1;                // index in BuiltInEngines; -1: a web row
+  const WebEngine* web = nullptr;   // in the context's webEngines
+  std::string name;                 // as the board shows it
+};
+SlotChoice ChooseSlotEngine(const Context& ctx, int slot);
+
 // The base URL a slot's engine is asked on now: its fallback host once
 // MoveToFallbackHost was called, for as long as the program runs.
 const std::string& SlotBase(const Context& ctx, int slot);

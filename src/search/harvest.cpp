@@ -14,9 +14,12 @@
 #include "core/url_text.h"
 #include "explore/queue.h"
 #include "net/fetch_page.h"
+#include "platform/text.h"
 #include "search/engine_table.h"
 #include "search/query.h"
 #include "search/query_log.h"
+#include "search/web_pages.h"
+#include "search/web_requests.h"
 
 namespace orvi {
 namespace {
@@ -38,6 +41,11 @@ struct Harvest {
   // Set when the rows are done: an engine thread that outlived its wait ends
   // at its next check instead of feeding the queue of a later run.
   std::atomic<bool> abandon{false};
+  // Per slot: its engine refused us, and is asked nothing more; when its
+  // last request was sent, on the context's clock.
+  std::array<std::atomic<bool>, kEngineSlots> blocked{};
+  std::array<std::atomic<int64_t>, kEngineSlots> lastAsked{};
+  std::array<SlotChoice, kEngineSlots> engines;
 };
 
 int QueueSize(Context& ctx) {
@@ -59,7 +67,7 @@ bool Stopped(Harvest& h) {
 
 // Queues one result link and logs it. An entry another engine queued first
 // is marked as found by several.
-QueueEntryPtr TakeLink(Harvest& h, int engineId, char letter, const std::string& link, int& added) {
+QueueEntryPtr TakeLink(Harvest& h, int engineId, std::string_view logName, const std::string& link, int& added) {
   bool isNew = false;
   QueueEntryPtr entry = AcceptUrl(h.ctx, link, isNew, engineId, FoundBy::FromEngine, 0, h.generation);
   if (isNew) {
@@ -67,7 +75,7 @@ QueueEntryPtr TakeLink(Harvest& h, int engineId, char letter, const std::string&
   } else if (entry && entry->engine != engineId) {
     entry->engine = 0;
   }
-  h.log.Link(letter, isNew, link);
+  h.log.Link(logName, isNew, link);
   return entry;
 }
 
@@ -105,7 +113,11 @@ void ShowTotal(Harvest& h, int slot, int row, int total) {
 // after page, and queues the result links.
 void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
   Context& ctx = h.ctx;
-  const EngineRow& engine = SlotEngine(slot);
+  // The designed rows keep their own fallback host and letter wherever a
+  // slot takes them; the queue knows the slot.
+  const int designed = h.engines[static_cast<size_t>(slot)].designed;
+  const EngineRow& engine = SlotEngine(designed);
+  const std::string_view letter(&engine.letter, 1);
   const int engineId = slot + 1;
   int sumTotals = 0, sumAdded = 0;
   bool gaveUp = false, stopped = false;
@@ -116,8 +128,8 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
     std::optional<std::string> range;
     int limit = ctx.harvest.stopAt;
     while (KeepAsking(h, limit)) {
-      const bool primary = !OnFallbackHost(ctx, slot);
-      const std::string& base = SlotBase(ctx, slot);
+      const bool primary = !OnFallbackHost(ctx, designed);
+      const std::string& base = SlotBase(ctx, designed);
       FetchError label = FetchError::None;
       std::optional<std::string> page =
           FetchPage(ctx, EngineRequestUrl(engine, base, query, engine.firstPaging + pages * engine.pagingStep),
@@ -127,7 +139,7 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
         if (stopped) break;
         // The fallback host serves every later request of the process.
         if (primary && engine.fallbackUrl != nullptr) {
-          MoveToFallbackHost(ctx, slot);
+          MoveToFallbackHost(ctx, designed);
           continue;
         }
         // Two failures in a row end the engine's row, its other queries too.
@@ -136,6 +148,7 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
         continue;
       }
       failures = 0;
+      const int queuedBefore = added;
       ResultPage read = engine.read(*page, first, ctx.hosts);
       if (read.marked) {
         if (first) {
@@ -153,7 +166,7 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
           range = std::move(read.rangeMarker);
         }
         for (const ResultLink& link : read.links) {
-          QueueEntryPtr entry = TakeLink(h, engineId, engine.letter, link.url, added);
+          QueueEntryPtr entry = TakeLink(h, engineId, letter, link.url, added);
           ++seen;
           if (!entry || link.cachePath.empty() || !ctx.activeProfile.GoogleCache) continue;
           std::string cache = (base + link.cachePath).substr(0, kMaxLinkChars);
@@ -163,6 +176,12 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
       } else if (first && sumTotals == 0 && engine.zeroTotalWithoutMarker) {
         ShowTotal(h, slot, row, 0);
       }
+      h.board.Update([&](HarvestProgress& p) {
+        HarvestProgress::Tally& t = p.tallies[static_cast<size_t>(slot)];
+        ++t.pages;
+        t.results += static_cast<int>(read.links.size());
+        t.queued += added - queuedBefore;
+      });
       AfterPage(h, slot, row, sumAdded + added, limit);
       ++pages;
       if (engine.maxPages > 0 && pages >= engine.maxPages) break;
@@ -176,6 +195,102 @@ void AskEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
     // A thread that outlived its wait leaves the state of the next row alone.
     if (p.markedRow == row) p.engines[static_cast<size_t>(slot)] = gaveUp ? EngineState::GaveUp : EngineState::Done;
   });
+}
+
+constexpr int64_t kNeverAsked = INT64_MIN;
+
+// What the status line says of a slot.
+void ShowEngine(Harvest& h, int slot, int row, EngineState state, std::string note) {
+  h.board.Update([&](HarvestProgress& p) {
+    if (p.markedRow != row && state != EngineState::Blocked) return;
+    if (state == EngineState::Blocked) p.cells[static_cast<size_t>(slot)][static_cast<size_t>(row)].blocked = true;
+    p.engines[static_cast<size_t>(slot)] = state;
+    p.notes[static_cast<size_t>(slot)] = std::move(note);
+  });
+}
+
+// Spaces the requests to one engine by the row's pacing. A stop, the end of
+// the search or a full queue ends the wait at once: false.
+bool Pace(Harvest& h, int slot, int row, const WebEngine& web) {
+  const int64_t last = h.lastAsked[static_cast<size_t>(slot)];
+  if (last == kNeverAsked) return true;
+  const int64_t wait = last + web.PacingMs - h.ctx.clock().NowMs();
+  if (wait <= 0) return true;
+  ShowEngine(h, slot, row, EngineState::Waiting,
+             web.Name + " : attente de " + FormatInt(static_cast<int>((wait + 999) / 1000)) +
+                 " s entre deux requ\xEAtes");
+  if (!h.ctx.clock().SleepUnless(wait, [&] { return !KeepAsking(h, h.ctx.harvest.stopAt); })) return false;
+  ShowEngine(h, slot, row, EngineState::Asking, "");
+  return true;
+}
+
+// Asks one of today's engines for one keyword row, page after page, as its
+// row says, and queues the result links. A block ends the engine for the
+// whole search.
+void AskWebEngine(Harvest& h, int slot, int row, const std::string& engineQuery) {
+  Context& ctx = h.ctx;
+  const WebEngine& web = *h.engines[static_cast<size_t>(slot)].web;
+  const int engineId = slot + 1;
+  auto blocked = [&](std::string note) {
+    h.blocked[static_cast<size_t>(slot)] = true;
+    ShowEngine(h, slot, row, EngineState::Blocked, std::move(note));
+  };
+  if (StartsWithIgnoreCase(web.Url, "https://") && !ctx.netSettings.Https) {
+    blocked(web.Name + " : adresse https, les adresses https ne sont pas autoris\xE9" "es (Options, Configuration)");
+    return;
+  }
+  const WebRequest first = FirstWebRequest(ctx, web, engineQuery);
+  int paging = 0, pages = 0, failures = 0, added = 0;
+  std::string nextBody;
+  int limit = ctx.harvest.stopAt;
+  EngineState end = EngineState::Done;
+  std::string note;
+  while (pages < web.MaxPages && KeepAsking(h, limit)) {
+    if (!Pace(h, slot, row, web)) break;
+    WebRequest request = first;
+    if (paging != 0 && !web.NextForm.empty()) {
+      request.body = nextBody;
+    } else if (paging != 0) {
+      request.url += (request.url.find('?') == std::string::npos ? "?" : "&") + web.PagingParam + "=" + FormatInt(paging);
+    }
+    h.lastAsked[static_cast<size_t>(slot)] = ctx.clock().NowMs();
+    WebAnswer answer = FetchWeb(ctx, request, kEngineTimeoutSeconds, web.Format != "json");
+    ++pages;
+    h.board.Update([&](HarvestProgress& p) { ++p.tallies[static_cast<size_t>(slot)].pages; });
+    WebPage page;
+    if (answer.label == FetchError::None) page = ReadWebPage(web, answer.status, answer.body, paging);
+    if (answer.label != FetchError::None || page.kind == WebPage::Kind::Failed) {
+      if (Stopped(h)) break;
+      if (++failures >= kFailuresToGiveUp) {
+        end = EngineState::GaveUp;
+        break;
+      }
+      continue;
+    }
+    failures = 0;
+    if (page.kind == WebPage::Kind::Blocked) {
+      blocked(web.Name + " : " +
+              (page.reasonSaysAll ? page.reason
+                                  : "acc\xE8s bloqu\xE9 par le moteur (" + page.reason + "), r\xE9" "essayez plus tard"));
+      return;
+    }
+    if (page.kind == WebPage::Kind::Unknown) {
+      note = web.Name + " : page sans r\xE9" "sultat lisible ni blocage (Moteurs.ini \xE0" " revoir ?)";
+      break;
+    }
+    const int before = added;
+    for (const std::string& link : page.links) TakeLink(h, engineId, web.Name, link, added);
+    h.board.Update([&](HarvestProgress& p) {
+      HarvestProgress::Tally& t = p.tallies[static_cast<size_t>(slot)];
+      t.results += static_cast<int>(page.links.size());
+      t.queued += added - before;
+    });
+    AfterPage(h, slot, row, added, limit);
+    if (!page.next) break;
+    paging = page.nextPaging;
+    nextBody = std::move(page.nextBody);
+  }
+  ShowEngine(h, slot, row, end, std::move(note));
 }
 
 // One engine thread of a row, which the harvest waits for a limited time.
@@ -234,6 +349,13 @@ HarvestResult RunHarvest(Context& ctx, const HarvestInputs& typed, HarvestBoard&
   queryLog.Start();
 
   Harvest h(ctx, board, queryLog, generation);
+  for (int slot = 0; slot < kEngineSlots; ++slot) {
+    h.engines[static_cast<size_t>(slot)] = ChooseSlotEngine(ctx, slot);
+    h.lastAsked[static_cast<size_t>(slot)] = kNeverAsked;
+  }
+  board.Update([&](HarvestProgress& p) {
+    for (size_t s = 0; s < kEngineSlots; ++s) p.names[s] = h.engines[s].name;
+  });
   const SearchProfile& profile = ctx.activeProfile;
   auto keepAsking = [&] {
     return QueueSize(ctx) < ctx.harvest.stopAt && ctx.harvest.running && !abandoned;
@@ -251,10 +373,15 @@ HarvestResult RunHarvest(Context& ctx, const HarvestInputs& typed, HarvestBoard&
       if (!query) continue;
 
       std::array<bool, kEngineSlots> asked{};
-      for (int slot = 0; slot < kEngineSlots; ++slot) asked[static_cast<size_t>(slot)] = Ticked(SlotMask(profile, slot), r);
+      for (int slot = 0; slot < kEngineSlots; ++slot) {
+        asked[static_cast<size_t>(slot)] = Ticked(SlotMask(profile, slot), r) && !h.blocked[static_cast<size_t>(slot)];
+      }
       board.Update([&](HarvestProgress& p) {
         p.queryDisplay = DisplayForm(*query);
-        for (size_t s = 0; s < kEngineSlots; ++s) p.engines[s] = asked[s] ? EngineState::Asking : EngineState::Idle;
+        for (size_t s = 0; s < kEngineSlots; ++s) {
+          if (h.blocked[s]) continue;  // says why until the search ends
+          p.engines[s] = asked[s] ? EngineState::Asking : EngineState::Idle;
+        }
       });
       std::vector<std::shared_ptr<EngineJob>> jobs;
       for (int slot = 0; slot < kEngineSlots; ++slot) {
@@ -264,7 +391,11 @@ HarvestResult RunHarvest(Context& ctx, const HarvestInputs& typed, HarvestBoard&
         // The thread keeps its own row and query, so that one outliving the
         // wait goes on with them while the next row is asked.
         threads.Start([&h, job, slot, r, q = *query] {
-          AskEngine(h, slot, r, q);
+          if (h.engines[static_cast<size_t>(slot)].web != nullptr) {
+            AskWebEngine(h, slot, r, q);
+          } else {
+            AskEngine(h, slot, r, q);
+          }
           job->Finish();
         });
       }

@@ -29,7 +29,11 @@ void QueryLog::Row(std::string_view row) {
 }
 
 void QueryLog::Link(char engineLetter, bool added, std::string_view url) {
-  std::string line = {'[', engineLetter, added ? '=' : '!', ']', ' '};
+  Link(std::string_view(&engineLetter, 1), added, url);
+}
+
+void QueryLog::Link(std::string_view engineName, bool added, std::string_view url) {
+  std::string line = "[" + std::string(engineName) + (added ? "=" : "!") + "] ";
   line.append(url);
   line += "\r\n";
   Write(line, "ab");

@@ -24,6 +24,8 @@ class QueryLog {
   // "[G=] url" when the link was queued, "[G!] url" when it was a duplicate
   // or refused.
   void Link(char engineLetter, bool added, std::string_view url);
+  // "[Mojeek=] url": today's engines are named whole.
+  void Link(std::string_view engineName, bool added, std::string_view url);
 
  private:
   void Write(std::string_view bytes, const char* mode);

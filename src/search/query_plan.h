@@ -12,8 +12,10 @@ namespace orvi {
 
 struct PlannedRequest {
   int engine;           // the queue's engine id: the slot plus one
-  const EngineRow* row;  // the engine of that slot
+  const EngineRow* row;  // the engine of that slot; null for one of today's engines
   std::string url;
+  std::string name;     // the engine's name
+  std::string body;     // a POST's form body
 };
 
 // One keyword row that a harvest asks for one query variant.
@@ -32,5 +34,7 @@ struct PlannedRow {
 // primary host. Updates the placeholder note of inputs.
 std::vector<PlannedRow> PlanFirstRequests(const SearchProfile& profile,
                                           const EngineSettings& engines, SearchInputs& inputs);
+// The same with the engines [Engines] Engine1..3 put in the slots.
+std::vector<PlannedRow> PlanFirstRequests(const Context& ctx, const SearchProfile& profile, SearchInputs& inputs);
 
 }  // namespace orvi

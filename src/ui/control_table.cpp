@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -134,6 +135,7 @@ QWidget* MakeOther(const ControlRow& row, const QString& text, const ControlTabl
     case Kind::Slider: return MakeSlider(row);
     case Kind::Tree: return MakeTree();
     case Kind::List: return new QListWidget;
+    case Kind::Choice: return new QComboBox;
     case Kind::Progress: return MakeProgress();
     case Kind::Line: return MakeLine();
     case Kind::Clip: return new AnimationClip;

@@ -36,6 +36,7 @@ enum class Kind : uint8_t {
   Slider,    // horizontal, from `lo` to `hi`
   Tree,      // one column, no header
   List,
+  Choice,    // drop-down list of the window's items
   Progress,  // 0 to 100, no text
   Line,      // etched horizontal line
   Clip,      // the progress animation

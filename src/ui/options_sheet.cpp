@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -11,6 +12,8 @@
 
 #include <climits>
 
+#include "platform/text.h"
+#include "search/engine_table.h"
 #include "ui/common.h"
 #include "ui/control_table.h"
 
@@ -131,6 +134,40 @@ constexpr ControlRow kPrefControls[] = {
     {.id = PrefPage::kColorProfil, .kind = Kind::Button, .text = "Editeur profils / Options", .at = {kColors, 2},
      .flags = kNoAutoDefault},
 };
+
+// The "Moteurs" page's boxes and controls.
+enum EnginesBox { kEnginesPage, kSlots, kServices };
+constexpr BoxRow kEnginesBoxes[] = {
+    {.key = kEnginesPage, .kind = BoxKind::Column},
+    {.key = kSlots, .kind = BoxKind::Grid, .stretchColumn = 2},
+    {.key = kServices, .kind = BoxKind::Grid, .stretchColumn = 1},
+    {.kind = BoxKind::Stretch, .at = {kEnginesPage, 3}},
+};
+constexpr ControlRow kEnginesControls[] = {
+    {.kind = Kind::Group, .text = "Moteurs interrogés ", .at = {kEnginesPage, 0}, .holds = kSlots},
+    {.kind = Kind::Note,
+     .text = "Chaque colonne des profils interroge le moteur choisi ici. Les moteurs d'aujourd'hui sont "
+             "décrits dans le fichier Moteurs.ini du dossier du programme.",
+     .at = {kSlots, 0, 0, 1, 3}},
+    {.text = "Colonne 1 :", .at = {kSlots, 1, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1, .kind = Kind::Choice, .at = {kSlots, 1, 1}},
+    {.text = "Colonne 2 :", .at = {kSlots, 2, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1 + 1, .kind = Kind::Choice, .at = {kSlots, 2, 1}},
+    {.text = "Colonne 3 :", .at = {kSlots, 3, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1 + 2, .kind = Kind::Choice, .at = {kSlots, 3, 1}},
+    {.kind = Kind::Group, .text = "Services ", .at = {kEnginesPage, 1}, .holds = kServices},
+    {.text = "Adresse de votre SearXNG :", .at = {kServices, 0, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSearxngUrl, .kind = Kind::Edit, .at = {kServices, 0, 1}, .limit = 239},
+    {.text = "Clé d'API Marginalia :", .at = {kServices, 1, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kMarginaliaKey, .kind = Kind::Edit, .at = {kServices, 1, 1}, .limit = 79},
+};
+
+WebEngine* WebRow(Context& ctx, std::string_view id) {
+  for (WebEngine& row : ctx.webEngines) {
+    if (row.id == id) return &row;
+  }
+  return nullptr;
+}
 
 // TPSConf: the pages, then OK and Cancel only.
 enum SheetBox { kSheet, kSheetButtons };
@@ -333,6 +370,46 @@ void PrefPage::Apply() {
   s.StartWindow = start_[2]->isChecked() ? 2 : start_[0]->isChecked() ? 0 : 1;
 }
 
+// ---------------------------------------------------------------- Moteurs
+
+EnginesPage::EnginesPage(GuiEnv& env) : env_(env) {
+  setObjectName(QStringLiteral("TMoteurs"));
+  Build(this, {.controls = kEnginesControls, .boxes = kEnginesBoxes});
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    slots_[i] = Control<QComboBox>(kSlot1 + static_cast<int>(i));
+    // Each list: the designed engines, then today's rows, named as the board names them.
+    for (const EngineRow& row : BuiltInEngines()) {
+      slots_[i]->addItem(ToQt(std::string(row.name)), ToQt(AsciiLower(row.name)));
+    }
+    for (const WebEngine& row : env.ctx.webEngines) slots_[i]->addItem(ToQt(row.Name), ToQt(row.id));
+  }
+  searxng_ = Control<QLineEdit>(kSearxngUrl);
+  marginalia_ = Control<QLineEdit>(kMarginaliaKey);
+}
+
+void EnginesPage::SetUp() {
+  Context& ctx = env_.ctx;
+  PaintBackground(this, ctx.settings.ColorProfil);
+  for (int i = 0; i < kEngineSlots; ++i) {
+    // A name the program does not know shows the engine the slot asks instead.
+    const SlotChoice choice = ChooseSlotEngine(ctx, i);
+    QComboBox* list = slots_[static_cast<size_t>(i)];
+    list->setCurrentIndex(std::max(0, list->findText(ToQt(choice.name))));
+  }
+  if (const WebEngine* row = WebRow(ctx, "searxng")) searxng_->setText(ToQt(row->Url));
+  if (const WebEngine* row = WebRow(ctx, "marginalia")) marginalia_->setText(ToQt(row->Key));
+}
+
+void EnginesPage::Apply() {
+  Context& ctx = env_.ctx;
+  for (size_t i = 0; i < slots_.size(); ++i) ctx.engines.slotEngines[i] = FromQt(slots_[i]->currentData().toString());
+  if (WebEngine* row = WebRow(ctx, "searxng")) {
+    row->Url = std::string(TrimWhite(FromQt(searxng_->text())));
+    while (!row->Url.empty() && row->Url.back() == '/') row->Url.pop_back();
+  }
+  if (WebEngine* row = WebRow(ctx, "marginalia")) row->Key = std::string(TrimWhite(FromQt(marginalia_->text())));
+}
+
 // ---------------------------------------------------------------- TPSConf
 
 OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(results), env_(env) {
@@ -342,8 +419,10 @@ OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(results), en
                  tabs_ = new QTabWidget;
                  conf_ = new ConfPage(env);
                  pref_ = new PrefPage(env, results);
+                 engines_ = new EnginesPage(env);
                  tabs_->addTab(conf_, QStringLiteral("Configuration"));
                  tabs_->addTab(pref_, Utf8("Préférences"));
+                 tabs_->addTab(engines_, QStringLiteral("Moteurs"));
                  return tabs_;
                }});
   connect(Control<QPushButton>(kOk), &QPushButton::clicked, this, &QDialog::accept);
@@ -361,14 +440,18 @@ void OptionsSheet::SetUpShownPage() {
   } else if (page == pref_ && !prefSetUp_) {
     prefSetUp_ = true;
     pref_->SetUp();
+  } else if (page == engines_ && !enginesSetUp_) {
+    enginesSetUp_ = true;
+    engines_->SetUp();
   }
 }
 
 void OptionsSheet::accept() {
   if (confSetUp_) conf_->Apply();
   if (prefSetUp_) pref_->Apply();
+  if (enginesSetUp_) engines_->Apply();
   // A failure to write is not reported; the settings stay in force.
-  env_.ctx.SaveSettings();
+  env_.ctx.SaveSettings(enginesSetUp_);
   QDialog::accept();
 }
 

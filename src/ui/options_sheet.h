@@ -12,6 +12,7 @@
 #include "ui/gui_env.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -104,7 +105,29 @@ class PrefPage : public QWidget, public ControlSet {
   std::array<QRadioButton*, 3> start_{};
 };
 
-// TPSConf: the options sheet, "Configuration" then "Préférences", OK and
+// "Moteurs": the engine of each of the profiles' three columns (the
+// designed ones and today's rows of Moteurs.ini), the SearXNG instance's
+// address and the Marginalia key, written to [Engines].
+class EnginesPage : public QWidget, public ControlSet {
+ public:
+  static constexpr int kSlot1 = 101;  // + slot
+  static constexpr int kSearxngUrl = 110;
+  static constexpr int kMarginaliaKey = 111;
+
+  explicit EnginesPage(GuiEnv& env);
+  QWidget* Window() override { return this; }
+
+  void SetUp();
+  void Apply();
+
+ private:
+  GuiEnv& env_;
+  std::array<QComboBox*, 3> slots_{};
+  QLineEdit* searxng_;
+  QLineEdit* marginalia_;
+};
+
+// TPSConf: the options sheet, "Configuration", "Préférences" and "Moteurs", OK and
 // Cancel only. A modeless window so that the results window goes on
 // refreshing; each page is set up when it is first shown and only pages set
 // up apply on OK, which then writes ORVI.ini. Cancel or the close box drop
@@ -123,6 +146,7 @@ class OptionsSheet : public QDialog, public ControlSet {
 
   ConfPage& Conf() { return *conf_; }
   PrefPage& Pref() { return *pref_; }
+  EnginesPage& Engines() { return *engines_; }
   QTabWidget& Tabs() { return *tabs_; }
 
   void accept() override;
@@ -134,8 +158,10 @@ class OptionsSheet : public QDialog, public ControlSet {
   QTabWidget* tabs_;
   ConfPage* conf_;
   PrefPage* pref_;
+  EnginesPage* engines_;
   bool confSetUp_ = false;
   bool prefSetUp_ = false;
+  bool enginesSetUp_ = false;
 };
 
 // The colour dialog of the program: fully opened (custom colours shown)

@@ -16,6 +16,7 @@
 
 #include "core/commands.h"
 #include "explore/queue.h"
+#include "search/engine_table.h"
 #include "search/profile_file.h"
 #include "site/search_report.h"
 #include "search/session.h"
@@ -117,7 +118,8 @@ std::vector<ControlRow> PrepControls() {
   static constexpr const char* kNumbers[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
   std::vector<ControlRow> rows(std::begin(kHead), std::end(kHead));
   for (int e = 0; e < 3; ++e) {
-    rows.push_back({.text = kEngines[e], .at = {kBoard, 0, 2 + 2 * e, 1, 2}, .flags = kBold, .align = Qt::AlignCenter});
+    rows.push_back({.id = prep_ids::kEngineName + e, .text = kEngines[e], .at = {kBoard, 0, 2 + 2 * e, 1, 2},
+                    .flags = kBold, .align = Qt::AlignCenter});
     rows.push_back({.text = "Total", .at = {kBoard, 1, 2 + 2 * e, 1, 1, Qt::AlignCenter}});
     rows.push_back({.text = "Ok", .at = {kBoard, 1, 3 + 2 * e, 1, 1, Qt::AlignCenter}});
   }
@@ -153,6 +155,7 @@ PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env
              look->standardIcon(QStyle::SP_FileIcon)};
 
   BuildControls();
+  ShowEngineNames();
   RegisterCommands();
 
   FillTree();
@@ -248,23 +251,43 @@ void PrepWindow::RefreshBoard() {
 void PrepWindow::ShowProgress(const HarvestProgress& p) {
   auto show = [this](int id, const QString& text) {
     auto* field = Control<QLineEdit>(id);
-    if (field->text() != text) field->setText(text);
+    if (field->text() == text) return;
+    field->setText(text);
+    field->home(false);  // a long status line shows its start
   };
   auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
   for (int e = 0; e < kEngineSlots; ++e) {
     for (int r = 0; r < kRows; ++r) {
       const HarvestProgress::Cell& cell = p.cells[static_cast<size_t>(e)][static_cast<size_t>(r)];
-      show(prep_ids::kGoogleTotal + 200 * e + r, number(cell.total));
+      show(prep_ids::kGoogleTotal + 200 * e + r, cell.blocked ? Utf8("bloqué") : number(cell.total));
       show(prep_ids::kGoogleOk + 200 * e + r, number(cell.ok));
     }
+    const std::string& name = p.names[static_cast<size_t>(e)];
+    if (!name.empty()) Control<QLabel>(prep_ids::kEngineName + e)->setText(ToQt(name));
   }
   const int unique[] = {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut};
   for (int e = 0; e < kEngineSlots; ++e) show(unique[e], number(p.unique[static_cast<size_t>(e)]));
   show(prep_ids::kFound, number(p.found));
-  show(prep_ids::kQueryDisplay, ToQt(p.queryDisplay));
+  // After the query, what holds an engine back: why it was blocked first,
+  // then its pacing.
+  std::string status = p.queryDisplay;
+  for (bool blocked : {true, false}) {
+    for (size_t e = 0; e < kEngineSlots; ++e) {
+      const std::string& note = p.notes[e];
+      if (note.empty() || (p.engines[e] == EngineState::Blocked) != blocked) continue;
+      status += (status.empty() ? "" : "   \x97   ") + note;
+    }
+  }
+  show(prep_ids::kQueryDisplay, ToQt(status));
   for (int r = 0; r < kRows; ++r) {
     QWidget* marker = ControlById(prep_ids::kRowMarker + r);
     if (marker->isHidden() != (r != p.markedRow)) marker->setHidden(r != p.markedRow);
+  }
+}
+
+void PrepWindow::ShowEngineNames() {
+  for (int e = 0; e < kEngineSlots; ++e) {
+    Control<QLabel>(prep_ids::kEngineName + e)->setText(ToQt(ChooseSlotEngine(env_.ctx, e).name));
   }
 }
 

@@ -43,7 +43,8 @@ constexpr int kUniqueGoogle = 114;   // queue entries found by that engine alone
 constexpr int kUniqueFast = 115;
 constexpr int kUniqueWiseNut = 142;
 constexpr int kFound = 134;         // "Trouvés": queue entries
-constexpr int kQueryDisplay = 106;  // the row being asked, readable
+constexpr int kQueryDisplay = 106;  // the row being asked, readable, then why an engine waits or is blocked
+constexpr int kEngineName = 1800;   // + slot: the column header
 }  // namespace prep_ids
 
 // TDS, "Préparation de la recherche": the profile tree, the inputs of the
@@ -117,6 +118,8 @@ class PrepWindow : public QDialog, public ControlSet {
   // Shows the harvest's board when it changed since the last time.
   void RefreshBoard();
   void ShowProgress(const HarvestProgress& progress);
+  // The column headers: the engine each slot asks as the settings choose it.
+  void ShowEngineNames();
   void SetStopAtPosition(int position);
   void OnTick();
   // The tree's images: closed folder, open folder, profile.

@@ -95,5 +95,29 @@ TEST(Settings, HostsSectionOverridesDefaults) {
   EXPECT_EQ(h.hostedPagePrefix, "http://get.example");
 }
 
+// Moteurs.ini lays its keys over the built-in rows and may add one;
+// [Engines] of ORVI.ini chooses the slots and overrides address and key.
+TEST(Settings, EngineRowsAndSlots) {
+  std::vector<WebEngine> rows = ReadWebEngines(IniFile::Parse(
+      "[Bing]\r\nResultLink=h3 a\r\nPacingMs=-5\r\n[mine]\r\nUrl=http://mine.example/\r\nFormat=json\r\n"
+      "BlockStatuses=429,503\r\nBlockReason429=slow down\r\n"));
+  const IniFile settings = IniFile::Parse(
+      "[Engines]\r\nEngine1= Mojeek \r\nEngine3=mine\r\nMarginaliaKey=k1\r\nBINGURL=http://b.example//\r\n");
+  ApplyEngineOverrides(settings, rows);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[2].ResultLink, "h3 a");
+  EXPECT_EQ(rows[2].ResultBlock, "li.b_algo");  // a key left out stays built in
+  EXPECT_EQ(rows[2].PacingMs, 0);
+  EXPECT_EQ(rows[2].Url, "http://b.example");
+  EXPECT_EQ(rows[4].Key, "k1");
+  EXPECT_EQ(rows[5].id, "mine");
+  EXPECT_EQ(rows[5].Url, "http://mine.example");
+  EXPECT_EQ(rows[5].statusReasons, (std::vector<std::pair<int, std::string>>{{429, "slow down"}}));
+  EXPECT_EQ(ReadEngineSettings(settings).slotEngines, (std::array<std::string, 3>{"mojeek", "fast", "mine"}));
+  EXPECT_EQ(ReadEngineSettings(IniFile()).slotEngines, (std::array<std::string, 3>{"google", "fast", "wisenut"}));
+  EXPECT_EQ(LocaleOfLang("fr_FR.UTF-8"), "fr_FR");
+  EXPECT_EQ(LocaleOfLang("C.UTF-8"), "en_US");
+}
+
 }  // namespace
 }  // namespace orvi

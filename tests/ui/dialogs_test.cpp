@@ -3,6 +3,7 @@
 #include "ui/options_sheet.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,6 +13,7 @@
 
 #include "gui_test_support.h"
 #include "platform/ini_file.h"
+#include "search/engine_table.h"
 #include "ui/common.h"
 #include "ui/news_dialog.h"
 #include "ui/prep_window.h"
@@ -60,8 +62,22 @@ TEST_F(OptionsTest, AMaximumUnderTheMinimumLowersItAndOkWithoutPreferencesKeepsT
   Ok();
   EXPECT_EQ(std::to_string(ctx->settings.MinConnect) + " " + std::to_string(ctx->settings.MaxConnect), "10 10");
   EXPECT_EQ(Stored("MinConnect") + " " + Stored("MaxConnect") + " " + Stored("StartWindow") + " " + Stored("Autosave") +
-                " " + Stored("NbRetry") + " " + Stored("ColorPrinc"),
-            "10 10 7 -4 3 " + std::to_string(0x123456));
+                " " + Stored("NbRetry") + " " + Stored("ColorPrinc") + " " + Stored("Engine1", "Engines"),
+            "10 10 7 -4 3 " + std::to_string(0x123456) + " <none>");
+  TearDown();
+  // The engines page: a list per column, the SearXNG address and the Marginalia key.
+  Open("[Engines]\r\nEngine2=bing\r\n", 2);
+  auto* second = sheet->Engines().Control<QComboBox>(ui::EnginesPage::kSlot1 + 1);
+  EXPECT_EQ(second->currentText(), "Bing");
+  sheet->Engines().Control<QComboBox>(ui::EnginesPage::kSlot1)->setCurrentText("Mojeek");
+  second->setCurrentText("DuckDuckGo");
+  sheet->Engines().Control<QLineEdit>(ui::EnginesPage::kSearxngUrl)->setText("http://127.0.0.1:8888/");
+  sheet->Engines().Control<QLineEdit>(ui::EnginesPage::kMarginaliaKey)->setText("mine");
+  Ok();
+  EXPECT_EQ(Stored("Engine1", "Engines") + " " + Stored("Engine2", "Engines") + " " + Stored("Engine3", "Engines") + " " +
+                Stored("SearxngUrl", "Engines") + " " + Stored("MarginaliaKey", "Engines"),
+            "mojeek duckduckgo wisenut http://127.0.0.1:8888 mine");
+  EXPECT_EQ(ChooseSlotEngine(*ctx, 1).name, "DuckDuckGo");
 }
 
 // The header from a login is http_request_test's; a stale one must not outlive the proxy.
@@ -135,12 +151,16 @@ TEST_F(DialogsTest, EveryWindowHasNothingOverlappedOrCut) {
   ui::AboutBox about(*env);
   OptionsSheet sheet(*env, parent);
   std::unique_ptr<ui::ProfileEditor> editor(ui::ProfileEditor::Open(*env, parent, "/p"));
-  std::vector<ui::ControlSet*> sets = {&scan, &prep, &statistics, &news, &about, &sheet, &sheet.Conf(), &sheet.Pref()};
+  std::vector<ui::ControlSet*> sets = {&scan,  &prep,         &statistics,   &news,
+                                       &about, &sheet,        &sheet.Conf(), &sheet.Pref(),
+                                       &sheet.Engines()};
   for (int page = 0; page < 5; ++page) sets.push_back((editor->ShowPage(page), editor->Page(page)));
   for (size_t i = 0; i < sets.size(); ++i) {
     SCOPED_TRACE(i);
     sets[i]->Window()->window()->show();
-    if (sets[i] == &sheet.Pref()) sheet.Tabs().setCurrentIndex(1);  // a page is set up when first shown
+    // A page is set up when first shown.
+    if (sets[i] == &sheet.Pref()) sheet.Tabs().setCurrentIndex(1);
+    if (sets[i] == &sheet.Engines()) sheet.Tabs().setCurrentIndex(2);
     test::ExpectNothingOverlappedOrCut(*sets[i], *sets[i]->Window());
   }
 }

@@ -140,16 +140,23 @@ TEST_F(PrepTest, StopUnticksAutoStartAndClosingMidwayEndsTheHarvest) {
     c.HoldUntilClosed();
   });
   const std::string base = engines->Url("");
+  // The third column asks Bing, which is https: with https off, blocked at once.
   MakeFrame("NbRetry=1\r\n[Engines]\r\nGoogleUrl=" + base + "\r\nGoogleFallbackUrl=" + base + "\r\nFastUrl=" +
-            base + "\r\nWiseNutUrl=" + base + "\r\n");
+            base + "\r\nEngine3=bing\r\n");
   Open();
   Select("Musique", "un");
   C<QLineEdit>(PrepWindow::kInput1)->setText(QStringLiteral("mozart"));
   QTest::mouseClick(C<QPushButton>(PrepWindow::kLaunch), Qt::LeftButton);
   ASSERT_TRUE(PumpUntil([&] { return asked > 0 && ctx->run.collecting; }));
   // The board follows the harvest on the window's tick.
-  ASSERT_TRUE(PumpUntil([&] { return C<QLabel>(prep_ids::kRowMarker)->isVisible(); }));
-  EXPECT_EQ(C<QLineEdit>(prep_ids::kQueryDisplay)->text(), QStringLiteral("mozart +mp3"));
+  ASSERT_TRUE(PumpUntil([&] {
+    return C<QLabel>(prep_ids::kRowMarker)->isVisible() &&
+           C<QLineEdit>(prep_ids::kWiseNutTotal)->text() == QString::fromUtf8("bloqué");
+  }));
+  EXPECT_EQ(C<QLabel>(prep_ids::kEngineName + 2)->text(), QStringLiteral("Bing"));
+  EXPECT_EQ(C<QLineEdit>(prep_ids::kQueryDisplay)->text(),
+            QString::fromUtf8("mozart +mp3   —   Bing : adresse https, les adresses https ne sont pas autorisées "
+                              "(Options, Configuration)"));
   window->Commands().Execute(PrepWindow::kStop);
   EXPECT_FALSE(C<QCheckBox>(PrepWindow::kAutoStart)->isChecked() || ctx->harvest.autoStart);
   QString text;

@@ -123,15 +123,17 @@ void PrepAndEditor(Shots& shots, GuiEnv& env, MainFrame& frame) {
   prep.Control<QLineEdit>(PrepWindow::kInput2)->setText(QStringLiteral("Frozen"));
   const std::pair<int, const char*> board[] = {
       {1200, "50"}, {1300, "14"}, {1201, "150"}, {1301, "31"}, {1202, "12"}, {1302, "2"}, {1400, "100"}, {1500, "22"},
-      {1401, "9"},  {1501, "3"},  {1600, "38"},  {1700, "9"},  {114, "27"},  {115, "11"}, {142, "4"},    {134, "81"},
-      {106, "madonna frozen +mp3 +download"}};
+      {1401, "9"},  {1501, "3"},  {1601, "bloqué"}, {114, "27"},  {115, "11"}, {134, "81"},
+      {106, "madonna frozen +mp3 +download   —   Bing : accès bloqué par le moteur (captcha), réessayez plus tard"}};
   for (const auto& [id, text] : board) {
     QWidget* cell = prep.ControlById(id);
-    if (id < 1200 || cell->isEnabled()) cell->setProperty("text", QString::fromLatin1(text));
+    if (id < 1200 || cell->isEnabled()) cell->setProperty("text", QString::fromUtf8(text));
   }
   prep.ControlById(1001)->show();
   prep.show();
   shots.Grab(&prep, QStringLiteral("prep_window"));
+  prep.resize(1400, 900);
+  shots.Grab(&prep, QStringLiteral("prep_window_large"));
   ProfileEditor* editor = ProfileEditor::Open(env, &prep, "/Musique/mp3");
   const char* pages[] = {"description", "saisie", "exploration", "fichiers", "moteurs"};
   for (int p = 0; p < ProfileEditor::kPageCount; ++p) {
@@ -164,6 +166,8 @@ void OptionsAndInformation(Shots& shots, Program& program) {
     shown(sheet, "options_configuration");
     sheet.Tabs().setCurrentIndex(1);
     shown(sheet, "options_preferences");
+    sheet.Tabs().setCurrentIndex(2);
+    shown(sheet, "options_moteurs");
   }
   const char* hosts[] = {"www.exemple.fr", "musique.example.org", "logiciels.example.net"};
   for (auto [how, n] : {std::pair{FoundBy::ScriptRedirect, 3}, {FoundBy::FrameSource, 12},
