@@ -68,10 +68,8 @@ bool Context::SaveSettings(bool engineChoices) {
     for (size_t i = 0; i < engines.slotEngines.size(); ++i) {
       ini.Set("Engines", "Engine" + std::to_string(i + 1), engines.slotEngines[i]);
     }
-    for (const WebEngine& row : webEngines) {
-      if (row.id == "searxng") ini.Set("Engines", "SearxngUrl", row.Url);
-      if (row.id == "marginalia") ini.Set("Engines", "MarginaliaKey", row.Key);
-    }
+    if (const WebEngine* row = FindWebEngine(webEngines, "searxng")) ini.Set("Engines", "SearxngUrl", row->Url);
+    if (const WebEngine* row = FindWebEngine(webEngines, "marginalia")) ini.Set("Engines", "MarginaliaKey", row->Key);
   }
   return ini.Save();
 }

@@ -164,13 +164,21 @@ void ReadRow(const IniFile& file, const std::string& section, WebEngine& e) {
 
 std::vector<WebEngine> BuiltInWebEngines() { return {Mojeek(), DuckDuckGo(), Bing(), Searxng(), Marginalia()}; }
 
+WebEngine* FindWebEngine(std::vector<WebEngine>& rows, std::string_view id) {
+  for (WebEngine& row : rows) {
+    if (EqualsIgnoreCase(row.id, id)) return &row;
+  }
+  return nullptr;
+}
+
+const WebEngine* FindWebEngine(const std::vector<WebEngine>& rows, std::string_view id) {
+  return FindWebEngine(const_cast<std::vector<WebEngine>&>(rows), id);
+}
+
 std::vector<WebEngine> ReadWebEngines(const IniFile& file) {
   std::vector<WebEngine> rows = BuiltInWebEngines();
   for (const std::string& section : file.Sections()) {
-    WebEngine* row = nullptr;
-    for (WebEngine& e : rows) {
-      if (EqualsIgnoreCase(e.id, section)) row = &e;
-    }
+    WebEngine* row = FindWebEngine(rows, section);
     if (row == nullptr) {
       rows.emplace_back();
       row = &rows.back();

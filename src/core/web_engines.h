@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ini_file.h"
@@ -78,6 +79,10 @@ std::vector<WebEngine> BuiltInWebEngines();
 // The built-in rows with the keys of Moteurs.ini laid over them; a section
 // of the file that names no built-in row is a row of its own.
 std::vector<WebEngine> ReadWebEngines(const IniFile& file);
+
+// The row of this id (letter case ignored), or null.
+WebEngine* FindWebEngine(std::vector<WebEngine>& rows, std::string_view id);
+const WebEngine* FindWebEngine(const std::vector<WebEngine>& rows, std::string_view id);
 
 // [Engines] <Name>Url and <Name>Key of ORVI.ini, over the rows.
 void ApplyEngineOverrides(const IniFile& settings, std::vector<WebEngine>& rows);

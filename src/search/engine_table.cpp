@@ -151,9 +151,7 @@ SlotChoice ChooseSlotEngine(const Context& ctx, int slot) {
   for (size_t i = 0; i < kBuiltIn.size(); ++i) {
     if (EqualsIgnoreCase(kBuiltIn[i].name, wanted)) return {static_cast<int>(i), nullptr, std::string(kBuiltIn[i].name)};
   }
-  for (const WebEngine& web : ctx.webEngines) {
-    if (EqualsIgnoreCase(web.id, wanted)) return {-1, &web, web.Name};
-  }
+  if (const WebEngine* web = FindWebEngine(ctx.webEngines, wanted)) return {-1, web, web->Name};
   return {slot, nullptr, std::string(kBuiltIn[static_cast<size_t>(slot)].name)};
 }
 

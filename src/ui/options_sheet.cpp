@@ -162,13 +162,6 @@ constexpr ControlRow kEnginesControls[] = {
     {.id = EnginesPage::kMarginaliaKey, .kind = Kind::Edit, .at = {kServices, 1, 1}, .limit = 79},
 };
 
-WebEngine* WebRow(Context& ctx, std::string_view id) {
-  for (WebEngine& row : ctx.webEngines) {
-    if (row.id == id) return &row;
-  }
-  return nullptr;
-}
-
 // TPSConf: the pages, then OK and Cancel only.
 enum SheetBox { kSheet, kSheetButtons };
 constexpr BoxRow kSheetBoxes[] = {
@@ -396,18 +389,18 @@ void EnginesPage::SetUp() {
     QComboBox* list = slots_[static_cast<size_t>(i)];
     list->setCurrentIndex(std::max(0, list->findText(ToQt(choice.name))));
   }
-  if (const WebEngine* row = WebRow(ctx, "searxng")) searxng_->setText(ToQt(row->Url));
-  if (const WebEngine* row = WebRow(ctx, "marginalia")) marginalia_->setText(ToQt(row->Key));
+  if (const WebEngine* row = FindWebEngine(ctx.webEngines, "searxng")) searxng_->setText(ToQt(row->Url));
+  if (const WebEngine* row = FindWebEngine(ctx.webEngines, "marginalia")) marginalia_->setText(ToQt(row->Key));
 }
 
 void EnginesPage::Apply() {
   Context& ctx = env_.ctx;
   for (size_t i = 0; i < slots_.size(); ++i) ctx.engines.slotEngines[i] = FromQt(slots_[i]->currentData().toString());
-  if (WebEngine* row = WebRow(ctx, "searxng")) {
+  if (WebEngine* row = FindWebEngine(ctx.webEngines, "searxng")) {
     row->Url = std::string(TrimWhite(FromQt(searxng_->text())));
     while (!row->Url.empty() && row->Url.back() == '/') row->Url.pop_back();
   }
-  if (WebEngine* row = WebRow(ctx, "marginalia")) row->Key = std::string(TrimWhite(FromQt(marginalia_->text())));
+  if (WebEngine* row = FindWebEngine(ctx.webEngines, "marginalia")) row->Key = std::string(TrimWhite(FromQt(marginalia_->text())));
 }
 
 // ---------------------------------------------------------------- TPSConf

@@ -158,8 +158,7 @@ TEST_F(CliQueries, TodaysEnginesInTheSlots) {
                      "W\thttp://w.test/search/query.dll?p=0&q=%E9t%E9+mp3\n");
   home.Write("Profils/Test/Un.ini", "[Config]\r\nFindS=1\r\nKey0=+mp3\r\nGoogleUse=0\r\nAtwUse=0\r\nWiseUse=0\r\n");
   run = Cli({"--home", home.path(), "harvest", "--profile", "/Test/Un", "--input", "x"});
-  EXPECT_EQ(run.code, 3);
-  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(std::pair(run.code, run.out), std::pair(3, std::string()));
   EXPECT_EQ(run.err, "Mojeek: pages asked 0, results read 0, queued 0\nBing: pages asked 0, results read 0, queued 0\n"
                      "WiseNut: pages asked 0, results read 0, queued 0\n");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/base64.h"
 #include "core/context.h"
 #include "support/temp_dir.h"
@@ -105,13 +107,11 @@ TEST(Settings, EngineRowsAndSlots) {
       "[Engines]\r\nEngine1= Mojeek \r\nEngine3=mine\r\nMarginaliaKey=k1\r\nBINGURL=http://b.example//\r\n");
   ApplyEngineOverrides(settings, rows);
   ASSERT_EQ(rows.size(), 6u);
-  EXPECT_EQ(rows[2].ResultLink, "h3 a");
-  EXPECT_EQ(rows[2].ResultBlock, "li.b_algo");  // a key left out stays built in
-  EXPECT_EQ(rows[2].PacingMs, 0);
-  EXPECT_EQ(rows[2].Url, "http://b.example");
+  // A key left out stays built in (ResultBlock); a negative pacing is none.
+  EXPECT_EQ(std::tuple(rows[2].ResultLink, rows[2].ResultBlock, rows[2].PacingMs, rows[2].Url),
+            std::tuple("h3 a", "li.b_algo", 0, "http://b.example"));
   EXPECT_EQ(rows[4].Key, "k1");
-  EXPECT_EQ(rows[5].id, "mine");
-  EXPECT_EQ(rows[5].Url, "http://mine.example");
+  EXPECT_EQ(rows[5].id + " " + rows[5].Url, "mine http://mine.example");
   EXPECT_EQ(rows[5].statusReasons, (std::vector<std::pair<int, std::string>>{{429, "slow down"}}));
   EXPECT_EQ(ReadEngineSettings(settings).slotEngines, (std::array<std::string, 3>{"mojeek", "fast", "mine"}));
   EXPECT_EQ(ReadEngineSettings(IniFile()).slotEngines, (std::array<std::string, 3>{"google", "fast", "wisenut"}));

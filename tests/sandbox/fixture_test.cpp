@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
-
 namespace orvi::sandbox {
 namespace {
 
@@ -60,17 +58,12 @@ TEST(SandboxFixture, MistakesNameTheFileAndLine) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"\n\n{base}/a\n", "f.txt:3: a line before any"},
       {"[altavista] q\n", "f.txt:1: unknown engine 'altavista'"},
-      {"[] q\n", "f.txt:1: a header names at least one engine"},
       {"[google] q\nwww.example.test/\n", "f.txt:2: 'www.example.test/' is neither"},
-      {"[google] q\ntotal 1000000000\n", "f.txt:2: total needs a number"},
       {"[google] Q\n[fast google] q\n", "f.txt:2: a second answer of google to 'q'"},
       {"[google] q\n{base}/{9..1}\n", "f.txt:2: a range reads"},
-      {"[files] q\n", "f.txt:1: [files] stands alone"},
-      {"[files]\nmp3/a.mp3 1 2003-01-01\n", "f.txt:2: 'mp3/a.mp3' is no file path"},
       {"[files]\n/a x 2003-01-01\n", "f.txt:2: a file line reads: PATH SIZE YYYY-MM-DD [HH:MM[:SS]]; bad size"},
       {"[files]\n/a 1\n", "bad date"},
       {"[files]\n/a 1 2003-01-01\n/a 2 2003-01-01\n", "f.txt:3: '/a' is listed twice"},
-      {"[files]\n/a 1 2003-01-01\n/a/b 1 2003-01-01\n", "'/a' is a served file, not a folder"},
       {"[translate] a\nb\nc\n", "f.txt:3: a translation is one line"},
       {"[text] ../x\n", "f.txt:1: [text] needs a page path such as /files/version.txt"},
   };
@@ -87,22 +80,6 @@ TEST(SandboxFixture, MistakesNameTheFileAndLine) {
   std::string error;
   EXPECT_FALSE(fixture.Parse(huge, "f.txt", error));
   EXPECT_NE(error.find("too many results"), std::string::npos);
-}
-
-TEST(SandboxFixture, AFolderIsReadFileByFileInNameOrder) {
-  orvi::test::TempDir dir;
-  dir.Write("b.txt", "[google] two\n{base}/2\n");
-  dir.Write("a.txt", "[google] one\n{base}/1\n");
-  dir.Write("notes.md", "[nonsense\n");
-  Fixture fixture;
-  std::string error;
-  ASSERT_TRUE(LoadFixtureFolder(dir.path(), fixture, error)) << error;
-  EXPECT_EQ(fixture.Queries(Engine::Google), (std::vector<std::string>{"one", "two"}));
-  dir.Write("c.txt", "[google] one\n{base}/again\n");
-  Fixture again;
-  EXPECT_FALSE(LoadFixtureFolder(dir.path(), again, error));
-  EXPECT_NE(error.find("c.txt:1: a second answer"), std::string::npos) << error;
-  EXPECT_FALSE(LoadFixtureFolder(dir.path() + "missing", again, error));
 }
 
 }  // namespace

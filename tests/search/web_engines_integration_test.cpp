@@ -2,7 +2,6 @@
 
 #include <numeric>
 
-#include "explore/queue.h"
 #include "net/fetch_page.h"
 #include "sandbox/sandbox_server.h"
 #include "sandbox/site.h"
@@ -24,12 +23,7 @@ constexpr char kHtml[] = "Accept: text/html,application/xhtml+xml,application/xm
 constexpr char kJson[] = "Accept: application/json\r\n";
 constexpr char kFrench[] = "Accept-Language: fr-FR,fr;q=0.9,en;q=0.8\r\n";
 
-WebEngine& Row(Context& ctx, std::string_view id) {
-  for (WebEngine& row : ctx.webEngines) {
-    if (row.id == id) return row;
-  }
-  throw std::runtime_error("no row");
-}
+WebEngine& Row(Context& ctx, std::string_view id) { return *FindWebEngine(ctx.webEngines, id); }
 
 TEST(WebEnginesTest, RequestBytesOfEachEngine) {
   struct Case {
@@ -64,6 +58,31 @@ TEST(WebEnginesTest, RequestBytesOfEachEngine) {
   }
 }
 
+// A harvest of "madonna" on the manual clock: these engines in the slots at
+// these addresses, one keyword row per key, each asked by the ticked columns.
+struct WebHarvest {
+  WebHarvest(const std::array<std::string, 3>& slots, const std::vector<std::string>& urls,
+             const std::vector<std::string>& keys, int ticked) {
+    ctx.engines.slotEngines = slots;
+    for (size_t s = 0; s < urls.size(); ++s) Row(ctx, slots[s]).Url = urls[s];
+    for (size_t k = 0; k < keys.size(); ++k) ctx.activeProfile.Keys[k] = keys[k];
+    ctx.activeProfile.GoogleUse = ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = ticked;
+    ctx.activeProfile.MaxDomains = 100;
+    ctx.activeProfile.FindS = true;
+    ctx.harvest.autoStart = false;
+    ctx.harvest.logEnabled = true;
+  }
+  HarvestProgress Run() {
+    job.Start({"madonna", "", true});
+    EXPECT_TRUE(job.Join().found);
+    return job.Progress();
+  }
+  test::TempDir dir;
+  std::shared_ptr<test::ManualClock> clock = std::make_shared<test::ManualClock>();
+  Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = std::make_shared<test::RecordingUi>()}};
+  HarvestJob job{ctx};
+};
+
 // Mojeek pages on, DuckDuckGo blocks at once, Bing is https with https
 // off: the blocked engines are asked nothing more, Mojeek's requests are
 // spaced by its pacing on the context's clock.
@@ -77,42 +96,25 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
                       (second ? "" : "<div class=\"pagination\"><a href=\"/search?q=x&amp;s=11\">2</a></div>")));
   });
   ScriptServer duckduckgo(ScriptServer::Answer(ScriptServer::Response("202 Accepted", "<html></html>")));
-  test::TempDir dir;
-  auto clock = std::make_shared<test::ManualClock>();
-  Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = std::make_shared<test::RecordingUi>()}};
-  ctx.engines.slotEngines = {"mojeek", "duckduckgo", "bing"};
-  Row(ctx, "mojeek").Url = mojeek.Url("");
-  Row(ctx, "duckduckgo").Url = duckduckgo.Url("");
-  Row(ctx, "bing").Url = "https://127.0.0.1:1";
-  ctx.activeProfile.Keys[0] = "+mp3";
-  ctx.activeProfile.Keys[1] = "+zip";
-  ctx.activeProfile.GoogleUse = ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = 0b11;
-  ctx.activeProfile.MaxDomains = 100;
-  ctx.activeProfile.FindS = true;
-  ctx.harvest.autoStart = false;
-  ctx.harvest.logEnabled = true;
-  HarvestJob job(ctx);
+  WebHarvest h({"mojeek", "duckduckgo", "bing"}, {mojeek.Url(""), duckduckgo.Url(""), "https://127.0.0.1:1"},
+               {"+mp3", "+zip"}, 0b11);
   std::vector<std::string> whileWaiting;
-  clock->onSleep = [&](size_t) {
-    HarvestProgress p = job.Progress();
+  h.clock->onSleep = [&](size_t) {
+    HarvestProgress p = h.job.Progress();
     whileWaiting.push_back(p.notes[0] + (p.engines[0] == EngineState::Waiting ? " (waiting)" : ""));
   };
-  job.Start({"madonna", "", true});
-  EXPECT_TRUE(job.Join().found);
-
-  EXPECT_EQ(mojeek.Connections(), 4);
-  EXPECT_EQ(duckduckgo.Connections(), 1);
-  const std::vector<int64_t> sleeps = clock->Sleeps();
+  const HarvestProgress p = h.Run();
+  EXPECT_EQ(std::pair(mojeek.Connections(), duckduckgo.Connections()), std::pair(4, 1));
+  const std::vector<int64_t> sleeps = h.clock->Sleeps();
   EXPECT_EQ(std::accumulate(sleeps.begin(), sleeps.end(), int64_t{0}), 15000);
   EXPECT_EQ(whileWaiting.at(0), "Mojeek : attente de 5 s entre deux requ\xEAtes (waiting)");
-  const HarvestProgress p = job.Progress();
   EXPECT_EQ(p.names, (std::array<std::string, 3>{"Mojeek", "DuckDuckGo", "Bing"}));
   EXPECT_EQ(p.engines, (std::array{EngineState::Done, EngineState::Blocked, EngineState::Blocked}));
   EXPECT_EQ(p.notes[1], "DuckDuckGo : acc\xE8s bloqu\xE9 par le moteur (anomaly), r\xE9" "essayez plus tard");
   EXPECT_EQ(p.notes[2], "Bing : adresse https, les adresses https ne sont pas autoris\xE9" "es (Options, Configuration)");
   EXPECT_EQ(p.tallies[0], (HarvestProgress::Tally{4, 4, 4}));
   EXPECT_EQ(p.tallies[1], (HarvestProgress::Tally{1, 0, 0}));
-  EXPECT_NE(dir.Read("Log.txt").find("[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
+  EXPECT_NE(h.dir.Read("Log.txt").find("[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
 }
 
 // The shipped rows against the sandbox's engines, second pages included
@@ -123,22 +125,10 @@ TEST(WebEnginesTest, TheShippedEnginesHarvestTheSandboxWhileABlockedOneStops) {
   ASSERT_TRUE(fixture.Parse("[google] madonna mp3\n{base}/r{1..15}.html\n", "t", error)) << error;
   sandbox::Server server(std::make_shared<const sandbox::Site>(std::move(fixture), ""));
   ASSERT_TRUE(server.Start({}, error)) << error;
-  test::TempDir dir;
-  Context ctx{ContextOptions{
-      .appFolder = dir.path(), .clock = std::make_shared<test::ManualClock>(), .ui = std::make_shared<test::RecordingUi>()}};
-  ctx.engines.slotEngines = {"mojeek", "duckduckgo", "bing"};
-  for (const char* path : {"/mojeek", "/duckduckgo", "/blocked/bing"}) {
-    Row(ctx, std::string_view(path).substr(std::string_view(path).rfind('/') + 1)).Url = server.baseUrl() + path;
-  }
-  ctx.activeProfile.Keys[0] = "+mp3";
-  ctx.activeProfile.GoogleUse = ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = 1;
-  ctx.activeProfile.MaxDomains = 100;
-  ctx.activeProfile.FindS = true;
-  ctx.harvest.autoStart = false;
-  HarvestJob job(ctx);
-  job.Start({"madonna", "", true});
-  EXPECT_TRUE(job.Join().found);
-  const HarvestProgress p = job.Progress();
+  const std::string base = server.baseUrl();
+  WebHarvest h({"mojeek", "duckduckgo", "bing"}, {base + "/mojeek", base + "/duckduckgo", base + "/blocked/bing"},
+               {"+mp3"}, 1);
+  const HarvestProgress p = h.Run();
   EXPECT_EQ(p.found, 15);
   EXPECT_EQ(p.tallies[0].pages * 100 + p.tallies[0].results, 215);
   EXPECT_EQ(p.tallies[1].pages * 100 + p.tallies[1].results, 215);
@@ -153,22 +143,12 @@ TEST(WebEnginesTest, AStopEndsThePacingWaitAtOnce) {
   ScriptServer mojeek(ScriptServer::Answer(ScriptServer::Response(
       "200 OK", "<!--rs--><a class=\"title\" href=\"http://m.example/1\">m</a><!--re-->"
                 "<div class=\"pagination\"><a href=\"/search?q=x&amp;s=11\">2</a></div>")));
-  test::TempDir dir;
-  auto clock = std::make_shared<test::ManualClock>();
-  Context ctx{ContextOptions{.appFolder = dir.path(), .clock = clock, .ui = std::make_shared<test::RecordingUi>()}};
-  ctx.engines.slotEngines = {"mojeek", "google", "google"};
-  Row(ctx, "mojeek").Url = mojeek.Url("");
-  ctx.activeProfile.Keys[0] = "+mp3";
-  ctx.activeProfile.GoogleUse = 1;
-  ctx.activeProfile.AtwUse = ctx.activeProfile.WiseUse = 0;
-  ctx.activeProfile.MaxDomains = 100;
-  ctx.harvest.autoStart = false;
-  HarvestJob job(ctx);
-  clock->onSleep = [&](size_t) { StopHarvest(ctx); };
-  job.Start({"madonna", "", true});
-  EXPECT_TRUE(job.Join().found);
+  WebHarvest h({"mojeek", "google", "google"}, {mojeek.Url("")}, {"+mp3"}, 0);
+  h.ctx.activeProfile.GoogleUse = 1;
+  h.clock->onSleep = [&](size_t) { StopHarvest(h.ctx); };
+  h.Run();
   EXPECT_EQ(mojeek.Connections(), 1);
-  EXPECT_EQ(clock->Sleeps(), (std::vector<int64_t>{50}));
+  EXPECT_EQ(h.clock->Sleeps(), (std::vector<int64_t>{50}));
 }
 
 }  // namespace

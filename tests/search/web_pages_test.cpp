@@ -7,10 +7,7 @@ namespace {
 
 const WebEngine& Row(std::string_view id) {
   static const std::vector<WebEngine> rows = BuiltInWebEngines();
-  for (const WebEngine& row : rows) {
-    if (row.id == id) return row;
-  }
-  throw std::runtime_error("no row");
+  return *FindWebEngine(rows, id);
 }
 
 // Pages written from each engine's markup as a browser meets it: attributes

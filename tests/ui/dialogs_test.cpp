@@ -151,15 +151,13 @@ TEST_F(DialogsTest, EveryWindowHasNothingOverlappedOrCut) {
   ui::AboutBox about(*env);
   OptionsSheet sheet(*env, parent);
   std::unique_ptr<ui::ProfileEditor> editor(ui::ProfileEditor::Open(*env, parent, "/p"));
-  std::vector<ui::ControlSet*> sets = {&scan,  &prep,         &statistics,   &news,
-                                       &about, &sheet,        &sheet.Conf(), &sheet.Pref(),
-                                       &sheet.Engines()};
+  std::vector<ui::ControlSet*> sets = {&scan,  &prep,         &statistics,   &news,        &about,
+                                       &sheet, &sheet.Conf(), &sheet.Pref(), &sheet.Engines()};
   for (int page = 0; page < 5; ++page) sets.push_back((editor->ShowPage(page), editor->Page(page)));
   for (size_t i = 0; i < sets.size(); ++i) {
     SCOPED_TRACE(i);
     sets[i]->Window()->window()->show();
-    // A page is set up when first shown.
-    if (sets[i] == &sheet.Pref()) sheet.Tabs().setCurrentIndex(1);
+    if (sets[i] == &sheet.Pref()) sheet.Tabs().setCurrentIndex(1);  // a page is set up when first shown
     if (sets[i] == &sheet.Engines()) sheet.Tabs().setCurrentIndex(2);
     test::ExpectNothingOverlappedOrCut(*sets[i], *sets[i]->Window());
   }
