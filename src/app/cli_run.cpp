@@ -451,6 +451,7 @@ int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err) 
     std::string_view note = board.notes[slot];
     if (note.starts_with(board.names[slot] + " : ")) note.remove_prefix(board.names[slot].size() + 3);
     if (board.engines[slot] == EngineState::Blocked) err << Printable(", bloqu\xE9 (" + std::string(note) + ")");
+    else if (board.engines[slot] == EngineState::GaveUp) err << ", " << Printable(note);
     else if (!note.empty()) err << " (" << Printable(note) << ")";
     err << '\n';
   }

@@ -262,7 +262,11 @@ void AskWebEngine(Harvest& h, int slot, int row, const std::string& engineQuery)
     if (answer.label != FetchError::None || page.kind == WebPage::Kind::Failed) {
       if (Stopped(h)) break;
       if (++failures >= kFailuresToGiveUp) {
+        // Said, so that a user offline or behind a wall sees why nothing came.
         end = EngineState::GaveUp;
+        note = web.Name + " : ne r\xE9pond pas (" +
+               (answer.label != FetchError::None ? std::string(LabelText(answer.label))
+                                                 : "statut " + FormatInt(answer.status)) + ")";
         break;
       }
       continue;

@@ -72,9 +72,9 @@ struct WebHarvest {
     ctx.harvest.autoStart = false;
     ctx.harvest.logEnabled = true;
   }
-  HarvestProgress Run() {
+  HarvestProgress Run(bool finds = true) {
     job.Start({"madonna", "", true});
-    EXPECT_TRUE(job.Join().found);
+    EXPECT_EQ(job.Join().found, finds);
     return job.Progress();
   }
   test::TempDir dir;
@@ -136,6 +136,15 @@ TEST(WebEnginesTest, TheShippedEnginesHarvestTheSandboxWhileABlockedOneStops) {
   EXPECT_EQ(p.engines, (std::array{EngineState::Done, EngineState::Done, EngineState::Blocked}));
   EXPECT_EQ(p.notes[2], "Bing : acc\xE8s bloqu\xE9 par le moteur (captcha), r\xE9" "essayez plus tard");
   EXPECT_TRUE(p.cells[2][0].blocked);
+}
+
+// An engine that does not answer twice is left, and says why.
+TEST(WebEnginesTest, AnEngineThatDoesNotAnswerIsLeftWithItsReason) {
+  WebHarvest h({"mojeek", "google", "google"}, {"http://127.0.0.1:1"}, {"+mp3"}, 0);
+  h.ctx.activeProfile.GoogleUse = 1;
+  const HarvestProgress p = h.Run(false);
+  EXPECT_EQ(p.engines[0], EngineState::GaveUp);
+  EXPECT_EQ(p.notes[0], "Mojeek : ne r\xE9pond pas (Connect)");
 }
 
 // "Stop !" while an engine waits between two pages ends the wait at once.
