@@ -111,8 +111,9 @@ struct Program {
   DesktopBrowser browser;
 };
 
-// The preparation window on a two-input profile, its board partly filled
-// (the found/kept counter pairs the profile enables, the totals, the query),
+// The preparation window on a two-input profile with today's engines, its
+// board partly filled (the found/kept counter pairs the profile enables, the
+// totals, a blocked engine, the query),
 // and the profile editor's five pages.
 void PrepAndEditor(Shots& shots, GuiEnv& env, MainFrame& frame) {
   PrepWindow prep(env, &frame.Results());
@@ -124,6 +125,7 @@ void PrepAndEditor(Shots& shots, GuiEnv& env, MainFrame& frame) {
   const std::pair<int, const char*> board[] = {
       {1200, "50"}, {1300, "14"}, {1201, "150"}, {1301, "31"}, {1202, "12"}, {1302, "2"}, {1400, "100"}, {1500, "22"},
       {1401, "9"},  {1501, "3"},  {1601, "bloqué"}, {114, "27"},  {115, "11"}, {134, "81"},
+      {1800, "Mojeek"}, {1801, "DuckDuckGo"}, {1802, "Bing"},
       {106, "madonna frozen +mp3 +download   —   Bing : accès bloqué par le moteur (captcha), réessayez plus tard"}};
   for (const auto& [id, text] : board) {
     QWidget* cell = prep.ControlById(id);
