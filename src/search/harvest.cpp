@@ -254,6 +254,7 @@ void AskWebEngine(Harvest& h, int slot, int row, const std::string& engineQuery)
       request.url += (request.url.find('?') == std::string::npos ? "?" : "&") + web.PagingParam + "=" + FormatInt(paging);
     }
     h.lastAsked[static_cast<size_t>(slot)] = ctx.clock().NowMs();
+    h.log.Request(web.Name, request.method, request.url);
     WebAnswer answer = FetchWeb(ctx, request, kEngineTimeoutSeconds, web.Format != "json");
     ++pages;
     h.board.Update([&](HarvestProgress& p) { ++p.tallies[static_cast<size_t>(slot)].pages; });

@@ -39,4 +39,8 @@ void QueryLog::Link(std::string_view engineName, bool added, std::string_view ur
   Write(line, "ab");
 }
 
+void QueryLog::Request(std::string_view engineName, std::string_view method, std::string_view url) {
+  Write("[" + std::string(engineName) + "] " + std::string(method) + " " + std::string(url) + "\r\n", "ab");
+}
+
 }  // namespace orvi

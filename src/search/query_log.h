@@ -26,6 +26,9 @@ class QueryLog {
   void Link(char engineLetter, bool added, std::string_view url);
   // "[Mojeek=] url": today's engines are named whole.
   void Link(std::string_view engineName, bool added, std::string_view url);
+  // "[Mojeek] GET address": each request to one of today's engines, so that
+  // a user mending Moteurs.ini sees what was asked.
+  void Request(std::string_view engineName, std::string_view method, std::string_view url);
 
  private:
   void Write(std::string_view bytes, const char* mode);

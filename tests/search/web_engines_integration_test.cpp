@@ -114,7 +114,8 @@ TEST(WebEnginesTest, BlockedEnginesStopAndTheOthersGoOnAtTheirPace) {
   EXPECT_EQ(p.notes[2], "Bing : adresse https, les adresses https ne sont pas autoris\xE9" "es (Options, Configuration)");
   EXPECT_EQ(p.tallies[0], (HarvestProgress::Tally{4, 4, 4}));
   EXPECT_EQ(p.tallies[1], (HarvestProgress::Tally{1, 0, 0}));
-  EXPECT_NE(h.dir.Read("Log.txt").find("[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
+  EXPECT_NE(h.dir.Read("Log.txt").find("[Mojeek] GET " + mojeek.Url("") + "/search?q=madonna+zip&s=11\r\n"
+                                       "[Mojeek=] http://m.example/zip2\r\n"), std::string::npos);
 }
 
 // The shipped rows against the sandbox's engines, second pages included
