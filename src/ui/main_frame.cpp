@@ -59,7 +59,7 @@ QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title
     details->header()->resizeSection(0, 280);
     details->header()->setStretchLastSection(true);
   }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (ExecOverParent(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }
 

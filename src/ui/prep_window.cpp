@@ -429,7 +429,7 @@ bool PrepWindow::Run(GuiEnv& env, QWidget* parent) {
   bool ok = false;
   {
     PrepWindow window(env, parent);
-    ok = window.exec() == QDialog::Accepted;
+    ok = ExecOverParent(window) == QDialog::Accepted;
     encoded = window.EncodedSearchText();
   }
   if (ok) {

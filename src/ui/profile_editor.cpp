@@ -157,7 +157,7 @@ QFileDialog* ProfileDialog(QWidget* parent, const QString& folder, bool save) {
 
 void ProfileEditor::OpenFile() {
   std::unique_ptr<QFileDialog> dialog(ProfileDialog(this, ProfilsFolder(), false));
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  if (ExecOverParent(*dialog) != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
   std::optional<std::string> name = NameOfFile(dialog->selectedFiles().front());
   if (!name) return;
   name_ = *name;
@@ -187,7 +187,7 @@ void ProfileEditor::Save() {
 
 void ProfileEditor::SaveAs() {
   std::unique_ptr<QFileDialog> dialog(ProfileDialog(this, ProfilsFolder(), true));
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  if (ExecOverParent(*dialog) != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
   std::optional<std::string> name = NameOfFile(dialog->selectedFiles().front());
   if (!name) return;
   name_ = *name;
