@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "core/commands.h"
+#include "core/program_folder.h"
 #include "explore/queue.h"
 #include "search/profile_file.h"
 #include "site/search_report.h"
@@ -160,7 +161,7 @@ PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env
   LoadCurrentProfile();
   slider_->setValue(env_.prep.stopAtPosition);
   SetStopAtPosition(env_.prep.stopAtPosition);
-  animation_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  animation_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
   autoStart_->setChecked(env_.ctx.harvest.autoStart);
   log_->setChecked(false);
   env_.ctx.harvest.logEnabled = false;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/program_folder.h"
 #include "explore/exploration_run.h"
 #include "explore/queue.h"
 #include "platform/text.h"
@@ -247,7 +248,7 @@ void ResultsWindow::BuildControls() {
   slider_ = Control<QSlider>(td::kSpeedSlider);
   slider_->setValue(20);
   clip_ = static_cast<AnimationClip*>(ControlById(td::kAnimation));
-  clip_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  clip_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
   ControlById(td::kDisconnected)->setStyleSheet(QStringLiteral("color: rgb(180, 0, 0); font-weight: bold;"));
   QFont clockFont(QStringLiteral("Arial"));
   clockFont.setStyleHint(QFont::SansSerif);

@@ -64,6 +64,15 @@ TEST_F(FrameTest, FreeStandingWindowsStayUsableUnderAModalWindowAndItsBox) {
   for (size_t i = 0; i < windows.size(); ++i) EXPECT_TRUE(!windows[i] || windows[i]->isHidden()) << i;
 }
 
+TEST_F(FrameTest, AHelpThatCannotBeOpenedSaysSo) {
+  MakeFrame();  // no help/ in the test's program folder, beside the tests or installed
+  QString said;
+  AnswerBox(&said);
+  Commands().Execute(cmd::kHelp);
+  ASSERT_TRUE(PumpUntil([&] { return !said.isEmpty(); }));
+  EXPECT_EQ(said, QString::fromUtf8("L'aide n'a pas pu être ouverte : help/index.html"));
+}
+
 // A page analysis is a search of its own: the text of the search before it is
 // gone, so the stop question (and the saved state) names no old search.
 TEST_F(FrameTest, APageAnalysisForgetsTheLastSearchText) {
