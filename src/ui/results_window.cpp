@@ -450,6 +450,10 @@ void ResultsWindow::SortByColumn(int column) {
   const TLwCompare compare{static_cast<ListColumn>(column)};
   const bool flag = sortFlags_[column];
   QSignalBlocker block(list_);
+  // Taking the rows out drops their selection: the chosen entries are chosen
+  // again afterwards, so that "Supprimer" still acts on what the tree shows.
+  const std::vector<int> chosen = SelectedRows();
+  QTreeWidgetItem* current = list_->currentItem();
   QList<QTreeWidgetItem*> items = list_->invisibleRootItem()->takeChildren();
   struct Sorted {
     QTreeWidgetItem* item;
@@ -467,6 +471,8 @@ void ResultsWindow::SortByColumn(int column) {
   items.clear();
   for (const Sorted& s : sorted) items.append(s.item);
   list_->addTopLevelItems(items);
+  if (current) list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+  for (int index : chosen) rows_[static_cast<size_t>(index)]->setSelected(true);
   sortFlags_[column] = !flag;
 }
 

@@ -87,6 +87,11 @@ TEST_F(ResultsWindowTest, SelectionFillsThePaneAndDevelop) {
   Select({"mix"});  // volumes from two pages
   w->Commands().UpdateButtons();  // the tick's enabling agrees
   EXPECT_FALSE(reference->isEnabled());
+  // A sort keeps the chosen entries chosen.
+  Select({"solo", "mix"});
+  w->SortByColumn(0);
+  Run(td::kDelete);
+  EXPECT_EQ(Column(), (Texts{"vol"}));
 }
 
 TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
