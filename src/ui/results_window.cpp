@@ -607,11 +607,25 @@ void ResultsWindow::RefreshConnections() {
     return;
   }
   connectionLines_.resize(fetching.size(), false);
+  // The line the user chose, by its page: when a current line goes, Qt makes
+  // (and selects) another one current, which "Ouvrir page" would then open.
+  QListWidgetItem* current = connections_->currentItem();
+  const int chosen = current && current->isSelected() ? current->data(kEntryRole).toInt() : -1;
+  bool removed = false;
   for (int row = connections_->count() - 1; row >= 0; --row) {
     const int index = connections_->item(row)->data(kEntryRole).toInt();
     if (index >= 0 && static_cast<size_t>(index) < fetching.size() && fetching[static_cast<size_t>(index)]) continue;
     if (index >= 0 && static_cast<size_t>(index) < connectionLines_.size()) connectionLines_[static_cast<size_t>(index)] = false;
     delete connections_->takeItem(row);
+    removed = true;
+  }
+  if (removed) {
+    QListWidgetItem* kept = nullptr;
+    for (int row = 0; row < connections_->count() && chosen >= 0 && !kept; ++row) {
+      if (connections_->item(row)->data(kEntryRole).toInt() == chosen) kept = connections_->item(row);
+    }
+    connections_->setCurrentItem(kept);
+    if (!kept) connections_->clearSelection();
   }
   for (const Line& line : fresh) {
     auto* item = new QListWidgetItem(ToQt(line.text));

@@ -115,6 +115,11 @@ TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
   list->setCurrentRow(0);
   Run(td::kOpenPage);
   EXPECT_EQ(browser.opened, Texts{cache});
+  // The chosen line's page is done: no other line becomes the chosen one.
+  ctx.queue.entries[1]->state = 0;
+  w->Tick();
+  Run(td::kOpenPage);
+  EXPECT_TRUE(lines() == Texts{"http://site/page.html"} && browser.opened.size() == 1);
 }
 
 // The slider's brake is the run's (exploration_run_test): here, that the window follows it.
