@@ -1,5 +1,6 @@
 #include "ui/results_window.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -62,6 +63,35 @@ class FileListView final : public QTreeWidget {
     }
     QTreeWidget::keyPressEvent(event);
   }
+};
+
+// Shift+F10 and the Menu key open a view's menu under its chosen row: the
+// platform opens none for Shift+F10 and puts the Menu key's at the mouse.
+class KeyboardMenu final : public QObject {
+ public:
+  KeyboardMenu(QAbstractItemView* view, QMenu* menu) : QObject(view), view_(view), menu_(menu) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const bool shiftF10 = key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    const bool menuKey = event->type() == QEvent::ContextMenu &&
+                         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    if (!shiftF10 && !menuKey) return false;
+    QModelIndex row = view_->currentIndex();
+    if (!view_->selectionModel()->isSelected(row)) {
+      const QModelIndexList chosen = view_->selectionModel()->selectedRows();
+      row = chosen.isEmpty() ? QModelIndex() : chosen.front();
+    }
+    row = row.siblingAtColumn(0);
+    if (row.isValid()) view_->scrollTo(row);
+    const QRect place = view_->visualRect(row);
+    menu_->popup(view_->viewport()->mapToGlobal(place.isValid() ? place.bottomLeft() : QPoint(0, 0)));
+    return true;
+  }
+
+ private:
+  QAbstractItemView* view_;
+  QMenu* menu_;
 };
 
 // The line shown for a page being fetched: its address, or for a search
@@ -285,6 +315,8 @@ QWidget* ResultsWindow::MakeFileList() {
 }
 
 void ResultsWindow::WireControls() {
+  list_->installEventFilter(new KeyboardMenu(list_, listMenu_));
+  tree_->installEventFilter(new KeyboardMenu(tree_, treeMenu_));
   connect(list_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     listMenu_->popup(list_->viewport()->mapToGlobal(pos));
   });

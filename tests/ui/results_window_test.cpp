@@ -1,11 +1,14 @@
 // The results window over a real catalogue and queue (the rows are
 // results_view_test's); the tick is driven by hand.
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QMenu>
 #include <QSlider>
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -92,6 +95,21 @@ TEST_F(ResultsWindowTest, SelectionFillsThePaneAndDevelop) {
   w->SortByColumn(0);
   Run(td::kDelete);
   EXPECT_EQ(Column(), (Texts{"vol"}));
+}
+
+TEST_F(ResultsWindowTest, ShiftF10AndTheMenuKeyOpenTheListsMenuUnderTheChosenRow) {
+  for (const char* name : {"a.zip", "b.zip", "c.zip"}) Add(name, std::string("http://a/") + name);
+  w->RefreshList();
+  Select({"c"});
+  QTreeWidget* list = w->FileList();
+  const QPoint under = list->viewport()->mapToGlobal(list->visualItemRect(list->topLevelItem(2)).bottomLeft());
+  QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(w->ListMenu()->isVisible() && w->ListMenu()->pos() == under);
+  w->ListMenu()->hide();
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));  // the mouse, say
+  QCoreApplication::sendEvent(list, &menuKey);
+  EXPECT_TRUE(w->ListMenu()->isVisible() && w->ListMenu()->pos() == under);
+  w->ListMenu()->hide();
 }
 
 TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
