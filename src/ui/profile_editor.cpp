@@ -12,6 +12,7 @@
 
 #include "search/profile_file.h"
 #include "ui/common.h"
+#include "ui/file_dialog.h"
 #include "ui/control_table.h"
 #include "ui/profile_page.h"
 #include "ui/qt_ui_port.h"
@@ -141,10 +142,8 @@ QFileDialog* ProfileDialog(QWidget* parent, const QString& folder, bool save) {
                                  save ? QStringLiteral("Sauvegarder un profil de recherche")
                                       : QStringLiteral("Charger un profil de recherche"),
                                  folder, QStringLiteral("fichiers ini (*.ini)"));
-  // Wide enough for the French column titles.
-  dialog->resize(820, 480);
   dialog->setObjectName(save ? QStringLiteral("SaveProfileDialog") : QStringLiteral("OpenProfileDialog"));
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(*dialog);
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);
   dialog->setDefaultSuffix(QStringLiteral("ini"));
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QTreeView>
 
 #include <thread>
 
@@ -71,6 +72,24 @@ TEST_F(FrameTest, AHelpThatCannotBeOpenedSaysSo) {
   Commands().Execute(cmd::kHelp);
   ASSERT_TRUE(PumpUntil([&] { return !said.isEmpty(); }));
   EXPECT_EQ(said, QString::fromUtf8("L'aide n'a pas pu être ouverte : help/index.html"));
+}
+
+TEST_F(FrameTest, TheFileDialogsColumnsAreFrench) {
+  MakeFrame();
+  Put("Save/Archives/a.txt", "");
+  Put("Save/b.txt", "xy");
+  QStringList shown;  // the folder's size and type, the file's size
+  WhenModal([&](QWidget* dialog) {
+    auto* view = dialog->findChild<QTreeView*>();
+    ASSERT_TRUE(PumpUntil([&] { return view->model()->rowCount(view->rootIndex()) == 2; }));
+    const QModelIndex folder = view->rootIndex();
+    for (auto [row, column] : {std::pair{0, 1}, {0, 2}, {1, 1}}) {
+      shown << folder.model()->index(row, column, folder).data().toString();
+    }
+    static_cast<QDialog*>(dialog)->reject();
+  });
+  Commands().Execute(cmd::kLoadResults);
+  EXPECT_EQ(shown, (QStringList{"", "Dossier", "2 octets"}));
 }
 
 // A page analysis is a search of its own: the text of the search before it is
