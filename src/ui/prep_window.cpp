@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <mutex>
 
 #include "core/commands.h"
@@ -301,6 +302,8 @@ void PrepWindow::FillTree() {
       };
   walk(root, "", nullptr);
   for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(true);
+  const auto remembered = std::find(profiles_.begin(), profiles_.end(), env_.prep.currentProfilePath);
+  if (remembered != profiles_.end()) env_.prep.currentProfile = static_cast<size_t>(remembered - profiles_.begin());
   filling_ = false;
 }
 
@@ -326,8 +329,13 @@ void PrepWindow::OnSelectionChanged() {
   QTreeWidgetItem* item = tree_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
-  if (tag != 0) env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  if (tag != 0) Choose(static_cast<size_t>(tag - 1));
   LoadCurrentProfile();
+}
+
+void PrepWindow::Choose(size_t profile) {
+  env_.prep.currentProfile = profile;
+  env_.prep.currentProfilePath = profiles_[profile];
 }
 
 void PrepWindow::LoadCurrentProfile() {
@@ -404,7 +412,7 @@ void PrepWindow::EditProfile() {
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
   if (tag == 0 || tag > profiles_.size()) return;
-  env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  Choose(static_cast<size_t>(tag - 1));
   if (editor_) editor_->close();
   QPointer<PrepWindow> self(this);
   editor_ = ProfileEditor::Open(env_, this, profiles_[static_cast<size_t>(tag - 1)], [self] {
