@@ -775,21 +775,21 @@ void ResultsWindow::OpenFile() {
   const std::string url = FromQt(FieldText(td::kFileUrl));
   // Addresses with a user (ftp://user@host:...) go to the browser itself.
   if (url.find('@') != std::string::npos && url.find(':') != std::string::npos) {
-    env_.browser.OpenInBrowser(url, env_.ctx.settings.NewWindow);
+    OpenInBrowserOrSay(env_, url);
   } else {
-    env_.browser.ShellOpen(url);
+    ShellOpenOrSay(env_, url);
   }
 }
 
 void ResultsWindow::OpenFilePage() {
   if (!selectedFile_) return;
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(FromQt(FieldText(td::kPage)), env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, FromQt(FieldText(td::kPage)));
 }
 
 void ResultsWindow::OpenReferencePage() {
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(referencePage_, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, referencePage_);
 }
 
 void ResultsWindow::OpenConnection() {
@@ -799,7 +799,7 @@ void ResultsWindow::OpenConnection() {
   if (text.size() < 2) return;
   if (text.rfind(kCachePrefix, 0) == 0) text = CachedCopyAddress(env_.ctx, text.substr(sizeof kCachePrefix - 1));
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(text, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, text);
 }
 
 void ResultsWindow::Copy(int field) { env_.browser.CopyToClipboard(FromQt(FieldText(field))); }

@@ -87,6 +87,12 @@ TEST_F(ResultsWindowTest, SelectionFillsThePaneAndDevelop) {
   EXPECT_TRUE(!develop->isChecked() && w->SelectedFile() == nullptr && reference->isEnabled());
   reference->click();
   EXPECT_EQ(browser.opened, Texts{"http://p/one.html"});
+  browser.works = false;
+  QString said;
+  test::AnswerBox(&said);
+  reference->click();
+  ASSERT_TRUE(test::PumpUntil([&] { return !said.isEmpty(); }));
+  EXPECT_EQ(said, QString::fromUtf8("Aucun navigateur n'a pu être lancé pour ouvrir http://p/one.html"));
   Select({"mix"});  // volumes from two pages
   w->Commands().UpdateButtons();  // the tick's enabling agrees
   EXPECT_FALSE(reference->isEnabled());
