@@ -1,5 +1,6 @@
 #include "ui/common.h"
 
+#include <QDialog>
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
@@ -50,6 +51,13 @@ QIcon ProgramIcon() {
   QIcon icon;
   for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
   return icon;
+}
+
+int ExecOverParent(QDialog& dialog) {
+  // Application-modal, a window at start (the preparation window, the page
+  // analysis) would leave the news box dead until it closes.
+  if (dialog.parentWidget() != nullptr) dialog.setWindowModality(Qt::WindowModal);
+  return dialog.exec();
 }
 
 }  // namespace orvi::ui

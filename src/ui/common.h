@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+class QDialog;
 class QWidget;
 
 namespace orvi::ui {
@@ -30,5 +31,10 @@ void PaintBackground(QWidget* widget, int32_t setting);
 
 // The program's own icon, drawn rather than shipped.
 QIcon ProgramIcon();
+
+// Runs a dialog modal to the window it belongs to (its parent) and to that
+// window only: the free-standing windows (news, statistics, options, about)
+// stay usable meanwhile. Returns the dialog's result.
+int ExecOverParent(QDialog& dialog);
 
 }  // namespace orvi::ui

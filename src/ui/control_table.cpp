@@ -34,6 +34,8 @@
 namespace orvi::ui {
 namespace {
 
+constexpr QColor kPressedButton(150, 170, 196);
+
 QString TextOf(const ControlRow& row, const ControlTable& table) {
   QString text = Utf8(row.text);
   const auto arg = static_cast<size_t>(row.arg);
@@ -84,7 +86,20 @@ QWidget* MakeButton(const ControlRow& row, const QString& text) {
   if (row.flags & kAutoDefault) button->setAutoDefault(true);
   if (row.flags & kNoAutoDefault) button->setAutoDefault(false);
   if (row.flags & kHand) button->setCursor(Qt::PointingHandCursor);
-  if (row.flags & kCheckable) button->setCheckable(true);
+  if (row.flags & kCheckable) {
+    button->setCheckable(true);
+    // The style shows a checked button in a grey hardly darker than a raised
+    // one: a darker ground makes it read as pressed in at a glance. (A style
+    // sheet would also drop the window's font.)
+    QObject::connect(button, &QPushButton::toggled, button, [button](bool on) {
+      QPalette pressed;
+      if (on) {
+        pressed.setColor(QPalette::Button, kPressedButton);
+        pressed.setColor(QPalette::ButtonText, Qt::black);
+      }
+      button->setPalette(pressed);
+    });
+  }
   if (row.flags & kChecked) button->setChecked(true);
   return button;
 }

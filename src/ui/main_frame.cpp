@@ -7,9 +7,6 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QScreen>
-#include <QHeaderView>
-#include <QSplitter>
-#include <QTreeView>
 #include <QTimer>
 
 #include <unistd.h>
@@ -22,6 +19,7 @@
 #include "results/results_file.h"
 #include "search/session.h"
 #include "ui/common.h"
+#include "ui/file_dialog.h"
 #include "ui/help.h"
 #include "ui/prep_window.h"
 #include "ui/profile_editor.h"
@@ -47,19 +45,12 @@ QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title
   QDir().mkpath(SaveFolder(ctx));
   QFileDialog dialog(parent, title, SaveFolder(ctx), QString::fromLatin1(kFilter));
   dialog.setObjectName(name);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
   if (!suggested.isEmpty()) dialog.selectFile(suggested);
-  // Wide enough for the French column titles and places.
-  dialog.resize(820, 480);
-  if (auto* splitter = dialog.findChild<QSplitter*>()) splitter->setSizes({170, 650});
-  if (auto* details = dialog.findChild<QTreeView*>()) {
-    details->header()->resizeSection(0, 280);
-    details->header()->setStretchLastSection(true);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (ExecOverParent(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }
 

@@ -72,7 +72,7 @@ NewsDialog::NewsDialog(GuiEnv& env, const std::string& message) : QDialog(nullpt
   shown.remove(QLatin1Char('\r'));
   Control<QPlainTextEdit>(kMessage)->setPlainText(shown);
   connect(Control<QPushButton>(kGoToSite), &QPushButton::clicked, this, [this] {
-    env_.browser.ShellOpen(SiteHome(env_.ctx));
+    ShellOpenOrSay(env_, SiteHome(env_.ctx));
     accept();
   });
   connect(Control<QPushButton>(kClose), &QPushButton::clicked, this, &QDialog::reject);
@@ -96,7 +96,7 @@ AboutBox::AboutBox(GuiEnv& env) : QDialog(nullptr), env_(env) {
   connect(Control<QPushButton>(kSite), &QPushButton::clicked, this, [this] {
     // Lets a running search give the browser room first; the box stays open.
     YieldToBrowser(env_.ctx);
-    env_.browser.ShellOpen(SiteHome(env_.ctx));
+    ShellOpenOrSay(env_, SiteHome(env_.ctx));
   });
   connect(Control<QPushButton>(kClose), &QPushButton::clicked, this, &QDialog::close);
   // Without a product site there is nowhere to send the user.

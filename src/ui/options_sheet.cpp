@@ -203,7 +203,7 @@ std::optional<QColor> ChooseColor(QWidget* owner, QColor start) {
   QColorDialog dialog(start, owner);
   dialog.setObjectName(QStringLiteral("ColorDialog"));
   dialog.setOption(QColorDialog::DontUseNativeDialog);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (ExecOverParent(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.selectedColor();
 }
 
@@ -405,7 +405,7 @@ void EnginesPage::Apply() {
 
 // ---------------------------------------------------------------- TPSConf
 
-OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(results), env_(env) {
+OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("TPSConf"));
   setWindowTitle(QStringLiteral("Orvilane"));
   Build(this, {.controls = kSheetControls, .boxes = kSheetBoxes, .make = [this, &env, results](const ControlRow&) {
@@ -451,7 +451,6 @@ void OptionsSheet::accept() {
 OptionsSheet* OptionsSheet::Open(GuiEnv& env, QWidget* results) {
   auto* sheet = new OptionsSheet(env, results);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
-  sheet->setWindowModality(Qt::NonModal);
   sheet->show();
   return sheet;
 }

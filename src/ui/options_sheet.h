@@ -128,8 +128,9 @@ class EnginesPage : public QWidget, public ControlSet {
 };
 
 // TPSConf: the options sheet, "Configuration", "Préférences" and "Moteurs", OK and
-// Cancel only. A modeless window so that the results window goes on
-// refreshing; each page is set up when it is first shown and only pages set
+// Cancel only. A modeless window of its own (no owner) so that the results
+// window goes on refreshing and a modal window elsewhere never blocks it;
+// each page is set up when it is first shown and only pages set
 // up apply on OK, which then writes ORVI.ini. Cancel or the close box drop
 // everything.
 class OptionsSheet : public QDialog, public ControlSet {
@@ -141,7 +142,8 @@ class OptionsSheet : public QDialog, public ControlSet {
 
   QWidget* Window() override { return this; }
 
-  // Opens a sheet owned by the results window; it deletes itself when closed.
+  // Opens a sheet that deletes itself when closed; results is the window
+  // repainted when the main colour changes.
   static OptionsSheet* Open(GuiEnv& env, QWidget* results);
 
   ConfPage& Conf() { return *conf_; }

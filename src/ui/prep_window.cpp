@@ -12,9 +12,11 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <mutex>
 
 #include "core/commands.h"
+#include "core/program_folder.h"
 #include "explore/queue.h"
 #include "search/engine_table.h"
 #include "search/profile_file.h"
@@ -163,7 +165,7 @@ PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env
   LoadCurrentProfile();
   slider_->setValue(env_.prep.stopAtPosition);
   SetStopAtPosition(env_.prep.stopAtPosition);
-  animation_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  animation_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
   autoStart_->setChecked(env_.ctx.harvest.autoStart);
   log_->setChecked(false);
   env_.ctx.harvest.logEnabled = false;
@@ -323,6 +325,8 @@ void PrepWindow::FillTree() {
       };
   walk(root, "", nullptr);
   for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(true);
+  const auto remembered = std::find(profiles_.begin(), profiles_.end(), env_.prep.currentProfilePath);
+  if (remembered != profiles_.end()) env_.prep.currentProfile = static_cast<size_t>(remembered - profiles_.begin());
   filling_ = false;
 }
 
@@ -348,8 +352,13 @@ void PrepWindow::OnSelectionChanged() {
   QTreeWidgetItem* item = tree_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
-  if (tag != 0) env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  if (tag != 0) Choose(static_cast<size_t>(tag - 1));
   LoadCurrentProfile();
+}
+
+void PrepWindow::Choose(size_t profile) {
+  env_.prep.currentProfile = profile;
+  env_.prep.currentProfilePath = profiles_[profile];
 }
 
 void PrepWindow::LoadCurrentProfile() {
@@ -426,7 +435,7 @@ void PrepWindow::EditProfile() {
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
   if (tag == 0 || tag > profiles_.size()) return;
-  env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  Choose(static_cast<size_t>(tag - 1));
   if (editor_) editor_->close();
   QPointer<PrepWindow> self(this);
   editor_ = ProfileEditor::Open(env_, this, profiles_[static_cast<size_t>(tag - 1)], [self] {
@@ -452,7 +461,7 @@ bool PrepWindow::Run(GuiEnv& env, QWidget* parent) {
   bool ok = false;
   {
     PrepWindow window(env, parent);
-    ok = window.exec() == QDialog::Accepted;
+    ok = ExecOverParent(window) == QDialog::Accepted;
     encoded = window.EncodedSearchText();
   }
   if (ok) {

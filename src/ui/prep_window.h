@@ -96,6 +96,8 @@ class PrepWindow : public QDialog, public ControlSet {
 
   void FillTree();
   void LoadCurrentProfile();
+  // Makes an entry of the profile list the current profile (remembered by its path too).
+  void Choose(size_t profile);
   // A harvest is under way (from the click until its end is handled).
   bool Harvesting() const { return harvest_.Busy(); }
 

@@ -12,6 +12,7 @@
 
 #include "search/profile_file.h"
 #include "ui/common.h"
+#include "ui/file_dialog.h"
 #include "ui/control_table.h"
 #include "ui/profile_page.h"
 #include "ui/qt_ui_port.h"
@@ -141,10 +142,8 @@ QFileDialog* ProfileDialog(QWidget* parent, const QString& folder, bool save) {
                                  save ? QStringLiteral("Sauvegarder un profil de recherche")
                                       : QStringLiteral("Charger un profil de recherche"),
                                  folder, QStringLiteral("fichiers ini (*.ini)"));
-  // Wide enough for the French column titles.
-  dialog->resize(820, 480);
   dialog->setObjectName(save ? QStringLiteral("SaveProfileDialog") : QStringLiteral("OpenProfileDialog"));
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(*dialog);
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);
   dialog->setDefaultSuffix(QStringLiteral("ini"));
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -157,7 +156,7 @@ QFileDialog* ProfileDialog(QWidget* parent, const QString& folder, bool save) {
 
 void ProfileEditor::OpenFile() {
   std::unique_ptr<QFileDialog> dialog(ProfileDialog(this, ProfilsFolder(), false));
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  if (ExecOverParent(*dialog) != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
   std::optional<std::string> name = NameOfFile(dialog->selectedFiles().front());
   if (!name) return;
   name_ = *name;
@@ -187,7 +186,7 @@ void ProfileEditor::Save() {
 
 void ProfileEditor::SaveAs() {
   std::unique_ptr<QFileDialog> dialog(ProfileDialog(this, ProfilsFolder(), true));
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  if (ExecOverParent(*dialog) != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
   std::optional<std::string> name = NameOfFile(dialog->selectedFiles().front());
   if (!name) return;
   name_ = *name;

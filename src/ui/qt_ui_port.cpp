@@ -109,6 +109,9 @@ QWidget* QtUiPort::BoxParent() const {
 
 QMessageBox* QtUiPort::MakeMessageBox(QWidget* parent, const MessageSpec& spec) {
   auto* box = new QMessageBox(parent);
+  // Modal to the window it belongs to only, so that the free-standing windows
+  // stay usable.
+  if (parent != nullptr) box->setWindowModality(Qt::WindowModal);
   box->setIcon(IconOf(spec.icon));
   box->setText(ToQt(spec.text));
   box->setTextFormat(Qt::PlainText);
@@ -138,8 +141,11 @@ void QtUiPort::MessageBox(const MessageSpec& spec) {
   OnGuiThread([this, spec] {
     QMessageBox* box = MakeMessageBox(BoxParent(), spec);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
+    if (box->parentWidget() == nullptr) box->setWindowModality(Qt::ApplicationModal);
     box->show();
+    // Over its window, even when another top-level window was raised since.
+    box->raise();
+    box->activateWindow();
   });
 }
 

@@ -1,5 +1,6 @@
 #include "ui/results_window.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/program_folder.h"
 #include "explore/exploration_run.h"
 #include "explore/queue.h"
 #include "platform/text.h"
@@ -61,6 +63,35 @@ class FileListView final : public QTreeWidget {
     }
     QTreeWidget::keyPressEvent(event);
   }
+};
+
+// Shift+F10 and the Menu key open a view's menu under its chosen row: the
+// platform opens none for Shift+F10 and puts the Menu key's at the mouse.
+class KeyboardMenu final : public QObject {
+ public:
+  KeyboardMenu(QAbstractItemView* view, QMenu* menu) : QObject(view), view_(view), menu_(menu) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const bool shiftF10 = key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    const bool menuKey = event->type() == QEvent::ContextMenu &&
+                         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    if (!shiftF10 && !menuKey) return false;
+    QModelIndex row = view_->currentIndex();
+    if (!view_->selectionModel()->isSelected(row)) {
+      const QModelIndexList chosen = view_->selectionModel()->selectedRows();
+      row = chosen.isEmpty() ? QModelIndex() : chosen.front();
+    }
+    row = row.siblingAtColumn(0);
+    if (row.isValid()) view_->scrollTo(row);
+    const QRect place = view_->visualRect(row);
+    menu_->popup(view_->viewport()->mapToGlobal(place.isValid() ? place.bottomLeft() : QPoint(0, 0)));
+    return true;
+  }
+
+ private:
+  QAbstractItemView* view_;
+  QMenu* menu_;
 };
 
 // The line shown for a page being fetched: its address, or for a search
@@ -247,7 +278,7 @@ void ResultsWindow::BuildControls() {
   slider_ = Control<QSlider>(td::kSpeedSlider);
   slider_->setValue(20);
   clip_ = static_cast<AnimationClip*>(ControlById(td::kAnimation));
-  clip_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  clip_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
   ControlById(td::kDisconnected)->setStyleSheet(QStringLiteral("color: rgb(180, 0, 0); font-weight: bold;"));
   QFont clockFont(QStringLiteral("Arial"));
   clockFont.setStyleHint(QFont::SansSerif);
@@ -284,6 +315,8 @@ QWidget* ResultsWindow::MakeFileList() {
 }
 
 void ResultsWindow::WireControls() {
+  list_->installEventFilter(new KeyboardMenu(list_, listMenu_));
+  tree_->installEventFilter(new KeyboardMenu(tree_, treeMenu_));
   connect(list_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     listMenu_->popup(list_->viewport()->mapToGlobal(pos));
   });
@@ -449,6 +482,10 @@ void ResultsWindow::SortByColumn(int column) {
   const TLwCompare compare{static_cast<ListColumn>(column)};
   const bool flag = sortFlags_[column];
   QSignalBlocker block(list_);
+  // Taking the rows out drops their selection: the chosen entries are chosen
+  // again afterwards, so that "Supprimer" still acts on what the tree shows.
+  const std::vector<int> chosen = SelectedRows();
+  QTreeWidgetItem* current = list_->currentItem();
   QList<QTreeWidgetItem*> items = list_->invisibleRootItem()->takeChildren();
   struct Sorted {
     QTreeWidgetItem* item;
@@ -466,6 +503,8 @@ void ResultsWindow::SortByColumn(int column) {
   items.clear();
   for (const Sorted& s : sorted) items.append(s.item);
   list_->addTopLevelItems(items);
+  if (current) list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+  for (int index : chosen) rows_[static_cast<size_t>(index)]->setSelected(true);
   sortFlags_[column] = !flag;
 }
 
@@ -600,11 +639,25 @@ void ResultsWindow::RefreshConnections() {
     return;
   }
   connectionLines_.resize(fetching.size(), false);
+  // The line the user chose, by its page: when a current line goes, Qt makes
+  // (and selects) another one current, which "Ouvrir page" would then open.
+  QListWidgetItem* current = connections_->currentItem();
+  const int chosen = current && current->isSelected() ? current->data(kEntryRole).toInt() : -1;
+  bool removed = false;
   for (int row = connections_->count() - 1; row >= 0; --row) {
     const int index = connections_->item(row)->data(kEntryRole).toInt();
     if (index >= 0 && static_cast<size_t>(index) < fetching.size() && fetching[static_cast<size_t>(index)]) continue;
     if (index >= 0 && static_cast<size_t>(index) < connectionLines_.size()) connectionLines_[static_cast<size_t>(index)] = false;
     delete connections_->takeItem(row);
+    removed = true;
+  }
+  if (removed) {
+    QListWidgetItem* kept = nullptr;
+    for (int row = 0; row < connections_->count() && chosen >= 0 && !kept; ++row) {
+      if (connections_->item(row)->data(kEntryRole).toInt() == chosen) kept = connections_->item(row);
+    }
+    connections_->setCurrentItem(kept);
+    if (!kept) connections_->clearSelection();
   }
   for (const Line& line : fresh) {
     auto* item = new QListWidgetItem(ToQt(line.text));
@@ -722,21 +775,21 @@ void ResultsWindow::OpenFile() {
   const std::string url = FromQt(FieldText(td::kFileUrl));
   // Addresses with a user (ftp://user@host:...) go to the browser itself.
   if (url.find('@') != std::string::npos && url.find(':') != std::string::npos) {
-    env_.browser.OpenInBrowser(url, env_.ctx.settings.NewWindow);
+    OpenInBrowserOrSay(env_, url);
   } else {
-    env_.browser.ShellOpen(url);
+    ShellOpenOrSay(env_, url);
   }
 }
 
 void ResultsWindow::OpenFilePage() {
   if (!selectedFile_) return;
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(FromQt(FieldText(td::kPage)), env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, FromQt(FieldText(td::kPage)));
 }
 
 void ResultsWindow::OpenReferencePage() {
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(referencePage_, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, referencePage_);
 }
 
 void ResultsWindow::OpenConnection() {
@@ -746,7 +799,7 @@ void ResultsWindow::OpenConnection() {
   if (text.size() < 2) return;
   if (text.rfind(kCachePrefix, 0) == 0) text = CachedCopyAddress(env_.ctx, text.substr(sizeof kCachePrefix - 1));
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(text, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, text);
 }
 
 void ResultsWindow::Copy(int field) { env_.browser.CopyToClipboard(FromQt(FieldText(field))); }

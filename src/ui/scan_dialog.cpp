@@ -84,7 +84,7 @@ void ScanDialog::accept() {
 
 bool ScanDialog::Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices) {
   ScanDialog dialog(env, parent);
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if (ExecOverParent(dialog) != QDialog::Accepted) return false;
   choices = dialog.Choices();
   return true;
 }

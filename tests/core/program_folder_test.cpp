@@ -60,6 +60,19 @@ TEST_F(Places, WhichFolderIsTheProgramFolder) {
   }
 }
 
+// What ships is found whatever --home names: the home's own copy first.
+TEST_F(Places, ShippedFilesAreFoundBesideTheExecutableAndInTheInstalledData) {
+  fs::create_directories(root.File("home/help"));
+  fs::create_directories(root.File("bin/help"));
+  const std::string home = root.File("home");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("share/orvilane/help/index.html"));
+  root.Write("bin/help/index.html", "");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("bin/help/index.html"));
+  root.Write("home/help/index.html", "");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("home/help/index.html"));
+  EXPECT_EQ(ShippedFilePath(home, "ORVI.avi", places), "");
+}
+
 // Root writes everywhere: run as root, the check runs in a child that became
 // "nobody" and owns the user's side of the installation.
 std::string AsUnprivileged(const std::string& tree, const std::function<std::string()>& work) {

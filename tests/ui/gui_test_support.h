@@ -48,10 +48,11 @@ void ClickButton(QWidget* modal, const QString& text);
 
 // Records what would have gone to the desktop.
 struct RecordingBrowser final : ui::Browser {
-  bool OpenInBrowser(const std::string& address, bool) override { return opened.push_back(address), true; }
-  bool ShellOpen(const std::string& address) override { return shell.push_back(address), true; }
+  bool OpenInBrowser(const std::string& address, bool) override { return opened.push_back(address), works; }
+  bool ShellOpen(const std::string& address) override { return shell.push_back(address), works; }
   void CopyToClipboard(const std::string& text) override { copied.push_back(text); }
   std::vector<std::string> opened, shell, copied;
+  bool works = true;  // false: as if no browser were installed
 };
 
 // The windows over a real core, in a temporary program folder.

@@ -2,7 +2,9 @@
 // analysis dialog: keyboard, the choices "Go !" gives and what it remembers.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
+#include <QTreeView>
 
 #include <thread>
 
@@ -10,7 +12,10 @@
 #include "explore/queue.h"
 #include "gui_test_support.h"
 #include "ui/common.h"
+#include "ui/news_dialog.h"
+#include "ui/options_sheet.h"
 #include "ui/scan_dialog.h"
+#include "ui/statistics_dialog.h"
 
 namespace orvi::test {
 namespace {
@@ -36,6 +41,55 @@ TEST_F(FrameTest, StartWindowPostsItsCommand) {
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(posted, expected) << setting;
   }
+}
+
+// The news, the statistics, the about box and the options answer the
+// keyboard while the preparation window is modal (as at start) and while a
+// box of that window is up, which opens over its own window.
+TEST_F(FrameTest, FreeStandingWindowsStayUsableUnderAModalWindowAndItsBox) {
+  MakeFrame();
+  std::vector<QPointer<QWidget>> windows = {ui::NewsDialog::Open(*env, "Version 0.42\r\n"), ui::AboutBox::Open(*env),
+                                            ui::OptionsSheet::Open(*env, &frame->Results()),
+                                            ui::StatisticsDialog::Open(*env)};
+  WhenModal([&](QWidget* prep) {
+    for (int i = 0; i < 3; ++i) QTest::keyClick(windows[i]->windowHandle(), Qt::Key_Escape);
+    port->MessageBox({"Recherche termin\xE9" "e", "ORVI"});
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeModalWidget() != prep; }));
+    QWidget* box = QApplication::activeModalWidget();
+    EXPECT_EQ(box->parentWidget(), prep);
+    QTest::keyClick(windows[3]->windowHandle(), Qt::Key_Escape);
+    box->close();
+    static_cast<QDialog*>(prep)->reject();
+  });
+  Commands().Execute(cmd::kNewSearch);
+  for (size_t i = 0; i < windows.size(); ++i) EXPECT_TRUE(!windows[i] || windows[i]->isHidden()) << i;
+}
+
+TEST_F(FrameTest, AHelpThatCannotBeOpenedSaysSo) {
+  MakeFrame();  // no help/ in the test's program folder, beside the tests or installed
+  QString said;
+  AnswerBox(&said);
+  Commands().Execute(cmd::kHelp);
+  ASSERT_TRUE(PumpUntil([&] { return !said.isEmpty(); }));
+  EXPECT_EQ(said, QString::fromUtf8("L'aide n'a pas pu être ouverte : help/index.html"));
+}
+
+TEST_F(FrameTest, TheFileDialogsColumnsAreFrench) {
+  MakeFrame();
+  Put("Save/Archives/a.txt", "");
+  Put("Save/b.txt", "xy");
+  QStringList shown;  // the folder's size and type, the file's size
+  WhenModal([&](QWidget* dialog) {
+    auto* view = dialog->findChild<QTreeView*>();
+    ASSERT_TRUE(PumpUntil([&] { return view->model()->rowCount(view->rootIndex()) == 2; }));
+    const QModelIndex folder = view->rootIndex();
+    for (auto [row, column] : {std::pair{0, 1}, {0, 2}, {1, 1}}) {
+      shown << folder.model()->index(row, column, folder).data().toString();
+    }
+    static_cast<QDialog*>(dialog)->reject();
+  });
+  Commands().Execute(cmd::kLoadResults);
+  EXPECT_EQ(shown, (QStringList{"", "Dossier", "2 octets"}));
 }
 
 // A page analysis is a search of its own: the text of the search before it is

@@ -98,6 +98,10 @@ TEST_F(PrepTest, ProfileFieldsAndCountersFollowTheSelection) {
   Put("Profils/Musique/deux.ini", Profile("LibS1=Nouveau :\r\n"));
   window->Tree()->setCurrentItem(window->Tree()->topLevelItem(0));
   EXPECT_EQ(C<QLabel>(PrepWindow::kLabel1)->text(), QStringLiteral("Nouveau :"));
+  // A profile added before it moves its place in the list, not the choice.
+  Put("Profils/Musique/autre.ini", Profile(""));
+  Open();
+  EXPECT_EQ(ctx->ProfileName, "deux");
 }
 
 TEST_F(PrepTest, EnablingWhileIdleAndWhileAPhaseRuns) {

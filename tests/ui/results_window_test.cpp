@@ -1,11 +1,14 @@
 // The results window over a real catalogue and queue (the rows are
 // results_view_test's); the tick is driven by hand.
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QMenu>
 #include <QSlider>
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -84,9 +87,35 @@ TEST_F(ResultsWindowTest, SelectionFillsThePaneAndDevelop) {
   EXPECT_TRUE(!develop->isChecked() && w->SelectedFile() == nullptr && reference->isEnabled());
   reference->click();
   EXPECT_EQ(browser.opened, Texts{"http://p/one.html"});
+  browser.works = false;
+  QString said;
+  test::AnswerBox(&said);
+  reference->click();
+  ASSERT_TRUE(test::PumpUntil([&] { return !said.isEmpty(); }));
+  EXPECT_EQ(said, QString::fromUtf8("Aucun navigateur n'a pu être lancé pour ouvrir http://p/one.html"));
   Select({"mix"});  // volumes from two pages
   w->Commands().UpdateButtons();  // the tick's enabling agrees
   EXPECT_FALSE(reference->isEnabled());
+  // A sort keeps the chosen entries chosen.
+  Select({"solo", "mix"});
+  w->SortByColumn(0);
+  Run(td::kDelete);
+  EXPECT_EQ(Column(), (Texts{"vol"}));
+}
+
+TEST_F(ResultsWindowTest, ShiftF10AndTheMenuKeyOpenTheListsMenuUnderTheChosenRow) {
+  for (const char* name : {"a.zip", "b.zip", "c.zip"}) Add(name, std::string("http://a/") + name);
+  w->RefreshList();
+  Select({"c"});
+  QTreeWidget* list = w->FileList();
+  const QPoint under = list->viewport()->mapToGlobal(list->visualItemRect(list->topLevelItem(2)).bottomLeft());
+  QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(w->ListMenu()->isVisible() && w->ListMenu()->pos() == under);
+  w->ListMenu()->hide();
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));  // the mouse, say
+  QCoreApplication::sendEvent(list, &menuKey);
+  EXPECT_TRUE(w->ListMenu()->isVisible() && w->ListMenu()->pos() == under);
+  w->ListMenu()->hide();
 }
 
 TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
@@ -110,6 +139,11 @@ TEST_F(ResultsWindowTest, ConnectionsListAndTheCacheLine) {
   list->setCurrentRow(0);
   Run(td::kOpenPage);
   EXPECT_EQ(browser.opened, Texts{cache});
+  // The chosen line's page is done: no other line becomes the chosen one.
+  ctx.queue.entries[1]->state = 0;
+  w->Tick();
+  Run(td::kOpenPage);
+  EXPECT_TRUE(lines() == Texts{"http://site/page.html"} && browser.opened.size() == 1);
 }
 
 // The slider's brake is the run's (exploration_run_test): here, that the window follows it.
