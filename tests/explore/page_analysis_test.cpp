@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "explore/link_scanner.h"
-#include "explore/link_values.h"
 #include "explore/page_age.h"
 #include "explore/queue.h"
 #include "explore/queue_link_sink.h"
@@ -292,27 +291,6 @@ TEST_F(PageAnalysisTest, HostilePagesStayBounded) {
 
   Analyse(repeat([](int) { return "winamp " + Link("aa.zip"); }));
   EXPECT_EQ(sink.links, Texts{File("aa.zip", false, 1)});
-}
-
-// The index answers exactly as the link scanner (the fuzz target compares
-// them on any text).
-TEST(LinkValueIndexTest, AgreesWithExtractLinkValue) {
-  const std::string page =
-      "<a href = \"f.zip\">x</a> <a href='b.html'> <a href=c.html > href=\"x'y\" href=>"
-      "<a href                    =\"far\"> href=\"javascript:get('a.zip')\" open('p') "
-      "href=\"'a\" b'\" href=\"unclosed <a href='also unclosed";
-  const LinkValueIndex index(page);
-  for (bool withOpen : {false, true}) {
-    for (size_t start = 0; start <= page.size() + 1; ++start) {
-      std::string expected;
-      std::optional<size_t> end = ExtractLinkValue(page, start, expected, withOpen);
-      std::optional<LinkValueSpan> span = index.Find(start, withOpen);
-      ASSERT_EQ(end.has_value(), span.has_value()) << start;
-      if (!end) continue;
-      EXPECT_EQ(page.substr(span->begin, span->length) + "@" + std::to_string(span->end),
-                expected + "@" + std::to_string(*end)) << start;
-    }
-  }
 }
 
 TEST_F(PageAnalysisTest, PageAgeInMonthsFromTheStartDate) {
