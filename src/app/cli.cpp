@@ -67,7 +67,6 @@ constexpr char kHelp[] =
     "  --home DIR     use DIR as the program folder (ORVI.ini, Profils, Save);\n"
     "                 without it: the program's own folder when it holds a\n"
     "                 writable ORVI.ini, else ~/.local/share/orvilane\n"
-    "                 instead of the folder of the executable\n"
     "  -q             no progress lines on stderr\n"
     "  --help         show this help and exit\n"
     "  --version      print the version and exit\n"
