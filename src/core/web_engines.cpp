@@ -15,8 +15,9 @@ WebEngine Mojeek() {
   e.Name = "Mojeek";
   e.Url = "https://www.mojeek.com";
   e.Request = "/search?q={query}";
-  // s=0 is refused: page 1 sends none.
-  e.PagingParam = "s";
+  // s=0 is refused: page 1 sends none. (A one-letter value is assigned by
+  // count: GCC 12 at -O3 misreads a one-letter literal as overlapping.)
+  e.PagingParam.assign(1, 's');
   e.PagingFirst = 11;
   e.PagingStep = 10;
   // As URL parameters, language and region are refused.
@@ -38,7 +39,7 @@ WebEngine DuckDuckGo() {
   e.Method = "POST";
   e.Request = "/html/";
   e.Body = "q={query}&b=&kl={region}";
-  e.PagingParam = "s";
+  e.PagingParam.assign(1, 's');
   e.ResultLink = "a.result__a";
   e.Skip = "https://duckduckgo.com/y.js,//duckduckgo.com/y.js";
   e.UnwrapParam = "uddg";
@@ -64,7 +65,7 @@ WebEngine Bing() {
   // Stylesheet links come before the result's own, inside its <h2>.
   e.ResultBlock = "li.b_algo";
   e.ResultLink = "h2 a";
-  e.UnwrapParam = "u";
+  e.UnwrapParam.assign(1, 'u');
   e.UnwrapPrefix = "a1";
   e.NextLink = "a.sb_pagN";
   e.BlockMarkers = "captchaUrl,/challenge/verify";

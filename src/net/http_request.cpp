@@ -87,7 +87,12 @@ bool BuildWebRequest(const GlobalSettings& settings, const WebRequest& web, bool
   if (web.method.empty() || web.method.find_first_of(" \r\n") != std::string::npos) return false;
   const bool viaProxy = !settings.ProxyName.empty() && !secure;
   request = web.method + " ";
-  request += viaProxy ? EncodeAbsoluteTarget(web.url, path) : "/" + EncodeRequestTarget(path);
+  if (viaProxy) {
+    request += EncodeAbsoluteTarget(web.url, path);
+  } else {
+    request += '/';  // appended, not "/" + target: GCC 12 at -O3 misreads that as overlapping
+    request += EncodeRequestTarget(path);
+  }
   request += " HTTP/1.1\r\nHost: " + host + "\r\n" + web.headers;
   if (viaProxy) {
     request += settings.ProxyAuthHeader;

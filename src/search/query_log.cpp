@@ -32,15 +32,18 @@ void QueryLog::Link(char engineLetter, bool added, std::string_view url) {
   Link(std::string_view(&engineLetter, 1), added, url);
 }
 
+// Lines are appended piece by piece: GCC 12 at -O3 misreads "[" + a string
+// as overlapping copies.
 void QueryLog::Link(std::string_view engineName, bool added, std::string_view url) {
-  std::string line = "[" + std::string(engineName) + (added ? "=" : "!") + "] ";
-  line.append(url);
-  line += "\r\n";
+  std::string line(1, '[');
+  line.append(engineName).append(added ? "=] " : "!] ").append(url).append("\r\n");
   Write(line, "ab");
 }
 
 void QueryLog::Request(std::string_view engineName, std::string_view method, std::string_view url) {
-  Write("[" + std::string(engineName) + "] " + std::string(method) + " " + std::string(url) + "\r\n", "ab");
+  std::string line(1, '[');
+  line.append(engineName).append("] ").append(method).append(" ").append(url).append("\r\n");
+  Write(line, "ab");
 }
 
 }  // namespace orvi
