@@ -41,6 +41,24 @@ std::string OptionValue(const std::vector<std::string>& args, size_t& i, const s
   return args[++i];
 }
 
+ProfileInputs ReadProfileInputs(const std::vector<std::string>& args, const std::string& command) {
+  std::optional<std::string> name;
+  ProfileInputs out;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::optional<std::string>* target = arg == "--profile" ? &name
+                                         : arg == "--input"  ? &out.input1
+                                         : arg == "--input2" ? &out.input2
+                                                             : nullptr;
+    if (target == nullptr) throw UsageError(command + ": unexpected argument '" + arg + "'");
+    if (*target) throw UsageError(command + ": " + arg + " given twice");
+    *target = OptionValue(args, i, command);
+  }
+  if (!name || name->empty()) throw UsageError(command + ": --profile NAME is required");
+  out.name = *name;
+  return out;
+}
+
 int PositiveNumber(const std::string& text, const std::string& what) {
   bool digits = !text.empty() && text.size() <= 9 &&
                 text.find_first_not_of("0123456789") == std::string::npos;
@@ -189,30 +207,18 @@ int RunProfile(const Invocation& inv, std::ostream& out, std::ostream& err) {
 }
 
 int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
-  std::optional<std::string> name, input1, input2;
-  for (size_t i = 0; i < inv.args.size(); ++i) {
-    const std::string& arg = inv.args[i];
-    std::optional<std::string>* target = arg == "--profile" ? &name
-                                         : arg == "--input"  ? &input1
-                                         : arg == "--input2" ? &input2
-                                                             : nullptr;
-    if (target == nullptr) throw UsageError("queries: unexpected argument '" + arg + "'");
-    if (*target) throw UsageError("queries: " + arg + " given twice");
-    if (i + 1 >= inv.args.size()) throw UsageError("queries: " + arg + " needs a value");
-    *target = inv.args[++i];
-  }
-  if (!name || name->empty()) throw UsageError("queries: --profile NAME is required");
+  const auto [name, input1, input2] = cli::ReadProfileInputs(inv.args, "queries");
   if (!input1) throw UsageError("queries: --input TEXT is required");
 
   Context ctx(ContextOptions{.appFolder = inv.home});
   ctx.LoadSettings();
-  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, *name));
-  ctx.ProfileName = Utf8ToCp1252(ProfileShortName(*name));
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
+  ctx.ProfileName = Utf8ToCp1252(ProfileShortName(name));
   const SearchProfile& profile = ctx.activeProfile;
   // The window hides the second input of a one-input profile and empties it.
   std::string text2 = Utf8ToCp1252(input2.value_or(""));
   if (!text2.empty() && profile.LibS2.empty()) {
-    throw UsageError("queries: profile " + *name + " has one input; --input2 is not used");
+    throw UsageError("queries: profile " + name + " has one input; --input2 is not used");
   }
   SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
   // A profile that needs no input disables the first field; otherwise a

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ class UsageError {
 
 // The value after an option, or a usage error.
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command);
+
+// --profile NAME (required), --input TEXT and --input2 TEXT, each at most once.
+struct ProfileInputs {
+  std::string name;
+  std::optional<std::string> input1, input2;
+};
+ProfileInputs ReadProfileInputs(const std::vector<std::string>& args, const std::string& command);
 // A whole number of at least 1, or a usage error.
 int PositiveNumber(const std::string& text, const std::string& what);
 

@@ -393,25 +393,14 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
 }
 
 int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> name, input1, input2;
-  for (size_t i = 0; i < inv.args.size(); ++i) {
-    const std::string& arg = inv.args[i];
-    std::optional<std::string>* target = arg == "--profile" ? &name
-                                         : arg == "--input"  ? &input1
-                                         : arg == "--input2" ? &input2
-                                                             : nullptr;
-    if (target == nullptr) throw UsageError("harvest: unexpected argument '" + arg + "'");
-    if (*target) throw UsageError("harvest: " + arg + " given twice");
-    *target = OptionValue(inv.args, i, "harvest");
-  }
-  if (!name || name->empty()) throw UsageError("harvest: --profile NAME is required");
+  const auto [name, input1, input2] = ReadProfileInputs(inv.args, "harvest");
   InterruptWatch interrupts(inv);
   auto ui = std::make_shared<CliUi>();
   Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
   interrupts.Watch(ctx);
   ctx.LoadSettings();
-  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, *name));
-  ctx.ProfileName = *name;
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
+  ctx.ProfileName = name;
   ctx.harvest.autoStart = false;
   const HarvestInputs inputs{Utf8ToCp1252(input1.value_or("")).substr(0, kInputChars),
                              Utf8ToCp1252(input2.value_or("")).substr(0, kInputChars),
