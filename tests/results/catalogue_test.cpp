@@ -4,6 +4,8 @@
 
 #include <thread>
 
+#include "results/results_file.h"
+
 namespace orvi {
 namespace {
 
@@ -66,6 +68,65 @@ TEST_F(CatalogueTest, RarVolumesGroupWhateverTheSeriesAndOtherTypesStayApart) {
   EXPECT_EQ(EntryTypeText(Entry(0)), "rar");
   EXPECT_EQ(Shape(1), "readme: readme.txt");
   EXPECT_EQ(Shape(2), "readme: readme.zip");
+}
+
+// Today's volumes make one set each, keyed by the set's name, one group per
+// volume in volume order whatever order they come in; the old forms beside
+// them keep their own entries. A results file gives the same sets back.
+TEST_F(CatalogueTest, TodaysVolumesMakeOneSetEach) {
+  struct Case {
+    std::vector<std::pair<const char*, int>> links;  // name, series length
+    std::vector<std::string> entries;               // "type key: groups"
+  } cases[] = {
+      {{{"movie.part2.rar", 3}, {"movie.part1.rar", 3}, {"Movie.Part10.rar", 3}},
+       {"rar movie: movie.part1.rar | movie.part2.rar | Movie.Part10.rar"}},
+      {{{"film.part01.rar", 0}, {"film.part002.rar", 0}},
+       {"rar film: film.part01.rar | film.part002.rar"}},
+      {{{"game.7z.001", 2}, {"game.7z.002", 2}}, {"7z game: game.7z.001 | game.7z.002"}},
+      {{{"arch.zip.002", 2}, {"arch.zip.001", 2}}, {"zip arch: arch.zip.001 | arch.zip.002"}},
+      {{{"split.z01", 3}, {"split.z02", 3}, {"split.zip", 3}},
+       {"zip split: split.z01 | split.z02 | split.zip"}},
+      // The last volume found first, alone.
+      {{{"split.zip", 0}, {"split.z02", 2}, {"split.z01", 2}},
+       {"zip split: split.z01 | split.z02 | split.zip"}},
+      // Beside rar volumes of the old form, of another name and of the same.
+      {{{"movie.part1.rar", 2}, {"other.r00", 0}, {"movie.part2.rar", 2}, {"other.rar", 0}},
+       {"rar movie: movie.part1.rar | movie.part2.rar", "rar other: other.r00 | other.rar"}},
+      {{{"movie.part1.rar", 2}, {"movie.rar", 0}, {"movie.r00", 0}},
+       {"rar movie: movie.part1.rar", "rar movie: movie.rar | movie.r00"}},
+      // Beside a zip series and single archives of a close name.
+      {{{"name.zip.001", 2}, {"name1.zip", 0}, {"name.zip.002", 2}},
+       {"zip name: name.zip.001 | name.zip.002", "zip name1: name1.zip"}},
+      {{{"name1.zip", 2}, {"name2.zip", 2}, {"name.zip.001", 2}},
+       {"zip name: name1.zip | name2.zip", "zip name: name.zip.001"}},
+      {{{"game.7z", 0}, {"game.7z.001", 0}, {"game.zip", 0}},
+       {"7z game: game.7z", "7z game: game.7z.001", "zip game: game.zip"}},
+  };
+  for (const Case& c : cases) {
+    Context fresh{ContextOptions{.appFolder = "/tmp"}};
+    for (const auto& [name, series] : c.links) {
+      AddFoundLink(fresh, fresh.catalogue, name, std::string("http://h/") + name, "p", false, series);
+    }
+    auto shapes = [](const FileCatalogue& table) {
+      std::vector<std::string> out;
+      for (const auto& entry : table.entries) {
+        std::string shape = EntryTypeText(*entry) + " " + entry->key + ":";
+        for (FoundFile* g = entry->files; g; g = g->nextGroup) {
+          if (g != entry->files) shape += " |";
+          for (FoundFile* f = g; f; f = f->nextCopy) shape += " " + f->name;
+        }
+        out.push_back(shape);
+      }
+      return out;
+    };
+    EXPECT_EQ(shapes(fresh.catalogue), c.entries) << c.links[0].first;
+    EXPECT_EQ(EntryStatusOf(*fresh.catalogue.entries[0]),
+              fresh.catalogue.entries[0]->files->nextGroup ? EntryStatus::SetPending
+                                                           : EntryStatus::SinglePending);
+    Context loaded{ContextOptions{.appFolder = "/tmp"}};
+    ParseResults(loaded, loaded.catalogue, ComposeResults(fresh, fresh.catalogue));
+    EXPECT_EQ(shapes(loaded.catalogue), c.entries);
+  }
 }
 
 TEST_F(CatalogueTest, KeysAndVolumeNumbers) {
@@ -198,6 +259,10 @@ TEST(Catalogue, ListSizeFormat) {
   EXPECT_EQ(ListSizeText(INT64_C(5368709120)), "5368709k");
   EXPECT_EQ(FileTypeOf("x.c01").type, ArchiveType::Ace);
   EXPECT_EQ(FileTypeOf("x.r9").type, ArchiveType::Rar);
+  EXPECT_EQ(FileTypeOf("x.7Z").type, ArchiveType::SevenZip);
+  EXPECT_EQ(FileTypeOf("x.7z.1234567").type, ArchiveType::SevenZip);
+  EXPECT_EQ(FileTypeOf("x.z01").type, ArchiveType::Zip);
+  EXPECT_EQ(FileTypeOf("x.z1").type, ArchiveType::None);
   EXPECT_EQ(FileTypeOf("x.jpeg").extension, "jpeg");
   EXPECT_EQ(FileTypeOf("x.jpegs").extension, "");
   EXPECT_EQ(FileTypeOf("x.").extension, "");
