@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/cp1252.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
 
@@ -16,8 +17,8 @@ bool SameEntry(const std::weak_ptr<FoundEntry>& seen, const std::shared_ptr<Foun
 }
 
 bool Listed(const ListRow& row, const ViewToggles& t) {
-  return !(row.serverFolder && !t.showServerFolders) && !(row.singleFile && !t.showSingleFiles) &&
-         !(row.inError && !t.showErrors);
+  return row.matchesFilter && !(row.serverFolder && !t.showServerFolders) &&
+         !(row.singleFile && !t.showSingleFiles) && !(row.inError && !t.showErrors);
 }
 
 int CompareIgnoringCase(const std::string& a, const std::string& b) {
@@ -31,7 +32,38 @@ int GroupCount(const FoundEntry& entry) {
   return groups;
 }
 
+// Which toggle governs the row of a live entry.
+void SetKinds(ListRow& row, const FoundEntry& entry, EntryStatus status) {
+  row.serverFolder = entry.key.find('~') != std::string::npos;
+  row.singleFile = !row.serverFolder && GroupCount(entry) == 1;
+  row.inError = status == EntryStatus::SingleFailed || status == EntryStatus::SetFailed;
+}
+
 }  // namespace
+
+KeyFilter::KeyFilter(std::string_view text) : text_(text), folded_(FoldForSearch(text)) {}
+
+bool KeyFilter::Matches(std::string_view key) const {
+  return folded_.empty() || MatchesFolded(FoldForSearch(key));
+}
+
+bool KeyFilter::MatchesFolded(std::string_view foldedKey) const {
+  return foldedKey.find(folded_) != std::string_view::npos;
+}
+
+void ResultsView::SetFilter(std::string_view text) {
+  if (text == filter_.text()) return;
+  filter_ = KeyFilter(text);
+  filterChanged_ = true;
+}
+
+bool EntryListed(const FoundEntry& entry, const ViewToggles& toggles, const KeyFilter& filter) {
+  if (entry.deleted || entry.files == nullptr) return false;
+  ListRow row;
+  SetKinds(row, entry, EntryStatusOf(entry));
+  row.matchesFilter = filter.Matches(entry.key);
+  return Listed(row, toggles);
+}
 
 int TreeImageOf(FileState state) {
   switch (state) {
@@ -81,8 +113,9 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     if (isNew) {
       seen.entry = entries[i];
       row.key = entry->key;
-      row.serverFolder = entry->key.find('~') != std::string::npos;
+      seen.foldedKey = FoldForSearch(row.key);
     }
+    if (isNew || filterChanged_) row.matchesFilter = filter_.MatchesFolded(seen.foldedKey);
     if (seen.first != entry->files) {
       // A removal can leave another file first, and with it another type.
       seen.first = entry->files;
@@ -93,8 +126,7 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     const EntryStatus status = EntryStatusOf(*entry);
     changed |= isNew || status != row.status;
     row.status = status;
-    row.singleFile = !row.serverFolder && GroupCount(*entry) == 1;
-    row.inError = status == EntryStatus::SingleFailed || status == EntryStatus::SetFailed;
+    SetKinds(row, *entry, status);
 
     const bool wasListed = row.listed;
     row.listed = Listed(row, toggles);
@@ -132,6 +164,7 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     entry->typeText = row.typeText.substr(0, 3);
     if (changed) changes.changed.push_back(row.index);
   }
+  filterChanged_ = false;
   return changes;
 }
 

@@ -23,5 +23,10 @@ TEST(Cp1252, BytesThatAreNotUtf8AreKept) {
   }
 }
 
+TEST(Cp1252, FoldingForASearchLowersAndDropsAccents) {
+  EXPECT_EQ(FoldForSearch("\xC9T\xE9 \x8Cuvre Stra\xDF" "e \x8A\x9F\xFF \xD7\xF7 1-Z"),
+            "ete oeuvre strasse syy \xD7\xF7 1-z");
+}
+
 }  // namespace
 }  // namespace orvi

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "results/catalogue.h"
 
@@ -33,7 +34,10 @@ class ResultsViewTest : public ::testing::Test {
   ResultsView view;
 };
 
-TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
+// The toggles hide their kind of row, the filter the rows whose key does not
+// hold its text (letter case and accents ignored); each call names the rows
+// that came or went.
+TEST_F(ResultsViewTest, TheTogglesAndTheFilterHideTheirRows) {
   Add("ok.zip", "http://a/ok.zip");                        // 0 single, valid
   Add("bad.zip", "http://a/bad.zip");                      // 1 single, failed
   Add("set1.zip", "http://a/set1.zip", "http://p/", 2);    // 2 set, one volume failed
@@ -41,6 +45,7 @@ TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
   Add("@srv~1", "http://s/folder1");                       // 3 server folder
   Add("@srv~1", "http://s/folder2");
   Add("gone.zip", "http://a/gone.zip");                    // 4 deleted
+  Add("\xC9T\xC9 Ok.zip", "http://a/ete.zip");           // 5 "ÉTÉ ok"
   File(0).SetState(FileState::Valid);
   File(1).SetState(FileState::Failed);
   File(2, 1).SetState(FileState::TimedOut);
@@ -49,18 +54,34 @@ TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
   struct Case {
     ViewToggles toggles;
     std::vector<int> listed;
+    const char* filter = "";
   } cases[] = {
-      {{true, true, true}, {0, 1, 2, 3}},
-      {{false, true, true}, {0, 3}},
-      {{true, false, true}, {0, 1, 2}},
+      {{true, true, true}, {0, 1, 2, 3, 5}},
+      {{false, true, true}, {0, 3, 5}},
+      {{true, false, true}, {0, 1, 2, 5}},
       {{true, true, false}, {2, 3}},
       {{false, false, false}, {}},
-      {{true, true, true}, {0, 1, 2, 3}},  // and back
+      {{true, true, true}, {0, 1, 2, 3, 5}},  // and back
+      {{true, true, true}, {0, 5}, "OK"},
+      {{true, true, true}, {5}, "\xE9t\xE9"},
+      {{true, true, true}, {5}, "ete o"},
+      {{true, true, true}, {2, 3}, "s"},
+      {{false, true, true}, {3}, "s"},
+      {{true, true, true}, {}, "zz"},
+      {{true, true, true}, {0, 1, 2, 3, 5}, ""},
   };
+  std::vector<int> before;
   for (const Case& c : cases) {
-    view.RefreshList(ctx, c.toggles);
-    EXPECT_EQ(Listed(), c.listed) << c.toggles.showErrors << c.toggles.showServerFolders
-                                  << c.toggles.showSingleFiles;
+    SCOPED_TRACE(testing::Message() << c.toggles.showErrors << c.toggles.showServerFolders
+                                    << c.toggles.showSingleFiles << " \"" << c.filter << "\"");
+    view.SetFilter(c.filter);
+    std::vector<int> changed = view.RefreshList(ctx, c.toggles).changed;
+    EXPECT_EQ(Listed(), c.listed);
+    std::vector<int> cameOrWent;
+    std::set_symmetric_difference(before.begin(), before.end(), c.listed.begin(), c.listed.end(),
+                                  std::back_inserter(cameOrWent));
+    EXPECT_EQ(changed, cameOrWent);
+    before = c.listed;
   }
   const ListRow& folder = view.Row(3);
   EXPECT_EQ(folder.nbText, "?");
