@@ -100,6 +100,9 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
       rows_.emplace_back();
       seen_.emplace_back();
       rows_[i].index = static_cast<int>(i);
+      // Dead or alive: the next call must know the slot's entry, or it would
+      // take it for a replaced one and start the list over.
+      seen_[i].entry = entries[i];
     }
     ListRow& row = rows_[i];
     Seen& seen = seen_[i];
@@ -111,7 +114,6 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     }
     bool changed = false;
     if (isNew) {
-      seen.entry = entries[i];
       row.key = entry->key;
       seen.foldedKey = FoldForSearch(row.key);
     }
