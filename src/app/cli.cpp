@@ -16,23 +16,9 @@ namespace orvi {
 namespace cli {
 
 std::string Printable(std::string_view text) {
-  // Page-borne text must not drive the terminal: every control byte, C0, DEL
-  // and the five bytes that Windows-1252 leaves to the C1 controls, is shown
-  // as \xHH. That also keeps one record per line and tabs as separators.
-  std::string shown;
-  shown.reserve(text.size());
-  for (unsigned char c : text) {
-    const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F ||
-                         c == 0x90 || c == 0x9D;
-    if (!control) {
-      shown += static_cast<char>(c);
-      continue;
-    }
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-    shown += escaped;
-  }
-  return Cp1252ToUtf8(shown);
+  // Page-borne text must not drive the terminal. That also keeps one record
+  // per line and tabs as separators.
+  return Cp1252ToPrintableUtf8(text);
 }
 
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command) {
@@ -88,10 +74,16 @@ constexpr char kHelp[] =
     "      \"#<TAB>query\", then \"G<TAB>url\" (Google), \"F<TAB>url\" (Fast) and\n"
     "      one \"W<TAB>url\" per WiseNut query, for the engines the row is ticked\n"
     "      for. TEXT is UTF-8; the second input needs a profile with two.\n"
-    "  results FILE [--rewrite OUT]\n"
+    "  results FILE [--rewrite OUT] [--export list|aria2|csv]\n"
     "      Read a results file and print one line per entry: key, type, Nb,\n"
     "      Hits, Taille and status, tab-separated, as the results list shows\n"
     "      them. Nothing is verified. With --rewrite, write what was read to OUT.\n"
+    "      With --export, print instead the files for a download manager or a\n"
+    "      spreadsheet: list, the address of each valid file, one a line (for\n"
+    "      wget -i or curl); aria2, an input file for aria2c -i (the copies of\n"
+    "      one file as mirrors, each set's volumes in a folder named by its\n"
+    "      key); csv, every file with key,type,name,url,page,state,size,date.\n"
+    "      In UTF-8, addresses percent-encoded as they are asked for.\n"
     "      Entries beyond the catalogue's 4096 are counted on stderr; with\n"
     "      --rewrite they make the command fail rather than be dropped.\n"
     "  verify [--in FILE] [--timeout S] [URL ...]\n"

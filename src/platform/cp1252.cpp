@@ -153,6 +153,24 @@ std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text) {
   return out;
 }
 
+std::string Cp1252ToPrintableUtf8(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    const char32_t cp = Cp1252ToUnicode(b);
+    if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) {
+      shown += "\\x";
+      shown += kHex[b >> 4];
+      shown += kHex[b & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return Cp1252ToUtf8(shown);
+}
+
 std::string FoldForSearch(std::string_view text) {
   std::string out;
   out.reserve(text.size());
