@@ -87,7 +87,7 @@ bool HasArchiveEnding(std::string_view lowerValue) {
 
 // Today's volumes come with their kind, as .r00 comes with rar: .zNN and
 // .zip.NNN with zip, .7z.NNN with 7z, .partN.rar with rar. 7z and rar are
-// wanted with Archiv or by name.
+// wanted with Archiv, or when the run's extensions name them.
 bool IsWantedVolume(std::string_view lowerValue, const std::vector<std::string>& extensions,
                     bool archiv) {
   auto named = [&](std::string_view ext) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <utility>
 
 #include "platform/text.h"
 #include "results/verification.h"
@@ -59,9 +60,10 @@ bool EndsWithZip(std::string_view name) {
   return name.size() > 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".zip");
 }
 
-// name.zip closing the split set keyed `key` (its volumes name.z01, ...).
-bool ClosesSplitSet(std::string_view name, const std::string& key) {
-  return EndsWithZip(name) && AsciiLower(Cut(name.substr(0, name.size() - 4), kMaxNameChars)) == key;
+// The key of the split zip set that name.zip would close (its other volumes
+// being name.z01, ...); empty for a name that is no zip.
+std::string SplitSetKey(std::string_view name) {
+  return EndsWithZip(name) ? AsciiLower(Cut(name.substr(0, name.size() - 4), kMaxNameChars)) : "";
 }
 
 // A set of today's volumes takes only volumes of its own form, and the split
@@ -72,7 +74,18 @@ bool JoinsEntry(const ArchiveVolume& volume, std::string_view name, const FoundE
   if (first == volume.form) return true;
   if (first == VolumeForm::ZipSplit) return volume.form == VolumeForm::None && EndsWithZip(name);
   return volume.form == VolumeForm::ZipSplit && first == VolumeForm::None &&
-         ClosesSplitSet(entry.files->name, entry.key);
+         SplitSetKey(entry.files->name) == entry.key;
+}
+
+// Whether the table holds a split zip set keyed `key` for its name.zip to join.
+bool HoldsSplitSet(const FileCatalogue& table, const std::string& key) {
+  if (key.empty()) return false;
+  for (const auto& entry : table.entries) {
+    if (entry && entry->key == key && VolumeOf(entry->files->name).form == VolumeForm::ZipSplit) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Where a group goes in a set of today's volumes: by volume number, the split
@@ -104,7 +117,9 @@ ArchiveVolume VolumeOf(std::string_view name) {
   // Leading zeros and all: "part007" is volume 7.
   auto number = [&](size_t from, size_t to) {
     int64_t value = 0;
-    for (size_t i = from; i < to; ++i) value = std::min<int64_t>(value * 10 + (n[i] - '0'), kMaxVolumeNumber);
+    for (size_t i = from; i < to; ++i) {
+      value = std::min<int64_t>(value * 10 + (n[i] - '0'), kMaxVolumeNumber);
+    }
     return static_cast<int>(value);
   };
   auto take = [&](VolumeForm form, ArchiveType type, size_t base, size_t from, size_t to) {
@@ -177,22 +192,13 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
 
   const ArchiveVolume volume = VolumeOf(name);
   const FileType type = FileTypeOf(name);
-  const auto splitSet = [&](const std::string& base) {
-    for (const auto& entry : table.entries) {
-      if (entry && entry->key == base && VolumeOf(entry->files->name).form == VolumeForm::ZipSplit) {
-        return true;
-      }
-    }
-    return false;
-  };
   if (volume.form != VolumeForm::None) {
     // Today's volumes: the set's name, never cut further.
     key = AsciiLower(Cut(name.substr(0, volume.baseLength), kMaxNameChars));
-  } else if (EndsWithZip(name) &&
-             splitSet(AsciiLower(Cut(name.substr(0, name.size() - 4), kMaxNameChars)))) {
+  } else if (std::string split = SplitSetKey(name); HoldsSplitSet(table, split)) {
     // The last volume of a split zip found with its others: no volume
     // number to strip, the set's name as it is.
-    key = AsciiLower(Cut(name.substr(0, name.size() - 4), kMaxNameChars));
+    key = std::move(split);
   } else if (size_t dot = ExtensionPosition(key, lettered); dot != std::string::npos) {
     std::string afterDot = key.substr(dot + 1);
     if (!profile.Protected_X || ParseIntLoose(afterDot) == 0) key.resize(dot);

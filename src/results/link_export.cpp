@@ -114,7 +114,9 @@ std::string SafePathPart(std::string_view name) {
 std::string ExportLinks(Context& ctx, const ViewToggles& toggles, const KeyFilter& filter,
                         ExportFormat format) {
   std::string out;
-  if (format == ExportFormat::Csv) AppendCsvRow(out, {"key", "type", "name", "url", "page", "state", "size", "date"});
+  if (format == ExportFormat::Csv) {
+    AppendCsvRow(out, {"key", "type", "name", "url", "page", "state", "size", "date"});
+  }
   std::lock_guard lock(ctx.CatalogueLock);
   for (const auto& entry : ctx.catalogue.entries) {
     if (entry && EntryListed(*entry, toggles, filter)) ExportEntry(*entry, format, out);
