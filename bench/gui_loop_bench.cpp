@@ -17,12 +17,13 @@
 #include <memory>
 #include <vector>
 
-#include "explore/exploration_run.h"
+#include "core/commands.h"
 #include "core/context.h"
+#include "explore/exploration_run.h"
+#include "explore/queue.h"
+#include "results/catalogue.h"
 #include "support/page_tree.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
-#include "ui/core_flows.h"
 #include "ui/main_frame.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
     dialog->accept();
   });
   answer.start(10);
-  frame.Results().Commands().Execute(orvi::ui::cmd::kAnalysePage);
+  frame.Results().Commands().Execute(orvi::cmd::kAnalysePage);
 
   std::vector<qint64> waits;
   qint64 longest = 0, longestAtMs = 0;
@@ -82,13 +83,13 @@ int main(int argc, char** argv) {
   frame.Results().AddTickHook([&] { tickMax = std::max(tickMax, sinceLast.nsecsElapsed()); });
   app.exec();
   double seconds = static_cast<double>(run.elapsed()) / 1000.0;
-  orvi::ui::flows::StopSearch(ctx);
+  orvi::StopAndClearQueue(ctx);
   orvi::JoinRunThreads(ctx);
 
   std::sort(waits.begin(), waits.end());
   auto ms = [](qint64 ns) { return static_cast<double>(ns) / 1e6; };
   std::printf("pages explored: %d in %.2f s with 24 connections, %d files catalogued\n", pages, seconds,
-              orvi::ui::flows::CatalogueCount(ctx));
+              orvi::CatalogueCount(ctx));
   std::printf("longest 250 ms tick of the results window (its own work): %.2f ms\n", static_cast<double>(tickMax) / 1e6);
   std::printf("event loop turns measured: %zu\n", waits.size());
   std::printf("longest wait of the GUI event loop: %.2f ms at %.2f s into the run (tick: 250 ms)\n", ms(waits.back()),

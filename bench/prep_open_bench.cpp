@@ -14,11 +14,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/commands.h"
 #include "core/context.h"
 #include "support/manual_clock.h"
 #include "support/temp_dir.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/gui_env.h"
 #include "ui/main_frame.h"
 #include "ui/prep_window.h"
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     });
     poll.start();
     timer.start();
-    frame.Results().Commands().Execute(orvi::ui::cmd::kNewSearch);
+    frame.Results().Commands().Execute(orvi::cmd::kNewSearch);
   }
 
   std::vector<double> find;

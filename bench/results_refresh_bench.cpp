@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   std::vector<FoundFile*> shown;
   {
     std::lock_guard lock(ctx.CatalogueLock);
-    for (FoundFile* f = ctx.catalogue.entries[63]->files; f; f = f->nextCopy) shown.push_back(f);
+    for (FoundFile* f : CopiesOf(ctx.catalogue.entries[63]->files)) shown.push_back(f);
   }
   std::printf("  RefreshTree(rebuild), server folder of 40 links: %7.2f ms\n", rebuild);
 

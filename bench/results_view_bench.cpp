@@ -45,9 +45,7 @@ int main(int argc, char** argv) {
   }
   std::vector<orvi::FoundFile*> files;
   for (const auto& entry : ctx.catalogue.entries) {
-    for (orvi::FoundFile* g = entry->files; g; g = g->nextGroup) {
-      for (orvi::FoundFile* f = g; f; f = f->nextCopy) files.push_back(f);
-    }
+    for (orvi::FoundFile* f : orvi::FilesOf(*entry)) files.push_back(f);
   }
 
   orvi::ResultsView view;

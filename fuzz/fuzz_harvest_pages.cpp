@@ -27,28 +27,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ExactText pageText(std::string_view(reinterpret_cast<const char*>(data), size));
   std::string_view page = pageText.view();
   for (bool first : {true, false}) {
-    orvi::GooglePage google = orvi::ReadGooglePage(page, first);
+    orvi::ResultPage google = orvi::ReadGooglePage(page, first);
     CheckTotal(google.total);
-    Check(google.rangeMarker.size() <= 10);
+    Check(!google.refetch && google.rangeMarker.has_value() == google.marked);
+    Check(!google.rangeMarker || google.rangeMarker->size() <= 10);
     Check(google.marked || google.links.empty());
-    for (const orvi::GoogleLink& link : google.links) {
+    for (const orvi::ResultLink& link : google.links) {
       Check(link.url.size() <= orvi::kMaxLinkChars && link.url.starts_with("http") && !Holds(link.url, "&"));
       Check(link.cachePath.empty() || link.cachePath.starts_with("/search?q=cache"));
     }
 
-    orvi::EnginePage fast = orvi::ReadFastPage(page, first, "excluded.example");
+    orvi::ResultPage fast = orvi::ReadFastPage(page, first, "excluded.example");
     CheckTotal(fast.total);
     Check(!fast.refetch || (first && fast.links.empty()));
-    for (const std::string& link : fast.links) {
-      Check(link.size() <= orvi::kMaxLinkChars && link.starts_with("http") && !Holds(link, "'"));
-      Check(!Holds(link, "excluded.example"));
+    Check(!fast.rangeMarker);
+    for (const orvi::ResultLink& link : fast.links) {
+      Check(link.url.size() <= orvi::kMaxLinkChars && link.url.starts_with("http") && !Holds(link.url, "'"));
+      Check(!Holds(link.url, "excluded.example") && link.cachePath.empty());
     }
 
-    orvi::EnginePage wise = orvi::ReadWiseNutPage(page, first);
+    orvi::ResultPage wise = orvi::ReadWiseNutPage(page, first);
     CheckTotal(wise.total);
     Check(!wise.refetch || (first && wise.links.empty()));
-    for (const std::string& link : wise.links) {
-      Check(link.size() <= orvi::kMaxLinkChars && link.starts_with("http") && !Holds(link, "\""));
+    Check(!wise.rangeMarker);
+    for (const orvi::ResultLink& link : wise.links) {
+      Check(link.url.size() <= orvi::kMaxLinkChars && link.url.starts_with("http") && !Holds(link.url, "\"") &&
+            link.cachePath.empty());
     }
   }
   return 0;

@@ -1,10 +1,12 @@
 // A server's answer, as the page client meets it: read in pieces of the
-// sizes the first byte picks, watched for its framing, then interpreted.
+// sizes the first byte picks, watched by the stop rule of a page read up to
+// "</body>", then interpreted.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "core/url_text.h"
+#include "net/http_exchange.h"
 #include "net/http_request.h"
 #include "net/http_response.h"
 #include "platform/text.h"
@@ -13,12 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const size_t piece = 1 + data[0] % 64;
   std::string_view answer(reinterpret_cast<const char*>(data + 1), size - 1);
-  orvi::ResponseFraming framing;
+  const orvi::ReceiveRules rules{.endMarkers = {"</body>", "</BODY>"}, .endAtFraming = true};
+  orvi::AnswerEnd end(rules);
   size_t received = 0;
   while (received < answer.size()) {
+    size_t before = received;
     received = std::min(answer.size(), received + piece);
-    if (framing.Complete(answer.substr(0, received))) break;
+    if (end.Reached(answer.substr(0, received), before)) break;
   }
+  // A marker is seen wherever the pieces cut it: the reading never goes past
+  // the piece that completed one.
+  size_t first = std::min(answer.find("</body>"), answer.find("</BODY>"));
+  if (first != std::string_view::npos && received > first + 7 + piece - 1) __builtin_trap();
   std::string text(answer.substr(0, received));
   for (orvi::FetchError label : {orvi::FetchError::None, orvi::FetchError::Timeout}) {
     orvi::FetchOutcome out = orvi::InterpretResponse(text, label);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "search/news.h"
+#include "site/news.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view fetched(reinterpret_cast<const char*>(data), size);

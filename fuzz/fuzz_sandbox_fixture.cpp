@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_exact_text.h"
-#include "sandbox/engine_pages.h"
+#include "sandbox/fake_engines.h"
 #include "sandbox/fixture.h"
 
 namespace {

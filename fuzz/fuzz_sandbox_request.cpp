@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (response.kind == Response::Body::Text) {
     // Pages echo the query: the secret may come back only when it was asked for.
     bool asked = FormDecode(request.target).find(kSecret) != std::string::npos ||
-                 request.target.find(kSecret) != std::string::npos;
+                 request.target.find(kSecret) != std::string::npos ||
+                 FormDecode(request.body).find(kSecret) != std::string::npos;
     Check(asked || response.body.find(kSecret) == std::string::npos);
   } else if (response.kind == Response::Body::File) {
     Check(response.path.rfind(world.sites + "/", 0) == 0 && response.path.find("/../") == std::string::npos);

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
 # One list per purpose.
-build_packages=(g++ cmake ninja-build ccache pkg-config libssl-dev)
+build_packages=(g++ cmake ninja-build ccache pkg-config libssl-dev nlohmann-json3-dev)
 # The windows: Qt 6 Widgets, its French texts, and a font for the offscreen
 # platform that the GUI tests and the screenshots use.
 gui_packages=(qt6-base-dev qt6-translations-l10n fonts-dejavu-core)

@@ -26,6 +26,9 @@ run_suite build "the suite" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVI_BENCH=ON \
 # What scripts/run.sh builds, with warnings as errors.
 bash scripts/build.sh build-release-check -DCMAKE_BUILD_TYPE=Release -DORVI_TESTS=OFF \
   -DORVI_BENCH=OFF -DORVI_WERROR=ON
+# The core and orvilane-cli without Qt: nothing below the windows needs it.
+bash scripts/build.sh build-nogui -DCMAKE_BUILD_TYPE=Release -DORVI_GUI=OFF -DORVI_TESTS=OFF \
+  -DORVI_BENCH=OFF -DORVI_WERROR=ON
 # The Debian package, built and checked with lintian.
 bash scripts/package.sh build
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
+#include "search/harvest.h"
 #include "search/profile_file.h"
 #include "search/query_plan.h"
 
@@ -52,7 +53,6 @@ constexpr char kHelp[] =
     "  --home DIR     use DIR as the program folder (ORVI.ini, Profils, Save);\n"
     "                 without it: the program's own folder when it holds a\n"
     "                 writable ORVI.ini, else ~/.local/share/orvilane\n"
-    "                 instead of the folder of the executable\n"
     "  -q             no progress lines on stderr\n"
     "  --help         show this help and exit\n"
     "  --version      print the version and exit\n"
@@ -107,6 +107,13 @@ constexpr char kHelp[] =
     "      default 500; --log writes Log.txt), print the board on stderr, then\n"
     "      explore the pages, verify the files and write the results (default\n"
     "      Save/<search text>.txt). Exit 1 when the engines gave nothing.\n"
+    "  harvest --profile NAME --input TEXT [--input2 TEXT]\n"
+    "      Ask the engines of [Engines] Engine1..3 with the profile's keyword\n"
+    "      rows, as a search's first phase, and explore nothing. Prints one\n"
+    "      line per page queued, in queue order: engine name<TAB>address\n"
+    "      (\"several\" when more than one engine gave it); on stderr one line\n"
+    "      per engine: pages asked, results read, pages queued, and why it\n"
+    "      was blocked. Exit 0 when a page was queued, 3 when none.\n"
     "  resume [--out FILE] [--timeout S]\n"
     "      Continue the search saved in profilsvg.ini, rechsvg.ini and\n"
     "      Resultsvg.txt, then as search.\n"
@@ -118,7 +125,8 @@ constexpr char kHelp[] =
     "  on from there), stops the run, writes and prints what was found, and\n"
     "  exits 130.\n"
     "\n"
-    "Exit codes: 0 done, 1 failed, 2 usage error, 130 interrupted.\n"
+    "Exit codes: 0 done, 1 failed, 2 usage error, 3 nothing queued (harvest),\n"
+    "130 interrupted.\n"
     "Text that comes from web pages is printed with its control bytes shown\n"
     "as \\xHH.\n";
 
@@ -201,16 +209,19 @@ int RunQueries(const Invocation& inv, std::ostream& out, std::ostream&) {
   SearchInputs inputs = PrepareSearchInputs(Utf8ToCp1252(*input1), text2);
   // A profile that needs no input disables the first field; otherwise a
   // search needs something to look for.
-  bool input1Enabled = !(profile.ExtractAll && !profile.FindS);
-  if (inputs.input1.empty() && inputs.input2.empty() && input1Enabled) {
+  if (!InputsGiven({inputs.input1, inputs.input2, profile.UsesInput1()})) {
     throw UsageError("queries: Indiquez ce que vous recherchez, please ...");
   }
   ctx.SearchText = inputs.searchText;
-  for (const PlannedRow& row : PlanFirstRequests(profile, ctx.engines, inputs)) {
+  for (const PlannedRow& row : PlanFirstRequests(ctx, profile, inputs)) {
     out << "#\t" << Printable(row.display) << '\n';
     for (const PlannedRequest& request : row.requests) {
-      out << (request.engine == kEngineGoogle ? 'G' : request.engine == kEngineFast ? 'F' : 'W')
-          << '\t' << Printable(request.url) << '\n';
+      // The designed engines by their letter, today's by their name.
+      if (request.row != nullptr) out << request.row->letter;
+      else out << Printable(request.name);
+      out << '\t' << Printable(request.url);
+      if (!request.body.empty()) out << '\t' << Printable(request.body);
+      out << '\n';
     }
   }
   return 0;
@@ -227,6 +238,7 @@ const std::map<std::string, Command>& Commands() {
       {"verify", cli::RunVerify},
       {"scan", cli::RunScan},
       {"search", cli::RunSearch},
+      {"harvest", cli::RunHarvestOnly},
       {"resume", cli::RunResume},
   };
   return commands;

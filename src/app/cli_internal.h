@@ -39,6 +39,7 @@ int RunResults(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunScan(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err);
+int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err);
 int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err);
 
 }  // namespace orvi::cli

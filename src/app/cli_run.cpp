@@ -9,15 +9,14 @@
 #include <chrono>
 #include <functional>
 #include <cstdio>
-#include <map>
 #include <optional>
-#include <tuple>
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include "app/cli_internal.h"
 #include "explore/exploration_run.h"
+#include "explore/queue.h"
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
@@ -26,7 +25,8 @@
 #include "results/results_file.h"
 #include "results/results_view.h"
 #include "results/verification.h"
-#include "search/harvest.h"
+#include "search/engine_table.h"
+#include "search/harvest_job.h"
 #include "search/profile_file.h"
 #include "search/query.h"
 #include "search/search_state.h"
@@ -41,16 +41,6 @@ constexpr int kDefaultVerifySeconds = 120;
 // on the command's own thread at its next tick, as a window would on its own.
 class CliUi final : public UiPort {
  public:
-  void SetFieldText(int id, const std::string& text) override {
-    std::lock_guard lock(mutex_);
-    fields_[id] = text;
-  }
-  void ShowControl(int, bool) override {}
-  std::string Field(int id) {
-    std::lock_guard lock(mutex_);
-    auto it = fields_.find(id);
-    return it == fields_.end() ? std::string() : it->second;
-  }
   void PostCommand(int id) override {
     std::lock_guard lock(mutex_);
     posted_.push_back(id);
@@ -59,7 +49,6 @@ class CliUi final : public UiPort {
     std::lock_guard lock(mutex_);
     messages_.push_back(box.text);
   }
-  bool WindowExists(int) override { return false; }
 
   std::vector<int> TakeCommands() {
     std::lock_guard lock(mutex_);
@@ -74,7 +63,6 @@ class CliUi final : public UiPort {
   std::mutex mutex_;
   std::vector<int> posted_;
   std::vector<std::string> messages_;
-  std::map<int, std::string> fields_;
 };
 
 // Ctrl-C arrives on a descriptor instead of interrupting a thread; the tick
@@ -118,19 +106,6 @@ class InterruptWatch {
   int fd_ = -1;
 };
 
-// Waits until no file waits for its probe or is being probed; false when the
-// time ran out or the user interrupted.
-bool WaitVerified(Context& ctx, InterruptWatch& interrupts, int seconds, bool& interrupted) {
-  for (int waited = 0; OpenFileCount(ctx) > 0; waited += 50) {
-    if (waited >= seconds * 1000) return false;
-    if (interrupts.Wait(50)) {
-      interrupted = true;
-      return OpenFileCount(ctx) == 0;
-    }
-  }
-  return true;
-}
-
 std::string ResultsPath(Context& ctx, const std::string& out, const std::string& name) {
   if (!out.empty()) return out;
   std::string folder = ctx.AppFolder + "Save";
@@ -162,17 +137,16 @@ int RunToTheEnd(Context& ctx, CliUi& ui, InterruptWatch& interrupts, bool quiet,
   drive.takeCommands = [&] { return ui.TakeCommands(); };
   drive.deadlineMs = bound.deadlineMs;
   drive.verifySeconds = bound.VerifySeconds();
-  drive.afterTick = [&](int tick) {
-    const ExplorationRun& r = ctx.run;
-    if (quiet || tick % 4 != 0) return;
+  drive.afterTick = [&](int tick, const RunProgress& p) {
+    // No line once the run's end has cleared its display.
+    if (quiet || tick % 4 != 0 || !p.base) return;
     char line[256];
     std::snprintf(line, sizeof line,
                   "Base %d  Ajout\xC3\xA9" "es %d  Attente %d  Finies %d  Connexions %d  Liens %d  "
                   "%.1f K/s  Load (Kb) %lld  %s\n",
-                  r.BaseCount.load(), r.AddedCount.load(), r.WaitingCount.load(),
-                  r.FinishedCount.load(), std::max(0, r.InProgress.load()),
-                  ctx.verification.ActiveProbeCount(), r.Speed,
-                  static_cast<long long>(r.TotalBytes / 1024), ClockText(r.ElapsedSeconds).c_str());
+                  *p.base, p.added.value_or(0), p.waiting.value_or(0), p.finished.value_or(0),
+                  p.inProgress.value_or(0), p.probes, p.speed.value_or(0),
+                  static_cast<long long>(p.loadKb.value_or(0)), ClockText(p.elapsed.value_or(0)).c_str());
     err << line << std::flush;
   };
   RunReport report = DriveRunToEnd(ctx, drive);
@@ -284,23 +258,12 @@ int RunVerify(const Invocation& inv, std::ostream& out, std::ostream& err) {
   InterruptWatch interrupts(inv);
   Context ctx(ContextOptions{.appFolder = inv.home});
   ctx.LoadSettings();
-  std::vector<FoundFile*> files;
-  {
-    std::lock_guard lock(ctx.CatalogueLock);
-    for (size_t i = 0; i < urls.size() && ctx.catalogue.count() < ctx.catalogue.capacity; ++i) {
-      auto entry = std::make_shared<FoundEntry>();
-      entry->key = "link" + std::to_string(i + 1);
-      entry->files = entry->NewFile();
-      entry->files->url = urls[i].substr(0, kMaxLinkChars);
-      std::string_view name = entry->files->url;
-      entry->files->name = std::string(name.substr(name.rfind('/') + 1)).substr(0, kMaxNameChars);
-      files.push_back(entry->files);
-      ctx.catalogue.entries.push_back(std::move(entry));
-    }
-  }
+  const std::vector<FoundFile*> files = AddLinksToVerify(ctx, urls);
   StartVerification(ctx);
-  bool interrupted = false;
-  bool settled = WaitVerified(ctx, interrupts, seconds, interrupted);
+  const VerifyWaitEnd end = WaitForVerification(ctx, ctx.clock().NowMs() + int64_t{seconds} * 1000,
+                                                [&](int ms) { return interrupts.Wait(ms); });
+  const bool interrupted = end == VerifyWaitEnd::Interrupted;
+  const bool settled = end == VerifyWaitEnd::Settled || (interrupted && OpenFileCount(ctx) == 0);
   for (FoundFile* f : files) {
     // The address shown as it was typed (or as the list file has it).
     out << FileStateName(f->State()) << '\t' << f->size << '\t' << Printable(f->Date()) << '\t'
@@ -353,19 +316,26 @@ std::string SearchFileName(const Context& ctx) {
 
 // The preparation window's board: per row and engine, the total announced and
 // the pages queued; then the pages found by one engine alone and in all.
-void PrintBoard(CliUi& ui, std::ostream& err) {
-  for (int r = 0; r < 10; ++r) {
+void PrintBoard(const HarvestProgress& p, std::ostream& err) {
+  auto shown = [](const std::optional<int>& value) { return value ? std::to_string(*value) : std::string(); };
+  for (size_t r = 0; r < SearchProfile::kKeyRows; ++r) {
     std::string line;
-    for (auto [name, total, ok] : {std::tuple{"Google", prep_ids::kGoogleTotal, prep_ids::kGoogleOk},
-                                   std::tuple{"Fast", prep_ids::kFastTotal, prep_ids::kFastOk},
-                                   std::tuple{"WiseNut", prep_ids::kWiseNutTotal, prep_ids::kWiseNutOk}}) {
-      std::string t = ui.Field(total + r), o = ui.Field(ok + r);
-      if (!t.empty() || !o.empty()) line += std::string("  ") + name + " " + (t.empty() ? "0" : t) + "/" + (o.empty() ? "0" : o);
+    for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+      const HarvestProgress::Cell& cell = p.cells[slot][r];
+      if (!cell.total && !cell.ok) continue;
+      line += "  " + p.names[slot] + " " +
+              std::to_string(cell.total.value_or(0)) + "/" + std::to_string(cell.ok.value_or(0));
     }
     if (!line.empty()) err << "row " << r << ":" << line << '\n';
   }
-  err << "Google " << ui.Field(prep_ids::kUniqueGoogle) << "  Fast " << ui.Field(prep_ids::kUniqueFast)
-      << "  WiseNut " << ui.Field(prep_ids::kUniqueWiseNut) << "  pages " << ui.Field(prep_ids::kFound) << '\n';
+  for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+    err << p.names[slot] << " " << shown(p.unique[slot]) << "  ";
+  }
+  err << "pages " << shown(p.found) << '\n';
+  // A blocked engine says why, one that could not be read what to look at.
+  for (const std::string& note : p.notes) {
+    if (!note.empty()) err << Printable(note) << '\n';
+  }
 }
 
 }  // namespace
@@ -373,15 +343,16 @@ void PrintBoard(CliUi& ui, std::ostream& err) {
 int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::string name, outFile;
   std::optional<std::string> input1, input2;
-  HarvestRequest request;
+  int stopAt = kStopAtLimits[kDefaultStopAtPosition];
+  bool log = false;
   CommandBound bound;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
     if (arg == "--profile") name = OptionValue(inv.args, i, "search");
     else if (arg == "--input") input1 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
     else if (arg == "--input2") input2 = Utf8ToCp1252(OptionValue(inv.args, i, "search"));
-    else if (arg == "--stop-at") request.stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
-    else if (arg == "--log") request.log = true;
+    else if (arg == "--stop-at") stopAt = PositiveNumber(OptionValue(inv.args, i, "search"), "--stop-at");
+    else if (arg == "--log") log = true;
     else if (arg == "--out") outFile = OptionValue(inv.args, i, "search");
     else if (arg == "--timeout") bound.seconds = PositiveNumber(OptionValue(inv.args, i, "search"), "--timeout");
     else throw UsageError("search: unexpected argument '" + arg + "'");
@@ -395,39 +366,33 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   ctx.LoadSettings();
   ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, name));
   ctx.ProfileName = name;
-  const SearchProfile& p = ctx.activeProfile;
-  bool input1Enabled = !(p.ExtractAll && !p.FindS);
-  request.input1 = input1.value_or("").substr(0, kInputChars);
-  request.input2 = input2.value_or("").substr(0, kInputChars);
-  if (request.input1.empty() && request.input2.empty() && input1Enabled) {
+  ctx.harvest.stopAt = stopAt;
+  ctx.harvest.logEnabled = log;
+  const HarvestInputs inputs{input1.value_or("").substr(0, kInputChars), input2.value_or("").substr(0, kInputChars),
+                             ctx.activeProfile.UsesInput1()};
+  if (!InputsGiven(inputs)) {
     err << "orvilane-cli: Indiquez ce que vous recherchez, please ...\n";
     return 2;
   }
 
   // Phase 1 runs on a thread of its own, so that Ctrl-C and the bound reach
   // it: either stops the harvest.
-  HarvestResult harvest;
-  PrepareSearch harvestStep = HarvestAsAutoStart(request, &harvest);
   int stoppedWith = 0;
   auto watchedHarvest = [&](Context& c) {
-    std::atomic<bool> done{false};
-    bool found = false;
-    std::thread phase1([&] {
-      found = harvestStep(c);
-      done = true;
-    });
-    while (!done) {
+    HarvestJob job(c);
+    job.Start(inputs);
+    while (!job.Ended()) {
       const bool interrupted = interrupts.Wait(50);
       if (interrupted || (bound.deadlineMs != 0 && c.clock().NowMs() >= bound.deadlineMs)) {
         stoppedWith = interrupted ? kInterruptedExit : 1;
-        StopHarvest(c);
+        job.Stop();
         break;
       }
     }
-    phase1.join();
+    const HarvestResult harvest = job.Join();
     ui->TakeMessages();
-    if (!inv.quiet) PrintBoard(*ui, err);
-    return found && stoppedWith == 0;
+    if (!inv.quiet) PrintBoard(job.Progress(), err);
+    return harvest.found && stoppedWith == 0;
   };
   if (NewSearch(ctx, SessionMode::Search, watchedHarvest) == StartOutcome::Cancelled) {
     if (stoppedWith == kInterruptedExit) err << "orvilane-cli: interrupted\n";
@@ -437,6 +402,73 @@ int RunSearch(const Invocation& inv, std::ostream& out, std::ostream& err) {
   }
   return RunToTheEnd(ctx, *ui, interrupts, inv.quiet, bound, ResultsPath(ctx, outFile, SearchFileName(ctx)),
                      out, err);
+}
+
+int RunHarvestOnly(const Invocation& inv, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> name, input1, input2;
+  for (size_t i = 0; i < inv.args.size(); ++i) {
+    const std::string& arg = inv.args[i];
+    std::optional<std::string>* target = arg == "--profile" ? &name
+                                         : arg == "--input"  ? &input1
+                                         : arg == "--input2" ? &input2
+                                                             : nullptr;
+    if (target == nullptr) throw UsageError("harvest: unexpected argument '" + arg + "'");
+    if (*target) throw UsageError("harvest: " + arg + " given twice");
+    *target = OptionValue(inv.args, i, "harvest");
+  }
+  if (!name || name->empty()) throw UsageError("harvest: --profile NAME is required");
+  InterruptWatch interrupts(inv);
+  auto ui = std::make_shared<CliUi>();
+  Context ctx(ContextOptions{.appFolder = inv.home, .ui = ui});
+  interrupts.Watch(ctx);
+  ctx.LoadSettings();
+  ctx.activeProfile = LoadSearchProfile(ProfilePath(ctx.AppFolder, *name));
+  ctx.ProfileName = *name;
+  ctx.harvest.autoStart = false;
+  const HarvestInputs inputs{Utf8ToCp1252(input1.value_or("")).substr(0, kInputChars),
+                             Utf8ToCp1252(input2.value_or("")).substr(0, kInputChars),
+                             ctx.activeProfile.UsesInput1()};
+  if (!InputsGiven(inputs)) throw UsageError("harvest: Indiquez ce que vous recherchez, please ...");
+
+  HarvestJob job(ctx);
+  job.Start(inputs);
+  bool interrupted = false;
+  while (!job.Ended()) {
+    if (interrupts.Wait(50)) {
+      interrupted = true;
+      job.Stop();
+      break;
+    }
+  }
+  job.Join();
+  ui->TakeMessages();
+  const HarvestProgress board = job.Progress();
+  int queued = 0;
+  {
+    std::lock_guard lock(ctx.QueueLock);
+    for (const QueueEntryPtr& entry : ctx.queue.entries) {
+      // 0: more than one engine gave the page.
+      const int engine = entry->engine;
+      out << (engine >= 1 && engine <= kEngineSlots ? Printable(board.names[static_cast<size_t>(engine - 1)])
+                                                    : std::string("several"))
+          << '\t' << Printable(entry->url) << '\n';
+      ++queued;
+    }
+  }
+  for (size_t slot = 0; slot < kEngineSlots; ++slot) {
+    const HarvestProgress::Tally& t = board.tallies[slot];
+    err << Printable(board.names[slot]) << ": pages asked " << t.pages << ", results read " << t.results
+        << ", queued " << t.queued;
+    // The status line's note without the engine's name, said already.
+    std::string_view note = board.notes[slot];
+    if (note.starts_with(board.names[slot] + " : ")) note.remove_prefix(board.names[slot].size() + 3);
+    if (board.engines[slot] == EngineState::Blocked) err << Printable(", bloqu\xE9 (" + std::string(note) + ")");
+    else if (board.engines[slot] == EngineState::GaveUp) err << ", " << Printable(note);
+    else if (!note.empty()) err << " (" << Printable(note) << ")";
+    err << '\n';
+  }
+  if (interrupted) return kInterruptedExit;
+  return queued > 0 ? 0 : 3;
 }
 
 int RunResume(const Invocation& inv, std::ostream& out, std::ostream& err) {

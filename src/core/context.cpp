@@ -1,5 +1,7 @@
 #include "core/context.h"
 
+#include <cstdlib>
+
 #include "platform/file_io.h"
 
 namespace orvi {
@@ -52,12 +54,23 @@ void Context::LoadSettings() {
   engines = ReadEngineSettings(ini);
   hosts = ReadHostSettings(ini);
   netSettings = ReadNetSettings(ini);
+  const char* lang = std::getenv("LANG");
+  engines.Locale = LocaleOfLang(lang != nullptr ? lang : "");
+  webEngines = ReadWebEngines(IniFile::Load(EnginesPath()));
+  ApplyEngineOverrides(ini, webEngines);
 }
 
-bool Context::SaveSettings() {
+bool Context::SaveSettings(bool engineChoices) {
   IniFile ini = IniFile::Load(SettingsPath());
   WriteGlobalSettings(settings, ini);
   WriteNetSettings(netSettings, ini);
+  if (engineChoices) {
+    for (size_t i = 0; i < engines.slotEngines.size(); ++i) {
+      ini.Set("Engines", "Engine" + std::to_string(i + 1), engines.slotEngines[i]);
+    }
+    if (const WebEngine* row = FindWebEngine(webEngines, "searxng")) ini.Set("Engines", "SearxngUrl", row->Url);
+    if (const WebEngine* row = FindWebEngine(webEngines, "marginalia")) ini.Set("Engines", "MarginaliaKey", row->Key);
+  }
   return ini.Save();
 }
 

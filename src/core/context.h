@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/harvest_state.h"
 #include "core/run_state.h"
 #include "core/search_profile.h"
@@ -13,6 +13,7 @@
 #include "core/socket_registry.h"
 #include "core/ui_port.h"
 #include "core/verification_state.h"
+#include "core/web_engines.h"
 #include "platform/clock.h"
 
 namespace orvi {
@@ -63,12 +64,16 @@ class Context {
   const int StartYear;
 
   std::string SettingsPath() const { return AppFolder + "ORVI.ini"; }
+  std::string EnginesPath() const { return AppFolder + "Moteurs.ini"; }
 
   // Reads ORVI.ini: section "Config" with its rules, then the service
-  // addresses and host fragments, and builds the proxy authorization.
+  // addresses and host fragments, and builds the proxy authorization; then
+  // the rows of Moteurs.ini.
   void LoadSettings();
-  // Writes section "Config" of ORVI.ini; false when the file cannot be written.
-  bool SaveSettings();
+  // Writes section "Config" of ORVI.ini, and with engineChoices the slots'
+  // engines, the SearXNG address and the Marginalia key of section
+  // "Engines"; false when the file cannot be written.
+  bool SaveSettings(bool engineChoices = false);
   void BuildProxyAuthHeader();
 
   Clock& clock() { return *clock_; }
@@ -76,6 +81,7 @@ class Context {
 
   GlobalSettings settings;
   EngineSettings engines;
+  std::vector<WebEngine> webEngines = BuiltInWebEngines();
   HostSettings hosts;
   NetSettings netSettings;
   TlsState tls;

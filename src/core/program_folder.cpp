@@ -46,6 +46,19 @@ FolderPlaces CurrentFolderPlaces() {
 
 std::string InstalledDataFolder() { return DataFolderBeside(ExecutableFolder()); }
 
+std::string ShippedFilePath(const std::string& appFolder, const std::string& relative, const FolderPlaces& places) {
+  for (const std::string* folder : {&appFolder, &places.exeFolder, &places.dataFolder}) {
+    if (folder->empty()) continue;
+    std::string path = WithTrailingSlash(*folder) + relative;
+    if (FileExists(path)) return path;
+  }
+  return {};
+}
+
+std::string ShippedFilePath(const std::string& appFolder, const std::string& relative) {
+  return ShippedFilePath(appFolder, relative, CurrentFolderPlaces());
+}
+
 bool SeedFolder(const std::string& from, const std::string& to) {
   std::error_code ec;
   fs::create_directories(to, ec);

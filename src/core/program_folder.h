@@ -33,4 +33,11 @@ bool SeedFolder(const std::string& from, const std::string& to);
 // The installed data folder of this process ("" when there is none).
 std::string InstalledDataFolder();
 
+// A file the program ships (the clip, a help page), by its path relative to a
+// data folder: the program folder's own copy, else the one beside the
+// executable, else the installed data's - whatever folder --home named. ""
+// when none holds it.
+std::string ShippedFilePath(const std::string& appFolder, const std::string& relative, const FolderPlaces& places);
+std::string ShippedFilePath(const std::string& appFolder, const std::string& relative);
+
 }  // namespace orvi

@@ -3,10 +3,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <string>
-#include <vector>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/thread_set.h"
 
@@ -26,6 +28,66 @@ struct SpeedRing {
     slot = 0;
     full = false;
   }
+};
+
+// What the windows and the command line show of the run, as the run last set
+// it: a plain copy, taken by each reader on its own tick.
+struct RunProgress {
+  // Moved on by every reset of the display (a run's start and its end): a
+  // reader that saw another number clears what it shows of the run.
+  uint64_t run = 0;
+  // Empty: not shown since the last reset.
+  std::optional<int> base, added, waiting, inProgress, finished;
+  std::optional<int> progress;  // percent
+  std::optional<int> timeouts;
+  std::optional<int64_t> loadKb;
+  std::optional<double> speed, referenceSpeed;  // K/s
+  std::optional<int> elapsed, remaining;        // seconds
+  int sliderPosition = 20;  // the speed slider, where the run last put it
+  bool paused = false;      // the last pause or continue: the button reads "Continue"
+  // Whether the progress clip plays; clipOrders counts the run's orders to
+  // it, so that a reader obeys each one even when it repeats the last.
+  bool clipPlays = false;
+  uint64_t clipOrders = 0;
+  // Read live when the copy is taken.
+  bool disconnected = false;  // the lost-connection notice is up
+  int probes = 0;             // "Liens": the file probes running
+};
+
+// Where the run publishes its progress. Written by the timer, the scheduler,
+// the stop and the courtesy pause; every access holds the mutex.
+class RunProgressBoard {
+ public:
+  RunProgress Copy() const {
+    std::lock_guard lock(mutex_);
+    return shown_;
+  }
+  void Update(const std::function<void(RunProgress&)>& change) {
+    std::lock_guard lock(mutex_);
+    change(shown_);
+  }
+  // A new display: the counters go; the slider, the button and the clip stay.
+  void Reset() {
+    Update([](RunProgress& p) {
+      RunProgress fresh;
+      fresh.run = p.run + 1;
+      fresh.sliderPosition = p.sliderPosition;
+      fresh.paused = p.paused;
+      fresh.clipPlays = p.clipPlays;
+      fresh.clipOrders = p.clipOrders;
+      p = fresh;
+    });
+  }
+  void Clip(bool plays) {
+    Update([plays](RunProgress& p) {
+      p.clipPlays = plays;
+      ++p.clipOrders;
+    });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  RunProgress shown_;
 };
 
 // The state of the current search run that the page client and the other
@@ -75,10 +137,8 @@ struct ExplorationRun {
   int RegulatorChecks = 0;   // seconds counted by the regulator since the ring filled
   int AutosaveTicks = 0;
   int64_t LastSecond = -1;   // the clock's second at the last tick
-  int Progress = 0;
-  double Speed = 0;          // K/s over the last minute
-  // The texts last shown, so that a field is rewritten only when it changes.
-  int ShownWaiting = -1, ShownInProgress = -1, ShownFinished = -1, ShownProgress = -1;
+
+  RunProgressBoard progress;
 
   // The courtesy pause while a page is open in the browser: seconds counted.
   std::atomic<int> yieldCount{0};
@@ -115,6 +175,7 @@ struct ExplorationRun {
 // Network status that outlives a run.
 struct NetStatus {
   std::atomic<int> NameFailureStreak{0};
+  // The lost-connection notice is up.
   std::atomic<bool> DisconnectedShown{false};
 };
 

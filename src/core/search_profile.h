@@ -48,6 +48,10 @@ struct SearchProfile {
   int32_t DateLimit = 0;  // months; 0: no page-age test
   bool EnableNews = false;
   bool URLKeysFirst = false;
+
+  // Whether the search reads the first input: a profile in systematic mode
+  // that does not combine the input with its rows needs none.
+  bool UsesInput1() const { return !(ExtractAll && !FindS); }
 };
 
 // Whether bit `row` of an engine's mask (GoogleUse, AtwUse, WiseUse) is set.

@@ -18,13 +18,9 @@ int32_t Number(const IniFile& ini, const char* key, const char* fallback) {
 
 std::vector<std::string> SplitList(std::string_view text) {
   std::vector<std::string> items;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t comma = text.find(',', pos);
-    if (comma == std::string_view::npos) comma = text.size();
-    std::string_view item = TrimWhite(text.substr(pos, comma - pos));
+  for (std::string_view piece : CommaPieces(text)) {
+    std::string_view item = TrimWhite(piece);
     if (!item.empty()) items.emplace_back(item);
-    pos = comma + 1;
   }
   return items;
 }
@@ -105,6 +101,11 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
     while (!value.empty() && value.back() == '/') value.pop_back();
     field = value;
   };
+  for (size_t i = 0; i < e.slotEngines.size(); ++i) {
+    const std::string key = "Engine" + std::to_string(i + 1);
+    std::string name = AsciiLower(TrimWhite(ini.Get("Engines", key, e.slotEngines[i], 80)));
+    if (!name.empty()) e.slotEngines[i] = name;
+  }
   url("GoogleUrl", e.GoogleUrl);
   url("GoogleFallbackUrl", e.GoogleFallbackUrl);
   url("FastUrl", e.FastUrl);
@@ -114,6 +115,12 @@ EngineSettings ReadEngineSettings(const IniFile& ini) {
   e.SiteName = ini.Get("Engines", "SiteName", e.SiteName, 79);
   e.Contact = ini.Get("Engines", "Contact", e.Contact, 79);
   return e;
+}
+
+std::string LocaleOfLang(std::string_view lang) {
+  lang = lang.substr(0, lang.find_first_of(".@"));
+  if (lang.size() < 2 || lang == "C" || lang == "POSIX") return "en_US";
+  return std::string(lang);
 }
 
 HostSettings ReadHostSettings(const IniFile& ini) {

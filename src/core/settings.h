@@ -40,6 +40,11 @@ struct GlobalSettings {
 // The outside services, section "Engines": base URLs (scheme and host, no
 // trailing slash). An empty SiteUrl means nothing is ever sent to a product site.
 struct EngineSettings {
+  // The engine of each of the profile's three columns: google, fast, wisenut
+  // or the id of a row of Moteurs.ini ("mojeek").
+  std::array<std::string, 3> slotEngines{"google", "fast", "wisenut"};
+  // The system's language ("fr_FR"), for the engines that take one.
+  std::string Locale = "en_US";
   std::string GoogleUrl = "http://www.google.com";
   std::string GoogleFallbackUrl = "http://www.google.fr";
   std::string FastUrl = "http://www.alltheweb.com";
@@ -81,6 +86,8 @@ GlobalSettings ReadGlobalSettings(const IniFile& ini);
 // Writes section "Config" in its designed order, without clamping.
 void WriteGlobalSettings(const GlobalSettings& settings, IniFile& ini);
 EngineSettings ReadEngineSettings(const IniFile& ini);
+// "fr_FR" of LANG="fr_FR.UTF-8"; en_US for none, C or POSIX.
+std::string LocaleOfLang(std::string_view lang);
 HostSettings ReadHostSettings(const IniFile& ini);
 NetSettings ReadNetSettings(const IniFile& ini);
 // Writes section "Net"; a user who never turned https on gets no such section.

@@ -9,7 +9,7 @@
 
 namespace orvi {
 
-// Short-lived threads that are started and forgotten by the design (workers,
+// Short-lived threads that are started and never waited for (workers,
 // probes), kept here so that each can still be joined: ended ones by Reap,
 // the rest by JoinAll when their owner goes.
 class ThreadSet {

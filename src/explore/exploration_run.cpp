@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/commands.h"
 #include "explore/page_analysis.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
@@ -17,22 +18,6 @@ constexpr int kIdleSecondsToEnd = 5;
 constexpr int kYieldSeconds = 30;
 // "Recherche terminée"
 constexpr char kSearchEnded[] = "Recherche termin\xE9" "e";
-
-void Show(Context& ctx, int id, const std::string& text) { ctx.ui().SetFieldText(id, text); }
-void Show(Context& ctx, int id, int64_t value) { Show(ctx, id, FormatInt(value)); }
-
-std::string OneDecimal(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
-// Shows a counter only when it differs from what is shown.
-void ShowChanged(Context& ctx, int id, int value, int& shown) {
-  if (value == shown) return;
-  shown = value;
-  Show(ctx, id, value);
-}
 
 void BuildRunLists(Context& ctx) {
   ExplorationRun& run = ctx.run;
@@ -64,14 +49,11 @@ void BuildRunLists(Context& ctx) {
 
   run.UrlKeywords.clear();
   if (profile.AjourURL) {
-    const std::string& slnk = profile.Slnk;
-    for (size_t pos = 0; pos <= slnk.size() && run.UrlKeywords.size() < kMaxListItems;) {
-      size_t comma = slnk.find(',', pos);
-      if (comma == std::string::npos) comma = slnk.size();
-      std::string item = std::string(TrimWhite(std::string_view(slnk).substr(pos, comma - pos)));
+    for (std::string_view piece : CommaPieces(profile.Slnk)) {
+      if (run.UrlKeywords.size() == kMaxListItems) break;
+      std::string_view item = TrimWhite(piece);
       // An empty keyword would match at every position of every page.
-      if (!item.empty()) run.UrlKeywords.push_back(item.substr(0, 15));
-      pos = comma + 1;
+      if (!item.empty()) run.UrlKeywords.push_back(Cut(item, 15));
     }
   }
 
@@ -144,10 +126,7 @@ void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>
   run.AddedCount = 0;
   run.Paused = false;
   run.timeoutCount = 0;
-  {
-    std::lock_guard lock(ctx.QueueLock);
-    run.BaseCount = ctx.queue.count();
-  }
+  run.BaseCount = QueueCount(ctx);
   run.speedRing.Reset();
   run.WaitingCount = 0;
   run.TotalBytes = 0;
@@ -162,8 +141,6 @@ void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>
   run.ElapsedSeconds = 0;
   run.ServerCounter = 0;
   run.LastSecond = ctx.clock().NowMs() / 1000;
-  run.Progress = 0;
-  run.ShownWaiting = run.ShownInProgress = run.ShownFinished = run.ShownProgress = -1;
   ClearCatalogue(ctx);
   ctx.sockets.CloseAllSockets();
   run.LinksPerAnchor = 8;
@@ -172,14 +149,16 @@ void StartExplorationRun(Context& ctx, RunMode mode, const std::function<void()>
 
   if (beforeStart) beforeStart();
 
-  ctx.ui().Signal(UiSignal::ResetResults);
-  Show(ctx, ids::kBase, run.BaseCount);
-  ctx.ui().SetFieldNumber(ids::kSpeedSlider, 20);
+  run.progress.Reset();
+  run.progress.Update([base = run.BaseCount.load()](RunProgress& p) {
+    p.base = base;
+    p.sliderPosition = 20;
+  });
   ctx.ui().SetTitle(mode == RunMode::Scan ? std::string("Mode Scan")
                                           : ctx.ProfileName + " -> " + ctx.SearchText);
   run.SchedulerActive = false;
   if (run.BaseCount != 0) {
-    ctx.ui().Signal(UiSignal::AnimationPlay);
+    run.progress.Clip(true);
     run.IdleSeconds = 0;
     run.AutosaveTicks = 0;
     if (!run.pageWork) {
@@ -219,8 +198,8 @@ void SchedulerThread(Context& ctx, uint64_t generation) {
   std::lock_guard lock(ctx.QueueLock);
   if (run.generation != generation) return;
   run.SchedulerActive = false;
-  ctx.ui().Signal(UiSignal::ResetResults);
-  ctx.ui().Signal(UiSignal::AnimationStop);
+  run.progress.Reset();
+  run.progress.Clip(false);
   ctx.sockets.CloseAllSockets();
 }
 
@@ -240,19 +219,18 @@ void OnRunTimer(Context& ctx) {
   ExplorationRun& run = ctx.run;
   if (!run.SchedulerActive) return;
   const int waiting = run.WaitingCount;
-  const int InProgress = std::max(0, run.InProgress.load());
+  const int inProgress = std::max(0, run.InProgress.load());
   const int finished = run.FinishedCount;
-  Show(ctx, ids::kTimeouts, run.timeoutCount);
-  Show(ctx, ids::kAdded, run.AddedCount);
-  ShowChanged(ctx, ids::kWaiting, waiting, run.ShownWaiting);
-  ShowChanged(ctx, ids::kInProgress, InProgress, run.ShownInProgress);
-  ShowChanged(ctx, ids::kFinished, finished, run.ShownFinished);
-  int sum = finished + waiting + InProgress;
-  run.Progress = sum == 0 ? 0 : static_cast<int>(int64_t{finished} * 100 / sum);
-  if (run.Progress != run.ShownProgress) {
-    ShowChanged(ctx, ids::kProgressText, run.Progress, run.ShownProgress);
-    ctx.ui().SetFieldNumber(ids::kProgressBar, run.Progress);
-  }
+  const int sum = finished + waiting + inProgress;
+  const int progress = sum == 0 ? 0 : static_cast<int>(int64_t{finished} * 100 / sum);
+  run.progress.Update([&](RunProgress& p) {
+    p.timeouts = run.timeoutCount.load();
+    p.added = run.AddedCount.load();
+    p.waiting = waiting;
+    p.inProgress = inProgress;
+    p.finished = finished;
+    p.progress = progress;
+  });
 
   int64_t second = ctx.clock().NowMs() / 1000;
   if (second == run.LastSecond) return;
@@ -267,9 +245,7 @@ void OnRunTimer(Context& ctx) {
   int64_t bytes = 0;
   for (const auto& b : ring.bytes) bytes += b;
   double speed = static_cast<double>(bytes) * 0.001 / (ring.full ? SpeedRing::kSlots : slot);
-  run.Speed = speed;
-  Show(ctx, ids::kSpeed, OneDecimal(speed));
-  Show(ctx, ids::kLoadKb, run.TotalBytes / 1024);
+  bool referenceMoved = false;
 
   // The regulator: more connections while the speed stays below what the
   // run has shown it can reach, fewer while it is near it.
@@ -279,7 +255,7 @@ void OnRunTimer(Context& ctx) {
     run.SteadySeconds = run.Throttle != 0 ? 0 : run.SteadySeconds + 1;
     if (speed > run.ReferenceSpeed && run.SteadySeconds > 60) {
       run.ReferenceSpeed = 0.05 * speed + 0.95 * run.ReferenceSpeed;
-      Show(ctx, ids::kReferenceSpeed, OneDecimal(run.ReferenceSpeed));
+      referenceMoved = true;
     }
     if (++run.RegulatorChecks % 10 == 0) {
       double base = run.SteadySeconds >= 40 ? run.ReferenceSpeed : 0;
@@ -302,46 +278,40 @@ void OnRunTimer(Context& ctx) {
   }
 
   ++run.ElapsedSeconds;
-  Show(ctx, ids::kElapsed, ClockText(run.ElapsedSeconds));
-  if (run.Progress > 0) {
-    Show(ctx, ids::kRemaining, ClockText(run.ElapsedSeconds * 100 / run.Progress - run.ElapsedSeconds));
-  }
 
   // The end: nothing waiting and nothing running for more than five seconds.
-  if (!run.Paused && run.ElapsedSeconds >= 11 && waiting == 0 && InProgress == 0) {
+  if (!run.Paused && run.ElapsedSeconds >= 11 && waiting == 0 && inProgress == 0) {
     ++run.IdleSeconds;
   } else {
     run.IdleSeconds = 0;
   }
-  if (run.IdleSeconds > kIdleSecondsToEnd) {
-    ctx.ui().SetFieldNumber(ids::kProgressBar, 100);
-    Show(ctx, ids::kProgressText, 100);
+  const bool ended = run.IdleSeconds > kIdleSecondsToEnd;
+  run.progress.Update([&](RunProgress& p) {
+    p.speed = speed;
+    p.loadKb = run.TotalBytes / 1024;
+    if (referenceMoved) p.referenceSpeed = run.ReferenceSpeed;
+    p.elapsed = run.ElapsedSeconds.load();
+    if (progress > 0) p.remaining = run.ElapsedSeconds * 100 / progress - run.ElapsedSeconds;
+    if (ended) p.progress = 100;
+  });
+  if (ended) {
     run.collecting = false;
-    int count;
-    {
-      std::lock_guard lock(ctx.QueueLock);
-      count = ctx.queue.count();
-    }
-    if (count != 1) ctx.ui().MessageBox({kSearchEnded, "ORVI", MsgIcon::Information});
+    if (QueueCount(ctx) != 1) ctx.ui().MessageBox({kSearchEnded, "ORVI", MsgIcon::Information});
   }
 
   // The save runs where commands run, never on the timer's own call.
   if (ctx.settings.Autosave > 0 && ++run.AutosaveTicks >= ctx.settings.Autosave * 60) {
     run.AutosaveTicks = 0;
-    ctx.ui().PostCommand(ids::kSaveSearchState);
+    ctx.ui().PostCommand(cmd::kSaveSearchState);
   }
 }
 
 void TogglePause(Context& ctx) {
   ExplorationRun& run = ctx.run;
   run.Paused = !run.Paused;
-  if (run.Paused) {
-    run.TargetConnections = ctx.settings.MinConnect;
-    ctx.ui().Signal(UiSignal::AnimationStop);
-  } else {
-    ctx.ui().Signal(UiSignal::AnimationPlay);
-  }
-  Show(ctx, ids::kPauseContinue, run.Paused ? "Continue" : "Pause");
+  if (run.Paused) run.TargetConnections = ctx.settings.MinConnect;
+  run.progress.Clip(!run.Paused);
+  run.progress.Update([paused = run.Paused.load()](RunProgress& p) { p.paused = paused; });
 }
 
 void YieldToBrowser(Context& ctx) {
@@ -357,18 +327,30 @@ void YieldToBrowser(Context& ctx) {
   run.helpers.Start([&ctx] {
     ExplorationRun& r = ctx.run;
     int kept = r.Throttle.exchange(20);
-    ctx.ui().SetFieldNumber(ids::kSpeedSlider, 0);
+    r.progress.Update([](RunProgress& p) { p.sliderPosition = 0; });
     while (r.collecting) {
       if (++r.yieldCount >= kYieldSeconds) break;
       ctx.clock().SleepMs(1000);
     }
     r.Throttle = kept;
-    ctx.ui().SetFieldNumber(ids::kSpeedSlider, 20 - kept);
+    r.progress.Update([kept](RunProgress& p) { p.sliderPosition = 20 - kept; });
     r.yieldCount = 0;
   });
 }
 
-void SetThrottle(Context& ctx, int position) { ctx.run.Throttle = 20 - std::clamp(position, 0, 20); }
+void SetThrottle(Context& ctx, int position) {
+  position = std::clamp(position, 0, 20);
+  ctx.run.Throttle = 20 - position;
+  // The slider stays where the user put it until the run moves it.
+  ctx.run.progress.Update([position](RunProgress& p) { p.sliderPosition = position; });
+}
+
+RunProgress ReadRunProgress(Context& ctx) {
+  RunProgress progress = ctx.run.progress.Copy();
+  progress.disconnected = ctx.net.DisconnectedShown;
+  progress.probes = ctx.verification.ActiveProbeCount();
+  return progress;
+}
 
 void JoinRunThreads(Context& ctx) {
   ctx.run.schedulers.JoinAll();

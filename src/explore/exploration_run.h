@@ -29,14 +29,19 @@ void SchedulerThread(Context& ctx, uint64_t generation);
 void ExplorationWorker(Context& ctx, QueueEntryPtr entry, uint64_t generation);
 
 // The results window's timer (every 250 ms): counters, progress, and on each
-// new second the speed, the regulator, the clocks and the end test.
+// new second the speed, the regulator, the clocks and the end test. What it
+// counts is published in ctx.run.progress.
 void OnRunTimer(Context& ctx);
+
+// A copy of the run's progress as the windows and the command line show it,
+// with the lost-connection notice and the probes running read now.
+RunProgress ReadRunProgress(Context& ctx);
 
 // Pause/Continue (also posted by the page client when the network is gone).
 void TogglePause(Context& ctx);
 // Brakes the run for about 30 s while the user reads a page in the browser.
 void YieldToBrowser(Context& ctx);
-// The speed slider: 0 (slowest) to 20 (no brake).
+// The speed slider moved by the user: 0 (slowest) to 20 (no brake).
 void SetThrottle(Context& ctx, int position);
 
 // The waiting page the scheduler would start next, or null; the caller holds

@@ -637,9 +637,8 @@ void PageAnalysis::HandBestScoredGroup() {
   // The table is this page's own: no other thread reads or changes it.
   const FoundEntry& entry = *scored_.table.entries[static_cast<size_t>(best)];
   const bool lettered = scored_.scores[static_cast<size_t>(best)].series;
-  int groups = 0;
-  for (const FoundFile* g = entry.files; g != nullptr; g = g->nextGroup) ++groups;
-  for (const FoundFile* g = entry.files; g != nullptr; g = g->nextGroup) {
+  const int groups = GroupCount(entry);
+  for (const FoundFile* g : GroupsOf(entry)) {
     sink_.AddFoundLink(g->name, g->url, g->page, lettered, groups > 1 ? 2 : 1);
   }
 }

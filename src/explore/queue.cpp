@@ -23,17 +23,10 @@ QueueEntryPtr AcceptUrl(Context& ctx, std::string_view url, bool& added, int eng
                         FoundBy foundBy, int depth, uint64_t generation) {
   added = false;
   bool cacheLink = false;
-  {
-    // The count read here may be a few entries stale; the capacity is checked
-    // again under the lock.
-    int count;
-    {
-      std::lock_guard lock(ctx.QueueLock);
-      count = ctx.queue.count();
-    }
-    if (!PassesUrlFilters(ctx, AsciiLower(url.substr(0, kMaxLinkChars)), count, cacheLink)) {
-      return nullptr;
-    }
+  // The count read here may be a few entries stale; the capacity is checked
+  // again under the lock.
+  if (!PassesUrlFilters(ctx, AsciiLower(url.substr(0, kMaxLinkChars)), QueueCount(ctx), cacheLink)) {
+    return nullptr;
   }
   std::string normal = NormaliseQueueUrl(url);
   if (!ctx.run.collecting) return nullptr;
@@ -84,6 +77,22 @@ void EndSearchPhase(Context& ctx, uint64_t generation) {
   if (ctx.run.generation == generation) ctx.run.collecting = false;
 }
 
+int QueueCount(Context& ctx) {
+  std::lock_guard lock(ctx.QueueLock);
+  return ctx.queue.count();
+}
+
+PagesInFetch PagesBeingFetched(Context& ctx) {
+  PagesInFetch fetching;
+  std::lock_guard lock(ctx.QueueLock);
+  const auto& entries = ctx.queue.entries;
+  fetching.queueCount = ctx.queue.count();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->state < 0) fetching.pages.push_back({static_cast<int>(i), entries[i]->url});
+  }
+  return fetching;
+}
+
 // No grace period for the workers to see the flag: a worker of the stopped
 // phase can no longer add anything (its generation has passed) and holds its
 // own entry, so the stop returns at once.
@@ -96,8 +105,8 @@ void StopAndClearQueue(Context& ctx) {
   ctx.queue.entries.clear();
   // The stopped run's scheduler leaves without a word: the stop ends the run.
   if (run.SchedulerActive.exchange(false)) {
-    ctx.ui().Signal(UiSignal::ResetResults);
-    ctx.ui().Signal(UiSignal::AnimationStop);
+    run.progress.Reset();
+    run.progress.Clip(false);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/context.h"
 #include "explore/found_by.h"
@@ -48,6 +49,20 @@ void EndSearchPhase(Context& ctx, uint64_t generation);
 // The form in which a URL is stored: tag leftovers and fragments cut, spaces
 // encoded, at most 239 characters.
 std::string NormaliseQueueUrl(std::string_view url);
+
+// How many pages the queue holds.
+int QueueCount(Context& ctx);
+
+// The pages being fetched, in queue order, for the connections list.
+struct PageInFetch {
+  int index;  // in the queue
+  std::string url;
+};
+struct PagesInFetch {
+  int queueCount = 0;
+  std::vector<PageInFetch> pages;
+};
+PagesInFetch PagesBeingFetched(Context& ctx);
 
 // Ends the search phase and empties the queue: the collecting flag is
 // cleared, the phase's threads are told they serve nothing any more, every

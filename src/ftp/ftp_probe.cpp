@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/url_text.h"
 #include "platform/text.h"
 

@@ -1,30 +1,21 @@
 #include "net/fetch_page.h"
 
-#include "net/http_request.h"
-#include "net/http_response.h"
-#include "net/tls.h"
-#include "platform/socket.h"
+#include "core/commands.h"
+#include "net/http_exchange.h"
 
 namespace orvi {
 namespace {
 
-// "Déconnecté Attente connexion", in Windows-1252.
-constexpr char kDisconnectedNotice[] = "D\xE9" "connect\xE9 Attente connexion";
-
-bool HoldsBodyEnd(std::string_view text, size_t from) {
-  from = from > 6 ? from - 6 : 0;  // "</body>" may straddle two reads
-  std::string_view tail = text.substr(from);
-  return tail.find("</body>") != std::string_view::npos ||
-         tail.find("</BODY>") != std::string_view::npos;
-}
+constexpr std::array<std::string_view, 2> kBodyEnd = {"</body>", "</BODY>"};
+// A server that holds the connection open ends by the time-out: what came
+// before it is a page from this many bytes on.
+constexpr size_t kPageFromBytes = 1024;
 
 // A failed name look-up: counts towards the lost-connection pause.
 void NoteNameFailure(Context& ctx) {
   int streak = ++ctx.net.NameFailureStreak;
   if (streak > kNameFailuresBeforePause && !ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
-    ctx.ui().SetFieldText(ids::kDisconnectedNotice, kDisconnectedNotice);
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, true);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
     ctx.net.DisconnectedShown = true;
   }
 }
@@ -32,44 +23,35 @@ void NoteNameFailure(Context& ctx) {
 // A name resolved again: resumes a run that the lost connection paused.
 void NoteNameSuccess(Context& ctx) {
   if (ctx.net.NameFailureStreak > kNameFailuresBeforePause && ctx.run.Paused) {
-    ctx.ui().PostCommand(ids::kPauseContinue);
+    ctx.ui().PostCommand(cmd::kPauseContinue);
   }
-  if (ctx.net.DisconnectedShown.exchange(false)) {
-    ctx.ui().ShowControl(ids::kDisconnectedNotice, false);
-  }
+  ctx.net.DisconnectedShown = false;
   ctx.net.NameFailureStreak = 0;
+}
+
+// Whether a failed look-up waits for the network; a look-up that found its
+// name ends the lost-connection notice.
+bool AfterLookup(Context& ctx, bool found) {
+  if (found) {
+    NoteNameSuccess(ctx);
+    return false;
+  }
+  NoteNameFailure(ctx);
+  // While the run is paused for a lost connection the fetch waits for the
+  // network to come back; a stopped run ends that wait.
+  return ctx.run.Paused && ctx.run.collecting;
 }
 
 }  // namespace
 
-std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
-                                     bool stopAtBodyEnd, int timeoutSeconds,
-                                     std::string_view extraHeaders, bool forSearch) {
+namespace {
+
+// One page's exchange under the page fetch's rules.
+// An engine's page is read whole whatever the run does (readWhole); an
+// exploration page no more once the run stops collecting.
+ExchangeResult PageExchange(Context& ctx, const Route& route, std::string_view request, bool stopAtBodyEnd,
+                            bool readWhole, int timeoutSeconds, bool forSearch) {
   const GlobalSettings& settings = ctx.settings;
-  std::string host;
-  std::string request;
-  bool secure = false;
-  if (!BuildGetRequest(settings, url, host, request, extraHeaders, ctx.netSettings.Https, secure)) {
-    label = FetchError::ExtractURL;
-    return std::nullopt;
-  }
-  // An https page goes to its server, or through a tunnel of the proxy.
-  HostPort origin;
-  if (secure && !SplitHostPort(host, origin, 443)) {
-    label = FetchError::ExtractURL;
-    return std::nullopt;
-  }
-  const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
-  HostPort target;
-  if (settings.ProxyName.empty()) {
-    if (!SplitHostPort(host, target, secure ? 443 : 80)) {
-      label = FetchError::ExtractURL;
-      return std::nullopt;
-    }
-  } else {
-    target.name = settings.ProxyName;
-    target.port = static_cast<uint16_t>(settings.ProxyPort);
-  }
   const int64_t timeoutMs = int64_t{timeoutSeconds != 0 ? timeoutSeconds : settings.HttpTimeOut} * 1000;
   ExplorationRun& run = ctx.run;
   // The search phase this fetch serves: the one running as it starts (the
@@ -77,130 +59,93 @@ std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchEr
   // stopped, the fetch tries no more.
   const bool servesRun = forSearch && run.collecting;
   const uint64_t generation = run.generation;
-  auto searchStopped = [&] { return servesRun && !run.Serves(generation); };
   // The whole fetch, every attempt included, ends within twice its time-out
   // plus the one pause before a retry; each receive still waits at most the
   // time-out. Only waits that no server causes (the brake, a lost
   // connection) move the deadline.
   Deadline deadline(WholeFetchMs(timeoutMs));
+  // Filled field by field: GCC 12 at -O3 takes a nested designated
+  // initialiser of std::function members for a read of uninitialised memory.
+  ExchangeRules rules;
+  rules.receive.perReceiveMs = timeoutMs;
+  rules.receive.chunk = kReceiveChunk;
+  rules.receive.limit = kMaxReceived;
+  rules.receive.enough = kReadEnough;
+  if (stopAtBodyEnd) rules.receive.endMarkers = kBodyEnd;
+  rules.receive.endAtFraming = true;
+  rules.receive.keepAfterFailureFrom = kPageFromBytes;
+  rules.receive.keepReading = [&] { return readWhole || run.collecting.load(); };
+  rules.receive.brakeMs = [&] { return int64_t{run.Throttle} * kThrottleStepMs; };
+  // A stop breaks the sockets of the search; a fetch that serves none (the
+  // search report) must not be cut by a search that starts or ends.
+  rules.registry = forSearch ? &ctx.sockets : nullptr;
+  rules.retryWaitMs = kRetryWaitMs;
+  rules.retryConnect = true;
+  rules.stopped = [&] { return servesRun && !run.Serves(generation); };
+  rules.afterLookup = [&](bool found) { return AfterLookup(ctx, found); };
+  ExchangeResult result = HttpExchange(ctx, route, request, rules, deadline);
+  if (result.timedOut) ++run.timeoutCount;
+  return result;
+}
 
-  std::string buffer;
-  buffer.reserve(kPageBuffer);
-  int attempts = 0;
-  for (;;) {
-    label = FetchError::None;
-    buffer.clear();
-    int fd = CreateTcpSocket();
-    if (fd == kInvalidSocket) {
-      label = FetchError::InvalidSocket;
-      return std::nullopt;
-    }
-    SetSocketTimeouts(fd, timeoutMs);
-    // A stop breaks the sockets of the search; a fetch that serves none (the
-    // search report) must not be cut by a search that starts or ends.
-    if (forSearch) ctx.sockets.RegisterSocket(fd);
-    // A stop that came before the registration could not break this socket.
-    if (searchStopped()) {
-      ctx.sockets.ReleaseSocket(fd);
-      label = FetchError::NRead0;
-      return std::nullopt;
-    }
+}  // namespace
 
-    std::optional<in_addr> address = ResolveIPv4(target.name);
-    if (!address) {
-      label = FetchError::HostName;
-      ctx.sockets.ReleaseSocket(fd);
-      NoteNameFailure(ctx);
-      ++attempts;
-      // While the run is paused for a lost connection the fetch waits for the
-      // network to come back; a stopped run ends that wait.
-      const bool waitForNetwork = run.Paused && run.collecting;
-      if (!searchStopped() && (waitForNetwork || (attempts == 1 && !deadline.Passed()))) {
-        if (waitForNetwork) deadline.Extend(kRetryWaitMs);
-        ctx.clock().SleepMs(kRetryWaitMs);
-        if (!searchStopped()) continue;
-      }
-      return std::nullopt;
-    }
-    NoteNameSuccess(ctx);
-
-    if (!ConnectIPv4(fd, *address, target.port)) {
-      label = FetchError::Connect;
-      ctx.sockets.ReleaseSocket(fd);
-      if (++attempts > 1 || searchStopped() || deadline.Passed()) return std::nullopt;
-      ctx.clock().SleepMs(kRetryWaitMs);
-      if (searchStopped()) return std::nullopt;
-      continue;
-    }
-
-    Connection connection(fd);
-    if (secure) {
-      FetchError failure = FetchError::None;
-      if (!settings.ProxyName.empty()) failure = OpenTunnel(ctx, connection, tunnelTo, timeoutMs, deadline);
-      if (failure == FetchError::None && !connection.StartTls(ctx, origin.name, deadline)) {
-        failure = FetchError::Tls;
-      }
-      if (failure != FetchError::None) {
-        if (failure == FetchError::Timeout) ++run.timeoutCount;
-        label = failure;
-        ctx.sockets.ReleaseSocket(fd);
-        return std::nullopt;
-      }
-    }
-
-    IoResult sent = connection.Send(request);
-    if (sent.bytes < 0) {
-      if (sent.error == SocketError::TimedOut) ++run.timeoutCount;
-      label = FetchError::Send;
-    }
-
-    bool retry = false;
-    ResponseFraming framing;
-    buffer.resize(kMaxReceived);
-    size_t received = 0;
-    while (label == FetchError::None) {
-      if (!stopAtBodyEnd && !run.collecting) break;
-      size_t chunk = std::min(kReceiveChunk, kMaxReceived - received);
-      if (chunk < 1) break;
-      IoResult got = connection.ReceiveWithin(buffer.data() + received, chunk, timeoutMs, deadline);
-      if (got.bytes < 0) {
-        // A server that keeps the connection open ends this way, by the time-out.
-        if (received > 1023) break;
-        if (got.error == SocketError::TimedOut) {
-          label = FetchError::Timeout;
-          ++run.timeoutCount;
-        } else {
-          label = FetchError::Recv;
-          retry = ++attempts == 1 && !searchStopped() && !deadline.Passed();
-        }
-        break;
-      }
-      if (int throttle = run.Throttle; throttle != 0) {
-        deadline.Extend(int64_t{throttle} * kThrottleStepMs);
-        ctx.clock().SleepMs(int64_t{throttle} * kThrottleStepMs);
-      }
-      size_t before = received;
-      received += static_cast<size_t>(got.bytes);
-      run.CountReceived(got.bytes);
-      if (got.bytes == 0 || received > kReadEnough) break;
-      std::string_view text(buffer.data(), received);
-      if (stopAtBodyEnd && HoldsBodyEnd(text, before)) break;
-      // The response says it is complete: a server that closed here would
-      // have given exactly this, so there is no need to wait for the close.
-      if (framing.Complete(text)) break;
-    }
-    ctx.sockets.ReleaseSocket(fd);
-    buffer.resize(received);
-    if (retry) {
-      ctx.clock().SleepMs(kRetryWaitMs);
-      // A stop during the wait: no new connection for a stopped search.
-      if (!searchStopped()) continue;
-      buffer.clear();
-    }
-    FetchOutcome outcome = InterpretResponse(std::move(buffer), label);
-    label = outcome.label;
-    return std::move(outcome.text);
+std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
+                                     bool stopAtBodyEnd, int timeoutSeconds,
+                                     std::string_view extraHeaders, bool forSearch) {
+  std::string host;
+  std::string request;
+  bool secure = false;
+  Route route;
+  if (!BuildGetRequest(ctx.settings, url, host, request, extraHeaders, ctx.netSettings.Https, secure) ||
+      !PlanRoute(ctx.settings, host, secure, route)) {
+    label = FetchError::ExtractURL;
+    return std::nullopt;
   }
+  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, stopAtBodyEnd, timeoutSeconds, forSearch);
+  FetchOutcome outcome = InterpretResponse(std::move(result.received), result.label);
+  label = outcome.label;
+  return std::move(outcome.text);
+}
+
+WebAnswer FetchWeb(Context& ctx, const WebRequest& web, int timeoutSeconds, bool stopAtBodyEnd) {
+  WebAnswer answer;
+  std::string host, request;
+  bool secure = false;
+  Route route;
+  if (!BuildWebRequest(ctx.settings, web, ctx.netSettings.Https, host, request, secure) ||
+      !PlanRoute(ctx.settings, host, secure, route)) {
+    answer.label = FetchError::ExtractURL;
+    return answer;
+  }
+  ExchangeResult result = PageExchange(ctx, route, request, stopAtBodyEnd, true, timeoutSeconds, true);
+  std::string_view received = result.received;
+  HeaderEnd end = FindHeaderEnd(received);
+  if (received.empty() || !IsHttpResponse(received) || !end.found()) {
+    answer.label = result.label != FetchError::None ? result.label
+                   : received.empty()               ? FetchError::NRead0
+                                                    : FetchError::NoCRLF;
+    return answer;
+  }
+  // "HTTP/1.1 403 Forbidden": the three digits after the first space.
+  size_t space = received.find(' ');
+  if (space >= end.marker) {
+    answer.label = FetchError::NoSpace;
+    return answer;
+  }
+  for (size_t i = space + 1; i < space + 4 && i < end.marker; ++i) {
+    if (received[i] < '0' || received[i] > '9') {
+      answer.label = FetchError::Status40x;
+      return answer;
+    }
+    answer.status = answer.status * 10 + (received[i] - '0');
+  }
+  std::string_view headers = received.substr(0, end.marker), body = received.substr(end.bodyStart());
+  answer.body = IsChunked(headers) ? DecodeChunkedBody(body) : std::string(body);
+  // A page cut short by a failed receive is still a page from this many
+  // bytes on, as for FetchPage.
+  if (result.label != FetchError::None && received.size() < kPageFromBytes) answer.label = result.label;
+  return answer;
 }
 
 }  // namespace orvi

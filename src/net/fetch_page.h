@@ -6,6 +6,7 @@
 
 #include "core/context.h"
 #include "net/fetch_error.h"
+#include "net/http_request.h"
 
 namespace orvi {
 
@@ -35,5 +36,17 @@ constexpr int64_t WholeFetchMs(int64_t timeoutMs) { return 2 * timeoutMs + kRetr
 std::optional<std::string> FetchPage(Context& ctx, std::string_view url, FetchError& label,
                                      bool stopAtBodyEnd, int timeoutSeconds,
                                      std::string_view extraHeaders, bool forSearch = true);
+
+// The answer of a FetchWeb: its status and body whatever the status (an
+// engine says "blocked" with a 403 as well as with a page), or a label.
+struct WebAnswer {
+  int status = 0;  // 0: no HTTP answer
+  std::string body;
+  FetchError label = FetchError::None;
+};
+
+// Sends one browser-like request of the running search, with FetchPage's
+// limits and time-out rules; reading ends at "</body>" when stopAtBodyEnd.
+WebAnswer FetchWeb(Context& ctx, const WebRequest& request, int timeoutSeconds, bool stopAtBodyEnd);
 
 }  // namespace orvi

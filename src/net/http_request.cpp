@@ -80,6 +80,27 @@ bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::
   return true;
 }
 
+bool BuildWebRequest(const GlobalSettings& settings, const WebRequest& web, bool allowHttps,
+                     std::string& host, std::string& request, bool& secure) {
+  std::string_view path;
+  if (!SplitWebUrl(web.url, allowHttps, host, path, secure)) return false;
+  if (web.method.empty() || web.method.find_first_of(" \r\n") != std::string::npos) return false;
+  const bool viaProxy = !settings.ProxyName.empty() && !secure;
+  request = web.method + " ";
+  request += viaProxy ? EncodeAbsoluteTarget(web.url, path) : "/" + EncodeRequestTarget(path);
+  request += " HTTP/1.1\r\nHost: " + host + "\r\n" + web.headers;
+  if (viaProxy) {
+    request += settings.ProxyAuthHeader;
+    host = settings.ProxyName;
+  }
+  if (!web.body.empty()) {
+    request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+               std::to_string(web.body.size()) + "\r\n";
+  }
+  request += "Connection: close\r\n\r\n" + web.body;
+  return true;
+}
+
 bool SplitHostPort(std::string_view host, HostPort& out, uint16_t defaultPort) {
   out = {std::string(host), defaultPort};
   size_t colon = host.rfind(':');

@@ -45,6 +45,19 @@ bool BuildGetRequest(const GlobalSettings& settings, std::string_view url, std::
                      std::string& request, std::string_view extraHeaders, bool allowHttps,
                      bool& secure);
 
+// A request as a browser sends it, for the engines that refuse any other:
+// method, URL, the header lines (each ending in CR LF) after Host, and a
+// form body (sent with its Content-Type and Content-Length when not empty).
+struct WebRequest {
+  std::string method = "GET";
+  std::string url;
+  std::string headers;
+  std::string body;
+};
+// As BuildGetRequest, for any method, with "Connection: close".
+bool BuildWebRequest(const GlobalSettings& settings, const WebRequest& web, bool allowHttps,
+                     std::string& host, std::string& request, bool& secure);
+
 // Where a host text connects to: "name:port" names its port, anything else
 // means defaultPort (80, or 443 for https). False when the text names a port
 // outside 1-65535.

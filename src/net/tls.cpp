@@ -11,13 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "net/http_response.h"
 #include "platform/text.h"
 
 namespace orvi {
 namespace {
-
-constexpr size_t kTunnelReplyMax = 8192;
 
 // The TLS configuration one context shares among its connections: the
 // authorities to trust, and the socket layer that writes with MSG_NOSIGNAL
@@ -220,28 +217,5 @@ IoResult Connection::ReceiveWithin(char* buffer, size_t size, int64_t perReceive
 }
 
 bool IsHttpsUrl(std::string_view url) { return StartsWithIgnoreCase(url, "https://"); }
-
-FetchError OpenTunnel(Context& ctx, Connection& connection, std::string_view origin,
-                      int64_t perReceiveMs, const Deadline& deadline) {
-  std::string request;
-  request.append("CONNECT ").append(origin).append(" HTTP/1.1\r\nHost: ").append(origin);
-  request.append("\r\n").append(ctx.settings.ProxyAuthHeader).append("\r\n");
-  if (connection.Send(request).bytes < 0) return FetchError::Send;
-  // The reply is read up to its blank line only: what follows is the server's.
-  std::string reply;
-  char byte = 0;
-  while (!FindHeaderEnd(reply).found()) {
-    if (reply.size() >= kTunnelReplyMax) return FetchError::Status40x;
-    IoResult got = connection.ReceiveWithin(&byte, 1, perReceiveMs, deadline);
-    if (got.bytes < 0) return got.error == SocketError::TimedOut ? FetchError::Timeout : FetchError::Recv;
-    if (got.bytes == 0) return reply.empty() ? FetchError::NRead0 : FetchError::Recv;
-    reply.push_back(byte);
-  }
-  size_t space = reply.find(' ');
-  if (!IsHttpResponse(reply) || space == std::string::npos || reply.compare(space + 1, 1, "2") != 0) {
-    return FetchError::Status40x;
-  }
-  return FetchError::None;
-}
 
 }  // namespace orvi

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "core/context.h"
-#include "net/fetch_error.h"
 #include "platform/socket.h"
 
 struct ssl_st;  // OpenSSL's SSL, kept out of the callers' includes
@@ -46,12 +45,5 @@ class Connection {
 
 // Whether url begins with "https://" (any letter case).
 bool IsHttpsUrl(std::string_view url);
-
-// Through a proxy, an https exchange first asks the proxy for a tunnel to
-// origin ("host:port"), with the proxy authorization of the settings. Gives
-// None once the proxy answered 200; Send, Timeout or Recv when the exchange
-// failed, Status40x for any other answer.
-FetchError OpenTunnel(Context& ctx, Connection& connection, std::string_view origin,
-                      int64_t perReceiveMs, const Deadline& deadline);
 
 }  // namespace orvi

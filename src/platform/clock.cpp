@@ -1,10 +1,20 @@
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
 
 namespace orvi {
+
+bool Clock::SleepUnless(int64_t ms, const std::function<bool()>& stop) {
+  constexpr int64_t kStepMs = 50;
+  for (int64_t left = ms; left > 0; left -= kStepMs) {
+    if (stop()) return false;
+    SleepMs(std::min(left, kStepMs));
+  }
+  return !stop();
+}
 
 int64_t RealClock::NowMs() const {
   using namespace std::chrono;

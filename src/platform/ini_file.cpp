@@ -57,6 +57,18 @@ IniFile IniFile::Parse(std::string_view bytes, std::string path) {
   return file;
 }
 
+std::vector<std::string> IniFile::Sections() const {
+  std::vector<std::string> names;
+  for (const std::string& line : lines_) {
+    std::string_view name;
+    if (!SectionName(line, name)) continue;
+    bool seen = false;
+    for (const std::string& n : names) seen = seen || EqualsIgnoreCase(n, name);
+    if (!seen) names.emplace_back(name);
+  }
+  return names;
+}
+
 bool IniFile::FindSection(std::string_view section, Span& span) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     std::string_view name;

@@ -29,6 +29,8 @@ class IniFile {
 
   std::string Get(std::string_view section, std::string_view key, std::string_view fallback,
                   size_t readSize) const;
+  // The names of the file's sections, in file order, each once.
+  std::vector<std::string> Sections() const;
   // True when the key exists in the section (even with an empty value).
   bool Has(std::string_view section, std::string_view key) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 namespace orvi {
 namespace {
 
@@ -69,6 +71,16 @@ std::string_view TrimWhite(std::string_view text) {
   while (begin < end && IsWhite(text[begin])) ++begin;
   while (end > begin && IsWhite(text[end - 1])) --end;
   return text.substr(begin, end - begin);
+}
+
+std::vector<std::string_view> CommaPieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  for (size_t pos = 0;;) {
+    const size_t comma = std::min(text.find(',', pos), text.size());
+    pieces.push_back(text.substr(pos, comma - pos));
+    if (comma == text.size()) return pieces;
+    pos = comma + 1;
+  }
 }
 
 }  // namespace orvi

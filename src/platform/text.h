@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvi {
 
@@ -32,6 +33,10 @@ std::string AsciiLower(std::string_view text);
 
 // Removes spaces, tabs, CR, LF, VT and FF at both ends.
 std::string_view TrimWhite(std::string_view text);
+
+// The pieces of a comma-separated text, in order, as views into it: "a,,b"
+// gives "a", "", "b"; an empty text gives one empty piece.
+std::vector<std::string_view> CommaPieces(std::string_view text);
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -11,16 +11,9 @@
 namespace orvi {
 namespace {
 
-bool ChainHoldsUrl(const FoundFile* first, std::string_view url) {
-  for (const FoundFile* f = first; f != nullptr; f = f->nextCopy) {
-    if (f->url == url) return true;
-  }
-  return false;
-}
-
 bool EntryHoldsUrl(const FoundEntry& entry, std::string_view url) {
-  for (const FoundFile* g = entry.files; g != nullptr; g = g->nextGroup) {
-    if (ChainHoldsUrl(g, url)) return true;
+  for (const FoundFile* f : FilesOf(entry)) {
+    if (f->url == url) return true;
   }
   return false;
 }
@@ -236,14 +229,12 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
   // came from, is one more sighting.
   if (found->files->name == name) {
     bool samePage = false;
-    for (const FoundFile* f = found->files; f != nullptr && !samePage; f = f->nextCopy) {
-      samePage = f->page == page;
-    }
+    for (const FoundFile* f : CopiesOf(found->files)) samePage |= f->page == page;
     if (!samePage) ++found->hits;
   }
 
   FoundFile* lastGroup = nullptr;
-  for (FoundFile* group = found->files; group != nullptr; group = group->nextGroup) {
+  for (FoundFile* group : GroupsOf(*found)) {
     lastGroup = group;
     if (group->name != name) continue;
     FoundFile* last = group;
@@ -287,7 +278,7 @@ bool RemoveFoundFile(Context& ctx, FoundFile* file) {
       return false;
     }
     FoundFile* previousGroup = nullptr;
-    for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
+    for (FoundFile* group : GroupsOf(*entry)) {
       if (group == file && previousGroup != nullptr) {
         FoundFile* replacement = file->nextCopy;
         if (replacement != nullptr) replacement->nextGroup = file->nextGroup;
@@ -314,16 +305,63 @@ void MarkEntryDeleted(Context& ctx, int index) {
   }
 }
 
-void ResetFileForRecheck(Context& ctx, FoundFile* file) {
-  std::lock_guard lock(ctx.CatalogueLock);
-  // A file being probed stays its probe's: the new check waits for the probe
-  // to end (which then puts the file back to Waiting), so two probes never
-  // share a file and its socket slot.
+namespace {
+
+// A file being probed stays its probe's: the new check waits for the probe
+// to end (which then puts the file back to Waiting), so two probes never
+// share a file and its socket slot. The caller holds CatalogueLock.
+void AskRecheck(FoundFile* file) {
   if (file->State() == FileState::Verifying) {
     file->recheckAsked = true;
     return;
   }
   file->ResetForRecheck();
+}
+
+}  // namespace
+
+void ResetFileForRecheck(Context& ctx, FoundFile* file) {
+  std::lock_guard lock(ctx.CatalogueLock);
+  AskRecheck(file);
+}
+
+void ResetEntriesForRecheck(Context& ctx, const std::vector<int>& indexes) {
+  std::lock_guard lock(ctx.CatalogueLock);
+  for (int index : indexes) {
+    if (index < 0 || index >= ctx.catalogue.count() || !ctx.catalogue.entries[static_cast<size_t>(index)]) continue;
+    for (FoundFile* f : FilesOf(*ctx.catalogue.entries[static_cast<size_t>(index)])) AskRecheck(f);
+  }
+}
+
+int CatalogueCount(Context& ctx) {
+  std::lock_guard lock(ctx.CatalogueLock);
+  return ctx.catalogue.count();
+}
+
+int OpenFileCount(Context& ctx) {
+  int open = 0;
+  std::lock_guard lock(ctx.CatalogueLock);
+  for (const auto& entry : ctx.catalogue.entries) {
+    if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
+    for (const FoundFile* f : FilesOf(*entry)) open += f->state <= 0;
+  }
+  return open;
+}
+
+std::vector<FoundFile*> AddLinksToVerify(Context& ctx, const std::vector<std::string>& urls) {
+  std::vector<FoundFile*> files;
+  std::lock_guard lock(ctx.CatalogueLock);
+  for (size_t i = 0; i < urls.size() && ctx.catalogue.count() < ctx.catalogue.capacity; ++i) {
+    auto entry = std::make_shared<FoundEntry>();
+    entry->key = "link" + std::to_string(i + 1);
+    FoundFile* file = entry->files = entry->NewFile();
+    file->url = urls[i].substr(0, kMaxLinkChars);
+    std::string_view name = file->url;
+    file->name = std::string(name.substr(name.rfind('/') + 1)).substr(0, kMaxNameChars);
+    files.push_back(file);
+    ctx.catalogue.entries.push_back(std::move(entry));
+  }
+  return files;
 }
 
 void ClearCatalogue(Context& ctx) {
@@ -348,8 +386,8 @@ SizeAndCount EntrySizeAndCount(const FoundEntry& entry) {
   const FoundFile* first = entry.files;
   if (first == nullptr) return result;
   if (first->nextGroup != nullptr) {
-    for (const FoundFile* group = first; group != nullptr; group = group->nextGroup) {
-      for (const FoundFile* f = group; f != nullptr; f = f->nextCopy) {
+    for (const FoundFile* group : GroupsOf(entry)) {
+      for (const FoundFile* f : CopiesOf(group)) {
         if (f->size != 0) {
           result.size += f->size;
           break;
@@ -358,7 +396,7 @@ SizeAndCount EntrySizeAndCount(const FoundEntry& entry) {
       ++result.count;
     }
   } else {
-    for (const FoundFile* f = first; f != nullptr; f = f->nextCopy) {
+    for (const FoundFile* f : CopiesOf(first)) {
       result.size += f->size;
       ++result.count;
     }
@@ -371,10 +409,10 @@ EntryStatus EntryStatusOf(const FoundEntry& entry) {
   int groups = 0;
   bool allValid = true;
   bool allAlive = true;
-  for (const FoundFile* group = entry.files; group != nullptr; group = group->nextGroup) {
+  for (const FoundFile* group : GroupsOf(entry)) {
     bool anyValid = false;
     bool anyOpen = false;
-    for (const FoundFile* f = group; f != nullptr; f = f->nextCopy) {
+    for (const FoundFile* f : CopiesOf(group)) {
       anyValid |= f->State() == FileState::Valid;
       anyOpen |= f->state <= 0;
     }
@@ -395,7 +433,7 @@ FileState GroupStatusOf(const FoundFile& group) {
   bool anyValid = false;
   bool anyOpen = false;
   bool allTimedOut = true;
-  for (const FoundFile* f = &group; f != nullptr; f = f->nextCopy) {
+  for (const FoundFile* f : CopiesOf(&group)) {
     anyValid |= f->State() == FileState::Valid;
     anyOpen |= f->state <= 0;
     allTimedOut &= f->State() == FileState::TimedOut;

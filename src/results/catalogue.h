@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/context.h"
 
 namespace orvi {
@@ -27,6 +28,16 @@ void MarkEntryDeleted(Context& ctx, int index);
 // Back to Waiting, for the verification to probe it again; a file being
 // probed goes back when its probe ends.
 void ResetFileForRecheck(Context& ctx, FoundFile* file);
+// The same for every file of these entries (catalogue indexes).
+void ResetEntriesForRecheck(Context& ctx, const std::vector<int>& indexes);
+// The entries of the main catalogue, deleted ones included.
+int CatalogueCount(Context& ctx);
+// Files of the main catalogue that wait for their probe or are being probed.
+int OpenFileCount(Context& ctx);
+// Links to check on their own: each becomes an entry ("link1", "link2", ...)
+// of one file named after its last path piece, while the catalogue has room.
+// Gives their files, in order.
+std::vector<FoundFile*> AddLinksToVerify(Context& ctx, const std::vector<std::string>& urls);
 // Empties the main catalogue, without waiting: the link verification is
 // stopped (its probes are broken and end by themselves) and started again.
 void ClearCatalogue(Context& ctx);

@@ -57,13 +57,13 @@ void AppendCsvRow(std::string& out, std::initializer_list<std::string_view> fiel
 
 void ExportEntry(const FoundEntry& entry, ExportFormat format, std::string& out) {
   const std::string key = Cp1252ToUtf8(entry.key);
-  for (const FoundFile* group = entry.files; group != nullptr; group = group->nextGroup) {
+  for (const FoundFile* group : GroupsOf(entry)) {
     if (format == ExportFormat::Csv) {
       // Page-borne text with its control bytes shown, so that no cell drives
       // a terminal or splits a record.
       const std::string shownKey = Cp1252ToPrintableUtf8(entry.key);
       const std::string type = Cp1252ToPrintableUtf8(EntryTypeText(entry));
-      for (const FoundFile* f = group; f != nullptr; f = f->nextCopy) {
+      for (const FoundFile* f : CopiesOf(group)) {
         AppendCsvRow(out, {shownKey, type, Cp1252ToPrintableUtf8(f->name), PortableUrl(f->url),
                            PortableUrl(f->page), FileStateName(f->State()), FormatInt(f->size),
                            Cp1252ToPrintableUtf8(f->Date())});
@@ -71,7 +71,7 @@ void ExportEntry(const FoundEntry& entry, ExportFormat format, std::string& out)
       continue;
     }
     std::string mirrors;
-    for (const FoundFile* f = group; f != nullptr; f = f->nextCopy) {
+    for (const FoundFile* f : CopiesOf(group)) {
       if (f->State() != FileState::Valid) continue;
       if (format == ExportFormat::List) {
         out += PortableUrl(f->url) + "\n";

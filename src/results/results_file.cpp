@@ -36,8 +36,8 @@ std::string ComposeResults(Context& ctx, const FileCatalogue& table) {
   for (const auto& entry : table.entries) {
     if (!entry || entry->deleted) continue;
     text.append("[").append(entry->key).append(",").append(FormatInt(entry->hits)).append("]\r\n");
-    for (const FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
-      for (const FoundFile* f = group; f != nullptr; f = f->nextCopy) {
+    for (const FoundFile* group : GroupsOf(*entry)) {
+      for (const FoundFile* f : CopiesOf(group)) {
         text.append(f->name).append(",").append(f->url).append(",").append(f->page).append(",");
         text.append(FormatInt(f->state)).append(",").append(FormatInt(f->size)).append(",");
         text.append(f->Date()).append("\r\n");

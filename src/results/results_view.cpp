@@ -26,12 +26,6 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
   return la < lb ? -1 : la > lb ? 1 : 0;
 }
 
-int GroupCount(const FoundEntry& entry) {
-  int groups = 0;
-  for (const FoundFile* g = entry.files; g != nullptr; g = g->nextGroup) ++groups;
-  return groups;
-}
-
 // Which toggle governs the row of a live entry.
 void SetKinds(ListRow& row, const FoundEntry& entry, EntryStatus status) {
   row.serverFolder = entry.key.find('~') != std::string::npos;
@@ -186,7 +180,7 @@ EntryTree ResultsView::RefreshTree(Context& ctx, int index, bool rebuild) {
   tree.rebuilt = !periodic;
   tree.referencePage = entry->files->page;
   tree.allPagesEqual = true;
-  for (FoundFile* g = entry->files; g != nullptr; g = g->nextGroup) {
+  for (FoundFile* g : GroupsOf(*entry)) {
     TreeGroup& group = tree.groups.emplace_back();
     group.name = g->name;
     group.image = TreeImageOf(GroupStatusOf(*g));
@@ -201,7 +195,7 @@ EntryTree ResultsView::RefreshTree(Context& ctx, int index, bool rebuild) {
       }
     }
     group.changed = before == nullptr || before->image != group.image;
-    for (FoundFile* f = g; f != nullptr; f = f->nextCopy) {
+    for (FoundFile* f : CopiesOf(g)) {
       TreeFile& file = group.files.emplace_back();
       file.file = f;
       file.url = f->url;

@@ -38,7 +38,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/catalogue.h"
+#include "core/found_files.h"
 #include "core/context.h"
 
 namespace orvi {

@@ -8,9 +8,8 @@
 #include "core/base64.h"
 #include "core/url_text.h"
 #include "ftp/ftp_probe.h"
-#include "net/http_request.h"
-#include "net/http_response.h"
-#include "net/tls.h"
+#include "net/http_exchange.h"
+#include "results/catalogue.h"
 #include "platform/text.h"
 
 namespace orvi {
@@ -160,9 +159,10 @@ bool DispatchPass(Context& ctx, uint64_t generation) {
     if (!ctx.verification.Serves(generation)) return false;
     std::shared_ptr<FoundEntry> entry = ctx.catalogue.entries[i];
     if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
-    for (FoundFile* group = entry->files; group != nullptr; group = group->nextGroup) {
+    for (FoundFile* group : GroupsOf(*entry)) {
       bool started = false;
-      for (FoundFile* file = group; file != nullptr && !entry->deleted; file = file->nextCopy) {
+      for (FoundFile* file : CopiesOf(group)) {
+        if (entry->deleted) break;
         if (file->State() != FileState::Waiting) continue;
         if (IsFtp(file->url) && !ctx.settings.ProxyName.empty()) continue;
         if (ProbeBudget(ctx) > ctx.verification.ActiveProbeCount()) {
@@ -233,6 +233,15 @@ void StopVerification(Context& ctx) {
   BreakProbes(ctx);
 }
 
+VerifyWaitEnd WaitForVerification(Context& ctx, int64_t untilMs, const std::function<bool(int ms)>& pause) {
+  constexpr int kPollMs = 50;
+  while (OpenFileCount(ctx) > 0) {
+    if (ctx.clock().NowMs() >= untilMs) return VerifyWaitEnd::OutOfTime;
+    if (pause ? pause(kPollMs) : (ctx.clock().SleepMs(kPollMs), false)) return VerifyWaitEnd::Interrupted;
+  }
+  return VerifyWaitEnd::Settled;
+}
+
 bool BuildProbeRequest(const Context& ctx, std::string_view url, std::string& host,
                        std::string& request, std::string_view method) {
   std::string_view path;
@@ -277,83 +286,30 @@ int64_t WholeProbeMs(const Context& ctx) {
 // fails while receiving; everything the server answered, whatever its status,
 // or nothing, with timedOut set when a socket time-out was the cause.
 std::optional<std::string> Exchange(Context& ctx, std::string_view url, SocketSlot& slot,
-                                    bool& timedOut, bool useHead, const Deadline& deadline) {
+                                    bool& timedOut, bool useHead, Deadline& deadline) {
   timedOut = false;
   std::string host;
   std::string request;
-  if (!BuildProbeRequest(ctx, url, host, request, useHead ? "HEAD" : "GET")) return std::nullopt;
-  const bool secure = ctx.netSettings.Https && IsHttpsUrl(url);
-  const bool viaProxy = !ctx.settings.ProxyName.empty();
-  HostPort target{ctx.settings.ProxyName, static_cast<uint16_t>(ctx.settings.ProxyPort)};
+  Route route;
   // A file URL that names a port is probed on that port.
-  HostPort origin;
-  if ((!viaProxy || secure) && !SplitHostPort(host, origin, secure ? 443 : 80)) return std::nullopt;
-  if (!viaProxy) target = origin;
-  const std::string tunnelTo = origin.name + ":" + std::to_string(origin.port);
-
+  if (!BuildProbeRequest(ctx, url, host, request, useHead ? "HEAD" : "GET") ||
+      !PlanRoute(ctx.settings, host, ctx.netSettings.Https && IsHttpsUrl(url), route)) {
+    return std::nullopt;
+  }
   // Each receive waits at most the time-out, and the whole exchange ends by
   // the deadline: a server that drips its answer is a time-out.
-  const int64_t timeoutMs = int64_t{ctx.settings.VerifyTimeOut} * 1000;
-  std::string buffer;
-  for (int attempt = 0;; ++attempt) {
-    buffer.assign(kProbeMax, '\0');
-    int fd = CreateTcpSocket();
-    if (fd == kInvalidSocket) return std::nullopt;
-    if (!slot.Publish(fd)) {  // the probe was stopped
-      slot.CloseOwned(fd);
-      return std::nullopt;
-    }
-    SetSocketTimeouts(fd, timeoutMs);
-    std::optional<in_addr> address = ResolveIPv4(target.name);
-    if (!address || !ConnectIPv4(fd, *address, target.port)) {
-      slot.CloseOwned(fd);
-      return std::nullopt;
-    }
-    Connection connection(fd);
-    if (secure) {
-      FetchError failure = viaProxy ? OpenTunnel(ctx, connection, tunnelTo, timeoutMs, deadline)
-                                    : FetchError::None;
-      if (failure == FetchError::None && !connection.StartTls(ctx, origin.name, deadline)) {
-        failure = FetchError::Tls;
-      }
-      if (failure != FetchError::None) {
-        timedOut = failure == FetchError::Timeout;
-        slot.CloseOwned(fd);
-        return std::nullopt;
-      }
-    }
-    IoResult sent = connection.Send(request);
-    if (sent.bytes < 0) {
-      timedOut = sent.error == SocketError::TimedOut;
-      slot.CloseOwned(fd);
-      return std::nullopt;
-    }
-    size_t received = 0;
-    bool failed = false;
-    for (size_t chunk; (chunk = std::min(kProbeChunk, kProbeMax - received)) >= 1;) {
-      IoResult got = connection.ReceiveWithin(buffer.data() + received, chunk, timeoutMs, deadline);
-      if (got.bytes < 0) {
-        timedOut = got.error == SocketError::TimedOut;
-        failed = true;
-        break;
-      }
-      if (got.bytes == 0) break;
-      size_t before = received;
-      received += static_cast<size_t>(got.bytes);
-      ctx.run.CountReceived(got.bytes);
-      std::string_view text(buffer.data(), received);
-      size_t from = before > 6 ? before - 6 : 0;
-      if (text.find(useHead ? "\r\n\r\n" : "</BODY>", from) != std::string_view::npos) break;
-    }
-    slot.CloseOwned(fd);
-    if (failed) {
-      if (timedOut || attempt == 1 || deadline.Passed()) return std::nullopt;
-      ctx.clock().SleepMs(kRetryWaitMs);
-      continue;
-    }
-    buffer.resize(received);
-    return buffer;
-  }
+  const ExchangeRules rules{
+      .receive = {.perReceiveMs = int64_t{ctx.settings.VerifyTimeOut} * 1000,
+                  .chunk = kProbeChunk,
+                  .limit = kProbeMax,
+                  .endMarkers = {useHead ? "\r\n\r\n" : "</BODY>"}},
+      .slot = &slot,
+      .retryWaitMs = kRetryWaitMs,
+  };
+  ExchangeResult result = HttpExchange(ctx, route, request, rules, deadline);
+  timedOut = result.timedOut;
+  if (result.label != FetchError::None) return std::nullopt;
+  return std::move(result.received);
 }
 
 // The first digit of an HTTP answer's status, or 0 for anything else.

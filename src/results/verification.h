@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,14 @@ void StartVerification(Context& ctx);
 // dispatcher and the probes that they serve nothing any more; returns at
 // once, they end by themselves. The caller holds CatalogueLock.
 void StopVerification(Context& ctx);
+
+// How a wait for the verification ended.
+enum class VerifyWaitEnd { Settled, OutOfTime, Interrupted };
+// Waits until no file of the catalogue waits for its probe or is being
+// probed, looking every 50 ms, and at most until the clock reads untilMs.
+// pause(ms) waits between two looks and answers true when the user
+// interrupts; without it the clock sleeps.
+VerifyWaitEnd WaitForVerification(Context& ctx, int64_t untilMs, const std::function<bool(int ms)>& pause = {});
 
 // How many probes may run now: the connections the page fetches leave free
 // under MaxConnect, at least 2 and at most 16.

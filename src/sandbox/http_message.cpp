@@ -73,7 +73,11 @@ std::string Request::Header(std::string_view name) const {
 }
 
 std::string Request::Param(std::string_view name, bool* present) const {
-  return QueryField(rawQuery, name, present);
+  bool inQuery = false;
+  std::string value = QueryField(rawQuery, name, &inQuery);
+  if (!inQuery && !body.empty()) return QueryField(body, name, present);
+  if (present) *present = inQuery;
+  return value;
 }
 
 ParseResult ParseRequest(std::string_view bytes, Request& request) {
@@ -98,6 +102,15 @@ ParseResult ParseRequest(std::string_view bytes, Request& request) {
       return ParseResult::Malformed;
     }
     request.headers.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+  }
+  // A form body (DuckDuckGo's POST) comes whole before the request is.
+  const std::string length = request.Header("Content-Length");
+  if (!length.empty()) {
+    if (length.size() > 9 || length.find_first_not_of("0123456789") != kNpos) return ParseResult::Malformed;
+    const size_t size = std::stoul(length);
+    if (size > kMaxRequestHead) return ParseResult::TooLarge;
+    if (bytes.size() - end.bodyStart() < size) return ParseResult::Incomplete;
+    request.body = std::string(bytes.substr(end.bodyStart(), size));
   }
   return ParseResult::Complete;
 }

@@ -8,19 +8,20 @@
 
 namespace orvi::sandbox {
 
-// The head of one HTTP/1.x request. Bodies are never read: the sandbox only
-// answers GET and HEAD.
+// One HTTP/1.x request: its head, and the body a Content-Length announces
+// (a POST's form, at most kMaxRequestHead bytes).
 struct Request {
   std::string method;
   std::string target;    // as sent
   std::string path;      // percent-decoded, without the query
   std::string rawQuery;  // after "?", as sent
   std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
 
   // The first header of that name (any letter case), or empty.
   std::string Header(std::string_view name) const;
-  // The decoded value of a field of the query string; present tells whether
-  // the field was there at all.
+  // The decoded value of a field of the query string, else of the form
+  // body; present tells whether the field was there at all.
   std::string Param(std::string_view name, bool* present = nullptr) const;
 };
 
@@ -34,8 +35,8 @@ enum class ParseResult {
   TooLarge,
 };
 
-// Reads the head from the bytes received so far (request line, header lines,
-// a blank line; lines may end in CR LF or LF). An absolute target
+// Reads the request from the bytes received so far (request line, header
+// lines, a blank line; lines may end in CR LF or LF; then the body). An absolute target
 // ("http://host/path") is taken as its path.
 ParseResult ParseRequest(std::string_view bytes, Request& request);
 

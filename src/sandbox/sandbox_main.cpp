@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "sandbox/sandbox_server.h"
 
 namespace {
@@ -108,6 +109,10 @@ int main(int argc, char** argv) {
             << "Point ORVI.ini at it:\n[Engines]\n";
   for (const char* key : {"GoogleUrl", "GoogleFallbackUrl", "FastUrl", "WiseNutUrl", "TranslateUrl", "SiteUrl"}) {
     std::cerr << key << "=" << server.baseUrl() << "\n";
+  }
+  // Today's engines live under a path each; /blocked/ before it refuses.
+  for (const char* engine : {"Mojeek", "DuckDuckGo", "Bing"}) {
+    std::cerr << engine << "Url=" << server.baseUrl() << "/" << orvi::AsciiLower(engine) << "\n";
   }
   std::cerr << "Ctrl-C stops.\n";
 

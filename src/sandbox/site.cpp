@@ -12,7 +12,7 @@
 #include "platform/cp1252.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
-#include "sandbox/engine_pages.h"
+#include "sandbox/fake_engines.h"
 
 namespace orvi::sandbox {
 namespace {
@@ -140,6 +140,7 @@ Site::Site(Fixture fixture, std::string sitesFolder)
 }
 
 Response Site::Respond(const Request& request, std::string_view base) const {
+  if (std::optional<Response> today = TodaysEngines(request, base)) return *today;
   if (request.method != "GET" && request.method != "HEAD") {
     Response response = ErrorResponse(405, "The sandbox answers GET and HEAD only.");
     response.headers.emplace_back("Allow", "GET, HEAD");
@@ -205,6 +206,39 @@ Response Site::Engines(const Request& request, std::string_view base) const {
     in.perPage = PerPage(NumberParam(request, "num", 10, 100));
     in.answer = fixture_.Answer(Engine::Google, query);
     response.body = GooglePage(in);
+  }
+  return response;
+}
+
+std::optional<Response> Site::TodaysEngines(const Request& request, std::string_view base) const {
+  std::string_view path = request.path;
+  const bool blocked = path.starts_with("/blocked/");
+  if (blocked) path.remove_prefix(8);
+  std::string_view engine;
+  for (std::string_view known : {"/mojeek/search", "/duckduckgo/html/", "/bing/search"}) {
+    if (path == known) engine = known.substr(1, known.find('/', 1) - 1);
+  }
+  const bool post = request.method == "POST" && engine == "duckduckgo";
+  if (engine.empty() || (request.method != "GET" && request.method != "HEAD" && !post)) return std::nullopt;
+  if (blocked) return BlockPage(engine);
+  const std::string query = Utf8ToCp1252(request.Param("q"));
+  ResultPageInput in{query, fixture_.Answer(Engine::Google, query), 0, 10, base};
+  const std::string prefix = "/" + std::string(engine);
+  Response response;
+  response.contentType = "text/html; charset=utf-8";
+  if (engine == "mojeek") {
+    const uint64_t s = NumberParam(request, "s", 1, kMaxOffset);
+    if (s == 0) return ErrorResponse(403, "s=0");  // as Mojeek refuses it
+    in.offset = s - 1;
+    response.body = MojeekPage(in, prefix);
+  } else if (engine == "bing") {
+    in.offset = std::max<uint64_t>(NumberParam(request, "first", 1, kMaxOffset), 1) - 1;
+    response.body = BingPage(in, prefix);
+  } else {
+    in.offset = NumberParam(request, "s", 0, kMaxOffset);
+    // A later page asked without the first page's vqd gets the client refused.
+    if (in.offset > 0 && request.Param("vqd") != DuckDuckGoVqd(query)) return BlockPage(engine);
+    response.body = DuckDuckGoPage(in, prefix);
   }
   return response;
 }
@@ -317,6 +351,9 @@ Response Site::Home(std::string_view base) const {
       "<input type=submit value=Search></form>\n"
       "<form method=GET action=/search/query.dll>WiseNut <input type=hidden name=p value=0>"
       "<input type=text name=q size=40><input type=submit value=Search></form>\n"
+      "<p>Today's engines answer Google's queries: <a href=/mojeek/search?q=>/mojeek/search?q=</a>, "
+      "<a href=/duckduckgo/html/?q=>/duckduckgo/html/?q=</a>, <a href=/bing/search?q=>/bing/search?q=</a>; "
+      "under /blocked/ (/blocked/bing/search?q=) each refuses as it does.\n"
       "<h2>Queries with answers</h2>\n";
   for (Engine engine : {Engine::Google, Engine::Fast, Engine::WiseNut}) {
     page += std::string("<h3>") + EngineName(engine) + "</h3>\n<ul>\n";

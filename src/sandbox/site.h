@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace orvi::sandbox {
 //   /search?q=cache:ID:host/path           Google's cache of a sandbox page
 //   /search?...&o=N&q=...&hits=N           Fast (told from Google by o or hits)
 //   /search/query.dll?p=N&q=...            WiseNut (Cookie nnum=N per page)
+//   /mojeek/search?q=...&s=N              today's engines, from Google's
+//   /duckduckgo/html/ (POST q=...&s=N)     answers; each of them also under
+//   /bing/search?q=...&first=N             /blocked/, refused as it refuses
 //   /translate.dyn?...&urltext=...          the translation service: a page whose
 //                                          text area holds the fixture's
 //                                          translation, or one without it
@@ -36,6 +40,7 @@ class Site {
 
  private:
   Response Engines(const Request& request, std::string_view base) const;
+  std::optional<Response> TodaysEngines(const Request& request, std::string_view base) const;
   Response Translate(const Request& request) const;
   Response Cache(std::string_view query, std::string_view base) const;
   Response Files(std::string path, std::string_view base) const;

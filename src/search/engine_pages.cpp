@@ -61,10 +61,10 @@ int GoogleTotal(std::string_view page, size_t dash) {
 
 }  // namespace
 
-GooglePage ReadGooglePage(std::string_view page, bool firstPage) {
+ResultPage ReadGooglePage(std::string_view page, bool firstPage) {
   static constexpr std::string_view kResult = "<p><a href=";
   static constexpr std::string_view kCache = "/search?q=cache";
-  GooglePage out;
+  ResultPage out;
   size_t title = page.find("</title>");
   size_t dash = page.find(" - ", title == npos ? 0 : title);
   if (dash == npos) return out;
@@ -87,7 +87,7 @@ GooglePage ReadGooglePage(std::string_view page, bool firstPage) {
     link = link.substr(0, link.find('&'));
     pos = close + 1;
     if (Holds(link, ".txt")) continue;
-    GoogleLink taken{CutLink(link), {}};
+    ResultLink taken{CutLink(link), {}};
     // The cache link of this result only: one found past the next result
     // belongs to that result, which would otherwise be lost.
     size_t cache = page.substr(close, page.find(kResult, close) - close).find(kCache);
@@ -106,9 +106,9 @@ GooglePage ReadGooglePage(std::string_view page, bool firstPage) {
   return out;
 }
 
-EnginePage ReadFastPage(std::string_view page, bool firstPage, std::string_view excludedHost) {
+ResultPage ReadFastPage(std::string_view page, bool firstPage, std::string_view excludedHost) {
   static constexpr std::string_view kLink = "status='";
-  EnginePage out;
+  ResultPage out;
   size_t pos = page.find(" of ");
   if (pos == npos) return out;
   out.marked = true;
@@ -131,14 +131,14 @@ EnginePage ReadFastPage(std::string_view page, bool firstPage, std::string_view 
     std::string_view link = page.substr(begin, end - begin);
     pos = end + 1;
     if (Holds(link, ".txt") || (!excludedHost.empty() && Holds(link, excludedHost))) continue;
-    out.links.push_back(CutLink(link));
+    out.links.push_back({CutLink(link), {}});
   }
   return out;
 }
 
-EnginePage ReadWiseNutPage(std::string_view page, bool firstPage) {
+ResultPage ReadWiseNutPage(std::string_view page, bool firstPage) {
   static constexpr std::string_view kHref = "href=\"";
-  EnginePage out;
+  ResultPage out;
   size_t documents = page.find("documents");
   if (documents == npos) return out;
   out.marked = true;
@@ -164,7 +164,7 @@ EnginePage ReadWiseNutPage(std::string_view page, bool firstPage) {
     std::string_view link = page.substr(begin, end - begin);
     pos = end + 1;
     if (!link.starts_with("http") || Holds(link, ".txt")) continue;
-    out.links.push_back(CutLink(link));
+    out.links.push_back({CutLink(link), {}});
   }
   return out;
 }

@@ -157,16 +157,13 @@ void SplitExtensions(std::string_view list, SearchProfile& profile) {
   profile.Extensions = {};
   profile.ExtensionCount = 0;
   if (list.empty()) return;
-  size_t pos = 0;
   int count = 0;
-  while (count < SearchProfile::kMaxExtensions) {
-    size_t comma = std::min(list.find(',', pos), list.size());
+  for (std::string_view piece : CommaPieces(list)) {
+    if (count == SearchProfile::kMaxExtensions) break;
     // Stripped again after the cut, so that a cut piece never ends in a space
     // that the file would not keep.
-    std::string_view piece = TrimSpaces(list.substr(pos, comma - pos));
-    profile.Extensions[count++] = std::string(TrimSpaces(piece.substr(0, kExtensionChars)));
-    if (comma == list.size()) break;
-    pos = comma + 1;
+    std::string_view trimmed = TrimSpaces(piece);
+    profile.Extensions[count++] = std::string(TrimSpaces(trimmed.substr(0, kExtensionChars)));
   }
   // A list of nothing but spaces names no extension.
   if (count == 1 && profile.Extensions[0].empty()) count = 0;

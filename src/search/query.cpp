@@ -32,23 +32,6 @@ std::string CutEncoded(std::string text, size_t chars) {
   return text;
 }
 
-// The query of a request URL: a control byte, space or DEL from a keyword row
-// or an input would end or split the request line.
-std::string UrlSafe(std::string_view query) {
-  std::string out;
-  out.reserve(query.size());
-  for (char c : query) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte == 0x7F) {
-      out += '%';
-      out += HexPair(c);
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // One expansion step: appends prefix + alternative + tail for each
 // alternative of the first group. False when the text holds no group (a
 // "%29" before the first "%28" is none either) or the list is full.
@@ -181,33 +164,7 @@ std::optional<std::string> ComposeEngineQuery(std::string_view variant, std::str
   return CutEncoded(std::move(query), kEngineQueryChars);
 }
 
-std::string BuildRequestUrl(int engine, std::string_view baseUrl, std::string_view query,
-                            int32_t paging) {
-  std::string url(baseUrl);
-  std::string q = UrlSafe(query);
-  std::string value = FormatInt(paging);
-  switch (engine) {
-    case kEngineGoogle:
-      url += "/search?q=" + q + "&num=50&hl=en&lr=&safe=off&start=" + value + "&sa=N";
-      break;
-    case kEngineFast:
-      url += "/search?t=all&o=" + value + "&q=" + q +
-             "&c=web&s=full&l=any&no=off&hits=50&s=title";
-      break;
-    case kEngineWiseNut:
-      url += "/search/query.dll?p=" + value + "&q=" + q;
-      break;
-    default:
-      return {};
-  }
-  return url;
-}
-
-std::string FastRequestUrl(std::string_view baseUrl, std::string_view engineQuery, bool sexFilter,
-                           int32_t offset) {
-  std::string query(engineQuery);
-  if (sexFilter) query += "+-sex";
-  std::string url = BuildRequestUrl(kEngineFast, baseUrl, query, offset);
+std::string FastAlternatives(std::string url) {
   // The search goes on from the replacement itself: in "%20OR%20OR%20" the
   // replaced "%20" starts a second match.
   size_t pos = 0;

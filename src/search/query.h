@@ -8,11 +8,6 @@
 
 namespace orvi {
 
-// Engine ids, as the exploration queue records a page's origin.
-constexpr int kEngineGoogle = 1;
-constexpr int kEngineFast = 2;
-constexpr int kEngineWiseNut = 3;
-
 // Sizes of the composed texts, in characters; longer ones are cut, never in
 // the middle of a %XX escape.
 constexpr size_t kInputChars = 79;
@@ -57,17 +52,9 @@ SearchInputs PrepareSearchInputs(std::string_view input1, std::string_view input
 std::optional<std::string> ComposeEngineQuery(std::string_view variant, std::string_view encodedRow,
                                               bool findS, SearchInputs& inputs);
 
-// The request URL of an engine (kEngine...) for a base URL (scheme and host),
-// a query and the paging value: a result offset for Google and Fast, a page
-// number for WiseNut. Bytes of the query that would break the request line
-// (controls, space, DEL) go as %XX.
-std::string BuildRequestUrl(int engine, std::string_view baseUrl, std::string_view query,
-                            int32_t paging);
-
-// Fast: "+-sex" appended under the profile's filter, and alternatives sent as
-// plain words ("%20OR%20" made "%20" in the whole URL).
-std::string FastRequestUrl(std::string_view baseUrl, std::string_view engineQuery, bool sexFilter,
-                           int32_t offset);
+// Fast receives alternatives as plain words: every "%20OR%20" of a request
+// URL made "%20".
+std::string FastAlternatives(std::string url);
 
 // The queries WiseNut is asked, in order: the OR expansion of the engine
 // query, or the query alone (a single word as a "%22" phrase).

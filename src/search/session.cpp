@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 
 #include "explore/exploration_run.h"
 #include "explore/queue.h"
+#include "platform/text.h"
 #include "results/catalogue.h"
 #include "results/results_file.h"
+#include "results/verification.h"
 #include "search/profile_file.h"
 #include "search/query.h"
 #include "search/search_state.h"
@@ -15,7 +18,6 @@ namespace orvi {
 namespace {
 
 constexpr int kTickMs = 250;
-constexpr int kVerifyPollMs = 50;
 constexpr int kSiteScanDomains = 999;
 
 int64_t Now(Context& ctx) { return ctx.clock().NowMs(); }
@@ -38,14 +40,9 @@ void SetUpPageAnalysis(Context& ctx, const PageAnalysisChoices& choices) {
   // empty entry. What does not fit the profile's list is left out.
   const std::string text = choices.extensions.substr(0, kInputChars);
   if (!text.empty()) {
-    for (size_t pos = 0; pos <= text.size() && p.ExtensionCount < SearchProfile::kMaxExtensions;) {
-      size_t comma = text.find(',', pos);
-      if (comma == std::string::npos) comma = text.size();
-      std::string_view piece = std::string_view(text).substr(pos, comma - pos);
-      while (!piece.empty() && piece.front() == ' ') piece.remove_prefix(1);
-      while (!piece.empty() && piece.back() == ' ') piece.remove_suffix(1);
-      p.Extensions[static_cast<size_t>(p.ExtensionCount++)] = std::string(piece.substr(0, kExtensionChars));
-      pos = comma + 1;
+    for (std::string_view piece : CommaPieces(text)) {
+      if (p.ExtensionCount == SearchProfile::kMaxExtensions) break;
+      p.Extensions[static_cast<size_t>(p.ExtensionCount++)] = Cut(TrimSpaces(piece), kExtensionChars);
     }
   }
   std::lock_guard lock(ctx.QueueLock);
@@ -72,7 +69,7 @@ bool ConfirmStop(Context& ctx) {
 StartOutcome NewSearch(Context& ctx, SessionMode mode, const PrepareSearch& prepare,
                        const std::function<void()>& afterReset) {
   if (SearchRunning(ctx) && !ConfirmStop(ctx)) return StartOutcome::StillRunning;
-  ctx.ui().Signal(UiSignal::AnimationStop);
+  ctx.run.progress.Clip(false);
   if (mode == SessionMode::Resume) {
     if (!RestoreSearchState(ctx)) return StartOutcome::Cancelled;
   } else if (mode == SessionMode::Search) {
@@ -90,47 +87,30 @@ StartOutcome NewSearch(Context& ctx, SessionMode mode, const PrepareSearch& prep
   return StartOutcome::NoBasePage;
 }
 
-StartOutcome ResumeSearch(Context& ctx) {
+StartOutcome ResumeSearch(Context& ctx, const std::function<void()>& afterReset) {
   // The files found before the save come back before the first page is
   // explored, so none found by the resumed run is thrown away by the reload;
   // those saved as waiting are probed again.
-  return NewSearch(ctx, SessionMode::Resume, {},
-                   [&ctx] { ReadResultsFile(ctx, ctx.catalogue, SavedResultsPath(ctx)); });
+  return NewSearch(ctx, SessionMode::Resume, {}, [&ctx, &afterReset] {
+    if (afterReset) afterReset();
+    ReadResultsFile(ctx, ctx.catalogue, SavedResultsPath(ctx));
+  });
 }
 
-StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices) {
+StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices,
+                               const std::function<void()>& afterReset) {
   if (SearchRunning(ctx) && !ConfirmStop(ctx)) return StartOutcome::StillRunning;
   SetUpPageAnalysis(ctx, choices);
   ctx.SearchText.clear();
-  return NewSearch(ctx, SessionMode::Scan, {});
-}
-
-PrepareSearch HarvestAsAutoStart(const HarvestRequest& request, HarvestResult* result) {
-  return [request, result](Context& ctx) {
-    const SearchProfile& p = ctx.activeProfile;
-    const bool input1Enabled = !(p.ExtractAll && !p.FindS);
-    ctx.harvest.stopAt = request.stopAt;
-    ctx.harvest.logEnabled = request.log;
-    ctx.harvest.running = true;
-    HarvestResult harvest = RunHarvest(ctx, request.input1.substr(0, kInputChars),
-                                       request.input2.substr(0, kInputChars), input1Enabled);
-    ctx.harvest.running = false;
-    if (result != nullptr) *result = harvest;
-    return harvest.found;
-  };
-}
-
-void StopHarvest(Context& ctx) {
-  ctx.harvest.running = false;
-  ctx.sockets.CloseAllSockets();
+  return NewSearch(ctx, SessionMode::Scan, {}, afterReset);
 }
 
 bool DispatchRunCommand(Context& ctx, int commandId) {
   switch (commandId) {
-    case ids::kPauseContinue:
+    case cmd::kPauseContinue:
       TogglePause(ctx);
       return true;
-    case ids::kSaveSearchState:
+    case cmd::kSaveSearchState:
       SaveSearchStateCommand(ctx);
       return true;
   }
@@ -138,36 +118,38 @@ bool DispatchRunCommand(Context& ctx, int commandId) {
 }
 
 bool DispatchSessionCommand(Context& ctx, int commandId, const SessionFrontEnd& frontEnd) {
+  std::optional<StartOutcome> started;
   switch (commandId) {
     case cmd::kNewSearch:
-      if (frontEnd.prepare) NewSearch(ctx, SessionMode::Search, frontEnd.prepare);
-      return true;
+      if (frontEnd.prepare) started = NewSearch(ctx, SessionMode::Search, frontEnd.prepare, frontEnd.onReset);
+      break;
     case cmd::kStopSearch:
       ConfirmStop(ctx);
-      return true;
-    case cmd::kResume:
-      ResumeSearch(ctx);
-      return true;
-    case cmd::kPageAnalysis: {
+      break;
+    case cmd::kResumeSearch:
+      started = ResumeSearch(ctx, frontEnd.onReset);
+      break;
+    case cmd::kAnalysePage: {
       PageAnalysisChoices choices;
       if (frontEnd.pageAnalysisDialog && frontEnd.pageAnalysisDialog(choices)) {
-        StartPageAnalysis(ctx, choices);
+        started = StartPageAnalysis(ctx, choices, frontEnd.onReset);
       }
-      return true;
+      break;
     }
+    default:
+      return DispatchRunCommand(ctx, commandId);
   }
-  return DispatchRunCommand(ctx, commandId);
+  const bool reset = started == StartOutcome::Started || started == StartOutcome::NoBasePage;
+  if (reset && frontEnd.onNewRun) frontEnd.onNewRun();
+  return true;
 }
 
 bool SessionCommandEnabled(Context& ctx, int commandId) {
   switch (commandId) {
-    case cmd::kSaveResults: {
-      std::lock_guard lock(ctx.CatalogueLock);
-      return ctx.catalogue.count() > 0;
-    }
+    case cmd::kSaveResults: return CatalogueCount(ctx) > 0;
     case cmd::kLoadResults:
-    case cmd::kResume:
-    case cmd::kPageAnalysis: return !SearchRunning(ctx);
+    case cmd::kResumeSearch:
+    case cmd::kAnalysePage: return !SearchRunning(ctx);
     case cmd::kStopSearch:
     case cmd::kSaveSearchState:
     case cmd::kPauseContinue: return SearchRunning(ctx);
@@ -178,18 +160,6 @@ bool SessionCommandEnabled(Context& ctx, int commandId) {
 void InterruptRun(Context& ctx) {
   if (ctx.run.SchedulerActive) SaveSearchStateCommand(ctx);
   StopAndClearQueue(ctx);
-}
-
-int OpenFileCount(Context& ctx) {
-  int open = 0;
-  std::lock_guard lock(ctx.CatalogueLock);
-  for (const auto& entry : ctx.catalogue.entries) {
-    if (!entry || entry->deleted || entry->key.starts_with("@")) continue;
-    for (const FoundFile* g = entry->files; g; g = g->nextGroup) {
-      for (const FoundFile* f = g; f; f = f->nextCopy) open += f->state <= 0;
-    }
-  }
-  return open;
 }
 
 RunReport DriveRunToEnd(Context& ctx, const RunDrive& drive) {
@@ -205,22 +175,20 @@ RunReport DriveRunToEnd(Context& ctx, const RunDrive& drive) {
       for (int id : drive.takeCommands()) DispatchRunCommand(ctx, id);
     }
     OnRunTimer(ctx);
-    if (drive.afterTick) drive.afterTick(tick);
+    if (drive.afterTick) drive.afterTick(tick, ReadRunProgress(ctx));
   }
   JoinRunThreads(ctx);
   if (report.end == RunEnd::Finished) {
     // The probes go on after the last page; wait for them within the bounds.
-    const int64_t until = Now(ctx) + int64_t{drive.verifySeconds} * 1000;
-    while (OpenFileCount(ctx) > 0) {
-      if (Now(ctx) >= until) break;
-      if (PastDeadline(ctx, drive.deadlineMs)) {
-        report.end = RunEnd::TimedOut;
+    const int64_t verifyUntil = Now(ctx) + int64_t{drive.verifySeconds} * 1000;
+    const int64_t until = drive.deadlineMs != 0 ? std::min(verifyUntil, drive.deadlineMs) : verifyUntil;
+    switch (WaitForVerification(ctx, until, drive.wait)) {
+      case VerifyWaitEnd::Settled: break;
+      case VerifyWaitEnd::OutOfTime:
+        // The command's bound, unless the verification's own came first.
+        if (Now(ctx) < verifyUntil) report.end = RunEnd::TimedOut;
         break;
-      }
-      if (drive.wait ? drive.wait(kVerifyPollMs) : (ctx.clock().SleepMs(kVerifyPollMs), false)) {
-        report.end = RunEnd::Interrupted;
-        break;
-      }
+      case VerifyWaitEnd::Interrupted: report.end = RunEnd::Interrupted; break;
     }
   }
   report.allVerified = OpenFileCount(ctx) == 0;

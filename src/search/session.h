@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/commands.h"
 #include "core/context.h"
 #include "search/harvest.h"
 
@@ -61,57 +62,42 @@ StartOutcome NewSearch(Context& ctx, SessionMode mode, const PrepareSearch& prep
                        const std::function<void()>& afterReset = {});
 
 // Resume (command 4011): a new search on the saved state, with the files
-// found before the save back in the catalogue.
-StartOutcome ResumeSearch(Context& ctx);
+// found before the save back in the catalogue (read after afterReset).
+StartOutcome ResumeSearch(Context& ctx, const std::function<void()>& afterReset = {});
 
-// Web page analysis (command 4012) after the dialog closed with "Go !".
-StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices);
-
-// The search as the preparation window runs it with "AutoStart" checked:
-// phase 1 on the calling thread, then true when the engines gave pages.
-struct HarvestRequest {
-  std::string input1;  // Windows-1252, as typed
-  std::string input2;
-  int stopAt = 500;    // "S'arrêter à:"
-  bool log = false;    // "Fichier Log.txt"
-};
-PrepareSearch HarvestAsAutoStart(const HarvestRequest& inputs, HarvestResult* result = nullptr);
-// The harvest's "Stop !": every harvest loop ends and its fetches are broken.
-void StopHarvest(Context& ctx);
+// Web page analysis (command 4012) after the dialog closed with "Go !": the
+// search text of an earlier search goes.
+StartOutcome StartPageAnalysis(Context& ctx, const PageAnalysisChoices& choices,
+                               const std::function<void()>& afterReset = {});
 
 // A command posted to the results window while a run goes (Pause/Continue,
 // the search-state save). False for a command that is not a run's.
 bool DispatchRunCommand(Context& ctx, int commandId);
 
-// The main menu's search commands.
-namespace cmd {
-constexpr int kNewSearch = 4000;
-constexpr int kStopSearch = 4004;
-constexpr int kSaveResults = 4005;
-constexpr int kLoadResults = 4006;
-constexpr int kSaveSearchState = 4010;
-constexpr int kResume = 4011;
-constexpr int kPageAnalysis = 4012;
-constexpr int kPauseContinue = 20501;
-}  // namespace cmd
-
-// What only a front end can do for those commands.
+// What only a front end can do for the search commands.
 struct SessionFrontEnd {
   // The search preparation window for a new search; none: the command is
   // not offered.
   PrepareSearch prepare;
   // The page analysis dialog: true with the choices when closed with "Go !".
   std::function<bool(PageAnalysisChoices&)> pageAnalysisDialog;
+  // The front end's part of a new search's reset: once the catalogue is
+  // empty, before the saved results of a resume come back and before the
+  // scheduler starts.
+  std::function<void()> onReset;
+  // After a new search has reset the run, whether or not it found a page.
+  std::function<void()> onNewRun;
 };
 
-// Runs one of the commands above (4000, 4004, 4010, 4011, 4012, 20501);
-// false for any other id, which the front end handles itself (the file
-// dialogs of 4005 and 4006, the toggles, the windows).
+// Runs a search command (new search, stop, search-state save, resume, page
+// analysis, pause/continue); false for any other id, which the front end
+// handles itself (the results files' dialogs, the toggles, the windows).
 bool DispatchSessionCommand(Context& ctx, int commandId, const SessionFrontEnd& frontEnd);
 
-// Whether a command of the menu can be chosen now: 4005 while the catalogue
-// holds an entry; 4006, 4011 and 4012 while no search runs; 4004, 4010 and
-// 20501 while one runs; any other command always.
+// Whether a command of the menu can be chosen now: saving the results while
+// the catalogue holds an entry; loading results, resume and page analysis
+// while no search runs; stop, search-state save and pause while one runs;
+// any other command always.
 bool SessionCommandEnabled(Context& ctx, int commandId);
 
 // The interrupt of a run (Ctrl-C, a bound reached): the state is saved as
@@ -125,8 +111,9 @@ struct RunDrive {
   std::function<bool(int ms)> wait;
   // The commands posted since the last tick, in order.
   std::function<std::vector<int>()> takeCommands;
-  // After each tick (progress lines); tick counts from 0.
-  std::function<void(int tick)> afterTick;
+  // After each tick (tick counts from 0), with the run's progress as shown
+  // then (progress lines).
+  std::function<void(int tick, const RunProgress& progress)> afterTick;
   // The clock's time (ms) at which the whole command must end; 0: none.
   int64_t deadlineMs = 0;
   // How long to wait for the verification once the run has ended.
@@ -144,8 +131,5 @@ struct RunReport {
 // the posted commands, interrupts it on request or at the deadline (saving
 // the state first), joins its threads and waits for the verification.
 RunReport DriveRunToEnd(Context& ctx, const RunDrive& drive);
-
-// Files of the catalogue that wait for their probe or are being probed.
-int OpenFileCount(Context& ctx);
 
 }  // namespace orvi

@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
-#include "ui/main_frame.h"
+#include "ui/common.h"
 
 namespace orvi::ui {
 
 void SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("Orvilane"));
   QApplication::setWindowIcon(ProgramIcon());
-  // The program speaks French; so do the file dialogs it borrows from Qt.
+  // The program speaks French; so do the file dialogs it borrows from Qt
+  // (their texts, and the file types, which follow the default language).
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
   auto* translator = new QTranslator(&app);
   if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QApplication::installTranslator(translator);

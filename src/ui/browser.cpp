@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "ui/qt_text.h"
+#include "ui/common.h"
+#include "ui/gui_env.h"
+#include "ui/qt_ui_port.h"
 
 namespace orvi::ui {
 namespace {
@@ -91,7 +93,19 @@ QString DesktopEntryPath(const QString& entry) {
   return {};
 }
 
+void SayNoBrowser(GuiEnv& env, const std::string& address) {
+  env.port.MessageBox({"Aucun navigateur n'a pu \xEAtre lanc\xE9 pour ouvrir " + address, "ORVI", MsgIcon::Warning});
+}
+
 }  // namespace
+
+void OpenInBrowserOrSay(GuiEnv& env, const std::string& address) {
+  if (!env.browser.OpenInBrowser(address, env.ctx.settings.NewWindow)) SayNoBrowser(env, address);
+}
+
+void ShellOpenOrSay(GuiEnv& env, const std::string& address) {
+  if (!env.browser.ShellOpen(address)) SayNoBrowser(env, address);
+}
 
 std::string CutRegisteredCommand(const std::string& value) {
   std::string text = value;

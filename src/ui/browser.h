@@ -4,6 +4,8 @@
 
 namespace orvi::ui {
 
+struct GuiEnv;
+
 // How the windows show an address in the web browser and copy text, behind
 // an interface so that tests can watch it. Addresses and texts are
 // Windows-1252.
@@ -38,6 +40,13 @@ class DesktopBrowser final : public Browser {
   bool lookedUp_ = false;
   std::string command_;  // lower case
 };
+
+// How the windows open an address (Windows-1252): with the browser (in a new
+// window when the settings ask for it), or with the desktop's default handler.
+// When nothing could be started, one box says so - no browser is installed,
+// and nothing else would show it.
+void OpenInBrowserOrSay(GuiEnv& env, const std::string& address);
+void ShellOpenOrSay(GuiEnv& env, const std::string& address);
 
 // The option that opens a new window in a browser known by its program name
 // ("" when unknown).

@@ -4,15 +4,6 @@
 
 namespace orvi::ui {
 
-ControlSet::~ControlSet() {
-  if (port_) port_->RemoveWindow(this);
-}
-
-void ControlSet::AttachTo(QtUiPort& port) {
-  port_ = &port;
-  port.AddWindow(this);
-}
-
 QWidget* ControlSet::ControlById(int id) const {
   if (id == 0) return nullptr;
   for (const auto& [cid, w] : controls_) {

@@ -8,24 +8,21 @@
 
 namespace orvi::ui {
 
-class QtUiPort;
+struct ControlTable;
 
-// The controls of one window, made from its control table in the table's
-// order: each id is a named constant of the window, ControlById finds the
-// control, and its objectName is "id<number>" for tests and accessibility
-// tools. The keyboard order follows the order of creation.
+// The controls of one window, made from its control table (Build) in the
+// table's order: each id is a named constant of the window, ControlById finds
+// the control, and its objectName is "id<number>" for tests and
+// accessibility tools. The keyboard order follows the table.
 class ControlSet {
  public:
   ControlSet() = default;
   ControlSet(const ControlSet&) = delete;
   ControlSet& operator=(const ControlSet&) = delete;
-  // Leaves the port before any control goes.
-  virtual ~ControlSet();
+  virtual ~ControlSet() = default;
 
   // The window that owns the controls (for message boxes and the like).
   virtual QWidget* Window() = 0;
-  // The window's id (its dialog resource) for "is this window open".
-  virtual int WindowId() const = 0;
 
   QWidget* ControlById(int id) const;
   template <class W>
@@ -34,22 +31,15 @@ class ControlSet {
   std::vector<int> ControlIds() const;
 
  protected:
-  // Makes a control of the table with its id (0 for a row without one, as a
-  // static label) and the given constructor arguments.
-  template <class W, class... Args>
-  W* MakeControl(int id, Args&&... args) {
-    W* w = new W(std::forward<Args>(args)...);
-    Register(id, w);
-    return w;
-  }
+  // Makes, registers, places and binds the controls of a table (control_table.h)
+  // on the window, then chains them for the keyboard.
+  void Build(QWidget* window, const ControlTable& table);
+
+ private:
   void Register(int id, QWidget* control);
   // Chains the focusable controls in table order.
   void ApplyTabOrder();
-  // Makes the controls reachable by the core's field texts, until the window goes.
-  void AttachTo(QtUiPort& port);
 
- private:
-  QPointer<QtUiPort> port_;
   std::vector<std::pair<int, QPointer<QWidget>>> controls_;
 };
 

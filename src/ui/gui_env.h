@@ -20,6 +20,9 @@ class QtUiPort;
 // What the search preparation window remembers from one opening to the next.
 struct PrepChoices {
   size_t currentProfile = 0;  // index into the window's profile list
+  // Its path ("/Musique/mp3"), which finds it again when profiles were added
+  // or removed since; the index serves when it is gone.
+  std::string currentProfilePath;
   int stopAtPosition = kDefaultStopAtPosition;
 };
 

@@ -3,32 +3,31 @@
 #include <QFile>
 #include <QUrl>
 
+#include "core/commands.h"
 #include "core/program_folder.h"
-#include "platform/file_io.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
 #include "ui/news_dialog.h"
 #include "ui/options_sheet.h"
+#include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/statistics_dialog.h"
 
 namespace orvi::ui {
 
 std::string HelpPagePath(const Context& ctx, const std::string& page) {
-  for (const std::string& folder : {ctx.AppFolder, InstalledDataFolder()}) {
-    if (folder.empty()) continue;
-    std::string path = folder + "help/" + page;
-    if (FileExists(path)) return path;
-  }
-  return {};
+  return ShippedFilePath(ctx.AppFolder, "help/" + page);
 }
 
 void OpenHelp(GuiEnv& env, const std::string& page) {
   std::string path = HelpPagePath(env.ctx, page);
-  if (path.empty()) return;
-  // An encoded file address is plain ASCII whatever the folder's name holds.
-  QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
-  env.browser.ShellOpen(url.toString(QUrl::FullyEncoded).toStdString());
+  if (!path.empty()) {
+    // An encoded file address is plain ASCII whatever the folder's name holds.
+    QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (env.browser.ShellOpen(url.toString(QUrl::FullyEncoded).toStdString())) return;
+  }
+  // A command that does nothing at all would leave the user guessing.
+  env.port.MessageBox({"L'aide n'a pas pu \xEAtre ouverte : " + (path.empty() ? "help/" + page : path), "ORVI",
+                       MsgIcon::Warning});
 }
 
 void AddDialogCommands(GuiEnv& env, ResultsWindow& results) {

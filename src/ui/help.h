@@ -6,8 +6,8 @@
 
 namespace orvi::ui {
 
-// The help pages (French HTML) ship in help/ of the program folder or of the
-// installed data. The main page and the search preparation window's page:
+// The help pages (French HTML) ship in help/ (found as ShippedFilePath
+// finds it). The main page and the search preparation window's page:
 constexpr const char* kHelpMain = "index.html";
 constexpr const char* kHelpSearch = "recherche.html";
 
@@ -15,7 +15,7 @@ constexpr const char* kHelpSearch = "recherche.html";
 std::string HelpPagePath(const Context& ctx, const std::string& page);
 
 // Hands the page to the desktop's default handler. A missing page, or a
-// handler that fails, gives nothing visible.
+// handler that cannot be started, is said in a box.
 void OpenHelp(GuiEnv& env, const std::string& page);
 
 // The main window's commands whose windows live here: the about box (4001),

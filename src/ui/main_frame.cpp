@@ -7,23 +7,22 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QScreen>
-#include <QHeaderView>
-#include <QSplitter>
-#include <QTreeView>
 #include <QTimer>
 
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "ui/command_ids.h"
+#include "core/commands.h"
+#include "explore/exploration_run.h"
+#include "results/catalogue.h"
+#include "results/results_file.h"
 #include "search/session.h"
-#include "ui/core_flows.h"
+#include "ui/common.h"
+#include "ui/file_dialog.h"
 #include "ui/help.h"
-#include "ui/qt_text.h"
 #include "ui/prep_window.h"
 #include "ui/profile_editor.h"
-#include "ui/program_icon.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_window.h"
 #include "ui/save_note.h"
@@ -46,19 +45,12 @@ QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title
   QDir().mkpath(SaveFolder(ctx));
   QFileDialog dialog(parent, title, SaveFolder(ctx), QString::fromLatin1(kFilter));
   dialog.setObjectName(name);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QStringLiteral("txt"));
   if (!suggested.isEmpty()) dialog.selectFile(suggested);
-  // Wide enough for the French column titles and places.
-  dialog.resize(820, 480);
-  if (auto* splitter = dialog.findChild<QSplitter*>()) splitter->setSizes({170, 650});
-  if (auto* details = dialog.findChild<QTreeView*>()) {
-    details->header()->resizeSection(0, 280);
-    details->header()->setStretchLastSection(true);
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (ExecOverParent(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }
 
@@ -77,12 +69,6 @@ void EndProgram(Context& ctx) {
   ctx.sockets.CloseAllSockets();
   std::fflush(nullptr);
   _exit(0);
-}
-
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
-  return icon;
 }
 
 MainFrame::MainFrame(GuiEnv& env, std::function<void()> end) : env_(env), end_(std::move(end)) {
@@ -152,22 +138,35 @@ void MainFrame::BuildMenu() {
 void MainFrame::RegisterCommands() {
   CommandTable& t = results_->Commands();
   Context& ctx = env_.ctx;
-  auto idle = [&ctx] { return !flows::SearchRunning(ctx); };
-  auto running = [&ctx] { return flows::SearchRunning(ctx); };
   ResultsWindow& td = *results_;
-
-  t.Add(cmd::kNewSearch, [this] { NewSearch(); });
+  // The search commands and their enabling are the session's.
+  session_.prepare = [this](Context&) { return PrepWindow::Run(env_, results_); };
+  session_.pageAnalysisDialog = [this](PageAnalysisChoices& choices) {
+    return ScanDialog::Run(env_, results_, choices);
+  };
+  // The window's part of the reset, once the run and the catalogue are reset
+  // and before the scheduler starts.
+  session_.onReset = [&td] {
+    td.ResetSortFlags();
+    td.SetViewToggles();
+    td.ForgetSelection();
+    td.ClearFileList();
+  };
+  session_.onNewRun = [&td, &ctx] {
+    td.ShowRunProgress(ReadRunProgress(ctx));
+    td.RefreshViews();
+  };
+  auto enabled = [&ctx](int id) { return [&ctx, id] { return SessionCommandEnabled(ctx, id); }; };
+  for (int id : {cmd::kNewSearch, cmd::kStopSearch, cmd::kResumeSearch, cmd::kAnalysePage, cmd::kPauseContinue}) {
+    t.Add(id, [this, &ctx, id] { DispatchSessionCommand(ctx, id, session_); }, enabled(id));
+  }
+  t.Add(cmd::kSaveSearchState, [this] { SaveSearchState(); }, enabled(cmd::kSaveSearchState));
+  t.Add(cmd::kSaveResults, [this] { SaveResults(); }, enabled(cmd::kSaveResults));
+  t.Add(cmd::kLoadResults, [this] { LoadResults(); }, enabled(cmd::kLoadResults));
   t.Add(cmd::kQuit, [this] { QTimer::singleShot(0, this, [this] { close(); }); });
-  t.Add(cmd::kStopSearch, [this] { ConfirmStop(); }, running);
-  t.Add(cmd::kSaveResults, [this] { SaveResults(); }, [&ctx] { return flows::CatalogueCount(ctx) > 0; });
-  t.Add(cmd::kLoadResults, [this] { LoadResults(); }, idle);
   t.Add(cmd::kShowServerFolders, [this, &td] { Flip(td.showServerFolders); }, {}, [&td] { return td.showServerFolders; });
   t.Add(cmd::kShowSingleFiles, [this, &td] { Flip(td.showSingleFiles); }, {}, [&td] { return td.showSingleFiles; });
   t.Add(cmd::kShowErrors, [this, &td] { Flip(td.showErrors); }, {}, [&td] { return td.showErrors; });
-  t.Add(cmd::kSaveSearchState, [this] { SaveSearchState(); }, running);
-  t.Add(cmd::kResumeSearch, [this] { Resume(); }, idle);
-  t.Add(cmd::kAnalysePage, [this] { AnalysePage(); }, idle);
-  t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, running);
   t.Add(cmd::kProfileEditor, [this] { ProfileEditor::Open(env_, results_, ""); });
   AddDialogCommands(env_, td);
 }
@@ -183,51 +182,11 @@ void MainFrame::Flip(bool& toggle) {
   results_->RefreshViews();
 }
 
-bool MainFrame::ConfirmStop() { return orvi::ConfirmStop(env_.ctx); }
-
-bool MainFrame::NewSearch() {
-  Context& ctx = env_.ctx;
-  const SessionMode mode = scanMode_     ? SessionMode::Scan
-                           : resumeMode_ ? SessionMode::Resume
-                                         : SessionMode::Search;
-  // The search preparation window, in which the harvest runs; OK goes on.
-  PrepareSearch prepare = [this](Context&) { return PrepWindow::Run(env_, results_); };
-  // The window's part of the reset, once the run and the catalogue are reset
-  // and before the scheduler starts.
-  auto windowReset = [this, mode, &ctx] {
-    results_->ResetSortFlags();
-    results_->SetViewToggles();
-    results_->ForgetSelection();
-    results_->ClearFileList();
-    // The files found before the save come back before the first page is
-    // explored, so that nothing the resumed run finds is thrown away.
-    if (mode == SessionMode::Resume) flows::LoadResults(ctx, flows::SavedResultsFile(ctx));
-  };
-  const StartOutcome outcome = orvi::NewSearch(ctx, mode, prepare, windowReset);
-  if (outcome == StartOutcome::StillRunning || outcome == StartOutcome::Cancelled) return false;
-  results_->ResetRunDisplay();
-  results_->RefreshViews();
-  return true;
-}
-
-void MainFrame::AnalysePage() {
-  if (!ScanDialog::Run(env_, results_)) return;
-  scanMode_ = true;
-  NewSearch();
-  scanMode_ = false;
-}
-
-void MainFrame::Resume() {
-  resumeMode_ = true;
-  NewSearch();
-  resumeMode_ = false;
-}
-
 void MainFrame::SaveResults() {
   Context& ctx = env_.ctx;
   QString path = AskResultsFile(results_, ctx, QString::fromUtf8("Sauvegarder les résultats de recherche"),
                                 QStringLiteral("SaveResultsDialog"), true, ToQt(ctx.SearchText));
-  if (!path.isEmpty()) flows::SaveResults(ctx, LocalPath(path));
+  if (!path.isEmpty()) WriteResultsFile(ctx, LocalPath(path));
 }
 
 void MainFrame::LoadResults() {
@@ -235,9 +194,9 @@ void MainFrame::LoadResults() {
   QString path = AskResultsFile(results_, ctx, QStringLiteral("Charger une liste de fichiers"),
                                 QStringLiteral("LoadResultsDialog"), false);
   if (path.isEmpty()) return;
-  flows::ClearFoundFiles(ctx);
+  ClearCatalogue(ctx);
   results_->ClearFileList();
-  flows::LoadResults(ctx, LocalPath(path));
+  ReadResultsFile(ctx, ctx.catalogue, LocalPath(path));
   results_->RefreshViews();
   ctx.SearchText = FromQt(QFileInfo(path).completeBaseName());
   setWindowTitle(ToQt("ORVI -> " + ctx.SearchText));
@@ -251,7 +210,7 @@ void MainFrame::SaveSearchState() {
     note->show();
     note->repaint();
   }
-  flows::SaveSearchState(env_.ctx);
+  DispatchSessionCommand(env_.ctx, cmd::kSaveSearchState, session_);
   // The note stays a moment so that it can be read; the window keeps running meanwhile.
   if (note) QTimer::singleShot(kSaveNoteMs, note, [note] { note->close(); });
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "search/session.h"
 #include "ui/gui_env.h"
 
 class QMenu;
@@ -40,12 +41,6 @@ class MainFrame : public QMainWindow {
  private:
   void BuildMenu();
   void RegisterCommands();
-  // True when it got past its preparation step and reset the run.
-  bool NewSearch();
-  // False when the user kept the search running.
-  bool ConfirmStop();
-  void AnalysePage();
-  void Resume();
   void SaveResults();
   void LoadResults();
   void SaveSearchState();
@@ -55,15 +50,12 @@ class MainFrame : public QMainWindow {
   std::function<void()> end_;
   ResultsWindow* results_;
   std::vector<QMenu*> menus_;
-  bool resumeMode_ = false;
-  bool scanMode_ = false;
+  // What the windows do for the session's search commands.
+  SessionFrontEnd session_;
 };
 
 // The program's end: every registered socket closed, then the process goes at
 // once with exit code 0 - no thread is waited for and nothing is saved.
 [[noreturn]] void EndProgram(Context& ctx);
-
-// The program's own icon, drawn rather than shipped.
-QIcon ProgramIcon();
 
 }  // namespace orvi::ui

@@ -1,29 +1,59 @@
 #include "ui/news_dialog.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
-#include <QVBoxLayout>
 
 #include "explore/exploration_run.h"
-#include "search/news.h"
+#include "site/news.h"
 #include "ui/browser.h"
-#include "ui/main_frame.h"
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 
 namespace orvi::ui {
 namespace {
 
-void Paint(QWidget* w, int32_t color) {
-  w->setAutoFillBackground(true);
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, SettingColor(color));
-  w->setPalette(pal);
-}
+// Tinfos, in keyboard order; the site's name follows "Aller sur le site ".
+enum NewsBox { kNews, kHead, kNewsButtons };
+constexpr BoxRow kNewsBoxes[] = {
+    {.key = kNews, .kind = BoxKind::Column},
+    {.key = kHead, .kind = BoxKind::Row, .at = {kNews, 0}},
+    {.key = kNewsButtons, .kind = BoxKind::Row, .at = {kNews, 2}},
+    {.kind = BoxKind::Stretch, .at = {kNewsButtons, 0}},
+};
+constexpr ControlRow kNewsControls[] = {
+    {.kind = Kind::Picture, .at = {kHead, 0}, .image = Image::Information},
+    {.text = "Un nouveau message est arrivé !", .at = {.box = kHead, .row = 1, .stretch = 1}},
+    {.id = NewsDialog::kMessage, .kind = Kind::Lines, .at = {.box = kNews, .row = 1, .stretch = 1},
+     .flags = kReadOnly | kScrollBar},
+    {.id = NewsDialog::kGoToSite, .kind = Kind::Button, .text = "Aller sur le site ", .at = {kNewsButtons, 1},
+     .arg = 0},
+    {.id = NewsDialog::kClose, .kind = Kind::Button, .text = "Fermer", .at = {kNewsButtons, 2}, .flags = kDefault},
+};
+
+// TAbout; the contact address and the site's home page are the window's
+// texts 0 and 1.
+enum AboutBoxes { kAbout, kSiteRow, kAboutButtons };
+constexpr BoxRow kAboutBoxes[] = {
+    {.key = kAbout, .kind = BoxKind::Column},
+    {.kind = BoxKind::Space, .at = {kAbout, 3}, .size = 8},
+    {.key = kSiteRow, .kind = BoxKind::Row, .at = {kAbout, 4}},
+    {.kind = BoxKind::Stretch, .at = {kSiteRow, 0}},
+    {.kind = BoxKind::Stretch, .at = {kSiteRow, 3}},
+    {.kind = BoxKind::Space, .at = {kAbout, 5}, .size = 8},
+    {.key = kAboutButtons, .kind = BoxKind::Row, .at = {kAbout, 6}},
+    {.kind = BoxKind::Stretch, .at = {kAboutButtons, 0}},
+    {.kind = BoxKind::Stretch, .at = {kAboutButtons, 2}},
+};
+constexpr ControlRow kAboutControls[] = {
+    {.kind = Kind::Picture, .at = {kAbout, 0}, .align = Qt::AlignCenter, .image = Image::Program},
+    {.text = "Cette version est Beta 0.41 release 2", .at = {kAbout, 1}, .align = Qt::AlignCenter},
+    {.text = "Bugs reports, idées : ", .at = {kAbout, 2}, .flags = kSelectable, .align = Qt::AlignCenter, .arg = 0},
+    {.id = AboutBox::kSiteLabel, .text = "Site Web :", .at = {kSiteRow, 1}},
+    {.id = AboutBox::kSite, .kind = Kind::Button, .text = "", .at = {kSiteRow, 2}, .flags = kNoAutoDefault,
+     .arg = 1},
+    {.id = AboutBox::kClose, .kind = Kind::Button, .text = "Fermer", .at = {kAboutButtons, 1}, .flags = kDefault},
+};
 
 }  // namespace
 
@@ -35,39 +65,18 @@ NewsDialog::NewsDialog(GuiEnv& env, const std::string& message) : QDialog(nullpt
   setObjectName(QStringLiteral("Tinfos"));
   setWindowTitle(QStringLiteral("Orvilane Informations"));
   setWindowIcon(ProgramIcon());
-  Paint(this, env.ctx.settings.ColorDialog);
-  auto* icon = MakeControl<QLabel>(0);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
-  auto* title = MakeControl<QLabel>(0, QString::fromUtf8("Un nouveau message est arrivé !"));
-  auto* text = MakeControl<QPlainTextEdit>(kMessage);
-  text->setReadOnly(true);
-  text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
+  Build(this, {.controls = kNewsControls, .boxes = kNewsBoxes, .args = {ToQt(env.ctx.engines.SiteName)}});
   // Stored with CR LF (a CR-terminated line with CR CR LF): shown as lines.
   QString shown = ToQt(message);
   shown.remove(QLatin1Char('\r'));
-  text->setPlainText(shown);
-  auto* go = MakeControl<QPushButton>(kGoToSite, QStringLiteral("Aller sur le site ") + ToQt(env.ctx.engines.SiteName));
-  auto* close = MakeControl<QPushButton>(kClose, QStringLiteral("Fermer"));
-  close->setDefault(true);
-  connect(go, &QPushButton::clicked, this, [this] {
-    env_.browser.ShellOpen(SiteHome(env_.ctx));
+  Control<QPlainTextEdit>(kMessage)->setPlainText(shown);
+  connect(Control<QPushButton>(kGoToSite), &QPushButton::clicked, this, [this] {
+    ShellOpenOrSay(env_, SiteHome(env_.ctx));
     accept();
   });
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* head = new QHBoxLayout;
-  head->addWidget(icon);
-  head->addWidget(title, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(go);
-  buttons->addWidget(close);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(head);
-  layout->addWidget(text, 1);
-  layout->addLayout(buttons);
+  connect(Control<QPushButton>(kClose), &QPushButton::clicked, this, &QDialog::reject);
   resize(480, 320);
-  ApplyTabOrder();
 }
 
 NewsDialog* NewsDialog::Open(GuiEnv& env, const std::string& message) {
@@ -81,51 +90,21 @@ AboutBox::AboutBox(GuiEnv& env) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("TAbout"));
   setWindowTitle(QStringLiteral("Informations"));
   setWindowIcon(ProgramIcon());
-  Paint(this, env.ctx.settings.ColorDialog);
-  auto* picture = MakeControl<QLabel>(0);
-  picture->setPixmap(ProgramIcon().pixmap(48, 48));
-  picture->setAlignment(Qt::AlignCenter);
-  auto* version = MakeControl<QLabel>(0, QStringLiteral("Cette version est Beta 0.41 release 2"));
-  version->setAlignment(Qt::AlignCenter);
-  auto* contact = MakeControl<QLabel>(0, QString::fromUtf8("Bugs reports, idées : ") + ToQt(env.ctx.engines.Contact));
-  contact->setAlignment(Qt::AlignCenter);
-  contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* siteLabel = MakeControl<QLabel>(kSiteLabel, QStringLiteral("Site Web :"));
-  auto* site = MakeControl<QPushButton>(kSite, ToQt(SiteHome(env.ctx)));
-  site->setAutoDefault(false);
-  auto* close = MakeControl<QPushButton>(kClose, QStringLiteral("Fermer"));
-  close->setDefault(true);
-  connect(site, &QPushButton::clicked, this, [this] {
+  PaintBackground(this, env.ctx.settings.ColorDialog);
+  Build(this, {.controls = kAboutControls, .boxes = kAboutBoxes,
+               .args = {ToQt(env.ctx.engines.Contact), ToQt(SiteHome(env.ctx))}});
+  connect(Control<QPushButton>(kSite), &QPushButton::clicked, this, [this] {
     // Lets a running search give the browser room first; the box stays open.
     YieldToBrowser(env_.ctx);
-    env_.browser.ShellOpen(SiteHome(env_.ctx));
+    ShellOpenOrSay(env_, SiteHome(env_.ctx));
   });
-  connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(Control<QPushButton>(kClose), &QPushButton::clicked, this, &QDialog::close);
   // Without a product site there is nowhere to send the user.
   if (SiteHome(env.ctx).empty()) {
-    siteLabel->hide();
-    site->hide();
+    ControlById(kSiteLabel)->hide();
+    ControlById(kSite)->hide();
   }
-
-  auto* siteRow = new QHBoxLayout;
-  siteRow->addStretch();
-  siteRow->addWidget(siteLabel);
-  siteRow->addWidget(site);
-  siteRow->addStretch();
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(close);
-  buttons->addStretch();
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(picture);
-  layout->addWidget(version);
-  layout->addWidget(contact);
-  layout->addSpacing(8);
-  layout->addLayout(siteRow);
-  layout->addSpacing(8);
-  layout->addLayout(buttons);
   setMinimumWidth(360);
-  ApplyTabOrder();
 }
 
 AboutBox* AboutBox::Open(GuiEnv& env) {

@@ -16,7 +16,6 @@ std::string SiteHome(const Context& ctx);
 // Tinfos: a new message from the product site, with a way to the site.
 class NewsDialog : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 60;
   static constexpr int kMessage = 101;
   static constexpr int kGoToSite = 1;
   static constexpr int kClose = 2;
@@ -25,7 +24,6 @@ class NewsDialog : public QDialog, public ControlSet {
   NewsDialog(GuiEnv& env, const std::string& message);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   static NewsDialog* Open(GuiEnv& env, const std::string& message);
 
@@ -37,7 +35,6 @@ class NewsDialog : public QDialog, public ControlSet {
 // may be open at once.
 class AboutBox : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 10;
   static constexpr int kSite = 101;
   static constexpr int kSiteLabel = 102;
   static constexpr int kClose = 1;
@@ -45,7 +42,6 @@ class AboutBox : public QDialog, public ControlSet {
   explicit AboutBox(GuiEnv& env);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   static AboutBox* Open(GuiEnv& env);
 

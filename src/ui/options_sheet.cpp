@@ -3,36 +3,25 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDialogButtonBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 #include <climits>
 
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "platform/text.h"
+#include "search/engine_table.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 
 namespace orvi::ui {
 namespace {
 
 constexpr int kMaxProxyName = 99;
 constexpr int kMaxProxyLogin = 79;
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QLineEdit* Numeric(QLineEdit* edit) {
-  edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-  return edit;
-}
 
 // A field read as a signed integer: leading blanks, one optional sign, the
 // digits up to the first other character; an empty field reads 0, and a
@@ -54,14 +43,139 @@ int32_t FieldValue(const QLineEdit* edit) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
-void SetField(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }
-
-void Paint(QWidget* page, int32_t color) {
-  page->setAutoFillBackground(true);
-  QPalette pal = page->palette();
-  pal.setColor(QPalette::Window, SettingColor(color));
-  page->setPalette(pal);
+// TConf's boxes and controls, in keyboard order. The numbers are right-aligned.
+enum ConfBox { kConfPage, kConnections, kPresetButtons, kTimeOut, kVerification, kProxy };
+constexpr BoxRow kConfBoxes[] = {
+    {.key = kConfPage, .kind = BoxKind::Column},
+    {.key = kConnections, .kind = BoxKind::Grid, .stretchColumn = 4},
+    {.key = kPresetButtons, .kind = BoxKind::Row, .at = {kConnections, 2, 0, 1, 5}},
+    {.kind = BoxKind::Stretch, .at = {kPresetButtons, 3}},
+    {.key = kTimeOut, .kind = BoxKind::Row, .at = {kConnections, 3, 0, 1, 5}},
+    {.kind = BoxKind::Stretch, .at = {kTimeOut, 2}},
+    {.key = kVerification, .kind = BoxKind::Grid, .stretchColumn = 2},
+    {.key = kProxy, .kind = BoxKind::Grid, .at = {kConfPage, 2}, .stretchColumn = 1},
+    {.kind = BoxKind::Stretch, .at = {kConfPage, 4}},
+};
+constexpr ControlRow Number(int id, Cell at) {
+  return {.id = id, .kind = Kind::Digits, .at = at, .maxWidth = 70, .align = Qt::AlignRight};
 }
+constexpr ControlRow kConfControls[] = {
+    {.kind = Kind::Group, .text = "Connexions ", .at = {kConfPage, 0}, .holds = kConnections},
+    {.text = "Minimum", .at = {kConnections, 0, 0}, .flags = kBuddy},
+    Number(ConfPage::kMinConnect, {kConnections, 0, 1}),
+    {.text = "Maximum", .at = {kConnections, 0, 2}, .flags = kBuddy},
+    Number(ConfPage::kMaxConnect, {kConnections, 0, 3}),
+    {.text = "Valeurs par défaut fonction de votre connexion :", .at = {kConnections, 1, 0, 1, 5}},
+    {.id = ConfPage::kModem, .kind = Kind::Button, .text = "Modem 56k", .at = {kPresetButtons, 0},
+     .flags = kNoAutoDefault},
+    {.id = ConfPage::kIsdn, .kind = Kind::Button, .text = "Numeris", .at = {kPresetButtons, 1},
+     .flags = kNoAutoDefault},
+    {.id = ConfPage::kBroadband, .kind = Kind::Button, .text = "DSL / Câble", .at = {kPresetButtons, 2},
+     .flags = kNoAutoDefault},
+    {.text = "Time out sur les connexions (secondes) :", .at = {kTimeOut, 0}, .flags = kBuddy},
+    Number(ConfPage::kHttpTimeOut, {kTimeOut, 1}),
+    {.kind = Kind::Group, .text = "Vérification des liens ", .at = {kConfPage, 1}, .holds = kVerification},
+    {.text = "Nombre d'essais en cas d'échec :", .at = {kVerification, 0, 0}, .flags = kBuddy},
+    Number(ConfPage::kNbRetry, {kVerification, 0, 1}),
+    {.text = "Time-out connexions (secondes) :", .at = {kVerification, 1, 0}, .flags = kBuddy},
+    Number(ConfPage::kVerifyTimeOut, {kVerification, 1, 1}),
+    {.id = ConfPage::kUseProxy, .kind = Kind::Check, .text = "J'utilise un serveur proxy", .at = {kProxy, 0, 0, 1, 4}},
+    {.text = "Adresse :", .at = {kProxy, 1, 0}, .flags = kBuddy},
+    {.id = ConfPage::kProxyName, .kind = Kind::Edit, .at = {kProxy, 1, 1}, .limit = kMaxProxyName},
+    {.text = "Port :", .at = {kProxy, 1, 2}, .flags = kBuddy},
+    Number(ConfPage::kProxyPort, {kProxy, 1, 3}),
+    {.id = ConfPage::kProxyAuth, .kind = Kind::Check, .text = "Avec authentification", .at = {kProxy, 2, 0, 1, 4}},
+    {.text = "Login :", .at = {kProxy, 3, 0}, .flags = kBuddy},
+    {.id = ConfPage::kProxyLogin, .kind = Kind::Edit, .at = {kProxy, 3, 1}, .limit = kMaxProxyLogin},
+    {.text = "Passe :", .at = {kProxy, 4, 0}, .flags = kBuddy},
+    {.id = ConfPage::kProxyPass, .kind = Kind::Edit, .at = {kProxy, 4, 1}, .limit = kMaxProxyLogin},
+    {.id = ConfPage::kHttps, .kind = Kind::Check, .text = "Autoriser les adresses https (connexions sécurisées)",
+     .at = {kConfPage, 3}},
+};
+
+// The presets: the minimum and maximum each button writes.
+struct PresetRow {
+  int button, min, max;
+};
+constexpr PresetRow kPresets[] = {{ConfPage::kModem, 6, 14}, {ConfPage::kIsdn, 8, 16}, {ConfPage::kBroadband, 12, 24}};
+
+// TPref's boxes and controls.
+enum PrefBox { kPrefPage, kPrefs, kStart, kEvery, kColors };
+constexpr BoxRow kPrefBoxes[] = {
+    {.key = kPrefPage, .kind = BoxKind::Column},
+    {.key = kPrefs, .kind = BoxKind::Column},
+    {.key = kStart, .kind = BoxKind::Row, .at = {kPrefs, 1}},
+    {.kind = BoxKind::Stretch, .at = {kStart, 3}},
+    {.key = kEvery, .kind = BoxKind::Row, .at = {kPrefs, 4}},
+    {.kind = BoxKind::Space, .at = {kEvery, 0}, .size = 20},
+    {.kind = BoxKind::Stretch, .at = {kEvery, 4}},
+    {.key = kColors, .kind = BoxKind::Row},
+    {.kind = BoxKind::Stretch, .at = {kColors, 3}},
+    {.kind = BoxKind::Stretch, .at = {kPrefPage, 2}},
+};
+constexpr ControlRow kPrefControls[] = {
+    {.kind = Kind::Group, .text = "Préférences", .at = {kPrefPage, 0}, .holds = kPrefs},
+    {.text = "Au démarrage, ouvrir une fenetre :", .at = {kPrefs, 0}},
+    {.id = PrefPage::kStartNone, .kind = Kind::Radio, .text = "Aucune", .at = {kStart, 0}},
+    {.id = PrefPage::kStartSearch, .kind = Kind::Radio, .text = "Nouvelle recherche", .at = {kStart, 1}},
+    {.id = PrefPage::kStartScan, .kind = Kind::Radio, .text = "Analyse de page web", .at = {kStart, 2}},
+    {.id = PrefPage::kNewWindow, .kind = Kind::Check,
+     .text = "Toujours ouvrir les pages web dans une nouvelle fenêtre du navigateur", .at = {kPrefs, 2}},
+    {.id = PrefPage::kAutosaveOn, .kind = Kind::Check,
+     .text = "Activer la sauvegarde de l'avancement de la recherche et des résultats", .at = {kPrefs, 3}},
+    {.text = "Effectuer la sauvegarde toutes les", .at = {kEvery, 1}, .flags = kBuddy},
+    {.id = PrefPage::kAutosave, .kind = Kind::Edit, .at = {kEvery, 2}, .maxWidth = 50, .align = Qt::AlignRight},
+    {.text = "minutes", .at = {kEvery, 3}},
+    {.kind = Kind::Group, .text = "Personnalisation des couleurs", .at = {kPrefPage, 1}, .holds = kColors},
+    {.id = PrefPage::kColorPrinc, .kind = Kind::Button, .text = "Fenetre principale", .at = {kColors, 0},
+     .flags = kNoAutoDefault},
+    {.id = PrefPage::kColorDialog, .kind = Kind::Button, .text = "Fenetre recherche", .at = {kColors, 1},
+     .flags = kNoAutoDefault},
+    {.id = PrefPage::kColorProfil, .kind = Kind::Button, .text = "Editeur profils / Options", .at = {kColors, 2},
+     .flags = kNoAutoDefault},
+};
+
+// The "Moteurs" page's boxes and controls.
+enum EnginesBox { kEnginesPage, kSlots, kServices };
+constexpr BoxRow kEnginesBoxes[] = {
+    {.key = kEnginesPage, .kind = BoxKind::Column},
+    {.key = kSlots, .kind = BoxKind::Grid, .stretchColumn = 2},
+    {.key = kServices, .kind = BoxKind::Grid, .stretchColumn = 1},
+    {.kind = BoxKind::Stretch, .at = {kEnginesPage, 3}},
+};
+constexpr ControlRow kEnginesControls[] = {
+    {.kind = Kind::Group, .text = "Moteurs interrogés ", .at = {kEnginesPage, 0}, .holds = kSlots},
+    {.kind = Kind::Note,
+     .text = "Chaque colonne des profils interroge le moteur choisi ici. Les moteurs d'aujourd'hui sont "
+             "décrits dans le fichier Moteurs.ini du dossier du programme.",
+     .at = {kSlots, 0, 0, 1, 3}},
+    {.text = "Colonne 1 :", .at = {kSlots, 1, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1, .kind = Kind::Choice, .at = {kSlots, 1, 1}},
+    {.text = "Colonne 2 :", .at = {kSlots, 2, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1 + 1, .kind = Kind::Choice, .at = {kSlots, 2, 1}},
+    {.text = "Colonne 3 :", .at = {kSlots, 3, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSlot1 + 2, .kind = Kind::Choice, .at = {kSlots, 3, 1}},
+    {.kind = Kind::Group, .text = "Services ", .at = {kEnginesPage, 1}, .holds = kServices},
+    {.text = "Adresse de votre SearXNG :", .at = {kServices, 0, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kSearxngUrl, .kind = Kind::Edit, .at = {kServices, 0, 1}, .limit = 239},
+    {.text = "Clé d'API Marginalia :", .at = {kServices, 1, 0}, .flags = kBuddy},
+    {.id = EnginesPage::kMarginaliaKey, .kind = Kind::Edit, .at = {kServices, 1, 1}, .limit = 79},
+};
+
+// TPSConf: the pages, then OK and Cancel only.
+enum SheetBox { kSheet, kSheetButtons };
+constexpr BoxRow kSheetBoxes[] = {
+    {.key = kSheet, .kind = BoxKind::Column},
+    {.key = kSheetButtons, .kind = BoxKind::Row, .at = {kSheet, 1}},
+    {.kind = BoxKind::Stretch, .at = {kSheetButtons, 0}},
+};
+constexpr ControlRow kSheetControls[] = {
+    {.kind = Kind::Custom, .at = {kSheet, 0}},
+    {.id = OptionsSheet::kOk, .kind = Kind::Button, .text = "OK", .at = {kSheetButtons, 1}, .flags = kDefault},
+    {.id = OptionsSheet::kCancel, .kind = Kind::Button, .text = "Annuler", .at = {kSheetButtons, 2}},
+};
+
+void SetField(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }
 
 QIcon Swatch(QColor color) {
   QPixmap pixmap(16, 16);
@@ -76,10 +190,6 @@ constexpr const char* kColorsReady = "orviCustomColors";
 
 }  // namespace
 
-int32_t ColorSetting(QColor color) {
-  return static_cast<int32_t>(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
-
 void PrepareCustomColors() {
   // The table is Qt's own and lives as long as the application; the mark on
   // the application object keeps a second sheet from wiping what was stored.
@@ -93,7 +203,7 @@ std::optional<QColor> ChooseColor(QWidget* owner, QColor start) {
   QColorDialog dialog(start, owner);
   dialog.setObjectName(QStringLiteral("ColorDialog"));
   dialog.setOption(QColorDialog::DontUseNativeDialog);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (ExecOverParent(dialog) != QDialog::Accepted) return std::nullopt;
   return dialog.selectedColor();
 }
 
@@ -101,108 +211,29 @@ std::optional<QColor> ChooseColor(QWidget* owner, QColor start) {
 
 ConfPage::ConfPage(GuiEnv& env) : env_(env) {
   setObjectName(QStringLiteral("TConf"));
-  auto* connections = MakeControl<QGroupBox>(0, Text("Connexions "));
-  auto* minLabel = MakeControl<QLabel>(0, Text("Minimum"));
-  min_ = Numeric(MakeControl<QLineEdit>(kMinConnect));
-  auto* maxLabel = MakeControl<QLabel>(0, Text("Maximum"));
-  max_ = Numeric(MakeControl<QLineEdit>(kMaxConnect));
-  auto* presetsLabel = MakeControl<QLabel>(0, Text("Valeurs par défaut fonction de votre connexion :"));
-  auto* modem = MakeControl<QPushButton>(kModem, Text("Modem 56k"));
-  auto* isdn = MakeControl<QPushButton>(kIsdn, Text("Numeris"));
-  auto* broadband = MakeControl<QPushButton>(kBroadband, Text("DSL / Câble"));
-  auto* timeOutLabel = MakeControl<QLabel>(0, Text("Time out sur les connexions (secondes) :"));
-  httpTimeOut_ = Numeric(MakeControl<QLineEdit>(kHttpTimeOut));
-  auto* verification = MakeControl<QGroupBox>(0, Text("Vérification des liens "));
-  auto* retriesLabel = MakeControl<QLabel>(0, Text("Nombre d'essais en cas d'échec :"));
-  retries_ = Numeric(MakeControl<QLineEdit>(kNbRetry));
-  auto* verifyLabel = MakeControl<QLabel>(0, Text("Time-out connexions (secondes) :"));
-  verifyTimeOut_ = Numeric(MakeControl<QLineEdit>(kVerifyTimeOut));
-  useProxy_ = MakeControl<QCheckBox>(kUseProxy, Text("J'utilise un serveur proxy"));
-  auto* nameLabel = MakeControl<QLabel>(0, Text("Adresse :"));
-  proxyName_ = MakeControl<QLineEdit>(kProxyName);
-  proxyName_->setMaxLength(kMaxProxyName);
-  auto* portLabel = MakeControl<QLabel>(0, Text("Port :"));
-  proxyPort_ = Numeric(MakeControl<QLineEdit>(kProxyPort));
-  auth_ = MakeControl<QCheckBox>(kProxyAuth, Text("Avec authentification"));
-  auto* loginLabel = MakeControl<QLabel>(0, Text("Login :"));
-  login_ = MakeControl<QLineEdit>(kProxyLogin);
-  login_->setMaxLength(kMaxProxyLogin);
-  auto* passLabel = MakeControl<QLabel>(0, Text("Passe :"));
-  pass_ = MakeControl<QLineEdit>(kProxyPass);
-  pass_->setMaxLength(kMaxProxyLogin);
-  https_ = MakeControl<QCheckBox>(kHttps, Text("Autoriser les adresses https (connexions sécurisées)"));
-  minLabel->setBuddy(min_);
-  maxLabel->setBuddy(max_);
-  timeOutLabel->setBuddy(httpTimeOut_);
-  retriesLabel->setBuddy(retries_);
-  verifyLabel->setBuddy(verifyTimeOut_);
-  nameLabel->setBuddy(proxyName_);
-  portLabel->setBuddy(proxyPort_);
-  loginLabel->setBuddy(login_);
-  passLabel->setBuddy(pass_);
-  for (QLineEdit* e : {min_, max_, httpTimeOut_, retries_, verifyTimeOut_, proxyPort_}) {
-    e->setAlignment(Qt::AlignRight);
-    e->setMaximumWidth(70);
+  Build(this, {.controls = kConfControls, .boxes = kConfBoxes});
+  min_ = Control<QLineEdit>(kMinConnect);
+  max_ = Control<QLineEdit>(kMaxConnect);
+  httpTimeOut_ = Control<QLineEdit>(kHttpTimeOut);
+  retries_ = Control<QLineEdit>(kNbRetry);
+  verifyTimeOut_ = Control<QLineEdit>(kVerifyTimeOut);
+  useProxy_ = Control<QCheckBox>(kUseProxy);
+  proxyName_ = Control<QLineEdit>(kProxyName);
+  proxyPort_ = Control<QLineEdit>(kProxyPort);
+  auth_ = Control<QCheckBox>(kProxyAuth);
+  login_ = Control<QLineEdit>(kProxyLogin);
+  pass_ = Control<QLineEdit>(kProxyPass);
+  https_ = Control<QCheckBox>(kHttps);
+  for (const PresetRow& p : kPresets) {
+    connect(Control<QPushButton>(p.button), &QPushButton::clicked, this, [this, p] { Preset(p.min, p.max); });
   }
-  for (QPushButton* b : {modem, isdn, broadband}) b->setAutoDefault(false);
-
-  connect(modem, &QPushButton::clicked, this, [this] { Preset(6, 14); });
-  connect(isdn, &QPushButton::clicked, this, [this] { Preset(8, 16); });
-  connect(broadband, &QPushButton::clicked, this, [this] { Preset(12, 24); });
   connect(useProxy_, &QCheckBox::clicked, this, [this] { ApplyEnablingRule(); });
   connect(auth_, &QCheckBox::clicked, this, [this] { ApplyEnablingRule(); });
-
-  auto* cl = new QGridLayout(connections);
-  cl->addWidget(minLabel, 0, 0);
-  cl->addWidget(min_, 0, 1);
-  cl->addWidget(maxLabel, 0, 2);
-  cl->addWidget(max_, 0, 3);
-  cl->setColumnStretch(4, 1);
-  cl->addWidget(presetsLabel, 1, 0, 1, 5);
-  auto* presets = new QHBoxLayout;
-  presets->addWidget(modem);
-  presets->addWidget(isdn);
-  presets->addWidget(broadband);
-  presets->addStretch();
-  cl->addLayout(presets, 2, 0, 1, 5);
-  auto* timeOut = new QHBoxLayout;
-  timeOut->addWidget(timeOutLabel);
-  timeOut->addWidget(httpTimeOut_);
-  timeOut->addStretch();
-  cl->addLayout(timeOut, 3, 0, 1, 5);
-
-  auto* vl = new QGridLayout(verification);
-  vl->addWidget(retriesLabel, 0, 0);
-  vl->addWidget(retries_, 0, 1);
-  vl->addWidget(verifyLabel, 1, 0);
-  vl->addWidget(verifyTimeOut_, 1, 1);
-  vl->setColumnStretch(2, 1);
-
-  auto* proxy = new QGridLayout;
-  proxy->addWidget(useProxy_, 0, 0, 1, 4);
-  proxy->addWidget(nameLabel, 1, 0);
-  proxy->addWidget(proxyName_, 1, 1);
-  proxy->addWidget(portLabel, 1, 2);
-  proxy->addWidget(proxyPort_, 1, 3);
-  proxy->addWidget(auth_, 2, 0, 1, 4);
-  proxy->addWidget(loginLabel, 3, 0);
-  proxy->addWidget(login_, 3, 1);
-  proxy->addWidget(passLabel, 4, 0);
-  proxy->addWidget(pass_, 4, 1);
-  proxy->setColumnStretch(1, 1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(connections);
-  layout->addWidget(verification);
-  layout->addLayout(proxy);
-  layout->addWidget(https_);
-  layout->addStretch();
-  ApplyTabOrder();
 }
 
 void ConfPage::SetUp() {
   const GlobalSettings& s = env_.ctx.settings;
-  Paint(this, s.ColorProfil);
+  PaintBackground(this, s.ColorProfil);
   SetField(min_, s.MinConnect);
   SetField(max_, s.MaxConnect);
   SetField(httpTimeOut_, s.HttpTimeOut);
@@ -263,55 +294,17 @@ void ConfPage::Apply() {
 
 PrefPage::PrefPage(GuiEnv& env, QWidget* results) : chooseColor(ui::ChooseColor), env_(env), results_(results) {
   setObjectName(QStringLiteral("TPref"));
-  auto* prefs = MakeControl<QGroupBox>(0, Text("Préférences"));
-  auto* startLabel = MakeControl<QLabel>(0, Text("Au démarrage, ouvrir une fenetre :"));
-  start_[0] = MakeControl<QRadioButton>(kStartNone, Text("Aucune"));
-  start_[1] = MakeControl<QRadioButton>(kStartSearch, Text("Nouvelle recherche"));
-  start_[2] = MakeControl<QRadioButton>(kStartScan, Text("Analyse de page web"));
-  newWindow_ = MakeControl<QCheckBox>(
-      kNewWindow, Text("Toujours ouvrir les pages web dans une nouvelle fenêtre du navigateur"));
-  autosaveOn_ = MakeControl<QCheckBox>(
-      kAutosaveOn, Text("Activer la sauvegarde de l'avancement de la recherche et des résultats"));
-  auto* everyLabel = MakeControl<QLabel>(0, Text("Effectuer la sauvegarde toutes les"));
-  autosave_ = MakeControl<QLineEdit>(kAutosave);
-  autosave_->setAlignment(Qt::AlignRight);
-  autosave_->setMaximumWidth(50);
-  everyLabel->setBuddy(autosave_);
-  auto* minutesLabel = MakeControl<QLabel>(0, Text("minutes"));
-  auto* colors = MakeControl<QGroupBox>(0, Text("Personnalisation des couleurs"));
-  colorButtons_[0] = MakeControl<QPushButton>(kColorPrinc, Text("Fenetre principale"));
-  colorButtons_[1] = MakeControl<QPushButton>(kColorDialog, Text("Fenetre recherche"));
-  colorButtons_[2] = MakeControl<QPushButton>(kColorProfil, Text("Editeur profils / Options"));
+  Build(this, {.controls = kPrefControls, .boxes = kPrefBoxes});
   for (int i = 0; i < 3; ++i) {
-    colorButtons_[static_cast<size_t>(i)]->setAutoDefault(false);
+    start_[static_cast<size_t>(i)] = Control<QRadioButton>(kStartNone + i);
+    colorButtons_[static_cast<size_t>(i)] = Control<QPushButton>(kColorPrinc + i);
     connect(colorButtons_[static_cast<size_t>(i)], &QPushButton::clicked, this,
             [this, i] { ChooseColor(kColorPrinc + i); });
   }
+  newWindow_ = Control<QCheckBox>(kNewWindow);
+  autosaveOn_ = Control<QCheckBox>(kAutosaveOn);
+  autosave_ = Control<QLineEdit>(kAutosave);
   connect(autosaveOn_, &QCheckBox::clicked, this, [this] { ApplyAutosaveRule(); });
-
-  auto* pl = new QVBoxLayout(prefs);
-  pl->addWidget(startLabel);
-  auto* radios = new QHBoxLayout;
-  for (QRadioButton* r : start_) radios->addWidget(r);
-  radios->addStretch();
-  pl->addLayout(radios);
-  pl->addWidget(newWindow_);
-  pl->addWidget(autosaveOn_);
-  auto* every = new QHBoxLayout;
-  every->addSpacing(20);
-  every->addWidget(everyLabel);
-  every->addWidget(autosave_);
-  every->addWidget(minutesLabel);
-  every->addStretch();
-  pl->addLayout(every);
-  auto* cl = new QHBoxLayout(colors);
-  for (QPushButton* b : colorButtons_) cl->addWidget(b);
-  cl->addStretch();
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(prefs);
-  layout->addWidget(colors);
-  layout->addStretch();
-  ApplyTabOrder();
 }
 
 QColor PrefPage::WorkingColor(int button) const {
@@ -325,7 +318,7 @@ void PrefPage::ShowColors() {
 
 void PrefPage::SetUp() {
   const GlobalSettings& s = env_.ctx.settings;
-  Paint(this, s.ColorProfil);
+  PaintBackground(this, s.ColorProfil);
   colors_ = {SettingColor(s.ColorPrinc), SettingColor(s.ColorDialog), SettingColor(s.ColorProfil)};
   ShowColors();
   newWindow_->setChecked(s.NewWindow);
@@ -362,10 +355,7 @@ void PrefPage::Apply() {
   int32_t princ = ColorSetting(colors_[0]);
   if (princ != s.ColorPrinc) {
     s.ColorPrinc = princ;
-    if (results_) {
-      Paint(results_, princ);
-      results_->update();
-    }
+    if (results_) results_->update();
   }
   s.ColorDialog = ColorSetting(colors_[1]);
   s.ColorProfil = ColorSetting(colors_[2]);
@@ -373,28 +363,63 @@ void PrefPage::Apply() {
   s.StartWindow = start_[2]->isChecked() ? 2 : start_[0]->isChecked() ? 0 : 1;
 }
 
+// ---------------------------------------------------------------- Moteurs
+
+EnginesPage::EnginesPage(GuiEnv& env) : env_(env) {
+  setObjectName(QStringLiteral("TMoteurs"));
+  Build(this, {.controls = kEnginesControls, .boxes = kEnginesBoxes});
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    slots_[i] = Control<QComboBox>(kSlot1 + static_cast<int>(i));
+    // Each list: the designed engines, then today's rows, named as the board names them.
+    for (const EngineRow& row : BuiltInEngines()) {
+      slots_[i]->addItem(ToQt(std::string(row.name)), ToQt(AsciiLower(row.name)));
+    }
+    for (const WebEngine& row : env.ctx.webEngines) slots_[i]->addItem(ToQt(row.Name), ToQt(row.id));
+  }
+  searxng_ = Control<QLineEdit>(kSearxngUrl);
+  marginalia_ = Control<QLineEdit>(kMarginaliaKey);
+}
+
+void EnginesPage::SetUp() {
+  Context& ctx = env_.ctx;
+  PaintBackground(this, ctx.settings.ColorProfil);
+  for (int i = 0; i < kEngineSlots; ++i) {
+    // A name the program does not know shows the engine the slot asks instead.
+    const SlotChoice choice = ChooseSlotEngine(ctx, i);
+    QComboBox* list = slots_[static_cast<size_t>(i)];
+    list->setCurrentIndex(std::max(0, list->findText(ToQt(choice.name))));
+  }
+  if (const WebEngine* row = FindWebEngine(ctx.webEngines, "searxng")) searxng_->setText(ToQt(row->Url));
+  if (const WebEngine* row = FindWebEngine(ctx.webEngines, "marginalia")) marginalia_->setText(ToQt(row->Key));
+}
+
+void EnginesPage::Apply() {
+  Context& ctx = env_.ctx;
+  for (size_t i = 0; i < slots_.size(); ++i) ctx.engines.slotEngines[i] = FromQt(slots_[i]->currentData().toString());
+  if (WebEngine* row = FindWebEngine(ctx.webEngines, "searxng")) {
+    row->Url = std::string(TrimWhite(FromQt(searxng_->text())));
+    while (!row->Url.empty() && row->Url.back() == '/') row->Url.pop_back();
+  }
+  if (WebEngine* row = FindWebEngine(ctx.webEngines, "marginalia")) row->Key = std::string(TrimWhite(FromQt(marginalia_->text())));
+}
+
 // ---------------------------------------------------------------- TPSConf
 
-OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(results), env_(env) {
+OptionsSheet::OptionsSheet(GuiEnv& env, QWidget* results) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("TPSConf"));
   setWindowTitle(QStringLiteral("Orvilane"));
-  tabs_ = new QTabWidget(this);
-  conf_ = new ConfPage(env);
-  pref_ = new PrefPage(env, results);
-  tabs_->addTab(conf_, Text("Configuration"));
-  tabs_->addTab(pref_, Text("Préférences"));
-  auto* ok = MakeControl<QPushButton>(kOk, QStringLiteral("OK"));
-  auto* cancel = MakeControl<QPushButton>(kCancel, QStringLiteral("Annuler"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs_);
-  layout->addLayout(buttons);
+  Build(this, {.controls = kSheetControls, .boxes = kSheetBoxes, .make = [this, &env, results](const ControlRow&) {
+                 tabs_ = new QTabWidget;
+                 conf_ = new ConfPage(env);
+                 pref_ = new PrefPage(env, results);
+                 engines_ = new EnginesPage(env);
+                 tabs_->addTab(conf_, QStringLiteral("Configuration"));
+                 tabs_->addTab(pref_, Utf8("Préférences"));
+                 tabs_->addTab(engines_, QStringLiteral("Moteurs"));
+                 return tabs_;
+               }});
+  connect(Control<QPushButton>(kOk), &QPushButton::clicked, this, &QDialog::accept);
+  connect(Control<QPushButton>(kCancel), &QPushButton::clicked, this, &QDialog::reject);
   connect(tabs_, &QTabWidget::currentChanged, this, [this] { SetUpShownPage(); });
   tabs_->setCurrentIndex(0);
   SetUpShownPage();
@@ -408,21 +433,24 @@ void OptionsSheet::SetUpShownPage() {
   } else if (page == pref_ && !prefSetUp_) {
     prefSetUp_ = true;
     pref_->SetUp();
+  } else if (page == engines_ && !enginesSetUp_) {
+    enginesSetUp_ = true;
+    engines_->SetUp();
   }
 }
 
 void OptionsSheet::accept() {
   if (confSetUp_) conf_->Apply();
   if (prefSetUp_) pref_->Apply();
+  if (enginesSetUp_) engines_->Apply();
   // A failure to write is not reported; the settings stay in force.
-  env_.ctx.SaveSettings();
+  env_.ctx.SaveSettings(enginesSetUp_);
   QDialog::accept();
 }
 
 OptionsSheet* OptionsSheet::Open(GuiEnv& env, QWidget* results) {
   auto* sheet = new OptionsSheet(env, results);
   sheet->setAttribute(Qt::WA_DeleteOnClose);
-  sheet->setWindowModality(Qt::NonModal);
   sheet->show();
   return sheet;
 }

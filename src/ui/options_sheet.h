@@ -12,6 +12,7 @@
 #include "ui/gui_env.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -22,7 +23,6 @@ namespace orvi::ui {
 // TConf, the "Configuration" page: connections, time-outs, retries, proxy.
 class ConfPage : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 20;
   static constexpr int kMinConnect = 101;
   static constexpr int kUseProxy = 102;
   static constexpr int kMaxConnect = 103;
@@ -42,7 +42,6 @@ class ConfPage : public QWidget, public ControlSet {
 
   explicit ConfPage(GuiEnv& env);
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   void SetUp();
   void Apply();
@@ -70,7 +69,6 @@ class ConfPage : public QWidget, public ControlSet {
 // the three window colours.
 class PrefPage : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 50;
   static constexpr int kNewWindow = 101;
   static constexpr int kColorPrinc = 102;
   static constexpr int kColorDialog = 103;
@@ -84,7 +82,6 @@ class PrefPage : public QWidget, public ControlSet {
   // results: the window repainted at once when the main colour changes.
   PrefPage(GuiEnv& env, QWidget* results);
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   void SetUp();
   void Apply();
@@ -108,9 +105,32 @@ class PrefPage : public QWidget, public ControlSet {
   std::array<QRadioButton*, 3> start_{};
 };
 
-// TPSConf: the options sheet, "Configuration" then "Préférences", OK and
-// Cancel only. A modeless window so that the results window goes on
-// refreshing; each page is set up when it is first shown and only pages set
+// "Moteurs": the engine of each of the profiles' three columns (the
+// designed ones and today's rows of Moteurs.ini), the SearXNG instance's
+// address and the Marginalia key, written to [Engines].
+class EnginesPage : public QWidget, public ControlSet {
+ public:
+  static constexpr int kSlot1 = 101;  // + slot
+  static constexpr int kSearxngUrl = 110;
+  static constexpr int kMarginaliaKey = 111;
+
+  explicit EnginesPage(GuiEnv& env);
+  QWidget* Window() override { return this; }
+
+  void SetUp();
+  void Apply();
+
+ private:
+  GuiEnv& env_;
+  std::array<QComboBox*, 3> slots_{};
+  QLineEdit* searxng_;
+  QLineEdit* marginalia_;
+};
+
+// TPSConf: the options sheet, "Configuration", "Préférences" and "Moteurs", OK and
+// Cancel only. A modeless window of its own (no owner) so that the results
+// window goes on refreshing and a modal window elsewhere never blocks it;
+// each page is set up when it is first shown and only pages set
 // up apply on OK, which then writes ORVI.ini. Cancel or the close box drop
 // everything.
 class OptionsSheet : public QDialog, public ControlSet {
@@ -121,13 +141,14 @@ class OptionsSheet : public QDialog, public ControlSet {
   OptionsSheet(GuiEnv& env, QWidget* results);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return 0; }
 
-  // Opens a sheet owned by the results window; it deletes itself when closed.
+  // Opens a sheet that deletes itself when closed; results is the window
+  // repainted when the main colour changes.
   static OptionsSheet* Open(GuiEnv& env, QWidget* results);
 
   ConfPage& Conf() { return *conf_; }
   PrefPage& Pref() { return *pref_; }
+  EnginesPage& Engines() { return *engines_; }
   QTabWidget& Tabs() { return *tabs_; }
 
   void accept() override;
@@ -139,8 +160,10 @@ class OptionsSheet : public QDialog, public ControlSet {
   QTabWidget* tabs_;
   ConfPage* conf_;
   PrefPage* pref_;
+  EnginesPage* engines_;
   bool confSetUp_ = false;
   bool prefSetUp_ = false;
+  bool enginesSetUp_ = false;
 };
 
 // The colour dialog of the program: fully opened (custom colours shown)
@@ -149,8 +172,5 @@ class OptionsSheet : public QDialog, public ControlSet {
 std::optional<QColor> ChooseColor(QWidget* owner, QColor start);
 // Sets the shared custom colours to black the first time it is called.
 void PrepareCustomColors();
-
-// Colour <-> 0x00BBGGRR setting.
-int32_t ColorSetting(QColor color);
 
 }  // namespace orvi::ui

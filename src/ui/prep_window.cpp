@@ -3,11 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,21 +11,23 @@
 #include <QSlider>
 #include <QStyle>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
+#include <algorithm>
 #include <mutex>
 
+#include "core/commands.h"
+#include "core/program_folder.h"
 #include "explore/queue.h"
+#include "search/engine_table.h"
 #include "search/profile_file.h"
-#include "search/search_report.h"
+#include "site/search_report.h"
 #include "search/session.h"
 #include "search/translation.h"
 #include "ui/animation.h"
-#include "ui/command_ids.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 #include "ui/profile_editor.h"
-#include "ui/qt_text.h"
 #include "ui/qt_ui_port.h"
-#include "ui/scan_dialog.h"
 
 namespace orvi::ui {
 namespace {
@@ -39,41 +37,139 @@ constexpr int kFolderImageOpen = 1;
 constexpr int kProfileImage = 2;
 constexpr int kRows = SearchProfile::kKeyRows;
 constexpr int kCellWidth = 54;
-const QColor kUniqueBrush(230, 255, 230);
+constexpr QColor kUniqueBrush(230, 255, 230);
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+// The boxes of the window: the profiles on the left; on the right the chosen
+// profile, the buttons, then the engines' board beside the results.
+enum Box { kMain, kTop, kLeft, kTreeButtons, kRight, kInputs, kButtons, kLower, kBoard, kResults, kEnds };
+constexpr BoxRow kBoxes[] = {
+    {.key = kMain, .kind = BoxKind::Column},
+    {.key = kTop, .kind = BoxKind::Row, .at = {.box = kMain, .row = 0, .stretch = 1}},
+    {.key = kLeft, .kind = BoxKind::Column, .at = {kTop, 0}},
+    {.key = kTreeButtons, .kind = BoxKind::Row, .at = {kLeft, 2}},
+    {.key = kRight, .kind = BoxKind::Column, .at = {.box = kTop, .row = 1, .stretch = 1}},
+    {.key = kInputs, .kind = BoxKind::Grid, .stretchColumn = 1},
+    {.key = kButtons, .kind = BoxKind::Row, .at = {kRight, 1}},
+    {.kind = BoxKind::Stretch, .at = {kButtons, 3}},
+    {.key = kLower, .kind = BoxKind::Row, .at = {kRight, 2}},
+    {.key = kBoard, .kind = BoxKind::Grid, .spacing = 3, .vSpacing = 2},
+    {.key = kResults, .kind = BoxKind::Grid, .stretchRow = 7},
+    {.key = kEnds, .kind = BoxKind::Row, .at = {kResults, 3, 0, 1, 2}},
+    {.kind = BoxKind::Stretch, .at = {kEnds, 1}},
+};
 
-bool Ticked(int32_t mask, int row) { return (static_cast<uint32_t>(mask) >> row) & 1u; }
+// Enter after typing starts the search; the other buttons take it only when
+// they have the focus.
+constexpr uint32_t kKey = kNoAutoDefault;
+constexpr ControlRow kHead[] = {
+    {.text = "Profils", .at = {kLeft, 0}, .flags = kBuddy},
+    {.id = PrepWindow::kTree, .kind = Kind::Tree, .at = {.box = kLeft, .row = 1, .stretch = 1}, .minWidth = 190,
+     .minHeight = 250},
+    {.id = PrepWindow::kRefresh, .kind = Kind::Button, .text = "Actualiser", .at = {kTreeButtons, 0}, .flags = kKey,
+     .command = PrepWindow::kRefresh},
+    {.id = PrepWindow::kEdit, .kind = Kind::Button, .text = "Editer", .at = {kTreeButtons, 1}, .flags = kKey,
+     .command = PrepWindow::kEdit},
+    {.id = PrepWindow::kProfileBox, .kind = Kind::Group, .at = {kRight, 0}, .holds = kInputs},
+    {.id = PrepWindow::kHelpText, .kind = Kind::Lines, .at = {kInputs, 0, 0, 1, 3}, .flags = kReadOnly,
+     .minHeight = 90},
+    {.id = PrepWindow::kLabel1, .at = {kInputs, 1, 0}, .flags = kBuddy},
+    {.id = PrepWindow::kInput1, .kind = Kind::Edit, .at = {kInputs, 1, 1}},
+    {.id = PrepWindow::kLabel2, .at = {kInputs, 2, 0}, .flags = kBuddy},
+    {.id = PrepWindow::kInput2, .kind = Kind::Edit, .at = {kInputs, 2, 1}},
+    {.id = PrepWindow::kTranslate, .kind = Kind::Button, .text = "Traduire en anglais", .at = {kInputs, 1, 2},
+     .flags = kKey, .command = PrepWindow::kTranslate},
+    {.id = PrepWindow::kLaunch, .kind = Kind::Button, .text = "1. Lancer la recherche", .at = {kButtons, 0},
+     .flags = kDefault, .command = PrepWindow::kLaunch},
+    {.id = PrepWindow::kProcess, .kind = Kind::Button, .text = "2. Traiter les résultats", .at = {kButtons, 1},
+     .flags = kKey, .command = PrepWindow::kProcess},
+    {.id = PrepWindow::kAutoStart, .kind = Kind::Check, .text = "AutoStart", .at = {kButtons, 2}},
+    {.id = PrepWindow::kHelp, .kind = Kind::Button, .text = "Aide", .at = {kButtons, 4}, .flags = kKey,
+     .command = PrepWindow::kHelp},
+    {.kind = Kind::Group, .text = "Interrogation des moteurs ", .at = {kLower, 0}, .holds = kBoard},
+};
+
+// A counter of the board: read, never typed, so the keyboard goes past it.
+constexpr ControlRow Counter(int id, Cell at, uint32_t flags = 0) {
+  return {.id = id, .kind = Kind::Field, .at = at, .flags = kNoFocus | flags, .width = kCellWidth,
+          .align = Qt::AlignRight};
+}
+
+constexpr ControlRow kTail[] = {
+    {.kind = Kind::Group, .text = "Résultats", .at = {kLower, 1}, .holds = kResults},
+    {.text = "Trouvés", .at = {kResults, 0, 0}},
+    Counter(prep_ids::kFound, {kResults, 0, 1}),
+    {.text = "S'arrêter à:", .at = {kResults, 1, 0}, .flags = kBuddy},
+    {.id = PrepWindow::kStopAt, .kind = Kind::Edit, .at = {kResults, 1, 1}, .lo = 0, .hi = 999999,
+     .width = kCellWidth},
+    {.id = PrepWindow::kSlider, .kind = Kind::Slider, .at = {kResults, 2, 0, 1, 2}, .flags = kTicks, .lo = 0,
+     .hi = static_cast<int>(kStopAtLimits.size()) - 1, .step = 1},
+    {.text = "min", .at = {kEnds, 0}},
+    {.text = "max", .at = {kEnds, 2}},
+    {.id = PrepWindow::kAnimation, .kind = Kind::Clip, .at = {kResults, 4, 0, 1, 2, Qt::AlignCenter}},
+    {.id = PrepWindow::kStop, .kind = Kind::Button, .text = "Stop !", .at = {kResults, 5, 0, 1, 2}, .flags = kKey,
+     .command = PrepWindow::kStop},
+    {.id = PrepWindow::kLog, .kind = Kind::Check, .text = "Fichier Log.txt", .at = {kResults, 6, 0, 1, 2}},
+    {.id = prep_ids::kQueryDisplay, .kind = Kind::Field, .at = {kMain, 1}, .flags = kNoFocus, .minWidth = 300,
+     .align = Qt::AlignLeft},
+};
+
+// The window's controls in keyboard order; the board's ten rows by three engines are
+// made from their numbers.
+std::vector<ControlRow> PrepControls() {
+  static constexpr const char* kEngines[] = {"Google", "Fast", "WiseNut"};
+  static constexpr const char* kNumbers[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
+  std::vector<ControlRow> rows(std::begin(kHead), std::end(kHead));
+  for (int e = 0; e < 3; ++e) {
+    rows.push_back({.id = prep_ids::kEngineName + e, .text = kEngines[e], .at = {kBoard, 0, 2 + 2 * e, 1, 2},
+                    .flags = kBold, .align = Qt::AlignCenter});
+    rows.push_back({.text = "Total", .at = {kBoard, 1, 2 + 2 * e, 1, 1, Qt::AlignCenter}});
+    rows.push_back({.text = "Ok", .at = {kBoard, 1, 3 + 2 * e, 1, 1, Qt::AlignCenter}});
+  }
+  for (int r = 0; r < kRows; ++r) {
+    rows.push_back({.id = prep_ids::kRowMarker + r, .kind = Kind::Picture, .at = {kBoard, 2 + r, 0},
+                    .flags = kKeepPlace | kHidden, .image = Image::Marker});
+    rows.push_back({.text = kNumbers[r], .at = {kBoard, 2 + r, 1, 1, 1, Qt::AlignRight}});
+  }
+  for (int e = 0; e < 3; ++e) {
+    for (int r = 0; r < kRows; ++r) {
+      rows.push_back(Counter(prep_ids::kGoogleTotal + 200 * e + r, {kBoard, 2 + r, 2 + 2 * e}));
+      rows.push_back(Counter(prep_ids::kGoogleOk + 200 * e + r, {kBoard, 2 + r, 3 + 2 * e}));
+    }
+  }
+  rows.push_back({.text = "Unique hits ->", .at = {kBoard, 2 + kRows, 0, 1, 3, Qt::AlignRight}});
+  int column = 3;
+  for (int id : {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut}) {
+    rows.push_back(Counter(id, {kBoard, 2 + kRows, column}, kPale));
+    column += 2;
+  }
+  rows.insert(rows.end(), std::begin(kTail), std::end(kTail));
+  return rows;
+}
 
 }  // namespace
 
-PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env) {
+PrepWindow::PrepWindow(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env), harvest_(env.ctx) {
   setObjectName(QStringLiteral("TDS"));
   setWindowTitle(Utf8("Préparation de la recherche"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
-  env_.ctx.harvest.windowClosed = false;
+  PaintBackground(this, env.ctx.settings.ColorDialog);
   QStyle* look = style();
   images_ = {look->standardIcon(QStyle::SP_DirClosedIcon), look->standardIcon(QStyle::SP_DirOpenIcon),
              look->standardIcon(QStyle::SP_FileIcon)};
 
   BuildControls();
+  ShowEngineNames();
   RegisterCommands();
-  ApplyTabOrder();
 
   FillTree();
   SelectCurrentInTree();
   LoadCurrentProfile();
   slider_->setValue(env_.prep.stopAtPosition);
   SetStopAtPosition(env_.prep.stopAtPosition);
-  animation_->Open(env_.ctx.AppFolder + "ORVI.avi");
+  animation_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
   autoStart_->setChecked(env_.ctx.harvest.autoStart);
   log_->setChecked(false);
   env_.ctx.harvest.logEnabled = false;
 
-  AttachTo(env_.port);
   connect(&tick_, &QTimer::timeout, this, &PrepWindow::OnTick);
   tick_.start(250);
   OnTick();
@@ -86,170 +182,22 @@ PrepWindow::~PrepWindow() {
 }
 
 void PrepWindow::BuildControls() {
-  // Left: the profiles.
-  auto* treeLabel = MakeControl<QLabel>(0, QStringLiteral("Profils"));
-  tree_ = MakeControl<QTreeWidget>(kTree);
-  tree_->setHeaderHidden(true);
-  tree_->setColumnCount(1);
-  tree_->setMinimumSize(190, 250);
+  const std::vector<ControlRow> rows = PrepControls();
+  Build(this, {.controls = rows, .boxes = kBoxes, .commands = &commands_, .pale = kUniqueBrush});
+  tree_ = Control<QTreeWidget>(kTree);
   tree_->setExpandsOnDoubleClick(false);
-  treeLabel->setBuddy(tree_);
-  auto* refresh = MakeControl<QPushButton>(kRefresh, QStringLiteral("Actualiser"));
-  auto* edit = MakeControl<QPushButton>(kEdit, QStringLiteral("Editer"));
-
-  // The chosen profile: its help and inputs.
-  profileBox_ = MakeControl<QGroupBox>(kProfileBox);
-  helpText_ = MakeControl<QPlainTextEdit>(kHelpText);
-  helpText_->setReadOnly(true);
-  helpText_->setMinimumHeight(90);
-  label1_ = MakeControl<QLabel>(kLabel1);
-  input1_ = MakeControl<QLineEdit>(kInput1);
-  label1_->setBuddy(input1_);
-  label2_ = MakeControl<QLabel>(kLabel2);
-  input2_ = MakeControl<QLineEdit>(kInput2);
-  label2_->setBuddy(input2_);
-  translate_ = MakeControl<QPushButton>(kTranslate, QStringLiteral("Traduire en anglais"));
-  auto* launch = MakeControl<QPushButton>(kLaunch, QStringLiteral("1. Lancer la recherche"));
-  auto* process = MakeControl<QPushButton>(kProcess, Utf8("2. Traiter les résultats"));
-  autoStart_ = MakeControl<QCheckBox>(kAutoStart, QStringLiteral("AutoStart"));
-  auto* help = MakeControl<QPushButton>(kHelp, QStringLiteral("Aide"));
-  // Enter after typing starts the search; the other buttons take it only
-  // when they have the focus.
-  for (QPushButton* b : {refresh, edit, translate_, process, help}) b->setAutoDefault(false);
-  launch->setDefault(true);
-
-  // The board.
-  auto* board = new QGroupBox(QStringLiteral("Interrogation des moteurs "));
-  auto* grid = new QGridLayout(board);
-  grid->setHorizontalSpacing(3);
-  grid->setVerticalSpacing(2);
-  const char* engines[] = {"Google", "Fast", "WiseNut"};
-  for (int e = 0; e < 3; ++e) {
-    auto* name = new QLabel(QString::fromLatin1(engines[e]));
-    name->setAlignment(Qt::AlignCenter);
-    QFont bold = name->font();
-    bold.setBold(true);
-    name->setFont(bold);
-    grid->addWidget(name, 0, 2 + 2 * e, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Total")), 1, 2 + 2 * e, Qt::AlignCenter);
-    grid->addWidget(new QLabel(QStringLiteral("Ok")), 1, 3 + 2 * e, Qt::AlignCenter);
-  }
-  const QPixmap marker = style()->standardIcon(QStyle::SP_ArrowRight).pixmap(12, 12);
-  auto cell = [this](int id) {
-    auto* e = MakeControl<QLineEdit>(id);
-    e->setReadOnly(true);
-    e->setFixedWidth(kCellWidth);
-    e->setAlignment(Qt::AlignRight);
-    // Counters are read, never typed: the keyboard goes past them.
-    e->setFocusPolicy(Qt::NoFocus);
-    return e;
-  };
-  for (int r = 0; r < kRows; ++r) {
-    auto* m = MakeControl<QLabel>(prep_ids::kRowMarker + r);
-    m->setPixmap(marker);
-    QSizePolicy keep = m->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m->setSizePolicy(keep);
-    m->hide();
-    grid->addWidget(m, 2 + r, 0);
-    grid->addWidget(new QLabel(QString::number(r + 1)), 2 + r, 1, Qt::AlignRight);
-  }
-  for (int e = 0; e < 3; ++e) {
-    for (int r = 0; r < kRows; ++r) {
-      grid->addWidget(cell(prep_ids::kGoogleTotal + 200 * e + r), 2 + r, 2 + 2 * e);
-      grid->addWidget(cell(prep_ids::kGoogleOk + 200 * e + r), 2 + r, 3 + 2 * e);
-    }
-  }
-  grid->addWidget(new QLabel(QStringLiteral("Unique hits ->")), 2 + kRows, 0, 1, 3, Qt::AlignRight);
-  int column = 3;
-  for (int id : {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut}) {
-    QLineEdit* unique = cell(id);
-    unique->setEnabled(true);
-    QPalette p = unique->palette();
-    p.setColor(QPalette::Base, kUniqueBrush);
-    unique->setPalette(p);
-    grid->addWidget(unique, 2 + kRows, column);
-    column += 2;
-  }
-
-  // Results, limit, animation, stop.
-  auto* results = new QGroupBox(Utf8("Résultats"));
-  auto* foundLabel = new QLabel(Utf8("Trouvés"));
-  QLineEdit* found = cell(prep_ids::kFound);
-  auto* stopAtLabel = new QLabel(Utf8("S'arrêter à:"));
-  stopAt_ = MakeControl<QLineEdit>(kStopAt);
-  stopAt_->setFixedWidth(kCellWidth);
-  stopAt_->setValidator(new QIntValidator(0, 999999, stopAt_));
-  stopAtLabel->setBuddy(stopAt_);
-  slider_ = MakeControl<QSlider>(kSlider, Qt::Horizontal);
-  slider_->setRange(0, static_cast<int>(kStopAtLimits.size()) - 1);
-  slider_->setPageStep(1);
-  slider_->setTickPosition(QSlider::TicksBelow);
-  animation_ = MakeControl<AnimationClip>(kAnimation);
-  auto* stop = MakeControl<QPushButton>(kStop, QStringLiteral("Stop !"));
-  stop->setAutoDefault(false);
-  log_ = MakeControl<QCheckBox>(kLog, QStringLiteral("Fichier Log.txt"));
-  auto* queryDisplay = cell(prep_ids::kQueryDisplay);
-  queryDisplay->setMinimumWidth(300);
-  queryDisplay->setMaximumWidth(QWIDGETSIZE_MAX);
-  queryDisplay->setAlignment(Qt::AlignLeft);
-
-  auto* resultsLayout = new QGridLayout(results);
-  resultsLayout->addWidget(foundLabel, 0, 0);
-  resultsLayout->addWidget(found, 0, 1);
-  resultsLayout->addWidget(stopAtLabel, 1, 0);
-  resultsLayout->addWidget(stopAt_, 1, 1);
-  resultsLayout->addWidget(slider_, 2, 0, 1, 2);
-  auto* ends = new QHBoxLayout;
-  ends->addWidget(new QLabel(QStringLiteral("min")));
-  ends->addStretch();
-  ends->addWidget(new QLabel(QStringLiteral("max")));
-  resultsLayout->addLayout(ends, 3, 0, 1, 2);
-  resultsLayout->addWidget(animation_, 4, 0, 1, 2, Qt::AlignCenter);
-  resultsLayout->addWidget(stop, 5, 0, 1, 2);
-  resultsLayout->addWidget(log_, 6, 0, 1, 2);
-  resultsLayout->setRowStretch(7, 1);
-
-  // Layout.
-  auto* left = new QVBoxLayout;
-  left->addWidget(treeLabel);
-  left->addWidget(tree_, 1);
-  auto* treeButtons = new QHBoxLayout;
-  treeButtons->addWidget(refresh);
-  treeButtons->addWidget(edit);
-  left->addLayout(treeButtons);
-
-  auto* inputs = new QGridLayout(profileBox_);
-  inputs->addWidget(helpText_, 0, 0, 1, 3);
-  inputs->addWidget(label1_, 1, 0);
-  inputs->addWidget(input1_, 1, 1);
-  inputs->addWidget(translate_, 1, 2);
-  inputs->addWidget(label2_, 2, 0);
-  inputs->addWidget(input2_, 2, 1);
-  inputs->setColumnStretch(1, 1);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(launch);
-  buttons->addWidget(process);
-  buttons->addWidget(autoStart_);
-  buttons->addStretch();
-  buttons->addWidget(help);
-
-  auto* lower = new QHBoxLayout;
-  lower->addWidget(board);
-  lower->addWidget(results);
-
-  auto* right = new QVBoxLayout;
-  right->addWidget(profileBox_);
-  right->addLayout(buttons);
-  right->addLayout(lower);
-
-  auto* top = new QHBoxLayout;
-  top->addLayout(left);
-  top->addLayout(right, 1);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top, 1);
-  layout->addWidget(queryDisplay);
+  profileBox_ = Control<QGroupBox>(kProfileBox);
+  helpText_ = Control<QPlainTextEdit>(kHelpText);
+  label1_ = Control<QLabel>(kLabel1);
+  input1_ = Control<QLineEdit>(kInput1);
+  label2_ = Control<QLabel>(kLabel2);
+  input2_ = Control<QLineEdit>(kInput2);
+  translate_ = Control<QPushButton>(kTranslate);
+  autoStart_ = Control<QCheckBox>(kAutoStart);
+  stopAt_ = Control<QLineEdit>(kStopAt);
+  slider_ = Control<QSlider>(kSlider);
+  animation_ = static_cast<AnimationClip*>(ControlById(kAnimation));
+  log_ = Control<QCheckBox>(kLog);
 
   connect(tree_, &QTreeWidget::itemSelectionChanged, this, &PrepWindow::OnSelectionChanged);
   connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { commands_.Execute(kEdit); });
@@ -263,14 +211,6 @@ void PrepWindow::BuildControls() {
   connect(autoStart_, &QCheckBox::toggled, this, [this](bool on) { env_.ctx.harvest.autoStart = on; });
   connect(log_, &QCheckBox::toggled, this, [this](bool on) { env_.ctx.harvest.logEnabled = on; });
   connect(input1_, &QLineEdit::textChanged, this, [this] { commands_.UpdateButtons(); });
-
-  commands_.Bind(refresh, kRefresh);
-  commands_.Bind(edit, kEdit);
-  commands_.Bind(translate_, kTranslate);
-  commands_.Bind(launch, kLaunch);
-  commands_.Bind(process, kProcess);
-  commands_.Bind(help, kHelp);
-  commands_.Bind(stop, kStop);
 }
 
 bool PrepWindow::PhaseRunning() const { return env_.ctx.run.collecting || Harvesting(); }
@@ -284,10 +224,7 @@ void PrepWindow::RegisterCommands() {
   commands_.Add(kRefresh, [this] { FillTree(); }, idle);
   commands_.Add(kHelp, [this] { env_.port.PostCommand(cmd::kHelp); });
   commands_.Add(kTranslate, [this] { Translate(); }, [this] { return !PhaseRunning() && !input1_->text().isEmpty(); });
-  commands_.Add(kProcess, [this] { accept(); }, [this, &ctx] {
-    std::lock_guard lock(ctx.QueueLock);
-    return ctx.queue.count() > 0 && !PhaseRunning();
-  });
+  commands_.Add(kProcess, [this] { accept(); }, [this, &ctx] { return QueueCount(ctx) > 0 && !PhaseRunning(); });
   commands_.Add(kReloadProfile, [this] {
     activateWindow();
     // The harvest reads the active profile: it is reloaded only between phases.
@@ -296,11 +233,64 @@ void PrepWindow::RegisterCommands() {
 }
 
 void PrepWindow::OnTick() {
+  RefreshBoard();
+  if (harvest_.Ended()) OnHarvestEnded(harvest_.Join());
   commands_.UpdateButtons();
   log_->setEnabled(!PhaseRunning());
   const bool collecting = env_.ctx.run.collecting;
   if (collecting && !animation_->IsPlaying()) animation_->Play();
   if (!collecting && animation_->IsPlaying()) animation_->Stop();
+}
+
+void PrepWindow::RefreshBoard() {
+  HarvestProgress progress = harvest_.Progress();
+  // The tick comes four times a second: only a change is written.
+  if (progress == shown_) return;
+  ShowProgress(progress);
+  shown_ = std::move(progress);
+}
+
+void PrepWindow::ShowProgress(const HarvestProgress& p) {
+  auto show = [this](int id, const QString& text) {
+    auto* field = Control<QLineEdit>(id);
+    if (field->text() == text) return;
+    field->setText(text);
+    field->home(false);  // a long status line shows its start
+  };
+  auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
+  for (int e = 0; e < kEngineSlots; ++e) {
+    for (int r = 0; r < kRows; ++r) {
+      const HarvestProgress::Cell& cell = p.cells[static_cast<size_t>(e)][static_cast<size_t>(r)];
+      show(prep_ids::kGoogleTotal + 200 * e + r, cell.blocked ? Utf8("bloqué") : number(cell.total));
+      show(prep_ids::kGoogleOk + 200 * e + r, number(cell.ok));
+    }
+    const std::string& name = p.names[static_cast<size_t>(e)];
+    if (!name.empty()) Control<QLabel>(prep_ids::kEngineName + e)->setText(ToQt(name));
+  }
+  const int unique[] = {prep_ids::kUniqueGoogle, prep_ids::kUniqueFast, prep_ids::kUniqueWiseNut};
+  for (int e = 0; e < kEngineSlots; ++e) show(unique[e], number(p.unique[static_cast<size_t>(e)]));
+  show(prep_ids::kFound, number(p.found));
+  // After the query, what holds an engine back: why it was blocked first,
+  // then its pacing.
+  std::string status = p.queryDisplay;
+  for (bool blocked : {true, false}) {
+    for (size_t e = 0; e < kEngineSlots; ++e) {
+      const std::string& note = p.notes[e];
+      if (note.empty() || (p.engines[e] == EngineState::Blocked) != blocked) continue;
+      status += (status.empty() ? "" : "   \x97   ") + note;
+    }
+  }
+  show(prep_ids::kQueryDisplay, ToQt(status));
+  for (int r = 0; r < kRows; ++r) {
+    QWidget* marker = ControlById(prep_ids::kRowMarker + r);
+    if (marker->isHidden() != (r != p.markedRow)) marker->setHidden(r != p.markedRow);
+  }
+}
+
+void PrepWindow::ShowEngineNames() {
+  for (int e = 0; e < kEngineSlots; ++e) {
+    Control<QLabel>(prep_ids::kEngineName + e)->setText(ToQt(ChooseSlotEngine(env_.ctx, e).name));
+  }
 }
 
 void PrepWindow::FillTree() {
@@ -335,6 +325,8 @@ void PrepWindow::FillTree() {
       };
   walk(root, "", nullptr);
   for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(true);
+  const auto remembered = std::find(profiles_.begin(), profiles_.end(), env_.prep.currentProfilePath);
+  if (remembered != profiles_.end()) env_.prep.currentProfile = static_cast<size_t>(remembered - profiles_.begin());
   filling_ = false;
 }
 
@@ -360,8 +352,13 @@ void PrepWindow::OnSelectionChanged() {
   QTreeWidgetItem* item = tree_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
-  if (tag != 0) env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  if (tag != 0) Choose(static_cast<size_t>(tag - 1));
   LoadCurrentProfile();
+}
+
+void PrepWindow::Choose(size_t profile) {
+  env_.prep.currentProfile = profile;
+  env_.prep.currentProfilePath = profiles_[profile];
 }
 
 void PrepWindow::LoadCurrentProfile() {
@@ -381,7 +378,7 @@ void PrepWindow::LoadCurrentProfile() {
   input2_->setVisible(!p.LibS2.empty());
   if (p.LibS2.empty()) input2_->clear();
   EnableCounters();
-  input1_->setEnabled(!(p.ExtractAll && !p.FindS));
+  input1_->setEnabled(p.UsesInput1());
   commands_.UpdateButtons();
 }
 
@@ -404,45 +401,27 @@ void PrepWindow::SetStopAtPosition(int position) {
 }
 
 void PrepWindow::Launch() {
-  Context& ctx = env_.ctx;
-  if (harvestThread_.joinable()) harvestThread_.join();
-  ctx.harvest.running = true;
-  ControlById(prep_ids::kFound)->setProperty("text", QString());
-  const std::string input1 = FromQt(input1_->text());
-  const std::string input2 = FromQt(input2_->text());
-  const bool input1Enabled = input1_->isEnabled();
-  ctx.harvest.stopAt = stopAt_->text().toInt();
-  harvestThread_ = std::thread([this, &ctx, input1, input2, input1Enabled] {
-    HarvestResult result = RunHarvest(ctx, input1, input2, input1Enabled);
-    QMetaObject::invokeMethod(this, [this, result] { OnHarvestEnded(result); }, Qt::QueuedConnection);
-  });
+  env_.ctx.harvest.stopAt = stopAt_->text().toInt();
+  harvest_.Start({FromQt(input1_->text()), FromQt(input2_->text()), input1_->isEnabled()});
+  RefreshBoard();
   commands_.UpdateButtons();
 }
 
 void PrepWindow::OnHarvestEnded(const HarvestResult& result) {
-  if (harvestThread_.joinable()) harvestThread_.join();
   if (!result.encodedSearchText.empty()) encodedSearchText_ = result.encodedSearchText;
-  OnTick();
   if (result.startExploration && isVisible()) accept();
 }
 
 void PrepWindow::Stop() {
-  StopHarvest(env_.ctx);
-  for (int r = 0; r < kRows; ++r) ControlById(prep_ids::kRowMarker + r)->hide();
+  harvest_.Stop();
+  RefreshBoard();
   animation_->Stop();
-  ControlById(prep_ids::kQueryDisplay)->setProperty("text", QString());
   autoStart_->setChecked(false);
 }
 
 void PrepWindow::EndHarvest() {
-  Context& ctx = env_.ctx;
-  // The harvest leaves the window alone from here on.
-  ctx.harvest.windowClosed = true;
-  if (harvestThread_.joinable()) {
-    StopHarvest(ctx);
-    harvestThread_.join();
-  }
-  ctx.harvest.running = false;
+  harvest_.Cancel();
+  if (harvest_.Busy()) harvest_.Join();
 }
 
 void PrepWindow::done(int result) {
@@ -456,7 +435,7 @@ void PrepWindow::EditProfile() {
   if (item == nullptr || !item->isSelected()) return;
   const qulonglong tag = item->data(0, Qt::UserRole).toULongLong();
   if (tag == 0 || tag > profiles_.size()) return;
-  env_.prep.currentProfile = static_cast<size_t>(tag - 1);
+  Choose(static_cast<size_t>(tag - 1));
   if (editor_) editor_->close();
   QPointer<PrepWindow> self(this);
   editor_ = ProfileEditor::Open(env_, this, profiles_[static_cast<size_t>(tag - 1)], [self] {
@@ -482,10 +461,9 @@ bool PrepWindow::Run(GuiEnv& env, QWidget* parent) {
   bool ok = false;
   {
     PrepWindow window(env, parent);
-    ok = window.exec() == QDialog::Accepted;
+    ok = ExecOverParent(window) == QDialog::Accepted;
     encoded = window.EncodedSearchText();
   }
-  ctx.harvest.running = false;
   if (ok) {
     if (!env.reports) env.reports = std::make_shared<SearchReports>(ctx);
     env.reports->Start(encoded);

@@ -7,12 +7,10 @@
 #include <QIcon>
 
 #include <array>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "search/harvest.h"
+#include "search/harvest_job.h"
 #include "ui/command_table.h"
 #include "ui/controls.h"
 #include "ui/gui_env.h"
@@ -32,14 +30,30 @@ namespace orvi::ui {
 
 class AnimationClip;
 
+// The board's fields, which show the harvest's progress.
+namespace prep_ids {
+constexpr int kRowMarker = 1000;     // + row: icon of the row being asked
+constexpr int kGoogleTotal = 1200;   // + row
+constexpr int kGoogleOk = 1300;      // + row: pages of the row queued
+constexpr int kFastTotal = 1400;     // + row
+constexpr int kFastOk = 1500;        // + row
+constexpr int kWiseNutTotal = 1600;  // + row: sum over the row's queries
+constexpr int kWiseNutOk = 1700;     // + row
+constexpr int kUniqueGoogle = 114;   // queue entries found by that engine alone
+constexpr int kUniqueFast = 115;
+constexpr int kUniqueWiseNut = 142;
+constexpr int kFound = 134;         // "Trouvés": queue entries
+constexpr int kQueryDisplay = 106;  // the row being asked, readable, then why an engine waits or is blocked
+constexpr int kEngineName = 1800;   // + slot: the column header
+}  // namespace prep_ids
+
 // TDS, "Préparation de la recherche": the profile tree, the inputs of the
 // chosen profile and the board of the engines' counters. "1. Lancer la
-// recherche" runs the harvest on a thread of its own, which writes the board
-// through the UI port while the window exists; "2. Traiter les résultats"
-// (or "AutoStart") closes it with OK so that the exploration can start.
+// recherche" starts the harvest job, whose progress the board shows on the
+// window's tick; "2. Traiter les résultats" (or "AutoStart") closes it with OK
+// so that the exploration can start.
 class PrepWindow : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 30;
   static constexpr int kTree = 107;
   static constexpr int kRefresh = 110;
   static constexpr int kEdit = 101;
@@ -66,7 +80,6 @@ class PrepWindow : public QDialog, public ControlSet {
   ~PrepWindow() override;
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   // Opens the window modally after emptying the queue; true when it closed
   // with OK. On OK the search is reported to the product site; otherwise the
@@ -83,8 +96,10 @@ class PrepWindow : public QDialog, public ControlSet {
 
   void FillTree();
   void LoadCurrentProfile();
-  // A harvest thread is under way (from the click until its end is handled).
-  bool Harvesting() const { return harvestThread_.joinable(); }
+  // Makes an entry of the profile list the current profile (remembered by its path too).
+  void Choose(size_t profile);
+  // A harvest is under way (from the click until its end is handled).
+  bool Harvesting() const { return harvest_.Busy(); }
 
   void done(int result) override;
 
@@ -100,8 +115,13 @@ class PrepWindow : public QDialog, public ControlSet {
   void EditProfile();
   void Translate();
   void OnHarvestEnded(const HarvestResult& result);
-  // Ends a harvest under way and waits for its thread.
+  // Ends a harvest under way without a word and waits for it.
   void EndHarvest();
+  // Shows the harvest's board when it changed since the last time.
+  void RefreshBoard();
+  void ShowProgress(const HarvestProgress& progress);
+  // The column headers: the engine each slot asks as the settings choose it.
+  void ShowEngineNames();
   void SetStopAtPosition(int position);
   void OnTick();
   // The tree's images: closed folder, open folder, profile.
@@ -113,7 +133,8 @@ class PrepWindow : public QDialog, public ControlSet {
   QTimer tick_;
   std::vector<std::string> profiles_;
   bool filling_ = false;
-  std::thread harvestThread_;
+  HarvestJob harvest_;
+  HarvestProgress shown_;  // the board as last shown
   std::string encodedSearchText_;
   QPointer<ProfileEditor> editor_;
 

@@ -12,40 +12,12 @@
 #include "ui/command_table.h"
 #include "ui/controls.h"
 #include "ui/gui_env.h"
+#include "ui/profile_page.h"
 
 class QMenuBar;
 class QTabWidget;
 
 namespace orvi::ui {
-
-class ProfileEditor;
-
-// One page of the editor's property sheet. Its controls carry the ids of its
-// dialog, which repeat from page to page, so each page is a control set of
-// its own. A page counts as made once its tab has been shown: only such pages
-// take the record and give it back.
-class EditorPage : public QWidget, public ControlSet {
- public:
-  EditorPage(ProfileEditor& editor, int windowId, const QString& title);
-  QWidget* Window() override { return this; }
-  int WindowId() const override { return windowId_; }
-  const QString& Title() const { return title_; }
-
-  bool Made() const { return made_; }
-  void MarkMade() { made_ = true; }
-  virtual void ToPage(const SearchProfile& p) = 0;
-  virtual void FromPage(SearchProfile& p) const = 0;
-  // The page has become the active tab.
-  virtual void Activated() {}
-
- protected:
-  ProfileEditor& editor_;
-
- private:
-  int windowId_;
-  QString title_;
-  bool made_ = false;
-};
 
 // TFF: a small floating frame, not modal, whose client is the property sheet
 // of the five pages (TGen, TSais, TExp, TFiles, TMot). It edits the editor

@@ -12,9 +12,10 @@
 
 #include <future>
 #include <memory>
+#include <vector>
 
+#include "ui/common.h"
 #include "ui/controls.h"
-#include "ui/qt_text.h"
 #include "ui/results_window.h"
 
 namespace orvi::ui {
@@ -66,35 +67,8 @@ void QtUiPort::OnGuiThread(F&& f) {
   QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::QueuedConnection);
 }
 
-void QtUiPort::AddWindow(ControlSet* window) {
-  int id = window->WindowId();
-  windows_.push_back({window, id});
-  std::lock_guard lock(openMutex_);
-  openIds_.insert(id);
-}
-
-void QtUiPort::RemoveWindow(ControlSet* window) {
-  for (auto it = windows_.begin(); it != windows_.end(); ++it) {
-    if (it->controls != window) continue;
-    {
-      std::lock_guard lock(openMutex_);
-      auto open = openIds_.find(it->id);
-      if (open != openIds_.end()) openIds_.erase(open);
-    }
-    windows_.erase(it);
-    return;
-  }
-}
-
 void QtUiPort::SetResultsWindow(ResultsWindow* window) { results_ = window; }
 void QtUiPort::SetFrame(QWidget* frame) { frame_ = frame; }
-
-QWidget* QtUiPort::FindControl(int id) const {
-  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (QWidget* w = it->controls->ControlById(id)) return w;
-  }
-  return nullptr;
-}
 
 void QtUiPort::ApplyText(QWidget* control, const QString& text) {
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -122,25 +96,6 @@ void QtUiPort::ApplyNumber(QWidget* control, int value) {
   }
 }
 
-void QtUiPort::SetFieldText(int controlId, const std::string& text) {
-  OnGuiThread([this, controlId, t = ToQt(text)] {
-    if (QWidget* w = FindControl(controlId)) ApplyText(w, t);
-  });
-}
-
-void QtUiPort::SetFieldNumber(int controlId, int value) {
-  OnGuiThread([this, controlId, value] {
-    if (QWidget* w = FindControl(controlId)) ApplyNumber(w, value);
-  });
-}
-
-void QtUiPort::ShowControl(int controlId, bool visible) {
-  OnGuiThread([this, controlId, visible] {
-    QWidget* w = FindControl(controlId);
-    if (w && w->isVisibleTo(w->parentWidget()) != visible) w->setVisible(visible);
-  });
-}
-
 void QtUiPort::PostCommand(int commandId) {
   OnGuiThread([this, commandId] {
     if (results_) results_->Commands().Execute(commandId);
@@ -154,6 +109,9 @@ QWidget* QtUiPort::BoxParent() const {
 
 QMessageBox* QtUiPort::MakeMessageBox(QWidget* parent, const MessageSpec& spec) {
   auto* box = new QMessageBox(parent);
+  // Modal to the window it belongs to only, so that the free-standing windows
+  // stay usable.
+  if (parent != nullptr) box->setWindowModality(Qt::WindowModal);
   box->setIcon(IconOf(spec.icon));
   box->setText(ToQt(spec.text));
   box->setTextFormat(Qt::PlainText);
@@ -183,8 +141,11 @@ void QtUiPort::MessageBox(const MessageSpec& spec) {
   OnGuiThread([this, spec] {
     QMessageBox* box = MakeMessageBox(BoxParent(), spec);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
+    if (box->parentWidget() == nullptr) box->setWindowModality(Qt::ApplicationModal);
     box->show();
+    // Over its window, even when another top-level window was raised since.
+    box->raise();
+    box->activateWindow();
   });
 }
 
@@ -202,21 +163,11 @@ MsgAnswer QtUiPort::Ask(const MessageSpec& spec) {
   }
 }
 
-bool QtUiPort::WindowExists(int windowId) {
-  std::lock_guard lock(openMutex_);
-  return openIds_.count(windowId) != 0;
-}
-
 void QtUiPort::SetTitle(const std::string& title) {
   OnGuiThread([this, t = ToQt(title)] {
     if (frame_) frame_->setWindowTitle(t);
   });
 }
 
-void QtUiPort::Signal(UiSignal signal) {
-  OnGuiThread([this, signal] {
-    if (results_) results_->HandleSignal(signal);
-  });
-}
 
 }  // namespace orvi::ui

@@ -4,9 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include <set>
 #include <mutex>
-#include <vector>
 
 #include "core/ui_port.h"
 
@@ -15,36 +13,25 @@ class QWidget;
 
 namespace orvi::ui {
 
-class ControlSet;
 class ResultsWindow;
 
 // The windows' side of the core's UI port. Every call, from any thread, is
 // handed to the GUI thread (the thread that made the port) as a queued call,
 // so calls arrive in the order they were made; no core thread ever touches a
-// widget. Field texts reach the control with that id in the most recently
-// opened window that has one.
+// widget.
 class QtUiPort final : public QObject, public UiPort {
  public:
   QtUiPort();
   ~QtUiPort() override;
 
   // GUI thread only.
-  void AddWindow(ControlSet* window);
-  void RemoveWindow(ControlSet* window);
   void SetResultsWindow(ResultsWindow* window);
   void SetFrame(QWidget* frame);
-  // The control with this id in the newest window that has one, or null.
-  QWidget* FindControl(int id) const;
 
-  void SetFieldText(int controlId, const std::string& text) override;
-  void SetFieldNumber(int controlId, int value) override;
-  void ShowControl(int controlId, bool visible) override;
   void PostCommand(int commandId) override;
   void MessageBox(const MessageSpec& box) override;
   MsgAnswer Ask(const MessageSpec& box) override;
-  bool WindowExists(int windowId) override;
   void SetTitle(const std::string& title) override;
-  void Signal(UiSignal signal) override;
 
   // The boxes of the program, with their exact texts, caption, icon, buttons
   // and default button. RunMessageBox waits for the answer (GUI thread).
@@ -60,16 +47,8 @@ class QtUiPort final : public QObject, public UiPort {
   void OnGuiThread(F&& f);
   QWidget* BoxParent() const;
 
-  struct Window {
-    ControlSet* controls;
-    int id;
-  };
-  std::vector<Window> windows_;  // oldest first
   QPointer<ResultsWindow> results_;
   QPointer<QWidget> frame_;
-
-  std::mutex openMutex_;
-  std::multiset<int> openIds_;  // read by core threads
 };
 
 }  // namespace orvi::ui

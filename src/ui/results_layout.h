@@ -11,7 +11,7 @@
 namespace orvi::ui {
 
 // Dialog units: a quarter of the font's average character width across, an
-// eighth of its height down, as dialog resources are measured.
+// eighth of its height down: the unit the windows' places are given in.
 struct DialogUnits {
   int baseX = 6;
   int baseY = 13;

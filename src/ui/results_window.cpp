@@ -1,32 +1,32 @@
 #include "ui/results_window.h"
 
-#include <QFrame>
-#include <QGroupBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 
+#include "core/program_folder.h"
 #include "explore/exploration_run.h"
 #include "explore/queue.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
+#include "search/engine_table.h"
+#include "search/session.h"
 #include "ui/animation.h"
 #include "ui/browser.h"
-#include "ui/command_ids.h"
-#include "ui/core_flows.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 #include "ui/qt_ui_port.h"
 #include "ui/results_images.h"
 
@@ -41,12 +41,6 @@ constexpr int kColumnZeroWidth = 135;
 constexpr QColor kPaleBrush(225, 235, 230);
 constexpr QColor kLightGrey(192, 192, 192);
 constexpr char kCachePrefix[] = "[cache] ";
-constexpr char kCacheMark[] = "q=cache:";
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// The design's colours are 0x00BBGGRR.
-QColor FromColorRef(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 FoundFile* FileOf(const QTreeWidgetItem* item) {
   return item ? reinterpret_cast<FoundFile*>(item->data(0, kEntryRole).value<quintptr>()) : nullptr;
@@ -71,19 +65,151 @@ class FileListView final : public QTreeWidget {
   }
 };
 
-// The line shown for a page being fetched: its address, or for a search
-// engine's cached copy "[cache] " and what follows "q=cache:".
-std::string ConnectionText(const std::string& url) {
-  size_t mark = url.find(kCacheMark);
-  if (mark == std::string::npos) return url;
-  return kCachePrefix + url.substr(mark + sizeof kCacheMark - 1, kMaxCacheChars);
-}
+// Shift+F10 and the Menu key open a view's menu under its chosen row: the
+// platform opens none for Shift+F10 and puts the Menu key's at the mouse.
+class KeyboardMenu final : public QObject {
+ public:
+  KeyboardMenu(QAbstractItemView* view, QMenu* menu) : QObject(view), view_(view), menu_(menu) {}
 
-// Positions in dialog units and the proportional rule of the window.
-struct Place {
-  int x, y, w, h;
+  bool eventFilter(QObject*, QEvent* event) override {
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const bool shiftF10 = key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    const bool menuKey = event->type() == QEvent::ContextMenu &&
+                         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    if (!shiftF10 && !menuKey) return false;
+    QModelIndex row = view_->currentIndex();
+    if (!view_->selectionModel()->isSelected(row)) {
+      const QModelIndexList chosen = view_->selectionModel()->selectedRows();
+      row = chosen.isEmpty() ? QModelIndex() : chosen.front();
+    }
+    row = row.siblingAtColumn(0);
+    if (row.isValid()) view_->scrollTo(row);
+    const QRect place = view_->visualRect(row);
+    menu_->popup(view_->viewport()->mapToGlobal(place.isValid() ? place.bottomLeft() : QPoint(0, 0)));
+    return true;
+  }
+
+ private:
+  QAbstractItemView* view_;
+  QMenu* menu_;
 };
 
+// The line shown for a page being fetched: its address, or for a search
+// engine's cached copy "[cache] " and the copy's key.
+std::string ConnectionText(const std::string& url) {
+  std::optional<std::string> key = CachedCopyKey(url);
+  return key ? kCachePrefix + key->substr(0, kMaxCacheChars) : url;
+}
+
+std::string OneDecimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+// The window's controls, in keyboard order. Buttons take no Enter of their own.
+constexpr uint32_t kKey = kNoAutoDefault | kHand;
+constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
+constexpr ControlRow kControls[] = {
+    {.id = td::kFileList, .kind = Kind::Custom, .place = {4, 36, 236, 112}},
+    {.id = td::kTreeTitle, .text = "  Détails fichiers", .place = {244, 36, 237, 9}},
+    {.id = td::kFileTree, .kind = Kind::Tree, .place = {244, 46, 237, 162}},
+    {.id = td::kDelete, .kind = Kind::Button, .text = "Supprimer", .place = {156, 150, 40, 13}, .flags = kKey,
+     .command = td::kDelete},
+    {.id = td::kRecheck, .kind = Kind::Button, .text = "Revérifier", .place = {198, 150, 42, 13}, .flags = kKey,
+     .command = td::kRecheck},
+    {.id = cmd::kShowErrors, .kind = Kind::Button, .text = "Afficher erreurs", .place = {4, 150, 66, 13},
+     .flags = kKey | kCheckable | kChecked, .command = cmd::kShowErrors},
+    {.id = td::kConnectionsTitle, .text = " Connexions en cours :", .place = {4, 169, 84, 9}},
+    {.id = td::kInProgress, .place = {90, 169, 30, 9}},
+    {.id = td::kConnections, .kind = Kind::List, .place = {4, 179, 190, 29}},
+    {.id = td::kOpenPage, .kind = Kind::Button, .text = "Ouvrir page", .place = {196, 179, 44, 13}, .flags = kKey,
+     .command = td::kOpenPage},
+    {.id = cmd::kPauseContinue, .kind = Kind::Button, .text = "Pause", .place = {196, 195, 44, 13}, .flags = kKey,
+     .command = cmd::kPauseContinue},
+    {.id = td::kReferencePage, .kind = Kind::Button, .text = "Voir page ref.", .place = {380, 214, 101, 13},
+     .flags = kKey | kDisabled, .command = td::kReferencePage},
+    {.id = td::kDevelop, .kind = Kind::Button, .text = "Développer", .place = {380, 230, 101, 13},
+     .flags = kKey | kCheckable, .command = td::kDevelop},
+    {.id = td::kProgressBar, .kind = Kind::Progress, .place = {78, 4, 248, 10}},
+    {.id = td::kProgressText, .place = {48, 5, 18, 9}, .align = kRight},
+    {.text = "%", .place = {67, 5, 9, 9}},
+    {.id = td::kElapsedTitle, .text = "Ecoulé", .place = {334, 2, 70, 9}},
+    {.id = td::kElapsed, .kind = Kind::Field, .place = {334, 12, 70, 14}, .flags = kPale | kClickFocus},
+    {.id = td::kRemainingTitle, .text = "Restant", .place = {410, 2, 70, 9}},
+    {.id = td::kRemaining, .kind = Kind::Field, .place = {410, 12, 70, 14}, .flags = kPale | kClickFocus},
+    {.id = td::kAnimation, .kind = Kind::Clip, .place = {4, 2, 36, 30}},
+    {.id = td::kDisconnected, .text = "Déconnecté Attente connexion", .place = {48, 16, 200, 9}, .flags = kHidden},
+    {.id = td::kLoadTitle, .text = " Load (Kb)", .place = {4, 212, 42, 9}},
+    {.id = td::kLoadKb, .kind = Kind::Field, .place = {4, 221, 40, 11}, .flags = kPale | kClickFocus},
+    {.id = td::kTimeoutIcon, .kind = Kind::Picture, .place = {4, 236, 11, 10}, .align = Qt::AlignCenter,
+     .image = Image::Timeout},
+    {.id = td::kTimeouts, .place = {17, 237, 27, 9}},
+    {.id = td::kSpeedFrame, .kind = Kind::Group, .text = " Vitesse", .place = {48, 209, 132, 40}},
+    {.id = td::kSpeedMin, .text = "min", .place = {52, 222, 14, 9}},
+    {.id = td::kSpeedSlider, .kind = Kind::Slider, .place = {66, 220, 54, 12}, .lo = 0, .hi = 20, .step = 5},
+    {.id = td::kSpeedMax, .text = "max", .place = {121, 222, 16, 9}},
+    {.id = td::kSpeedUnit, .text = "K/s", .place = {150, 236, 20, 9}},
+    {.id = td::kSpeed, .kind = Kind::Field, .place = {140, 219, 36, 14}, .flags = kPale | kClickFocus},
+    {.id = td::kReferenceSpeed, .kind = Kind::Field, .place = {66, 235, 30, 11}, .flags = kPale | kClickFocus},
+    {.id = td::kReferenceSpeedTitle, .text = "max", .place = {98, 236, 18, 9}},
+    {.id = td::kUrlFrame, .kind = Kind::Group, .text = " Url", .place = {184, 209, 92, 40}},
+    {.id = td::kBaseTitle, .text = "Base", .place = {188, 221, 34, 9}},
+    {.id = td::kBase, .kind = Kind::Field, .place = {224, 219, 34, 11}, .flags = kPale | kClickFocus},
+    {.id = td::kAddedTitle, .text = "Ajoutées", .place = {188, 235, 34, 9}},
+    {.id = td::kAdded, .kind = Kind::Field, .place = {224, 233, 34, 11}, .flags = kPale | kClickFocus},
+    {.id = cmd::kStatistics, .kind = Kind::Button, .text = "?", .place = {261, 225, 12, 13}, .flags = kKey,
+     .command = cmd::kStatistics},
+    {.id = td::kConnectionsFrame, .kind = Kind::Group, .text = " Connexions", .place = {280, 209, 96, 40}},
+    {.id = td::kWaitingTitle, .text = "Attente", .place = {284, 219, 34, 9}},
+    {.id = td::kWaiting, .kind = Kind::Field, .place = {320, 218, 52, 10}, .flags = kPale | kClickFocus},
+    {.id = td::kFinishedTitle, .text = "Finies", .place = {284, 229, 34, 9}},
+    {.id = td::kFinished, .kind = Kind::Field, .place = {320, 228, 52, 10}, .flags = kPale | kClickFocus},
+    {.id = td::kProbesTitle, .text = "Liens", .place = {284, 239, 34, 9}},
+    {.id = td::kProbes, .kind = Kind::Field, .place = {320, 238, 52, 10}, .flags = kPale | kClickFocus},
+    // The file's properties take the keyboard, to be selected and copied.
+    {.id = td::kPropertiesFrame, .kind = Kind::Group, .text = "Propriétés fichier", .place = {4, 253, 477, 47}},
+    {.id = td::kFileTitle, .text = "Fichier :", .place = {8, 264, 30, 9}},
+    {.id = td::kPageTitle, .text = "Page :", .place = {8, 276, 30, 9}},
+    {.id = td::kSizeTitle, .text = "Taille :", .place = {8, 288, 30, 9}},
+    {.id = td::kSize, .kind = Kind::Field, .place = {40, 287, 60, 11}, .flags = kPale},
+    {.id = td::kDateTitle, .text = "Date :", .place = {106, 288, 24, 9}},
+    {.id = td::kFileUrl, .kind = Kind::Field, .place = {40, 263, 355, 11}, .flags = kPale},
+    {.id = td::kPage, .kind = Kind::Field, .place = {40, 275, 355, 11}, .flags = kPale},
+    {.id = td::kDate, .kind = Kind::Field, .place = {132, 287, 263, 11}, .flags = kPale},
+    {.id = td::kOpenFile, .kind = Kind::Button, .text = "Ouvrir", .place = {399, 263, 38, 11}, .flags = kKey,
+     .command = td::kOpenFile},
+    {.id = td::kCopyFile, .kind = Kind::Button, .text = "Copier", .place = {439, 263, 38, 11}, .flags = kKey,
+     .command = td::kCopyFile},
+    {.id = td::kOpenFilePage, .kind = Kind::Button, .text = "Ouvrir", .place = {399, 275, 38, 11}, .flags = kKey,
+     .command = td::kOpenFilePage},
+    {.id = td::kCopyPage, .kind = Kind::Button, .text = "Copier", .place = {439, 275, 38, 11}, .flags = kKey,
+     .command = td::kCopyPage},
+    {.id = td::kTopLine, .kind = Kind::Line, .place = {0, 33, 485, 2}},
+    {.id = td::kPropertiesLine, .kind = Kind::Line, .place = {0, 251, 485, 2}},
+    {.id = td::kListLine, .kind = Kind::Line, .place = {4, 165, 236, 2}},
+};
+
+struct ColumnRow {
+  const char* title;
+  int width;
+  Qt::Alignment align;
+};
+constexpr ColumnRow kColumns[] = {{"Fichiers trouvés", kColumnZeroWidth, {}},
+                                   {"Type", 50, {}},
+                                   {"Nb", 40, Qt::AlignCenter},
+                                   {"Hits", 40, {}},
+                                   {"Taille", 60, kRight}};
+
+// The context menus of the list and of the tree.
+constexpr MenuRow kListMenu[] = {{td::kDelete, "&Supprimer"}, {td::kRecheck, "&Vérifier le lien"}};
+constexpr MenuRow kTreeMenu[] = {{td::kOpenFile, "Ouvrir le &fichier"},
+                                 {td::kCopyFile, "&Copier l'URL"},
+                                 {td::kOpenFilePage, "Ouvrir la page &web"},
+                                 {td::kTreeRecheck, "&Vérifier ce(s) lien(s)"},
+                                 {td::kTreeDelete, "&Supprimer"}};
+
+// The proportional rule of the window.
 constexpr LayoutRule kLayoutTable[] = {
     {20000, 0, 0, 1, 0},      {20100, 1, 0, 0, 0},      {20200, 0, 1, 0, 0},     {20250, 0, 1, 0, 0},
     {20300, 0.5, 0.75, 0, 0}, {20500, 0.5, 1, 0, 0},    {20600, 0, 1, 1, 0},     {20700, 1, 1, 0, 0},
@@ -121,19 +247,16 @@ ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), en
     units_ = DialogUnits::Of(dialogFont);
   }
   setFont(dialogFont);
-  mainColour_ = FromColorRef(env_.ctx.settings.ColorPrinc);
   for (int i = 0; i < kListImageCount; ++i) listIcons_.push_back(ListStatusIcon(i));
   for (int i = 0; i < kTreeImageCount; ++i) treeIcons_.push_back(TreeStateIcon(i));
 
   BuildControls();
   RegisterCommands();
-  ApplyTabOrder();
   layout_.Record(units_.Size(kDesignWidth, kDesignHeight),
                  std::vector<LayoutRule>(std::begin(kLayoutTable), std::end(kLayoutTable)),
                  [this](int id) { return ControlById(id); });
   resize(layout_.FirstSize());
 
-  AttachTo(env_.port);
   env_.port.SetResultsWindow(this);
   connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
   tick_.start(kTickMs);
@@ -142,55 +265,37 @@ ResultsWindow::ResultsWindow(GuiEnv& env, QWidget* parent) : QWidget(parent), en
 ResultsWindow::~ResultsWindow() = default;
 
 void ResultsWindow::BuildControls() {
-  auto place = [this](QWidget* w, Place p) {
-    w->setParent(this);
-    w->setGeometry(units_.Rect(p.x, p.y, p.w, p.h));
-  };
-  auto label = [&](int id, const char* text, Place p, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* l = MakeControl<QLabel>(id, U(text));
-    l->setAlignment(align);
-    place(l, p);
-    return l;
-  };
-  // Read-only fields; only the file's properties take the keyboard (to be
-  // selected and copied), not the run's counters.
-  auto field = [&](int id, Place p, bool tabStop = false) {
-    auto* e = MakeControl<QLineEdit>(id);
-    e->setReadOnly(true);
-    if (!tabStop) e->setFocusPolicy(Qt::ClickFocus);
-    QPalette pal = e->palette();
-    pal.setColor(QPalette::Base, kPaleBrush);
-    e->setPalette(pal);
-    e->setFrame(true);
-    place(e, p);
-    return e;
-  };
-  auto button = [&](int id, const char* text, Place p) {
-    auto* b = MakeControl<QPushButton>(id, U(text));
-    b->setAutoDefault(false);
-    b->setCursor(Qt::PointingHandCursor);
-    place(b, p);
-    return b;
-  };
-  auto frame = [&](int id, const char* text, Place p) {
-    auto* g = MakeControl<QGroupBox>(id, U(text));
-    place(g, p);
-    return g;
-  };
-  auto line = [&](int id, Place p) {
-    auto* f = MakeControl<QFrame>(id);
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    place(f, p);
-  };
+  Build(this, {.controls = kControls, .units = &units_, .commands = &commands_, .pale = kPaleBrush,
+               .make = [this](const ControlRow&) { return MakeFileList(); }});
+  tree_ = Control<QTreeWidget>(td::kFileTree);
+  tree_->setIconSize(QSize(16, 16));
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  connections_ = Control<QListWidget>(td::kConnections);
+  connections_->setUniformItemSizes(true);
+  reference_ = Control<QPushButton>(td::kReferencePage);
+  develop_ = Control<QPushButton>(td::kDevelop);
+  slider_ = Control<QSlider>(td::kSpeedSlider);
+  slider_->setValue(20);
+  clip_ = static_cast<AnimationClip*>(ControlById(td::kAnimation));
+  clip_->Open(ShippedFilePath(env_.ctx.AppFolder, "ORVI.avi"));
+  ControlById(td::kDisconnected)->setStyleSheet(QStringLiteral("color: rgb(180, 0, 0); font-weight: bold;"));
+  QFont clockFont(QStringLiteral("Arial"));
+  clockFont.setStyleHint(QFont::SansSerif);
+  clockFont.setPixelSize(16);
+  for (int id : {td::kElapsed, td::kRemaining, td::kSpeed}) ControlById(id)->setFont(clockFont);
+  listMenu_ = MakeMenu(this, 2, kListMenu, commands_);
+  treeMenu_ = MakeMenu(this, 4, kTreeMenu, commands_);
+  WireControls();
+}
 
-  // The file list.
+QWidget* ResultsWindow::MakeFileList() {
   auto* list = new FileListView;
   list_ = list;
-  Register(td::kFileList, list_);
-  place(list_, {4, 36, 236, 112});
   list_->setColumnCount(5);
-  list_->setHeaderLabels({U("Fichiers trouvés"), U("Type"), U("Nb"), U("Hits"), U("Taille")});
+  QStringList titles;
+  for (const ColumnRow& c : kColumns) titles << Utf8(c.title);
+  list_->setHeaderLabels(titles);
   list_->setRootIsDecorated(false);
   list_->setItemsExpandable(false);
   list_->setUniformRowHeights(true);
@@ -201,129 +306,17 @@ void ResultsWindow::BuildControls() {
   list_->header()->setStretchLastSection(false);
   list_->header()->setSectionsMovable(false);
   list_->header()->setSectionsClickable(true);
-  const int widths[5] = {kColumnZeroWidth, 50, 40, 40, 60};
-  for (int c = 0; c < 5; ++c) list_->setColumnWidth(c, widths[c]);
-  list_->headerItem()->setTextAlignment(2, Qt::AlignCenter);
-  list_->headerItem()->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+  for (int c = 0; c < 5; ++c) {
+    list_->setColumnWidth(c, kColumns[c].width);
+    if (kColumns[c].align) list_->headerItem()->setTextAlignment(c, kColumns[c].align);
+  }
   list->onDelete = [this] { commands_.Execute(td::kDelete); };
+  return list;
+}
 
-  label(td::kTreeTitle, "  Détails fichiers", {244, 36, 237, 9});
-  tree_ = MakeControl<QTreeWidget>(td::kFileTree);
-  place(tree_, {244, 46, 237, 162});
-  tree_->setHeaderHidden(true);
-  tree_->setColumnCount(1);
-  tree_->setIconSize(QSize(16, 16));
-  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-
-  button(td::kDelete, "Supprimer", {156, 150, 40, 13});
-  button(td::kRecheck, "Revérifier", {198, 150, 42, 13});
-  auto* errors = button(td::kShowErrors, "Afficher erreurs", {4, 150, 66, 13});
-  errors->setCheckable(true);
-  errors->setChecked(showErrors);
-  label(td::kConnectionsTitle, " Connexions en cours :", {4, 169, 84, 9});
-  label(td::kInProgress, "", {90, 169, 30, 9});
-  connections_ = MakeControl<QListWidget>(td::kConnections);
-  place(connections_, {4, 179, 190, 29});
-  connections_->setUniformItemSizes(true);
-  button(td::kOpenPage, "Ouvrir page", {196, 179, 44, 13});
-  button(td::kPauseContinue, "Pause", {196, 195, 44, 13});
-  reference_ = button(td::kReferencePage, "Voir page ref.", {380, 214, 101, 13});
-  reference_->setEnabled(false);
-  develop_ = button(td::kDevelop, "Développer", {380, 230, 101, 13});
-  develop_->setCheckable(true);
-
-  auto* bar = MakeControl<QProgressBar>(td::kProgressBar);
-  place(bar, {78, 4, 248, 10});
-  bar->setRange(0, 100);
-  bar->setValue(0);
-  bar->setTextVisible(false);
-  label(td::kProgressText, "", {48, 5, 18, 9}, Qt::AlignRight | Qt::AlignVCenter);
-  label(0, "%", {67, 5, 9, 9});
-  QFont clockFont(QStringLiteral("Arial"));
-  clockFont.setStyleHint(QFont::SansSerif);
-  clockFont.setPixelSize(16);
-  label(td::kElapsedTitle, "Ecoulé", {334, 2, 70, 9});
-  field(td::kElapsed, {334, 12, 70, 14})->setFont(clockFont);
-  label(td::kRemainingTitle, "Restant", {410, 2, 70, 9});
-  field(td::kRemaining, {410, 12, 70, 14})->setFont(clockFont);
-
-  clip_ = MakeControl<AnimationClip>(td::kAnimation);
-  place(clip_, {4, 2, 36, 30});
-  clip_->Open(env_.ctx.AppFolder + "ORVI.avi");
-  QLabel* notice = label(td::kDisconnected, "Déconnecté Attente connexion", {48, 16, 200, 9});
-  notice->setStyleSheet(QStringLiteral("color: rgb(180, 0, 0); font-weight: bold;"));
-  notice->hide();
-
-  label(td::kLoadTitle, " Load (Kb)", {4, 212, 42, 9});
-  field(td::kLoadKb, {4, 221, 40, 11});
-  auto* timeoutIcon = MakeControl<QLabel>(td::kTimeoutIcon);
-  timeoutIcon->setPixmap(TimeoutPixmap());
-  timeoutIcon->setAlignment(Qt::AlignCenter);
-  place(timeoutIcon, {4, 236, 11, 10});
-  label(td::kTimeouts, "", {17, 237, 27, 9});
-
-  frame(td::kSpeedFrame, " Vitesse", {48, 209, 132, 40});
-  label(td::kSpeedMin, "min", {52, 222, 14, 9});
-  slider_ = MakeControl<QSlider>(td::kSpeedSlider, Qt::Horizontal);
-  place(slider_, {66, 220, 54, 12});
-  slider_->setRange(0, 20);
-  slider_->setValue(20);
-  slider_->setPageStep(5);
-  label(td::kSpeedMax, "max", {121, 222, 16, 9});
-  label(td::kSpeedUnit, "K/s", {150, 236, 20, 9});
-  field(td::kSpeed, {140, 219, 36, 14})->setFont(clockFont);
-  field(td::kReferenceSpeed, {66, 235, 30, 11});
-  label(td::kReferenceSpeedTitle, "max", {98, 236, 18, 9});
-
-  frame(td::kUrlFrame, " Url", {184, 209, 92, 40});
-  label(td::kBaseTitle, "Base", {188, 221, 34, 9});
-  field(td::kBase, {224, 219, 34, 11});
-  label(td::kAddedTitle, "Ajoutées", {188, 235, 34, 9});
-  field(td::kAdded, {224, 233, 34, 11});
-  button(td::kStatistics, "?", {261, 225, 12, 13});
-
-  frame(td::kConnectionsFrame, " Connexions", {280, 209, 96, 40});
-  label(td::kWaitingTitle, "Attente", {284, 219, 34, 9});
-  field(td::kWaiting, {320, 218, 52, 10});
-  label(td::kFinishedTitle, "Finies", {284, 229, 34, 9});
-  field(td::kFinished, {320, 228, 52, 10});
-  label(td::kProbesTitle, "Liens", {284, 239, 34, 9});
-  field(td::kProbes, {320, 238, 52, 10});
-
-  frame(td::kPropertiesFrame, "Propriétés fichier", {4, 253, 477, 47});
-  label(td::kFileTitle, "Fichier :", {8, 264, 30, 9});
-  label(td::kPageTitle, "Page :", {8, 276, 30, 9});
-  label(td::kSizeTitle, "Taille :", {8, 288, 30, 9});
-  field(td::kSize, {40, 287, 60, 11}, true);
-  label(td::kDateTitle, "Date :", {106, 288, 24, 9});
-  field(td::kFileUrl, {40, 263, 355, 11}, true);
-  field(td::kPage, {40, 275, 355, 11}, true);
-  field(td::kDate, {132, 287, 263, 11}, true);
-  button(td::kOpenFile, "Ouvrir", {399, 263, 38, 11});
-  button(td::kCopyFile, "Copier", {439, 263, 38, 11});
-  button(td::kOpenFilePage, "Ouvrir", {399, 275, 38, 11});
-  button(td::kCopyPage, "Copier", {439, 275, 38, 11});
-
-  line(td::kTopLine, {0, 33, 485, 2});
-  line(td::kPropertiesLine, {0, 251, 485, 2});
-  line(td::kListLine, {4, 165, 236, 2});
-
-  // Menu resource 2 (the list) and 4 (the tree).
-  listMenu_ = new QMenu(this);
-  listMenu_->setObjectName(QStringLiteral("menu2"));
-  commands_.AddMenuItem(listMenu_, td::kDelete, U("&Supprimer"));
-  commands_.AddMenuItem(listMenu_, td::kRecheck, U("&Vérifier le lien"));
-  commands_.WatchMenu(listMenu_);
-  treeMenu_ = new QMenu(this);
-  treeMenu_->setObjectName(QStringLiteral("menu4"));
-  commands_.AddMenuItem(treeMenu_, td::kOpenFile, U("Ouvrir le &fichier"));
-  commands_.AddMenuItem(treeMenu_, td::kCopyFile, U("&Copier l'URL"));
-  commands_.AddMenuItem(treeMenu_, td::kOpenFilePage, U("Ouvrir la page &web"));
-  commands_.AddMenuItem(treeMenu_, td::kTreeRecheck, U("&Vérifier ce(s) lien(s)"));
-  commands_.AddMenuItem(treeMenu_, td::kTreeDelete, U("&Supprimer"));
-  commands_.WatchMenu(treeMenu_);
-
+void ResultsWindow::WireControls() {
+  list_->installEventFilter(new KeyboardMenu(list_, listMenu_));
+  tree_->installEventFilter(new KeyboardMenu(tree_, treeMenu_));
   connect(list_, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     listMenu_->popup(list_->viewport()->mapToGlobal(pos));
   });
@@ -356,13 +349,10 @@ void ResultsWindow::RegisterCommands() {
   t.Add(td::kCopyPage, [this] { Copy(td::kPage); });
   t.Add(td::kOpenPage, [this] { OpenConnection(); });
   // The frame puts its own entries over these; a window on its own still works.
-  t.Add(cmd::kPauseContinue, [&ctx] { flows::TogglePause(ctx); }, [&ctx] { return flows::SearchRunning(ctx); });
+  t.Add(cmd::kPauseContinue, [&ctx] { DispatchSessionCommand(ctx, cmd::kPauseContinue, {}); },
+        [&ctx] { return SessionCommandEnabled(ctx, cmd::kPauseContinue); });
   t.Add(cmd::kShowErrors, [this] { showErrors = !showErrors; RefreshViews(); }, {}, [this] { return showErrors; });
   t.Add(cmd::kStatistics, [] {});
-  for (int id : {td::kDelete, td::kRecheck, td::kShowErrors, td::kOpenPage, td::kPauseContinue, td::kReferencePage,
-                 td::kDevelop, td::kStatistics, td::kOpenFile, td::kCopyFile, td::kOpenFilePage, td::kCopyPage}) {
-    commands_.Bind(Control<QPushButton>(id), id);
-  }
 }
 
 void ResultsWindow::SetViewToggles() { showErrors = showServerFolders = showSingleFiles = true; }
@@ -378,19 +368,54 @@ void ResultsWindow::OnTick() {
     if (selectedEntry_ >= 0) RefreshTree(false);
   } else {
     RefreshList();
-    ShowProbeCount();
   }
   ++tickCount_;
-  if (env_.ctx.run.SchedulerActive) {
-    OnRunTimer(env_.ctx);
-    RefreshConnections();
-  }
+  Context& ctx = env_.ctx;
+  if (ctx.run.SchedulerActive) OnRunTimer(ctx);
+  ShowRunProgress(ReadRunProgress(ctx));
+  if (ctx.run.SchedulerActive) RefreshConnections();
   commands_.UpdateButtons();
   for (const auto& hook : tickHooks_) hook();
 }
 
-void ResultsWindow::ShowProbeCount() {
-  QtUiPort::ApplyText(ControlById(td::kProbes), QString::number(env_.ctx.verification.ActiveProbeCount()));
+void ResultsWindow::ShowRunProgress(const RunProgress& p) {
+  if (p.run != shownRun_) {
+    shownRun_ = p.run;
+    ResetRunDisplay();
+  }
+  auto show = [this](int id, const std::optional<std::string>& text) {
+    QtUiPort::ApplyText(ControlById(id), text ? ToQt(*text) : QString());
+  };
+  auto number = [](const auto& value) { return value ? std::optional(FormatInt(*value)) : std::nullopt; };
+  auto decimal = [](const std::optional<double>& value) {
+    return value ? std::optional(OneDecimal(*value)) : std::nullopt;
+  };
+  auto clock = [](const std::optional<int>& value) {
+    return value ? std::optional(ClockText(*value)) : std::nullopt;
+  };
+  show(td::kBase, number(p.base));
+  show(td::kAdded, number(p.added));
+  show(td::kWaiting, number(p.waiting));
+  show(td::kInProgress, number(p.inProgress));
+  show(td::kFinished, number(p.finished));
+  show(td::kTimeouts, number(p.timeouts));
+  show(td::kProgressText, number(p.progress));
+  QtUiPort::ApplyNumber(ControlById(td::kProgressBar), p.progress.value_or(0));
+  show(td::kSpeed, decimal(p.speed));
+  show(td::kReferenceSpeed, decimal(p.referenceSpeed));
+  show(td::kLoadKb, number(p.loadKb));
+  show(td::kElapsed, clock(p.elapsed));
+  show(td::kRemaining, clock(p.remaining));
+  show(td::kProbes, FormatInt(p.probes));
+  QtUiPort::ApplyNumber(slider_, p.sliderPosition);
+  show(cmd::kPauseContinue, p.paused ? "Continue" : "Pause");
+  QWidget* notice = ControlById(td::kDisconnected);
+  if (notice->isHidden() == p.disconnected) notice->setVisible(p.disconnected);
+  if (p.clipOrders != clipOrders_) {
+    clipOrders_ = p.clipOrders;
+    if (p.clipPlays) clip_->Play();
+    else clip_->Stop();
+  }
 }
 
 // ---- The file list ----
@@ -457,6 +482,10 @@ void ResultsWindow::SortByColumn(int column) {
   const TLwCompare compare{static_cast<ListColumn>(column)};
   const bool flag = sortFlags_[column];
   QSignalBlocker block(list_);
+  // Taking the rows out drops their selection: the chosen entries are chosen
+  // again afterwards, so that "Supprimer" still acts on what the tree shows.
+  const std::vector<int> chosen = SelectedRows();
+  QTreeWidgetItem* current = list_->currentItem();
   QList<QTreeWidgetItem*> items = list_->invisibleRootItem()->takeChildren();
   struct Sorted {
     QTreeWidgetItem* item;
@@ -474,6 +503,8 @@ void ResultsWindow::SortByColumn(int column) {
   items.clear();
   for (const Sorted& s : sorted) items.append(s.item);
   list_->addTopLevelItems(items);
+  if (current) list_->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+  for (int index : chosen) rows_[static_cast<size_t>(index)]->setSelected(true);
   sortFlags_[column] = !flag;
 }
 
@@ -494,7 +525,7 @@ void ResultsWindow::OnListSelection() {
     return;
   }
   int index = selected.isEmpty() ? -1 : selected.back()->data(0, kEntryRole).toInt();
-  if (index >= flows::CatalogueCount(env_.ctx)) index = -1;
+  if (index >= CatalogueCount(env_.ctx)) index = -1;
   if (index != selectedEntry_) {
     selectedEntry_ = index;
     RefreshTree(true);
@@ -595,31 +626,38 @@ void ResultsWindow::RefreshConnections() {
     std::string text;
   };
   std::vector<Line> fresh;
-  std::vector<bool> fetching;
-  bool empty;
-  {
-    std::lock_guard lock(env_.ctx.QueueLock);
-    const auto& entries = env_.ctx.queue.entries;
-    empty = entries.empty();
-    fetching.resize(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-      fetching[i] = entries[i]->state < 0;
-      if (fetching[i] && (i >= connectionLines_.size() || !connectionLines_[i])) {
-        fresh.push_back({static_cast<int>(i), ConnectionText(entries[i]->url)});
-      }
-    }
+  const PagesInFetch pages = PagesBeingFetched(env_.ctx);
+  std::vector<bool> fetching(static_cast<size_t>(pages.queueCount), false);
+  for (const PageInFetch& page : pages.pages) {
+    const auto i = static_cast<size_t>(page.index);
+    fetching[i] = true;
+    if (i >= connectionLines_.size() || !connectionLines_[i]) fresh.push_back({page.index, ConnectionText(page.url)});
   }
-  if (empty) {
+  if (pages.queueCount == 0) {
     connections_->clear();
     connectionLines_.clear();
     return;
   }
   connectionLines_.resize(fetching.size(), false);
+  // The line the user chose, by its page: when a current line goes, Qt makes
+  // (and selects) another one current, which "Ouvrir page" would then open.
+  QListWidgetItem* current = connections_->currentItem();
+  const int chosen = current && current->isSelected() ? current->data(kEntryRole).toInt() : -1;
+  bool removed = false;
   for (int row = connections_->count() - 1; row >= 0; --row) {
     const int index = connections_->item(row)->data(kEntryRole).toInt();
     if (index >= 0 && static_cast<size_t>(index) < fetching.size() && fetching[static_cast<size_t>(index)]) continue;
     if (index >= 0 && static_cast<size_t>(index) < connectionLines_.size()) connectionLines_[static_cast<size_t>(index)] = false;
     delete connections_->takeItem(row);
+    removed = true;
+  }
+  if (removed) {
+    QListWidgetItem* kept = nullptr;
+    for (int row = 0; row < connections_->count() && chosen >= 0 && !kept; ++row) {
+      if (connections_->item(row)->data(kEntryRole).toInt() == chosen) kept = connections_->item(row);
+    }
+    connections_->setCurrentItem(kept);
+    if (!kept) connections_->clearSelection();
   }
   for (const Line& line : fresh) {
     auto* item = new QListWidgetItem(ToQt(line.text));
@@ -676,14 +714,6 @@ void ResultsWindow::ForgetSelection() {
 
 void ResultsWindow::StopAnimation() { clip_->Stop(); }
 
-void ResultsWindow::HandleSignal(UiSignal signal) {
-  switch (signal) {
-    case UiSignal::ResetResults: ResetRunDisplay(); break;
-    case UiSignal::AnimationPlay: clip_->Play(); break;
-    case UiSignal::AnimationStop: clip_->Stop(); break;
-  }
-}
-
 // ---- Commands ----
 
 void ResultsWindow::DeleteRows() {
@@ -692,18 +722,7 @@ void ResultsWindow::DeleteRows() {
 }
 
 void ResultsWindow::RecheckRows() {
-  std::vector<FoundFile*> files;
-  {
-    std::lock_guard lock(env_.ctx.CatalogueLock);
-    const auto& entries = env_.ctx.catalogue.entries;
-    for (int index : SelectedRows()) {
-      if (index < 0 || index >= static_cast<int>(entries.size()) || !entries[static_cast<size_t>(index)]) continue;
-      for (FoundFile* g = entries[static_cast<size_t>(index)]->files; g; g = g->nextGroup) {
-        for (FoundFile* f = g; f; f = f->nextCopy) files.push_back(f);
-      }
-    }
-  }
-  for (FoundFile* f : files) ResetFileForRecheck(env_.ctx, f);
+  ResetEntriesForRecheck(env_.ctx, SelectedRows());
   RefreshList();
 }
 
@@ -756,21 +775,21 @@ void ResultsWindow::OpenFile() {
   const std::string url = FromQt(FieldText(td::kFileUrl));
   // Addresses with a user (ftp://user@host:...) go to the browser itself.
   if (url.find('@') != std::string::npos && url.find(':') != std::string::npos) {
-    env_.browser.OpenInBrowser(url, env_.ctx.settings.NewWindow);
+    OpenInBrowserOrSay(env_, url);
   } else {
-    env_.browser.ShellOpen(url);
+    ShellOpenOrSay(env_, url);
   }
 }
 
 void ResultsWindow::OpenFilePage() {
   if (!selectedFile_) return;
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(FromQt(FieldText(td::kPage)), env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, FromQt(FieldText(td::kPage)));
 }
 
 void ResultsWindow::OpenReferencePage() {
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(referencePage_, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, referencePage_);
 }
 
 void ResultsWindow::OpenConnection() {
@@ -778,13 +797,9 @@ void ResultsWindow::OpenConnection() {
   if (item == nullptr || !item->isSelected()) return;
   std::string text = FromQt(item->text().left(kMaxFieldChars));
   if (text.size() < 2) return;
-  if (text.rfind(kCachePrefix, 0) == 0) {
-    const HarvestState& h = env_.ctx.harvest;
-    const std::string& base = h.googleFallback ? env_.ctx.engines.GoogleFallbackUrl : env_.ctx.engines.GoogleUrl;
-    text = base + "/search?q=cache:" + text.substr(sizeof kCachePrefix - 1);
-  }
+  if (text.rfind(kCachePrefix, 0) == 0) text = CachedCopyAddress(env_.ctx, text.substr(sizeof kCachePrefix - 1));
   YieldToBrowser(env_.ctx);
-  env_.browser.OpenInBrowser(text, env_.ctx.settings.NewWindow);
+  OpenInBrowserOrSay(env_, text);
 }
 
 void ResultsWindow::Copy(int field) { env_.browser.CopyToClipboard(FromQt(FieldText(field))); }
@@ -800,7 +815,8 @@ void ResultsWindow::resizeEvent(QResizeEvent* event) {
 
 void ResultsWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), mainColour_);
+  // The setting as it is now: a main colour chosen in the options shows at once.
+  p.fillRect(rect(), SettingColor(env_.ctx.settings.ColorPrinc));
   const QRect list = list_->geometry();
   const QRect tree = tree_->geometry();
   const QRect listLine = ControlById(td::kListLine)->geometry();

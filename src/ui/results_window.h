@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/commands.h"
+#include "core/run_state.h"
 #include "core/ui_port.h"
 #include "results/results_view.h"
 #include "ui/command_table.h"
@@ -29,19 +31,17 @@ namespace orvi::ui {
 
 class AnimationClip;
 
-// The controls and commands of the results window (dialog resource 1).
+// The controls and commands of the results window.
 namespace td {
 constexpr int kFileList = 9100;
 constexpr int kTreeTitle = 9210;
 constexpr int kFileTree = 9200;
 constexpr int kDelete = 20300;        // "Supprimer", list menu "&Supprimer", the Delete key
 constexpr int kRecheck = 20301;       // "Revérifier", list menu "&Vérifier le lien"
-constexpr int kShowErrors = 20900;    // "Afficher erreurs"
 constexpr int kConnectionsTitle = 20901;
 constexpr int kInProgress = 20902;
 constexpr int kConnections = 9140;
 constexpr int kOpenPage = 20500;      // "Ouvrir page"
-constexpr int kPauseContinue = 20501;
 constexpr int kReferencePage = 20700; // "Voir page ref."
 constexpr int kDevelop = 20701;       // "Développer"
 constexpr int kProgressBar = 20000;
@@ -71,7 +71,6 @@ constexpr int kBaseTitle = 20250;
 constexpr int kBase = 20251;
 constexpr int kAddedTitle = 20252;
 constexpr int kAdded = 20253;
-constexpr int kStatistics = 20254;    // "?"
 constexpr int kWaitingTitle = 20255;
 constexpr int kWaiting = 20256;
 constexpr int kFinishedTitle = 20257;
@@ -123,9 +122,8 @@ struct TLwCompGlobalSize : TLwCompare { TLwCompGlobalSize() : TLwCompare(ListCol
 // posted commands run through, and the 250 ms tick.
 class ResultsWindow : public QWidget, public ControlSet {
  public:
-  static constexpr int kWindowId = 1;
   static constexpr int kTickMs = 250;
-  // The design's size in dialog units.
+  // The window's base size in dialog units.
   static constexpr int kDesignWidth = 485;
   static constexpr int kDesignHeight = 302;
 
@@ -133,7 +131,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   ~ResultsWindow() override;
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   GuiEnv& Env() { return env_; }
   CommandTable& Commands() { return commands_; }
@@ -158,7 +155,9 @@ class ResultsWindow : public QWidget, public ControlSet {
   void ResetSortFlags();    // the five per-column sort flags back to 1
   void ForgetSelection();   // no list row is selected any more
   void StopAnimation();
-  void HandleSignal(UiSignal signal);
+  // Shows the run's progress, writing only what changed; a new run number
+  // clears the run's display first.
+  void ShowRunProgress(const RunProgress& progress);
 
   // The refreshes, each touching only what changed.
   void RefreshList();
@@ -177,7 +176,7 @@ class ResultsWindow : public QWidget, public ControlSet {
   QMenu* TreeMenu() const { return treeMenu_; }
   // The catalogue index of each row, in list order.
   std::vector<int> RowOrder() const;
-  // The size of the design in pixels, which the layout rule starts from.
+  // The base size in pixels, which the layout rule starts from.
   QSize DesignSize() const { return layout_.FirstSize(); }
   QSize sizeHint() const override { return DesignSize(); }
 
@@ -187,12 +186,13 @@ class ResultsWindow : public QWidget, public ControlSet {
 
  private:
   void BuildControls();
+  QWidget* MakeFileList();
+  void WireControls();
   void RegisterCommands();
   void OnTick();
   void OnListSelection();
   void OnTreeCurrent(QTreeWidgetItem* item);
   void ClearTree();
-  void ShowProbeCount();
   ViewToggles Toggles() const;
   std::vector<int> SelectedRows() const;
   // The commands of the window.
@@ -217,7 +217,6 @@ class ResultsWindow : public QWidget, public ControlSet {
   ResultsView view_;
   DialogUnits units_;
   ProportionalLayout layout_;
-  QColor mainColour_;
   std::vector<QIcon> listIcons_;
   std::vector<QIcon> treeIcons_;
 
@@ -248,6 +247,9 @@ class ResultsWindow : public QWidget, public ControlSet {
   std::unordered_map<std::string, GroupItem> groupItems_;
   // The queue indexes with a line in the connections list.
   std::vector<bool> connectionLines_;
+  // The run number and the clip orders last shown.
+  uint64_t shownRun_ = 0;
+  uint64_t clipOrders_ = 0;
 };
 
 }  // namespace orvi::ui

@@ -1,111 +1,92 @@
 #include "ui/scan_dialog.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
-#include "ui/core_flows.h"
-#include "ui/qt_text.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 
 namespace orvi::ui {
 
-QColor SettingColor(int32_t value) {
-  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
+namespace {
+
+enum Box { kDialog, kFiles, kKinds, kOthers, kExploration, kButtons };
+constexpr BoxRow kBoxes[] = {
+    {.key = kDialog, .kind = BoxKind::Column},
+    {.key = kFiles, .kind = BoxKind::Column},
+    {.key = kKinds, .kind = BoxKind::Row, .at = {kFiles, 0}},
+    {.kind = BoxKind::Stretch, .at = {kKinds, 2}},
+    {.key = kOthers, .kind = BoxKind::Row, .at = {kFiles, 1}},
+    {.key = kExploration, .kind = BoxKind::Column},
+    {.key = kButtons, .kind = BoxKind::Row, .at = {kDialog, 5}},
+    {.kind = BoxKind::Stretch, .at = {kButtons, 0}},
+};
+
+// The dialog's controls, in keyboard order.
+constexpr ControlRow kControls[] = {
+    {.kind = Kind::Note, .text = "ORVI peut analyser et tester tous les liens de fichiers présents dans une page web.",
+     .at = {kDialog, 0}},
+    {.text = "Adresse de la page :", .at = {kDialog, 1}, .flags = kBuddy},
+    {.id = ScanDialog::kAddress, .kind = Kind::Edit, .at = {kDialog, 2}, .limit = 239},
+    {.kind = Kind::Group, .text = "Fichiers recherchés", .at = {kDialog, 3}, .holds = kFiles},
+    {.id = ScanDialog::kArchives, .kind = Kind::Check, .text = "Archives (zip/rar/ace)", .at = {kKinds, 0}},
+    {.id = ScanDialog::kExecutables, .kind = Kind::Check, .text = "Exécutables", .at = {kKinds, 1}},
+    {.text = "Autres extensions de fichiers :", .at = {kOthers, 0}, .flags = kBuddy},
+    {.id = ScanDialog::kExtensions, .kind = Kind::Edit, .at = {.box = kOthers, .row = 1, .stretch = 1},
+     .limit = ScanDialog::kMaxExtensionsText},
+    {.text = "(séparer par des virgules)", .at = {kOthers, 2}},
+    {.id = ScanDialog::kSmartArchives, .kind = Kind::Check, .text = "Smart Archive Detection", .at = {kFiles, 2}},
+    {.kind = Kind::Note,
+     .text = "Activer si la page peut contenir des fichiers archives avec une extension non standard",
+     .at = {kFiles, 3}},
+    {.kind = Kind::Group, .text = "Exploration", .at = {kDialog, 4}, .holds = kExploration},
+    {.id = ScanDialog::kWholeSite, .kind = Kind::Check, .text = "Rechercher également sur toutes les pages du site",
+     .at = {kExploration, 0}},
+    {.id = ScanDialog::kGo, .kind = Kind::Button, .text = "Go !", .at = {kButtons, 1}, .flags = kDefault | kAutoDefault},
+    {.id = ScanDialog::kCancel, .kind = Kind::Button, .text = "Annuler", .at = {kButtons, 2}, .flags = kNoAutoDefault},
+};
+
+// The boxes and the choices they keep from one opening to the next.
+struct ChoiceBox {
+  int id;
+  bool ScanChoices::*choice;
+};
+constexpr ChoiceBox kChoices[] = {{ScanDialog::kArchives, &ScanChoices::archives},
+                                  {ScanDialog::kExecutables, &ScanChoices::executables},
+                                  {ScanDialog::kSmartArchives, &ScanChoices::smartArchives},
+                                  {ScanDialog::kWholeSite, &ScanChoices::wholeSite}};
+
+}  // namespace
 
 ScanDialog::ScanDialog(GuiEnv& env, QWidget* parent) : QDialog(parent), env_(env) {
   setObjectName(QStringLiteral("TScan"));
   setWindowTitle(QStringLiteral("Analyse de page web"));
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
-
-  auto* intro = MakeControl<QLabel>(0, QString::fromUtf8("ORVI peut analyser et tester tous les liens de fichiers présents dans une page web."));
-  intro->setWordWrap(true);
-  auto* addressLabel = MakeControl<QLabel>(0, QString::fromUtf8("Adresse de la page :"));
-  address_ = MakeControl<QLineEdit>(kAddress);
-  address_->setMaxLength(239);
-  addressLabel->setBuddy(address_);
-  auto* files = MakeControl<QGroupBox>(0, QString::fromUtf8("Fichiers recherchés"));
-  archives_ = MakeControl<QCheckBox>(kArchives, QStringLiteral("Archives (zip/rar/ace)"));
-  executables_ = MakeControl<QCheckBox>(kExecutables, QString::fromUtf8("Exécutables"));
-  auto* extensionsLabel = MakeControl<QLabel>(0, QStringLiteral("Autres extensions de fichiers :"));
-  extensions_ = MakeControl<QLineEdit>(kExtensions);
-  extensions_->setMaxLength(kMaxExtensionsText);
-  extensionsLabel->setBuddy(extensions_);
-  auto* separated = MakeControl<QLabel>(0, QString::fromUtf8("(séparer par des virgules)"));
-  smartArchives_ = MakeControl<QCheckBox>(kSmartArchives, QStringLiteral("Smart Archive Detection"));
-  auto* smartNote = MakeControl<QLabel>(
-      0, QStringLiteral("Activer si la page peut contenir des fichiers archives avec une extension non standard"));
-  smartNote->setWordWrap(true);
-  auto* exploration = MakeControl<QGroupBox>(0, QStringLiteral("Exploration"));
-  wholeSite_ = MakeControl<QCheckBox>(kWholeSite, QString::fromUtf8("Rechercher également sur toutes les pages du site"));
-  auto* go = MakeControl<QPushButton>(kGo, QStringLiteral("Go !"));
-  auto* cancel = MakeControl<QPushButton>(kCancel, QStringLiteral("Annuler"));
-  go->setDefault(true);
-  go->setAutoDefault(true);
-  cancel->setAutoDefault(false);
-  connect(go, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* filesLayout = new QVBoxLayout(files);
-  auto* kinds = new QHBoxLayout;
-  kinds->addWidget(archives_);
-  kinds->addWidget(executables_);
-  kinds->addStretch();
-  filesLayout->addLayout(kinds);
-  auto* others = new QHBoxLayout;
-  others->addWidget(extensionsLabel);
-  others->addWidget(extensions_, 1);
-  others->addWidget(separated);
-  filesLayout->addLayout(others);
-  filesLayout->addWidget(smartArchives_);
-  filesLayout->addWidget(smartNote);
-  auto* explorationLayout = new QVBoxLayout(exploration);
-  explorationLayout->addWidget(wholeSite_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(go);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(intro);
-  layout->addWidget(addressLabel);
-  layout->addWidget(address_);
-  layout->addWidget(files);
-  layout->addWidget(exploration);
-  layout->addLayout(buttons);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
+  Build(this, {.controls = kControls, .boxes = kBoxes});
   setMinimumWidth(520);
-
-  const ScanChoices& c = env_.scan;
-  archives_->setChecked(c.archives);
-  executables_->setChecked(c.executables);
-  smartArchives_->setChecked(c.smartArchives);
-  wholeSite_->setChecked(c.wholeSite);
-  extensions_->setText(ToQt(c.extensions));
-  ApplyTabOrder();
+  connect(Control<QPushButton>(kGo), &QPushButton::clicked, this, &QDialog::accept);
+  connect(Control<QPushButton>(kCancel), &QPushButton::clicked, this, &QDialog::reject);
+  address_ = Control<QLineEdit>(kAddress);
+  extensions_ = Control<QLineEdit>(kExtensions);
+  for (const ChoiceBox& box : kChoices) Control<QCheckBox>(box.id)->setChecked(env_.scan.*box.choice);
+  extensions_->setText(ToQt(env_.scan.extensions));
   address_->setFocus();
-  AttachTo(env_.port);
 }
 
 void ScanDialog::accept() {
   ScanChoices& c = env_.scan;
   c.extensions = FromQt(extensions_->text()).substr(0, kMaxExtensionsText);
-  c.archives = archives_->isChecked();
-  c.executables = executables_->isChecked();
-  c.smartArchives = smartArchives_->isChecked();
-  c.wholeSite = wholeSite_->isChecked();
-  flows::PrepareScan(env_.ctx, c, FromQt(address_->text()));
+  for (const ChoiceBox& box : kChoices) c.*box.choice = Control<QCheckBox>(box.id)->isChecked();
+  choices_ = {FromQt(address_->text()), c.archives, c.executables, c.smartArchives, c.wholeSite, c.extensions};
   QDialog::accept();
 }
 
-bool ScanDialog::Run(GuiEnv& env, QWidget* parent) {
+bool ScanDialog::Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices) {
   ScanDialog dialog(env, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (ExecOverParent(dialog) != QDialog::Accepted) return false;
+  choices = dialog.Choices();
+  return true;
 }
 
 }  // namespace orvi::ui

@@ -2,21 +2,18 @@
 
 #include <QDialog>
 
+#include "search/session.h"
 #include "ui/controls.h"
 #include "ui/gui_env.h"
 
-class QCheckBox;
 class QLineEdit;
-class QPushButton;
 
 namespace orvi::ui {
 
-// TScan: asks for the page to analyse and the kinds of file wanted, keeps
-// the choices for the next opening, and on "Go !" prepares the scan (a
-// throw-away profile and a queue of the one page).
+// TScan: asks for the page to analyse and the kinds of file wanted, and
+// keeps the choices for the next opening.
 class ScanDialog : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 70;
   static constexpr int kAddress = 101;
   static constexpr int kArchives = 102;
   static constexpr int kExecutables = 103;
@@ -30,24 +27,19 @@ class ScanDialog : public QDialog, public ControlSet {
   ScanDialog(GuiEnv& env, QWidget* parent);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
-  // Runs the dialog modally; true when it was closed with "Go !".
-  static bool Run(GuiEnv& env, QWidget* parent);
+  // Runs the dialog modally; true with the choices when it was closed with "Go !".
+  static bool Run(GuiEnv& env, QWidget* parent, PageAnalysisChoices& choices);
 
   void accept() override;
+  // What "Go !" chose.
+  const PageAnalysisChoices& Choices() const { return choices_; }
 
  private:
   GuiEnv& env_;
+  PageAnalysisChoices choices_;
   QLineEdit* address_;
-  QCheckBox* archives_;
-  QCheckBox* executables_;
   QLineEdit* extensions_;
-  QCheckBox* smartArchives_;
-  QCheckBox* wholeSite_;
 };
-
-// A COLORREF-style setting (0x00BBGGRR) as a colour.
-QColor SettingColor(int32_t value);
 
 }  // namespace orvi::ui

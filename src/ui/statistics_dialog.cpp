@@ -1,66 +1,63 @@
 #include "ui/statistics_dialog.h"
 
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 #include "explore/statistics.h"
-#include "ui/main_frame.h"
-#include "ui/qt_text.h"
-#include "ui/scan_dialog.h"
+#include "ui/common.h"
+#include "ui/control_table.h"
 
 namespace orvi::ui {
+namespace {
+
+enum Box { kDialog, kCounts, kButtons };
+constexpr BoxRow kBoxes[] = {
+    {.key = kDialog, .kind = BoxKind::Column},
+    {.key = kCounts, .kind = BoxKind::Grid, .stretchColumn = 0},
+    {.key = kButtons, .kind = BoxKind::Row, .at = {kDialog, 2}},
+    {.kind = BoxKind::Stretch, .at = {kButtons, 0}},
+};
+
+// A way of finding pages (FoundBy code i + 1, its label the window's text
+// i), and its count.
+constexpr ControlRow Choice(int i) {
+  return {.id = StatisticsDialog::kFirstChoice + i, .kind = Kind::Radio, .at = {kCounts, i, 0}, .arg = i};
+}
+constexpr ControlRow Count(int i) {
+  return {.id = StatisticsDialog::kFirstCount + i, .kind = Kind::Field, .at = {kCounts, i, 1}, .flags = kNoFocus,
+          .width = 70, .align = Qt::AlignRight};
+}
+
+// The dialog's controls, in keyboard order.
+constexpr ControlRow kControls[] = {
+    {.kind = Kind::Group, .text = "Statistiques des ajout d'URL pendant la recherche", .at = {kDialog, 0},
+     .holds = kCounts},
+    Choice(0), Choice(1), Choice(2), Choice(3), Choice(4), Choice(5),
+    Count(0), Count(1), Count(2), Count(3), Count(4), Count(5),
+    {.id = StatisticsDialog::kList, .kind = Kind::List, .at = {.box = kDialog, .row = 1, .stretch = 1}},
+    {.id = StatisticsDialog::kClose, .kind = Kind::Button, .text = "Fermer", .at = {kButtons, 1}, .flags = kDefault},
+};
+
+}  // namespace
 
 StatisticsDialog::StatisticsDialog(GuiEnv& env) : QDialog(nullptr), env_(env) {
   setObjectName(QStringLiteral("Tstat"));
   setWindowTitle(QStringLiteral("Statistiques recherche en cours"));
   setWindowIcon(ProgramIcon());
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, SettingColor(env.ctx.settings.ColorDialog));
-  setPalette(pal);
-
-  auto* group = MakeControl<QGroupBox>(0, QString::fromUtf8("Statistiques des ajout d'URL pendant la recherche"));
-  auto* grid = new QGridLayout(group);
+  PaintBackground(this, env.ctx.settings.ColorDialog);
+  std::vector<QString> labels;
+  for (int i = 0; i < 6; ++i) labels.push_back(ToQt(FoundByLabel(static_cast<FoundBy>(i + 1))));
+  Build(this, {.controls = kControls, .boxes = kBoxes, .args = labels});
   for (int i = 0; i < 6; ++i) {
-    auto code = static_cast<FoundBy>(i + 1);
-    auto* radio = MakeControl<QRadioButton>(kFirstChoice + i, ToQt(FoundByLabel(code)));
-    choices_[static_cast<size_t>(i)] = radio;
-    connect(radio, &QRadioButton::clicked, this, [this] { RefreshList(); });
-    grid->addWidget(radio, i, 0);
+    choices_[static_cast<size_t>(i)] = Control<QRadioButton>(kFirstChoice + i);
+    counts_[static_cast<size_t>(i)] = Control<QLineEdit>(kFirstCount + i);
+    connect(choices_[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { RefreshList(); });
   }
-  for (int i = 0; i < 6; ++i) {
-    auto* count = MakeControl<QLineEdit>(kFirstCount + i);
-    count->setReadOnly(true);
-    count->setAlignment(Qt::AlignRight);
-    count->setFixedWidth(70);
-    count->setFocusPolicy(Qt::NoFocus);
-    counts_[static_cast<size_t>(i)] = count;
-    grid->addWidget(count, i, 1);
-  }
-  grid->setColumnStretch(0, 1);
-  list_ = MakeControl<QListWidget>(kList);
-  list_->setSortingEnabled(false);
-  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  auto* close = MakeControl<QPushButton>(kClose, QStringLiteral("Fermer"));
-  close->setDefault(true);
-  connect(close, &QPushButton::clicked, this, &QDialog::close);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(close);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(group);
-  layout->addWidget(list_, 1);
-  layout->addLayout(buttons);
+  list_ = Control<QListWidget>(kList);
+  connect(Control<QPushButton>(kClose), &QPushButton::clicked, this, &QDialog::close);
   resize(520, 460);
-  ApplyTabOrder();
 
   connect(&timer_, &QTimer::timeout, this, [this] { RefreshCounts(); });
   timer_.start(kRefreshMs);

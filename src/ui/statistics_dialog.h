@@ -19,7 +19,6 @@ namespace orvi::ui {
 // A top-level window of its own; several may be open at once.
 class StatisticsDialog : public QDialog, public ControlSet {
  public:
-  static constexpr int kWindowId = 80;
   static constexpr int kFirstChoice = 200;  // 200-205: FoundBy codes 1-6
   static constexpr int kFirstCount = 300;   // 300-305
   static constexpr int kList = 113;
@@ -29,7 +28,6 @@ class StatisticsDialog : public QDialog, public ControlSet {
   explicit StatisticsDialog(GuiEnv& env);
 
   QWidget* Window() override { return this; }
-  int WindowId() const override { return kWindowId; }
 
   // Opens a copy that deletes itself when closed.
   static StatisticsDialog* Open(GuiEnv& env);

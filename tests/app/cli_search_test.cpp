@@ -2,6 +2,7 @@
 
 #include "cli_runner.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -144,6 +145,25 @@ TEST_F(CliQueries, Utf8InputsRowsAloneAndNoRows) {
   }
 }
 
+// Engine1..3 put today's engines in the slots, each at its <Name>Url; a
+// harvest that queues nothing exits 3 with one summary line per engine.
+TEST_F(CliQueries, TodaysEnginesInTheSlots) {
+  home.Write("ORVI.ini", "[Engines]\r\nEngine1=mojeek\r\nEngine2=Bing\r\nEngine3=nothing\r\n"
+                         "MojeekUrl=http://m.test/\r\nBingUrl=http://b.test\r\nWiseNutUrl=http://w.test\r\n");
+  home.Write("Profils/Test/Un.ini", "[Config]\r\nFindS=1\r\nKey0=+mp3\r\nGoogleUse=1\r\nAtwUse=1\r\nWiseUse=1\r\n");
+  CliRun run = Queries({"--profile", "/Test/Un", "--input", "\xC3\xA9t\xC3\xA9"});
+  EXPECT_EQ(run.out, "#\t\xC3\xA9t\xC3\xA9 +mp3\n"
+                     "Mojeek\thttp://m.test/search?q=%C3%A9t%C3%A9+mp3\n"
+                     "Bing\thttp://b.test/search?q=%C3%A9t%C3%A9+mp3\n"
+                     "W\thttp://w.test/search/query.dll?p=0&q=%E9t%E9+mp3\n");
+  home.Write("Profils/Test/Un.ini", "[Config]\r\nFindS=1\r\nKey0=+mp3\r\nGoogleUse=0\r\nAtwUse=0\r\nWiseUse=0\r\n");
+  run = Cli({"--home", home.path(), "harvest", "--profile", "/Test/Un", "--input", "x"});
+  EXPECT_EQ(std::pair(run.code, run.out), std::pair(3, std::string()));
+  EXPECT_EQ(run.err, "Mojeek: pages asked 0, results read 0, queued 0\nBing: pages asked 0, results read 0, queued 0\n"
+                     "WiseNut: pages asked 0, results read 0, queued 0\n");
+}
+
+// Every usage error of every command is one line and exit code 2.
 TEST_F(CliQueries, UsageErrorsAreOneLineAndExitTwo) {
   home.Write("Profils/Test/Un.ini", "[Config]\r\nFindS=1\r\nKey0=+mp3\r\n");
   for (auto args : std::vector<std::vector<std::string>>{
@@ -156,10 +176,12 @@ TEST_F(CliQueries, UsageErrorsAreOneLineAndExitTwo) {
            {"queries", "--profile", "/Test/Un", "--input", ""},  // nothing to look for
            {"profile"},
            {"profile", "/a", "/b"},
-           {"profile", "/a", "--force"}}) {
-    args.insert(args.begin(), {"--home", home.path()});
+           {"profile", "/a", "--force"}, {}, {"--home"}, {"frobnicate"}, {"--bogus"}, {"config", "--force"},
+           {"harvest", "--input", "x"}, {"harvest", "--profile", "/Test/Un", "--input", ""},
+           {"harvest", "--profile", "/Test/Un", "--input", "a", "--log"}}) {
+    if (!args.empty() && args[0] != "--home") args.insert(args.begin(), {"--home", home.path()});
     CliRun run = Cli(args);
-    EXPECT_EQ(run.code, 2) << args.back();
+    EXPECT_EQ(run.code, 2) << (args.empty() ? "" : args.back());
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_EQ(run.out, "");
   }

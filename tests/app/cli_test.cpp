@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 #include "cli_runner.h"
 #include "support/temp_dir.h"
@@ -16,16 +15,6 @@ TEST(Cli, HelpAndVersion) {
   CliRun help = Cli({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("config [--save]"), std::string::npos);
-}
-
-TEST(Cli, UsageErrorsAreOneLineAndExitTwo) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"--home"}, {"frobnicate"}, {"--bogus"}, {"config", "--force"}}) {
-    CliRun run = Cli(args);
-    EXPECT_EQ(run.code, 2);
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_EQ(run.out, "");
-  }
 }
 
 TEST(Cli, ConfigPrintsTheEffectiveSettingsAndSavesThem) {

@@ -1,8 +1,11 @@
 #include "core/program_folder.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -57,14 +60,49 @@ TEST_F(Places, WhichFolderIsTheProgramFolder) {
   }
 }
 
+// What ships is found whatever --home names: the home's own copy first.
+TEST_F(Places, ShippedFilesAreFoundBesideTheExecutableAndInTheInstalledData) {
+  fs::create_directories(root.File("home/help"));
+  fs::create_directories(root.File("bin/help"));
+  const std::string home = root.File("home");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("share/orvilane/help/index.html"));
+  root.Write("bin/help/index.html", "");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("bin/help/index.html"));
+  root.Write("home/help/index.html", "");
+  EXPECT_EQ(ShippedFilePath(home, "help/index.html", places), root.File("home/help/index.html"));
+  EXPECT_EQ(ShippedFilePath(home, "ORVI.avi", places), "");
+}
+
+// Root writes everywhere: run as root, the check runs in a child that became
+// "nobody" and owns the user's side of the installation.
+std::string AsUnprivileged(const std::string& tree, const std::function<std::string()>& work) {
+  if (::geteuid() != 0) return work();
+  for (const auto& entry : fs::recursive_directory_iterator(tree)) (void)::lchown(entry.path().c_str(), 65534, 65534);
+  (void)::chown(tree.c_str(), 65534, 65534);
+  int out[2];
+  if (::pipe(out) != 0) return "pipe failed";
+  pid_t child = ::fork();
+  if (child == 0) {
+    std::string folder = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? work() : "setuid failed";
+    (void)!::write(out[1], folder.data(), folder.size());
+    ::_exit(0);
+  }
+  ::close(out[1]);
+  std::string folder;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) folder.append(buffer, static_cast<size_t>(n));
+  ::close(out[0]);
+  ::waitpid(child, nullptr, 0);
+  return folder;
+}
+
 TEST_F(Places, AReadOnlyProgramFolderIsNotUsed) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
   root.Write("bin/ORVI.ini", "[Config]\r\n");
   ::chmod(root.File("bin/ORVI.ini").c_str(), 0444);
   ::chmod(root.File("bin").c_str(), 0555);
-  std::string folder = ResolveProgramFolder("", places);
-  ::chmod(root.File("bin").c_str(), 0755);
-  EXPECT_EQ(folder, root.File("home/.local/share/orvilane/"));
+  EXPECT_EQ(AsUnprivileged(root.path(), [&] { return ResolveProgramFolder("", places); }),
+            root.File("home/.local/share/orvilane/"));
+  EXPECT_TRUE(fs::exists(root.File("home/.local/share/orvilane/ORVI.ini")));
 }
 
 TEST_F(Places, TheFirstStartSeedsAndLaterStartsKeepTheUsersFiles) {

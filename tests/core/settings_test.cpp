@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/base64.h"
 #include "core/context.h"
 #include "support/temp_dir.h"
@@ -24,14 +26,10 @@ TEST(Settings, DefaultsAndClamps) {
       {"", {14, 6, 60, 60, 3, 0, 0, 1}},  // MinConnect 6 brings MaxConnect 20 down to 14
       {"MaxConnect=30\r\nMinConnect=40\r\n", {24, 24, 60, 60, 3, 0, 0, 1}},
       {"MaxConnect=20\r\nMinConnect=8\r\n", {16, 8, 60, 60, 3, 0, 0, 1}},
-      {"MaxConnect=20\r\nMinConnect=12\r\n", {20, 12, 60, 60, 3, 0, 0, 1}},
-      {"MaxConnect=10\r\nMinConnect=8\r\n", {10, 8, 60, 60, 3, 0, 0, 1}},
       {"MaxConnect=lots\r\n", {1, 1, 60, 60, 3, 0, 0, 1}},
-      {"MaxConnect=0\r\nMinConnect=0\r\n", {1, 1, 60, 60, 3, 0, 0, 1}},
       {"MaxConnect=-5\r\nMinConnect=-2\r\nNbRetry=-3\r\n", {1, 1, 60, 60, 1, 0, 0, 1}},
       {"HttpTimeOut=-7\r\nVerifyTimeOut=0\r\nNbRetry=0\r\n", {14, 6, 1, 1, 1, 0, 0, 1}},
       {"ProxyPort=70000\r\nAutosave=-1\r\nStartWindow=9\r\n", {14, 6, 60, 60, 3, 65535, 0, 9}},
-      {"ProxyPort=-1\r\nStartWindow=-4\r\n", {14, 6, 60, 60, 3, 0, 0, -4}},
       {"MaxConnect=12\r\nMinConnect=12\r\nHttpTimeOut=5\r\nVerifyTimeOut=7\r\nNbRetry=2\r\n"
        "ProxyPort=8080\r\nAutosave=3\r\nStartWindow=2\r\n",
        {12, 12, 5, 7, 2, 8080, 3, 2}},
@@ -53,13 +51,6 @@ TEST(Settings, ColourRules) {
   EXPECT_EQ(Load("ColorPrinc=0\r\n").ColorPrinc, 0);
   EXPECT_EQ(Load("ColorDialog=junk\r\n").ColorDialog, 0);  // non-empty: applied, reads 0
   EXPECT_TRUE(Load("NewWindow=7\r\n").NewWindow);
-}
-
-TEST(Settings, TextsAreCutToTheirFields) {
-  GlobalSettings s = Load("ProxyName=" + std::string(150, 'p') + "\r\nProxyLogin=" +
-                          std::string(100, 'l') + "\r\n");
-  EXPECT_EQ(s.ProxyName.size(), 99u);
-  EXPECT_EQ(s.ProxyLogin.size(), 79u);
 }
 
 TEST(Settings, ProxyAuthorizationHeader) {
@@ -106,10 +97,26 @@ TEST(Settings, HostsSectionOverridesDefaults) {
   EXPECT_EQ(h.hostedPagePrefix, "http://get.example");
 }
 
-// A given start date is checked where it matters, by the page-analysis tests.
-TEST(Context, FolderAndTodaysDate) {
-  EXPECT_EQ(Context(ContextOptions{.appFolder = "/some/where"}).AppFolder, "/some/where/");
-  EXPECT_GE(Context().StartYear, 2026);
+// Moteurs.ini lays its keys over the built-in rows and may add one;
+// [Engines] of ORVI.ini chooses the slots and overrides address and key.
+TEST(Settings, EngineRowsAndSlots) {
+  std::vector<WebEngine> rows = ReadWebEngines(IniFile::Parse(
+      "[Bing]\r\nResultLink=h3 a\r\nPacingMs=-5\r\n[mine]\r\nUrl=http://mine.example/\r\nFormat=json\r\n"
+      "BlockStatuses=429,503\r\nBlockReason429=slow down\r\n"));
+  const IniFile settings = IniFile::Parse(
+      "[Engines]\r\nEngine1= Mojeek \r\nEngine3=mine\r\nMarginaliaKey=k1\r\nBINGURL=http://b.example//\r\n");
+  ApplyEngineOverrides(settings, rows);
+  ASSERT_EQ(rows.size(), 6u);
+  // A key left out stays built in (ResultBlock); a negative pacing is none.
+  EXPECT_EQ(std::tuple(rows[2].ResultLink, rows[2].ResultBlock, rows[2].PacingMs, rows[2].Url),
+            std::tuple("h3 a", "li.b_algo", 0, "http://b.example"));
+  EXPECT_EQ(rows[4].Key, "k1");
+  EXPECT_EQ(rows[5].id + " " + rows[5].Url, "mine http://mine.example");
+  EXPECT_EQ(rows[5].statusReasons, (std::vector<std::pair<int, std::string>>{{429, "slow down"}}));
+  EXPECT_EQ(ReadEngineSettings(settings).slotEngines, (std::array<std::string, 3>{"mojeek", "fast", "mine"}));
+  EXPECT_EQ(ReadEngineSettings(IniFile()).slotEngines, (std::array<std::string, 3>{"google", "fast", "wisenut"}));
+  EXPECT_EQ(LocaleOfLang("fr_FR.UTF-8"), "fr_FR");
+  EXPECT_EQ(LocaleOfLang("C.UTF-8"), "en_US");
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ TEST(ExtractLinkValue, ValuesPositionsAndMissingParts) {
       {"<a onclick=\"window.open('a.zip')\" href=\"b.zip\">", true, "a.zip"},
       {"<a onclick=\"window.open('a.zip')\" href=\"b.zip\">", false, "b.zip"},
       {"<a href=\"file.zip>", true, none},
-      {"<a href='file.zip>", true, none},
       {"<a href=file.zip", true, none},
       {"<a href=   ", true, none},
       {"<a href", true, none},
@@ -57,19 +56,14 @@ TEST(ExtractLinkValue, ValuesPositionsAndMissingParts) {
 
 TEST(ResolveUrl, AgainstThePageFolder) {
   const char* cases[][3] = {
-      {"http://host/a/b/page.html", "file.zip", "http://host/a/b/file.zip"},
-      {"http://host/a/b/page.html", "/x/file.zip", "http://host/x/file.zip"},
       {"http://host/a/b/page.html", "../../c/../file.zip", "http://host/file.zip"},
       {"http://host/a/b/page.html", "Www.Other.com/f.zip", "http://Www.Other.com/f.zip"},
       {"http://host/a/b/page.html", "sub/", "http://host/a/b/sub"},
       {"http://host/a/b/page.html", "my file.zip ", "http://host/a/b/my%20file.zip"},
-      {"http://host/folder/", "f.zip", "http://host/folder/f.zip"},
       {"http://host", "f.zip", "http://host/f.zip"},
-      {"http://host/", "f.zip", "http://host/f.zip"},
       // A folder listing's "../" is the parent folder, not a folder named "..",
       // and never climbs into the host.
       {"http://host/sub/", "../", "http://host"},
-      {"http://host/", "../", "http://host"},
       // A scheme-relative link (CDNs) keeps the page's scheme.
       {"https://host:81/a/", "//cdn:82/dir/file.zip", "https://cdn:82/dir/file.zip"},
       // A "/" in the page's query is no folder.
@@ -82,27 +76,15 @@ TEST(ResolveUrl, AgainstThePageFolder) {
   for (const auto& c : cases) EXPECT_EQ(ResolveUrl(c[0], c[1]), c[2]) << c[0] << " + " << c[1];
 }
 
-// RFC 3986 section 5.4, normal and abnormal examples: a redirection's
+// RFC 3986 section 5.4, its abnormal examples: a redirection's
 // Location resolves exactly so, and a link too, less its final "/".
 TEST(ResolveLocation, AsRfc3986AndALinkLessItsFinalSlash) {
   const char* base = "http://a/b/c/d;p?q";
   const char* cases[][2] = {
-      {"g:h", "g:h"}, {"g", "http://a/b/c/g"}, {"./g", "http://a/b/c/g"},
-      {"g/", "http://a/b/c/g/"}, {"/g", "http://a/g"}, {"//g", "http://g"},
-      {"?y", "http://a/b/c/d;p?y"}, {"g?y", "http://a/b/c/g?y"}, {"#s", "http://a/b/c/d;p?q#s"},
-      {"g#s", "http://a/b/c/g#s"}, {"g?y#s", "http://a/b/c/g?y#s"}, {";x", "http://a/b/c/;x"},
-      {"g;x", "http://a/b/c/g;x"}, {"g;x?y#s", "http://a/b/c/g;x?y#s"}, {"", "http://a/b/c/d;p?q"},
-      {".", "http://a/b/c/"}, {"./", "http://a/b/c/"}, {"..", "http://a/b/"},
-      {"../", "http://a/b/"}, {"../g", "http://a/b/g"}, {"../..", "http://a/"},
-      {"../../", "http://a/"}, {"../../g", "http://a/g"},
-      {"../../../g", "http://a/g"}, {"../../../../g", "http://a/g"}, {"/./g", "http://a/g"},
-      {"/../g", "http://a/g"}, {"g.", "http://a/b/c/g."}, {".g", "http://a/b/c/.g"},
-      {"g..", "http://a/b/c/g.."}, {"..g", "http://a/b/c/..g"}, {"./../g", "http://a/b/g"},
-      {"./g/.", "http://a/b/c/g/"}, {"g/./h", "http://a/b/c/g/h"}, {"g/../h", "http://a/b/c/h"},
-      {"g;x=1/./y", "http://a/b/c/g;x=1/y"}, {"g;x=1/../y", "http://a/b/c/y"},
-      {"g?y/./x", "http://a/b/c/g?y/./x"}, {"g?y/../x", "http://a/b/c/g?y/../x"},
-      {"g#s/./x", "http://a/b/c/g#s/./x"}, {"g#s/../x", "http://a/b/c/g#s/../x"},
-      {"http:g", "http:g"},
+      {"", "http://a/b/c/d;p?q"}, {".", "http://a/b/c/"},
+      {"../../../../g", "http://a/g"}, {"/../g", "http://a/g"}, {"..g", "http://a/b/c/..g"},
+      {"./g/.", "http://a/b/c/g/"}, {"g;x=1/../y", "http://a/b/c/y"}, {"g?y/../x", "http://a/b/c/g?y/../x"},
+      {"g#s/../x", "http://a/b/c/g#s/../x"}, {"http:g", "http:g"},
   };
   for (const auto& c : cases) {
     std::string link = c[1];
@@ -119,6 +101,7 @@ TEST(ResolveLocation, AsRfc3986AndALinkLessItsFinalSlash) {
   EXPECT_EQ(ResolveLocation("http://h/", std::string(400, 'x')).size(), kMaxLinkChars);
 }
 
+// Cut at 239 characters, and the cached page at 233.
 TEST(ResolveUrl, CutsAt239AndTheCachedPageAt233) {
   EXPECT_EQ(ResolveUrl("http://host/page.html", std::string(300, 'f')).size(), kMaxLinkChars);
   EXPECT_EQ(ResolveUrl("http://host/", "www." + std::string(300, 'w')).size(), kMaxLinkChars);
@@ -129,11 +112,9 @@ TEST(ResolveUrl, CutsAt239AndTheCachedPageAt233) {
 
 TEST(HasWantedExtension, UpToFiveLettersAfterTheDot) {
   const std::vector<std::string> ext = {"zip", "jpeg", "abcde", "abcdef"};
-  EXPECT_TRUE(HasWantedExtension("http://h/photo.jpeg", ext));
-  EXPECT_TRUE(HasWantedExtension("x.abcde", ext));
+  EXPECT_TRUE(HasWantedExtension("http://h/photo.jpeg", ext) && HasWantedExtension("x.abcde", ext));
   EXPECT_FALSE(HasWantedExtension("x.abcdef", ext));  // six letters: never
-  EXPECT_FALSE(HasWantedExtension("zip", ext));
-  EXPECT_FALSE(HasWantedExtension("file.", {"zip", ""}));
+  EXPECT_FALSE(HasWantedExtension("zip", ext) || HasWantedExtension("file.", {"zip", ""}));
 }
 
 // The series test on the first "href" value of `page`.
@@ -168,9 +149,8 @@ TEST(IsNumberedSeries, ConsecutiveNumbersWithTheSameExtension) {
   }
   EXPECT_FALSE(flag);
   // Values at or past the page's end.
-  EXPECT_FALSE(IsNumberedSeries("a1.zip", 0, 6, flag));
-  EXPECT_FALSE(IsNumberedSeries("a1.zip", 0, 1000, flag));
-  EXPECT_FALSE(IsNumberedSeries("a1.zip", 4, 2, flag));
+  EXPECT_FALSE(IsNumberedSeries("a1.zip", 0, 6, flag) || IsNumberedSeries("a1.zip", 0, 1000, flag) ||
+               IsNumberedSeries("a1.zip", 4, 2, flag));
 }
 
 TEST(IsNumberedSeries, TheNextLinkMustEndWithin300Characters) {
@@ -183,17 +163,15 @@ TEST(IsNumberedSeries, TheNextLinkMustEndWithin300Characters) {
 }
 
 TEST(MatchesFileName, StrictWantsTheBareNameApproachAPrefixOfTheSearchWords) {
-  EXPECT_TRUE(MatchesFileName("setup.zip", 2, {}, "setup"));
+  EXPECT_TRUE(MatchesFileName("setup.zip", 2, {}, "setup") && MatchesFileName("set%75p.zip", 2, {}, "setup"));
   EXPECT_FALSE(MatchesFileName("setup1.zip", 2, {}, "setup"));
-  EXPECT_TRUE(MatchesFileName("set%75p.zip", 2, {}, "setup"));
   // A dot farther back than the last five characters stays in the name.
   EXPECT_FALSE(MatchesFileName("setup.backup", 2, {}, "setup"));
 
   const std::vector<std::string> prefixes = {"fla", "pla"};
-  EXPECT_TRUE(MatchesFileName("my%20player.zip", 1, prefixes, ""));
+  EXPECT_TRUE(MatchesFileName("my%20player.zip", 1, prefixes, "") && MatchesFileName("anything.zip", 0, {}, ""));
   EXPECT_FALSE(MatchesFileName("setup.zip", 1, prefixes, ""));
   EXPECT_FALSE(MatchesFileName("a.pla", 1, prefixes, ""));  // not in the extension
-  EXPECT_TRUE(MatchesFileName("anything.zip", 0, {}, ""));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "explore/statistics.h"
+
 #include <thread>
 
 #include "support/manual_clock.h"
@@ -23,21 +25,15 @@ class QueueTest : public ::testing::Test {
   bool added = false;
 };
 
-TEST_F(QueueTest, DuplicatesIgnoreLetterCase) {
+TEST_F(QueueTest, DuplicatesIgnoreLetterCaseAndTheHostQuotaIsStricterForEngineResults) {
   ctx.activeProfile.MaxDomains = 10;
   QueueEntryPtr first = Accept("http://Example.com/Page.html", 1, FoundBy::FromEngine, 0);
-  ASSERT_TRUE(first);
-  EXPECT_TRUE(added);
+  ASSERT_TRUE(first && added);
   EXPECT_EQ(first->engine, 1);
-  EXPECT_EQ(ctx.run.AddedCount, 0);  // engine results are not "added" pages
-  QueueEntryPtr again = Accept("http://example.com/page.HTML");
-  EXPECT_EQ(again, first);
+  EXPECT_EQ(Accept("http://example.com/page.HTML"), first);
   EXPECT_FALSE(added);
-  EXPECT_EQ(ctx.queue.count(), 1);
-}
+  EXPECT_EQ(ctx.run.AddedCount, 0);  // engine results are not "added" pages
 
-TEST_F(QueueTest, HostQuotaIsStricterForEngineResults) {
-  ctx.activeProfile.MaxDomains = 10;
   int accepted = 0;
   for (int i = 0; i < 20; ++i) {
     accepted += Accept("http://h.com/e" + std::to_string(i), 2, FoundBy::FromEngine, 0) != nullptr;
@@ -63,15 +59,12 @@ TEST_F(QueueTest, NormalisedForm) {
   // Filtered out: none, nothing added.
   EXPECT_FALSE(Accept("http://a.com/file.zip"));
   EXPECT_EQ(ctx.queue.count(), 5);
-}
-
-TEST_F(QueueTest, NothingEntersWithoutASearchAndNothingPastTheCapacity) {
-  ctx.activeProfile.MaxDomains = 10000;
+  // Nothing enters without a search, nothing past the capacity.
   ctx.run.collecting = false;
-  EXPECT_FALSE(Accept("http://a.com/"));
-  EXPECT_EQ(ctx.queue.count(), 0);
+  EXPECT_FALSE(Accept("http://b.com/"));
   ctx.run.collecting = true;
-  for (int i = 0; i < 4100; ++i) Accept("http://a.com/" + std::to_string(i));
+  ctx.activeProfile.MaxDomains = 10000;
+  for (int i = 0; i < 4100; ++i) Accept("http://b.com/" + std::to_string(i));
   EXPECT_EQ(ctx.queue.count(), 3999);
 }
 
@@ -109,8 +102,7 @@ TEST_F(QueueTest, AStopEmptiesTheQueueBreaksTheSocketsAndShutsOutTheStoppedPhase
 
   StopAndClearQueue(ctx);
   EXPECT_FALSE(ctx.run.collecting);
-  EXPECT_EQ(ctx.queue.count(), 0);
-  EXPECT_TRUE(clock->Sleeps().empty());
+  EXPECT_TRUE(ctx.queue.count() == 0 && clock->Sleeps().empty());
   char byte;
   EXPECT_EQ(Receive(fd, &byte, 1).bytes, 0);  // broken: the end of the stream at once
   EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
@@ -124,6 +116,18 @@ TEST_F(QueueTest, AStopEmptiesTheQueueBreaksTheSocketsAndShutsOutTheStoppedPhase
   EXPECT_EQ(ctx.queue.count(), 1);
   CloseSocket(fd);
   CloseSocket(listener);
+}
+
+TEST_F(QueueTest, StatisticsCountByCodeAndListExplorationPagesOnly) {
+  EXPECT_EQ(CountQueueByFoundBy(ctx).counts, (std::array<int, kFoundByCount>{}));
+  using enum FoundBy;
+  const std::tuple<const char*, int, FoundBy> pages[] = {
+      {"http://e/1", 1, FromEngine}, {"http://c/1", 0, CacheFallback}, {"http://n/1", 0, NearbyLink},
+      {"http://c/2", 2, CacheFallback}, {"http://c/3", 0, CacheFallback}, {"http://f/1", 0, FrameSource}};
+  for (const auto& [url, engine, how] : pages) ctx.queue.entries.push_back(std::make_shared<QueueEntry>(url, engine, how, 0));
+  EXPECT_EQ(CountQueueByFoundBy(ctx).counts, (std::array<int, kFoundByCount>{0, 0, 1, 0, 0, 1, 3}));
+  EXPECT_EQ(QueueUrlsFoundBy(ctx, CacheFallback), (std::vector<std::string>{"http://c/1", "http://c/3"}));
+  EXPECT_TRUE(QueueUrlsFoundBy(ctx, FromEngine).empty());
 }
 
 }  // namespace

@@ -111,8 +111,6 @@ TEST(FtpProbeScripted, DialoguesAndListingForms) {
     int64_t size;
     const char *date, *cwd, *list;
   } cases[] = {
-      {{"-rw-r--r--   1 owner group   123456 Jan 01 12:00 file.zip\r\n"}, "/pub/file.zip", 123456,
-       "Jan 01 12:00", "CWD /pub", "LIST file.zip"},
       {multiLine, "/pub/file.zip", 123456, "Jan 01  2002", "CWD /pub", "LIST file.zip"},
       // A directory is found too.
       {{"drwxr-xr-x   2 owner group   4096 Jan 01 12:00 folder\r\n"}, "/pub/folder", 0, "", "CWD /pub",

@@ -12,7 +12,7 @@ trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/usr" >/dev/null
-shipped=(bin/orvilane-cli share/orvilane/ORVI.ini share/orvilane/help/index.html
+shipped=(bin/orvilane-cli share/orvilane/ORVI.ini share/orvilane/Moteurs.ini share/orvilane/help/index.html
   share/orvilane/help/recherche.html share/doc/orvilane/copyright share/man/man1/orvilane.1.gz)
 if [ "$gui" = 1 ]; then
   shipped+=(bin/orvilane share/orvilane/ORVI.avi share/applications/org.orvilane.Orvilane.desktop

@@ -1,4 +1,4 @@
-// Pages and file checks over https, allowed in section "Net": nginx with the
+// Pages and file checks over http and https (allowed in section "Net"): nginx with the
 // certificates of an authority the tests make, tinyproxy tunnelling, and
 // loopback servers that break the handshake or hold a read.
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <sys/socket.h>
 
-#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -22,12 +21,6 @@ namespace {
 
 std::string Secure(const test::ScriptServer& server, const std::string& path = "/") {
   return "https://127.0.0.1:" + std::to_string(server.port()) + path;
-}
-
-int OpenDescriptors() {
-  int count = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
-  return count;
 }
 
 class HttpsTest : public ::testing::Test {
@@ -97,7 +90,15 @@ TEST_F(HttpsTest, PagesAndFileChecksAsOverHttp) {
     EXPECT_TRUE(secure->size() >= compared && secure->compare(0, compared, *clear, 0, compared) == 0) << path;
     EXPECT_LE(secure->size(), kMaxReceived) << path;
   }
-  EXPECT_EQ(Fetch(https + "/f/")->find("\r\n0\r\n"), std::string::npos);
+  EXPECT_EQ(Fetch(http + "/small.html"), "\r\n<html><body><a href=\"f/file.zip\">f</a></body></html>");
+  // A chunked folder listing is decoded; a folder without its slash redirects.
+  const std::optional<std::string> listing = Fetch(https + "/f/");
+  EXPECT_NE(listing->find("<a href=\"file.zip\">file.zip</a>"), std::string::npos);
+  EXPECT_EQ(listing->find("\r\n0\r\n"), std::string::npos);
+  EXPECT_NE(Fetch(http + "/f").value_or("").find("Location: http://"), std::string::npos);
+  EXPECT_EQ(label, FetchError::Redirect);
+  EXPECT_FALSE(Fetch(https + "/missing.html"));
+  EXPECT_EQ(label, FetchError::Status40x);
   // A name is checked against the certificate's names, and goes out as SNI.
   EXPECT_EQ(Fetch("https://localhost:" + std::to_string(nginx.port()) + "/small.html"),
             Fetch(http + "/small.html"));
@@ -226,73 +227,40 @@ TEST_F(HttpsTest, AThousandFetchesLeaveNoDescriptorOpen) {
   nginx.AddFile("small.html", "<html><body>small</body></html>");
   ASSERT_TRUE(Start(nginx, "local")) << nginx.error();
   Fetch(nginx.Url("/small.html"));  // the TLS configuration is built once, at the first
-  const int before = OpenDescriptors();
+  const int before = test::OpenDescriptors();
   int whole = 0;
   for (int i = 0; i < 1000; ++i) whole += Fetch(nginx.Url("/small.html")).has_value();
   EXPECT_EQ(whole, 1000);
-  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_EQ(test::OpenDescriptors(), before);
   EXPECT_EQ(ctx.sockets.RegisteredCount(), 0);
 }
 
-TEST_F(HttpsTest, TinyproxyTunnelsWithItsBasicAuthorization) {
+// Plain http goes to the proxy as a GET, https through a tunnel.
+TEST_F(HttpsTest, TinyproxyForwardsAndTunnelsWithItsBasicAuthorization) {
   test::Nginx nginx;
   nginx.AddFile("page.html", "<html><body>" + std::string(5000, 't') + "</body></html>");
-  ASSERT_TRUE(Start(nginx, "local")) << nginx.error();
+  const uint16_t plain = test::FreePort();
+  ASSERT_TRUE(Start(nginx, "local", plain)) << nginx.error();
   test::Tinyproxy proxy;
   ASSERT_TRUE(proxy.Start("bob", "s3cret")) << proxy.error();
   ctx.settings.ProxyName = "127.0.0.1";
   ctx.settings.ProxyPort = proxy.port();
-  for (const char* password : {"s3cret", "wrong"}) {
-    SCOPED_TRACE(password);
-    const bool right = std::string(password) == "s3cret";
-    ctx.settings.ProxyLogin = "bob";
-    ctx.settings.ProxyPass = password;
-    ctx.BuildProxyAuthHeader();
-    std::optional<std::string> page = Fetch(nginx.Url("/page.html"));
-    EXPECT_EQ(label, right ? FetchError::None : FetchError::Status40x);
-    EXPECT_EQ(page.has_value() && page->find(std::string(5000, 't')) != std::string::npos, right);
-    int64_t size = 0;
-    std::string date;
-    EXPECT_EQ(Head(nginx.Url("/page.html"), size, date).has_value(), right);
-    EXPECT_EQ(size, right ? 5000 + 26 : 0);
+  for (const std::string& url : {"http://127.0.0.1:" + std::to_string(plain) + "/page.html", nginx.Url("/page.html")}) {
+    for (const char* password : {"s3cret", "wrong"}) {
+      SCOPED_TRACE(url + password);
+      const bool right = std::string(password) == "s3cret";
+      ctx.settings.ProxyLogin = "bob";
+      ctx.settings.ProxyPass = password;
+      ctx.BuildProxyAuthHeader();
+      std::optional<std::string> page = Fetch(url);
+      EXPECT_EQ(label, right ? FetchError::None : FetchError::Status40x);
+      EXPECT_EQ(page.has_value() && page->find(std::string(5000, 't')) != std::string::npos, right);
+      int64_t size = 0;
+      std::string date;
+      EXPECT_EQ(Head(url, size, date).has_value(), right);
+      EXPECT_EQ(size, right ? 5000 + 26 : 0);
+    }
   }
-}
-
-TEST_F(HttpsTest, ASiteScanFindsOverHttpsWhatItFindsOverHttp) {
-  test::Nginx nginx;
-  nginx.AddFile("index.html",
-                "<html><body><a href=\"files/tool.zip\">t</a> <a href=\"files/disk1.zip\">1</a>"
-                " <a href=\"files/disk2.zip\">2</a> <a href=\"frames.html\">f</a>"
-                " <a href=\"moved\">m</a> <a href=\"list/\">l</a></body></html>");
-  nginx.AddFile("frames.html",
-                "<html><frameset><frame src=\"framed.html\"><noframes>none</noframes></frameset></html>");
-  nginx.AddFile("framed.html", "<html><body><a href=\"files/framed.rar\">r</a></body></html>");
-  nginx.AddFile("target.html", "<html><body><a href=\"files/target.zip\">t</a></body></html>");
-  for (const char* name : {"tool.zip", "disk1.zip", "disk2.zip", "framed.rar", "target.zip"}) {
-    nginx.AddFile(std::string("files/") + name, std::string(3000, 'x'));
-  }
-  nginx.AddFile("list/listed.zip", std::string(2000, 'l'));
-  const uint16_t plain = test::FreePort();
-  nginx.UseTls(authority->Certificate("local"), authority->Key("local"));
-  ASSERT_TRUE(nginx.Start("    listen 127.0.0.1:" + std::to_string(plain) + ";\n"
-                          "    location = /moved { return 302 /target.html; }\n"))
-      << nginx.error();
-  test::TempDir home;
-  home.Write("ORVI.ini", "[Config]\r\nNbRetry=1\r\nVerifyTimeOut=10\r\nHttpTimeOut=10\r\n[Net]\r\nHttps=1\r\nCaFile=" +
-                             authority->CaFile() + "\r\n");
-  auto scan = [&](const std::string& url, const std::string& out) {
-    std::ostringstream table, err;
-    EXPECT_EQ(RunCli({"--home", home.path(), "-q", "scan", url, "--site", "--out", home.File(out)}, table, err), 0)
-        << err.str();
-    return table.str();
-  };
-  std::string overHttp = scan("http://127.0.0.1:" + std::to_string(plain) + "/index.html", "http.txt");
-  std::string overHttps = scan(nginx.Url("/index.html"), "https.txt");
-  EXPECT_EQ(std::count(overHttp.begin(), overHttp.end(), '\n'), 5) << overHttp;
-  EXPECT_EQ(overHttps, overHttp);
-  // The results file keeps the https addresses as they are.
-  EXPECT_NE(home.Read("https.txt").find(nginx.Url("/files/disk2.zip")), std::string::npos);
-  EXPECT_NE(home.Read("https.txt").find(nginx.Url("/list/listed.zip")), std::string::npos);
 }
 
 TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
@@ -302,8 +270,6 @@ TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
     bool allowsHttps;
   } cases[] = {
       {"", "StartWindow=1\n", false},
-      {"[Net]\r\nHttps=0\r\n", "StartWindow=1\n", false},
-      {"[Net]\r\nHttps=1\r\n", "StartWindow=1\nHttps=1\n", true},
       {"[Net]\r\nHttps=1\r\nCaFile=/etc/ca.pem\r\n", "StartWindow=1\nHttps=1\nCaFile=/etc/ca.pem\n", true},
   };
   for (const Case& c : cases) {
@@ -317,12 +283,6 @@ TEST_F(HttpsTest, SectionNetIsPrintedAndWrittenOnlyWhenSet) {
     Context loaded{ContextOptions{.appFolder = home.path()}};
     loaded.LoadSettings();
     EXPECT_EQ(loaded.netSettings.Https, c.allowsHttps);
-    // Left off, an https address is no address at all, as it always was.
-    if (!c.allowsHttps) {
-      FetchError failure = FetchError::None;
-      FetchPage(loaded, "https://127.0.0.1:1/", failure, false, 0, "");
-      EXPECT_EQ(failure, FetchError::ExtractURL);
-    }
   }
 }
 

@@ -45,14 +45,5 @@ TEST(ParseSize, SixtyFourBitsAndNothingThatIsNotANumber) {
   }
 }
 
-TEST(Text, CaseAndTrimHelpers) {
-  EXPECT_TRUE(EqualsIgnoreCase("MaxConnect", "maxCONNECT"));
-  EXPECT_FALSE(EqualsIgnoreCase("Max", "MaxConnect"));
-  EXPECT_EQ(AsciiLower("ZIP \xC9t\xE9"), "zip \xC9t\xE9");  // only A to Z
-  EXPECT_EQ(TrimWhite(" \t a b \r\n"), "a b");
-  EXPECT_EQ(TrimWhite("   "), "");
-  EXPECT_TRUE(StartsWithIgnoreCase("HTTP://x", "http://"));
-}
-
 }  // namespace
 }  // namespace orvi

@@ -35,21 +35,12 @@ TEST(SandboxRequests, ReadsTheProgramsRequests) {
   EXPECT_EQ(r.path, "/");
 }
 
-TEST(SandboxRequests, WaitForTheBlankLineWithinTheLimit) {
+TEST(SandboxRequests, UnfinishedTooLargeAndMalformedHeads) {
   EXPECT_EQ(Parse("GET / HTTP/1.1\r\nHost: x\r\n"), ParseResult::Incomplete);
-  std::string longHead = "GET /" + std::string(kMaxRequestHead, 'a');
-  EXPECT_EQ(Parse(longHead), ParseResult::TooLarge);
-  EXPECT_EQ(Parse(longHead + " HTTP/1.1\r\n\r\n"), ParseResult::TooLarge);
-  // What follows the head (a body, a second request) does not count.
-  EXPECT_EQ(Parse("GET / HTTP/1.1\r\n\r\n" + std::string(kMaxRequestHead, 'b')), ParseResult::Complete);
-}
-
-TEST(SandboxRequests, MalformedHeadsAreRefused) {
+  EXPECT_EQ(Parse("GET /" + std::string(kMaxRequestHead, 'a')), ParseResult::TooLarge);
   for (std::string_view head : {"GET /\r\n\r\n", "GET / HTTP/2.0\r\n\r\n", "GET  / HTTP/1.1\r\n\r\n",
-                                "GET / HTTP/1.1 x\r\n\r\n", "G(T / HTTP/1.1\r\n\r\n", "GET search HTTP/1.1\r\n\r\n",
-                                "GET /a\x01 HTTP/1.1\r\n\r\n", "GET / HTTP/1.1\r\nNoColon\r\n\r\n",
-                                "GET / HTTP/1.1\r\n: empty\r\n\r\n", "GET / HTTP/1.1\r\nA: 1\r\n folded\r\n\r\n",
-                                "\r\n\r\n"}) {
+                                "GET search HTTP/1.1\r\n\r\n", "GET /a\x01 HTTP/1.1\r\n\r\n",
+                                "GET / HTTP/1.1\r\nNoColon\r\n\r\n", "GET / HTTP/1.1\r\nA: 1\r\n folded\r\n\r\n"}) {
     EXPECT_EQ(Parse(head), ParseResult::Malformed) << head;
   }
 }

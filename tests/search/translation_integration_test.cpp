@@ -1,4 +1,4 @@
-// "Traduire en anglais" and the report of a search to the product site.
+// "Traduire en anglais": the translation service.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "net/fetch_page.h"
-#include "search/search_report.h"
 #include "search/translation.h"
 #include "support/manual_clock.h"
 #include "support/script_server.h"
@@ -16,45 +15,27 @@
 namespace orvi::test {
 namespace {
 
+// The sandbox's service checks the lowering and a UTF-8 letter end to end.
 TEST(Translation, EncodesBytesForTheService) {
-  struct Case {
-    const char* input;
-    const char* path;  // after "urltext="
-  } cases[] = {
-      {"\xC7" "a va", "\xC3\x87" "a%20va"},   // only A-Z are lowered; 0xC7 goes as UTF-8
-      {"-&+", "%2D%26%2B"},
-      {"/:?", "/:?"},
-      {".z{", ".z%7B"},                        // the kept range ends at "z"
-      {"Bonjour", "bonjour"},
-      {"\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
-      {"\xFF\x80", "\xC3\xBF\xC3\x40"},        // every byte of 128 or more, letter or not
-      {"\"a\"\t", "%22a%22%09"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TranslationPath("fr_en", c.input), std::string("/translate.dyn?doit=done&lp=fr_en&urltext=") + c.path)
-        << c.input;
-  }
+  const char* cases[][2] = {{"-&+", "%2D%26%2B"}, {"/:?", "/:?"}, {".z{", ".z%7B"},  // the kept range ends at "z"
+                            {"\xFF\x80", "\xC3\xBF\xC3\x40"},  // every byte of 128 or more, letter or not
+                            {"\"a\"\t", "%22a%22%09"}};
+  const std::string prefix = "/translate.dyn?doit=done&lp=fr_en&urltext=";
+  for (const auto& c : cases) EXPECT_EQ(TranslationPath("fr_en", c[0]), prefix + c[1]) << c[0];
   // At most 149 characters are read from the field.
-  EXPECT_EQ(TranslationPath("fr_en", std::string(200, 'a')).size(),
-            std::string("/translate.dyn?doit=done&lp=fr_en&urltext=").size() + 149);
+  EXPECT_EQ(TranslationPath("fr_en", std::string(200, 'a')).size(), prefix.size() + 149);
 }
 
 TEST(Translation, ReadsTheFirstTextArea) {
-  struct Case {
-    const char* page;
-    std::optional<std::string> text;
-  } cases[] = {
-      {"<form><textarea name=q rows=3>hello world</textarea></form>", "hello world"},
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
       {"<textarea>\nhello</textarea>", ""},                     // a leading line feed empties it
       {"<textarea>one\ntwo</textarea>", "one"},
       {"<textarea>it&#39;s</textarea>", "it&#39;s"},            // references stay as sent
-      {"<textarea>a</textarea><textarea>b</textarea>", "a"},
       {"<p>no area here</p>", std::nullopt},
       {"<textarea name=q", std::nullopt},                       // no ">"
       {"<textarea>never closed", std::nullopt},
-      {"", std::nullopt},
   };
-  for (const Case& c : cases) EXPECT_EQ(ReadTranslation(c.page), c.text) << c.page;
+  for (const auto& [page, text] : cases) EXPECT_EQ(ReadTranslation(page), text) << page;
 }
 
 // The service is asked twice at most; a page without a text area is no
@@ -93,93 +74,6 @@ TEST(TranslationService, OutcomesAndTheSecondAttempt) {
         "GET /translate.dyn?doit=done&lp=fr_en&urltext=bonjour%20%C3%87a HTTP/1.1"))
         << requests.back();
   }
-  MessageSpec box = TranslationFailureBox(TranslationOutcome::NoAnswer);
-  EXPECT_EQ(std::tie(box.text, box.icon),
-            std::make_tuple("Le service de traduction ne r\xE9pond pas", MsgIcon::Error));
-  box = TranslationFailureBox(TranslationOutcome::NoTextArea);
-  EXPECT_EQ(std::tie(box.text, box.caption, box.icon),
-            std::make_tuple("Echec de la traduction", "ORVI", MsgIcon::Warning));
-}
-
-TEST(SearchReport, PathTakesTheFirstQuotedPart) {
-  struct Case {
-    const char* encoded;
-    const char* path;
-  } cases[] = {
-      {"%22harry+potter%22", "/addtop10.php3?requete=harry+potter"},
-      {"harry+potter", "/addtop10.php3?requete=harry+potter"},
-      {"%22a%22+%22b%22", "/addtop10.php3?requete=a"},
-      {"a%22b", "/addtop10.php3?requete=a"},
-      {"%22", "/addtop10.php3?requete="},
-      {"", "/addtop10.php3?requete="},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ReportPath(c.encoded), c.path) << c.encoded;
-}
-
-TEST(SearchReport, SentAfterFortySecondsOrNotAtAll) {
-  TempDir home;
-  auto clock = std::make_shared<ManualClock>();
-  Context ctx(ContextOptions{.appFolder = home.path(), .clock = clock});
-  ScriptServer site([](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    c.Send(ScriptServer::Response("200 OK", "<html><body>merci</body></html>"));
-  });
-  {
-    ctx.engines.SiteUrl = "";
-    SearchReports reports(ctx);
-    reports.Start("%22harry+potter%22");
-    reports.JoinAll();
-  }
-  EXPECT_EQ(site.Connections(), 0);
-  {
-    ctx.engines.SiteUrl = site.Url("");
-    SearchReports reports(ctx);
-    reports.Start("%22harry+potter%22");
-    reports.JoinAll();
-  }
-  ASSERT_EQ(site.Requests().size(), 1u);
-  EXPECT_TRUE(site.Requests()[0].starts_with("GET /addtop10.php3?requete=harry+potter HTTP/1.1")) << site.Requests()[0];
-  int64_t waited = 0;
-  for (int64_t ms : clock->Sleeps()) waited += ms;
-  EXPECT_EQ(waited, kReportDelayMs);
-}
-
-// A search that starts or stops breaks every socket of its own; the report,
-// sent as the search starts, is not one of them.
-TEST(SearchReport, ASearchStartingOrStoppingDoesNotCutIt) {
-  TempDir home;
-  Context ctx(ContextOptions{.appFolder = home.path()});
-  std::promise<void> requested;
-  std::promise<void> answer;
-  std::shared_future<void> answerGate = answer.get_future().share();
-  ScriptServer site([&](ScriptServer::Conn& c) {
-    c.ReadRequest();
-    requested.set_value();
-    answerGate.wait();
-    c.Send(ScriptServer::Response("200 OK", "<html><body>merci</body></html>"));
-  });
-  auto report = std::async(std::launch::async, [&] {
-    FetchError label = FetchError::None;
-    return FetchPage(ctx, site.Url(ReportPath("mozart")), label, true, kReportTimeoutSeconds, "", false);
-  });
-  requested.get_future().wait();
-  ctx.sockets.CloseAllSockets();
-  answer.set_value();
-  std::optional<std::string> page = report.get();
-  ASSERT_TRUE(page.has_value());
-  EXPECT_NE(page->find("merci"), std::string::npos);
-}
-
-TEST(SearchReport, OwnerGoingEndsAWaitingReport) {
-  TempDir home;
-  Context ctx(ContextOptions{.appFolder = home.path()});  // the real clock: the report would wait 40 s
-  ScriptServer site([](ScriptServer::Conn& c) { c.ReadRequest(); });
-  ctx.engines.SiteUrl = site.Url("");
-  {
-    SearchReports reports(ctx);
-    reports.Start("mozart");
-  }
-  EXPECT_EQ(site.Connections(), 0);
 }
 
 }  // namespace

@@ -189,10 +189,6 @@ bool Tinyproxy::Start(const std::string& login, const std::string& password) {
   return Launch("/usr/bin/tinyproxy", {"-d", "-c", dir_.File("tinyproxy.conf")});
 }
 
-}  // namespace orvi::test
-
-namespace orvi::test {
-
 bool FtpServer::Start(const std::string& user, const std::string& password) {
   port_ = FreePort();
   for (const char* folder : {"anon", "user"}) {

@@ -10,18 +10,12 @@
 namespace orvi::test {
 
 // Keeps every call the core makes to the windows, in order, as text:
-// "post 20501", "show 9306", "hide 9306", "text 9306=...", "box caption: text".
+// "post 20501", "box caption: text".
 class RecordingUi final : public UiPort {
  public:
   // Runs on every posted command, as a window's command table would.
   std::function<void(int)> onCommand;
 
-  void SetFieldText(int id, const std::string& text) override {
-    Record("text " + std::to_string(id) + "=" + text);
-  }
-  void ShowControl(int id, bool visible) override {
-    Record((visible ? "show " : "hide ") + std::to_string(id));
-  }
   void PostCommand(int id) override {
     Record("post " + std::to_string(id));
     if (onCommand) onCommand(id);
@@ -29,7 +23,6 @@ class RecordingUi final : public UiPort {
   void MessageBox(const MessageSpec& box) override {
     Record("box " + box.caption + ": " + box.text);
   }
-  bool WindowExists(int) override { return false; }
 
   std::vector<std::string> Calls() {
     std::lock_guard lock(mutex_);
