@@ -103,11 +103,9 @@ class ListingScanTest : public ::testing::TestWithParam<bool> {
     ftp.AddFile("anon/my dir/space name.zip", std::string(4000, 's'));
     ASSERT_TRUE(ftp.Start("bob", "s3cret")) << ftp.error();
     nginx.AddFile("a.zip", std::string(1000, 'a'));
-    for (const char* volume : {"movie.part1.rar", "movie.part2.rar", "movie.part3.rar", "game.7z.001",
-                               "game.7z.002", "arch.zip.001", "arch.zip.002", "split.z01",
-                               "split.z02", "split.zip", "old.rar", "old.r00"}) {
+    for (const char* volume : {"movie.part1.rar", "movie.part2.rar", "movie.part3.rar", "game.7z.001", "game.7z.002",
+                               "arch.zip.001", "arch.zip.002", "split.z01", "split.z02", "split.zip", "old.rar", "old.r00"})
       nginx.AddFile(volume, std::string(1000, 'v'));
-    }
     nginx.AddFile("sub/b.zip", std::string(2000, 'b'));
     nginx.AddFile("sub/deeper/c.zip", std::string(3000, 'c'));
     nginx.AddFile("sub/deeper/big.zip", "");

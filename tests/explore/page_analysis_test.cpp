@@ -250,38 +250,28 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
 
 // Today's volumes come with their kind, as .r00 comes with rar: .zNN and
 // .zip.NNN with zip, .7z and .7z.NNN with 7z (wanted with rar and ace, or by
-// name), .partN.rar with rar. No volume is explored as a page.
+// name), .partN.rar with rar. No volume is explored as a page; S.A.D knows a
+// run of 7z volumes for a series.
 TEST_F(PageAnalysisTest, TodaysVolumesComeWithTheirKind) {
-  ctx.activeProfile.ExtractAll = true;
-  ctx.activeProfile.SiteScan = true;
-  const std::string page = Html(Link("a.zip.001") + Link("b.z01") + Link("c.7z") +
-                                Link("d.7z.001") + Link("e.part1.rar") + Link("next.html"));
-  auto names = [this] {
-    Texts out;
-    for (const std::string& link : sink.links) out.push_back(link.substr(0, link.find(' ')));
-    return out;
-  };
-  struct Case {
-    std::vector<std::string> extensions;
-    bool archiv;
-    Texts names;
-  } cases[] = {
-      {{}, false, {}},
-      {{"zip"}, false, {"a.zip.001", "b.z01"}},
-      {{}, true, {"c.7z", "d.7z.001", "e.part1.rar"}},
-      {{"7z"}, false, {"c.7z", "d.7z.001"}},
-  };
-  for (const Case& c : cases) {
-    ctx.run.Extensions = c.extensions;
-    ctx.activeProfile.Archiv = c.archiv;
-    Analyse(page);
-    EXPECT_EQ(names(), c.names) << c.archiv;
-    EXPECT_EQ(sink.offers, Texts{"5 2 http://site.example/dir/next.html"});
+  ctx.activeProfile.ExtractAll = ctx.activeProfile.SiteScan = true;
+  const std::string page = Html(Link("a.zip.001") + Link("b.z01") + Link("c.7z") + Link("d.7z.001") +
+                                Link("e.part1.rar") + Link("next.html"));
+  const std::tuple<Texts, bool, bool, std::string, Texts> cases[] = {  // extensions, Archiv, SAD
+      {{}, false, false, page, {}},
+      {{"zip"}, false, false, page, {"a.zip.001", "b.z01"}},
+      {{}, true, false, page, {"c.7z", "d.7z.001", "e.part1.rar"}},
+      {{"7z"}, false, false, page, {"c.7z", "d.7z.001"}},
+      {{}, false, true, Html(Link("f.7z.001") + Link("f.7z.002")), {"f.7z.001", "f.7z.002"}}};
+  for (const auto& [extensions, archiv, sad, html, names] : cases) {
+    ctx.run.Extensions = extensions;
+    ctx.activeProfile.Archiv = archiv;
+    ctx.activeProfile.SAD = sad;
+    Analyse(html);
+    Texts found;
+    for (const std::string& link : sink.links) found.push_back(link.substr(0, link.find(' ')));
+    EXPECT_EQ(found, names) << archiv << sad;
+    EXPECT_EQ(sink.offers.size(), sad ? 0u : 1u);
   }
-  // S.A.D knows a run of volumes of one kind for a series.
-  ctx.activeProfile.SAD = true;
-  Analyse(Html(Link("f.7z.001") + Link("f.7z.002")));
-  EXPECT_EQ(names(), (Texts{"f.7z.001", "f.7z.002"}));
 }
 
 // Workers analyse their pages at once into the one queue and catalogue.
