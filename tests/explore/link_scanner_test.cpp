@@ -130,10 +130,8 @@ TEST(IsNumberedSeries, ConsecutiveNumbersWithTheSameExtension) {
   EXPECT_TRUE(Series("<a href=\"get.php?f=cd1.zip\">1</a><a href=\"/x/cd2.zip\">", flag));
   // Today's volumes: the same kind, whatever their extensions read.
   for (const char* page : {"<a href=\"movie.part1.rar\"></a><a href=\"movie.part2.rar\">",
-                           "<a href=\"game.7z.001\"></a><a href=\"game.7z.002\">",
-                           "<a href=\"split.z01\"></a><a href=\"split.z02\">"}) {
+                           "<a href=\"game.7z.001\"></a><a href=\"game.7z.002\">", "<a href=\"split.z01\"><a href=\"split.z02\">"})
     EXPECT_TRUE(Series(page, flag)) << page;
-  }
 
   flag = false;
   for (const char* page : {
