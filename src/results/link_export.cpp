@@ -82,8 +82,8 @@ void ExportEntry(const FoundEntry& entry, ExportFormat format, std::string& out)
     }
     if (format == ExportFormat::Aria2 && !mirrors.empty()) {
       out += mirrors + "\n";
-      out += " out=" + SafePathPart(Cp1252ToUtf8(group->name)) + "\n";
-      out += " dir=" + SafePathPart(key) + "\n";
+      out.append(" out=").append(SafePathPart(Cp1252ToUtf8(group->name))).append("\n");
+      out.append(" dir=").append(SafePathPart(key)).append("\n");
     }
   }
 }
@@ -107,7 +107,8 @@ std::string SafePathPart(std::string_view name) {
   for (size_t dots = out.find(".."); dots != std::string::npos; dots = out.find("..", dots)) {
     out.replace(dots, 2, "__");
   }
-  if (out.empty() || out[0] == '.') out.insert(0, "_");
+  // One char, not "_": GCC 12 at -O3 misreads a literal inserted at 0 as overlapping.
+  if (out.empty() || out[0] == '.') out.insert(out.begin(), '_');
   return out;
 }
 

@@ -247,8 +247,9 @@ void MainFrame::ExportLinks() {
   const std::string links =
       orvi::ExportLinks(ctx, results_->Toggles(), results_->Filter(), kExportTypes[choice.type].format);
   if (!WriteWholeFile(LocalPath(choice.path), links)) {
-    env_.port.MessageBox(
-        {"Les liens n'ont pas pu \xEAtre export\xE9s :\r\n" + FromQt(choice.path), "ORVI", MsgIcon::Warning});
+    std::string text = "Les liens n'ont pas pu \xEAtre export\xE9s :\r\n";
+    text += FromQt(choice.path);
+    env_.port.MessageBox({text, "ORVI", MsgIcon::Warning});
   }
 }
 
