@@ -17,23 +17,9 @@ namespace orvi {
 namespace cli {
 
 std::string Printable(std::string_view text) {
-  // Page-borne text must not drive the terminal: every control byte, C0, DEL
-  // and the five bytes that Windows-1252 leaves to the C1 controls, is shown
-  // as \xHH. That also keeps one record per line and tabs as separators.
-  std::string shown;
-  shown.reserve(text.size());
-  for (unsigned char c : text) {
-    const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F ||
-                         c == 0x90 || c == 0x9D;
-    if (!control) {
-      shown += static_cast<char>(c);
-      continue;
-    }
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-    shown += escaped;
-  }
-  return Cp1252ToUtf8(shown);
+  // Page-borne text must not drive the terminal. That also keeps one record
+  // per line and tabs as separators.
+  return Cp1252ToPrintableUtf8(text);
 }
 
 std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& command) {
@@ -106,10 +92,16 @@ constexpr char kHelp[] =
     "      \"#<TAB>query\", then \"G<TAB>url\" (Google), \"F<TAB>url\" (Fast) and\n"
     "      one \"W<TAB>url\" per WiseNut query, for the engines the row is ticked\n"
     "      for. TEXT is UTF-8; the second input needs a profile with two.\n"
-    "  results FILE [--rewrite OUT]\n"
+    "  results FILE [--rewrite OUT] [--export list|aria2|csv]\n"
     "      Read a results file and print one line per entry: key, type, Nb,\n"
     "      Hits, Taille and status, tab-separated, as the results list shows\n"
     "      them. Nothing is verified. With --rewrite, write what was read to OUT.\n"
+    "      With --export, print instead the files for a download manager or a\n"
+    "      spreadsheet: list, the address of each valid file, one a line (for\n"
+    "      wget -i or curl); aria2, an input file for aria2c -i (the copies of\n"
+    "      one file as mirrors, each set's volumes in a folder named by its\n"
+    "      key); csv, every file with key,type,name,url,page,state,size,date.\n"
+    "      In UTF-8, addresses percent-encoded as they are asked for.\n"
     "      Entries beyond the catalogue's 4096 are counted on stderr; with\n"
     "      --rewrite they make the command fail rather than be dropped.\n"
     "  verify [--in FILE] [--timeout S] [URL ...]\n"
@@ -120,13 +112,13 @@ constexpr char kHelp[] =
     "  scan URL [--no-archives] [--no-exe] [--no-sad] [--ext LIST] [--site]\n"
     "       [--out FILE] [--timeout S]\n"
     "      Analyse one web page for links to files, as the page analysis\n"
-    "      window does: archives (zip, rar, ace), executables and smart archive\n"
-    "      detection unless turned off, other extensions as a comma-separated\n"
-    "      LIST, and with --site every page of the same site too. Runs to the\n"
-    "      end, waits up to 120 seconds for the links to be checked, writes the\n"
-    "      results (default Save/scan.txt in the program folder) and prints\n"
-    "      them as the results command does. Unless -q, a progress line every\n"
-    "      second.\n"
+    "      window does: archives (zip, rar, ace, 7z, with their volumes),\n"
+    "      executables and smart archive detection unless turned off, other\n"
+    "      extensions as a comma-separated LIST, and with --site every page of\n"
+    "      the same site too. Runs to the end, waits up to 120 seconds for the\n"
+    "      links to be checked, writes the results (default Save/scan.txt in\n"
+    "      the program folder) and prints them as the results command does.\n"
+    "      Unless -q, a progress line every second.\n"
     "  search --profile NAME --input TEXT [--input2 TEXT] [--stop-at N] [--log]\n"
     "       [--out FILE] [--timeout S]\n"
     "      Ask the engines with the profile's keyword rows (stop at N pages,\n"

@@ -21,6 +21,7 @@
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
+#include "results/link_export.h"
 #include "results/results_file.h"
 #include "results/results_view.h"
 #include "results/verification.h"
@@ -182,12 +183,21 @@ void PrintResultsTable(Context& ctx, std::ostream& out) {
 int RunResults(const Invocation& inv, std::ostream& out, std::ostream& err) {
   std::string file;
   std::string rewrite;
+  std::optional<ExportFormat> format;
   for (size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& arg = inv.args[i];
-    if (arg == "--rewrite") rewrite = OptionValue(inv.args, i, "results");
-    else if (arg.starts_with("-")) throw UsageError("results: unknown option '" + arg + "'");
-    else if (file.empty()) file = arg;
-    else throw UsageError("results: unexpected argument '" + arg + "'");
+    if (arg == "--rewrite") {
+      rewrite = OptionValue(inv.args, i, "results");
+    } else if (arg == "--export") {
+      format = ExportFormatNamed(OptionValue(inv.args, i, "results"));
+      if (!format) throw UsageError("results: --export takes list, aria2 or csv");
+    } else if (arg.starts_with("-")) {
+      throw UsageError("results: unknown option '" + arg + "'");
+    } else if (file.empty()) {
+      file = arg;
+    } else {
+      throw UsageError("results: unexpected argument '" + arg + "'");
+    }
   }
   if (file.empty()) throw UsageError("results: no results file given");
   Context ctx(ContextOptions{.appFolder = inv.home});
@@ -197,7 +207,9 @@ int RunResults(const Invocation& inv, std::ostream& out, std::ostream& err) {
     err << "orvilane-cli: cannot read " << file << '\n';
     return 1;
   }
-  PrintResultsTable(ctx, out);
+  // Every entry is listed: the command line has no toggles and no filter.
+  if (format) out << ExportLinks(ctx, ViewToggles{}, KeyFilter{}, *format);
+  else PrintResultsTable(ctx, out);
   if (notLoaded > 0) {
     err << "orvilane-cli: " << notLoaded << " entries did not fit in the catalogue ("
         << ctx.catalogue.capacity << " at most) and are not listed\n";

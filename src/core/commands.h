@@ -17,6 +17,7 @@ constexpr int kShowSingleFiles = 4009;
 constexpr int kSaveSearchState = 4010;  // also posted by the autosave
 constexpr int kResumeSearch = 4011;
 constexpr int kAnalysePage = 4012;
+constexpr int kExportLinks = 4013;
 constexpr int kProfileEditor = 6888;
 constexpr int kHelp = 7000;
 constexpr int kStatistics = 20254;      // also the results window's "?"

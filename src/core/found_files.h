@@ -21,7 +21,7 @@ enum class FileState : int32_t {
   TimedOut = 3,
 };
 
-enum class ArchiveType { None = 0, Zip = 1, Rar = 2, Ace = 3 };
+enum class ArchiveType { None = 0, Zip = 1, Rar = 2, Ace = 3, SevenZip = 4 };
 
 // Also the image index of a results list row.
 enum class EntryStatus {

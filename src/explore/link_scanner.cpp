@@ -4,6 +4,7 @@
 
 #include "explore/url_filter.h"
 #include "platform/text.h"
+#include "results/catalogue.h"
 
 namespace orvi {
 namespace {
@@ -198,7 +199,11 @@ bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd
   SplitFileName(value, nameStart, extStart);
   if (extStart == npos) return false;
   std::string_view ext = value.substr(extStart);
-  if (!IsSeriesExtension(ext)) return false;
+  std::string_view name = value.substr(nameStart);
+  // Today's volumes (movie.part1.rar, game.7z.001) are a series of their
+  // form, whatever their extensions read.
+  const VolumeForm form = VolumeOf(name).form;
+  if (form == VolumeForm::None && !IsSeriesExtension(ext)) return false;
 
   const size_t last = valueEnd - 1;
   std::string next;
@@ -207,10 +212,13 @@ bool IsNumberedSeries(std::string_view lower, size_t valueStart, size_t valueEnd
   size_t nextNameStart = 0;
   size_t nextExtStart = 0;
   SplitFileName(next, nextNameStart, nextExtStart);
-  if (nextExtStart == npos || std::string_view(next).substr(nextExtStart) != ext) return false;
-
-  std::string_view name = value.substr(nameStart);
+  if (nextExtStart == npos) return false;
   std::string_view nextName = std::string_view(next).substr(nextNameStart);
+  if (form != VolumeForm::None ? VolumeOf(nextName).form != form
+                               : std::string_view(next).substr(nextExtStart) != ext) {
+    return false;
+  }
+
   // Past the end of the shorter next name nothing can match.
   size_t common = std::min(name.size(), nextName.size());
   for (size_t i = 0; i < common; ++i) {

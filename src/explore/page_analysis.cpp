@@ -66,6 +66,7 @@ int64_t Distance(size_t pos, size_t anchor) {
 // What the nearby-link scan passes over: scripts, files, mail.
 bool IsSkippedNearbyValue(std::string_view lowerValue) {
   if (Holds(lowerValue, '(') || Holds(lowerValue, "mailto:")) return true;
+  if (lowerValue.ends_with(".7z") || VolumeOf(lowerValue).form != VolumeForm::None) return true;
   if (lowerValue.size() < 4) return false;
   std::string_view last = lowerValue.substr(lowerValue.size() - 4);
   for (std::string_view ending : {".mp3", ".zip", ".exe", ".ace", ".txt"}) {
@@ -74,12 +75,30 @@ bool IsSkippedNearbyValue(std::string_view lowerValue) {
   return last.starts_with(".r") || (last.starts_with(".c") && IsDigit(last[2]));
 }
 
-// Rar and ace names, with their volumes (.r00, .c01), when Archiv asks for them.
+// Rar, ace and 7z names, with their volumes (.r00, .c01), when Archiv asks
+// for them.
 bool HasArchiveEnding(std::string_view lowerValue) {
+  if (lowerValue.ends_with(".7z")) return true;
   if (lowerValue.size() < 4) return false;
   std::string_view last = lowerValue.substr(lowerValue.size() - 4);
   return last == ".ace" || (last.starts_with(".r") && last[2] != 'u' && last[3] != 'u') ||
          (last.starts_with(".c") && IsDigit(last[3]));
+}
+
+// Today's volumes come with their kind, as .r00 comes with rar: .zNN and
+// .zip.NNN with zip, .7z.NNN with 7z, .partN.rar with rar. 7z and rar are
+// wanted with Archiv, or when the run's extensions name them.
+bool IsWantedVolume(std::string_view lowerValue, const std::vector<std::string>& extensions,
+                    bool archiv) {
+  auto named = [&](std::string_view ext) {
+    return std::find(extensions.begin(), extensions.end(), ext) != extensions.end();
+  };
+  switch (VolumeOf(lowerValue).type) {
+    case ArchiveType::Zip: return named("zip");
+    case ArchiveType::SevenZip: return archiv || named("7z");
+    case ArchiveType::Rar: return archiv || named("rar");
+    default: return false;
+  }
 }
 
 bool EndsFileNameBackward(char c) {
@@ -510,7 +529,8 @@ const FileOccurrence& PageAnalysis::Occurrence(size_t i) {
 
   const std::string_view value = lower_.substr(begin, end - begin);
   o.wanted = HasWantedExtension(value, ctx_.run.Extensions) ||
-             (profile_.Archiv && HasArchiveEnding(value));
+             (profile_.Archiv && HasArchiveEnding(value)) ||
+             IsWantedVolume(value, ctx_.run.Extensions, profile_.Archiv);
 
   size_t nameStart = end;
   while (nameStart > begin && !EndsFileNameBackward(lower_[nameStart - 1])) --nameStart;

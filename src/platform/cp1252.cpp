@@ -14,6 +14,27 @@ constexpr std::array<char16_t, 32> kHighTable = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// The base letters of 0xC0-0xFF, lowered; "" where the byte is no letter.
+constexpr std::array<const char*, 64> kFoldedLatin = {
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",   //
+    "d", "n", "o", "o", "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "ss",  //
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",   //
+    "d", "n", "o", "o", "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "y",
+};
+
+// The folded form of one byte: its base letter, or nothing when it stays.
+const char* FoldedLetter(unsigned char b) {
+  if (b >= 0xC0) return *kFoldedLatin[b - 0xC0] != '\0' ? kFoldedLatin[b - 0xC0] : nullptr;
+  switch (b) {
+    case 0x83: return "f";                // ƒ
+    case 0x8A: case 0x9A: return "s";     // Š š
+    case 0x8C: case 0x9C: return "oe";    // Œ œ
+    case 0x8E: case 0x9E: return "z";     // Ž ž
+    case 0x9F: return "y";                // Ÿ
+    default: return nullptr;
+  }
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -128,6 +149,40 @@ std::optional<std::string> Utf8ToCp1252Exactly(std::string_view text) {
     if (!byte) return std::nullopt;
     out += *byte;
     i += length;
+  }
+  return out;
+}
+
+std::string Cp1252ToPrintableUtf8(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    const char32_t cp = Cp1252ToUnicode(b);
+    if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) {
+      shown += "\\x";
+      shown += kHex[b >> 4];
+      shown += kHex[b & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return Cp1252ToUtf8(shown);
+}
+
+std::string FoldForSearch(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 'A' && b <= 'Z') {
+      out += static_cast<char>(b - 'A' + 'a');
+    } else if (const char* folded = b >= 0x80 ? FoldedLetter(b) : nullptr) {
+      out += folded;
+    } else {
+      out += c;
+    }
   }
   return out;
 }

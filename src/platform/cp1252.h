@@ -21,6 +21,16 @@ std::string Cp1252ToUtf8(std::string_view text);
 // never UTF-8 passes unchanged.
 std::string Utf8ToCp1252(std::string_view text);
 
+// Windows-1252 text as UTF-8 that cannot drive a terminal or break a line:
+// every control byte (C0, DEL and the five bytes Windows-1252 leaves to the
+// C1 controls) is written \xHH.
+std::string Cp1252ToPrintableUtf8(std::string_view text);
+
+// The text as a search that ignores letter case and accents reads it: every
+// letter lowered and folded to its base letter ("\xC9" and "\xE9" give "e",
+// "\x8C" gives "oe", "\xDF" gives "ss"); other bytes stay.
+std::string FoldForSearch(std::string_view text);
+
 // Whether the whole text is well-formed UTF-8 (plain ASCII is).
 bool IsUtf8(std::string_view text);
 // The Windows-1252 text of well-formed UTF-8 whose every character has a

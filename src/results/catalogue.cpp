@@ -1,6 +1,9 @@
 #include "results/catalogue.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
+#include <utility>
 
 #include "platform/text.h"
 #include "results/verification.h"
@@ -43,6 +46,48 @@ void StripVolumeNumber(std::string& key, size_t dot) {
   key.resize(i + 1);
 }
 
+// Volume numbers stop growing here, below the rank of a split zip's last volume.
+constexpr int kMaxVolumeNumber = 999999999;
+
+bool EndsWithZip(std::string_view name) {
+  return name.size() > 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".zip");
+}
+
+// The key of the split zip set that name.zip would close (its other volumes
+// being name.z01, ...); empty for a name that is no zip.
+std::string SplitSetKey(std::string_view name) {
+  return EndsWithZip(name) ? AsciiLower(Cut(name.substr(0, name.size() - 4), kMaxNameChars)) : "";
+}
+
+// A set of today's volumes takes only volumes of its own form, and the split
+// zip its name.zip; the old forms stay among themselves. So movie.part1.rar
+// and movie.r00 are two sets, as they are two archives.
+bool JoinsEntry(const ArchiveVolume& volume, std::string_view name, const FoundEntry& entry) {
+  const VolumeForm first = VolumeOf(entry.files->name).form;
+  if (first == volume.form) return true;
+  if (first == VolumeForm::ZipSplit) return volume.form == VolumeForm::None && EndsWithZip(name);
+  return volume.form == VolumeForm::ZipSplit && first == VolumeForm::None &&
+         SplitSetKey(entry.files->name) == entry.key;
+}
+
+// Whether the table holds a split zip set keyed `key` for its name.zip to join.
+bool HoldsSplitSet(const FileCatalogue& table, const std::string& key) {
+  if (key.empty()) return false;
+  for (const auto& entry : table.entries) {
+    if (entry && entry->key == key && VolumeOf(entry->files->name).form == VolumeForm::ZipSplit) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Where a group goes in a set of today's volumes: by volume number, the split
+// zip's name.zip last.
+int VolumeRank(std::string_view name) {
+  const ArchiveVolume volume = VolumeOf(name);
+  return volume.form == VolumeForm::None ? INT_MAX : volume.number;
+}
+
 FoundFile* FillFile(FoundEntry& entry, std::string_view name, const std::string& url,
                     std::string_view page) {
   FoundFile* file = entry.NewFile();
@@ -54,8 +99,52 @@ FoundFile* FillFile(FoundEntry& entry, std::string_view name, const std::string&
 
 }  // namespace
 
+ArchiveVolume VolumeOf(std::string_view name) {
+  ArchiveVolume volume;
+  const std::string lower = AsciiLower(name);
+  std::string_view n = lower;
+  auto digitsStart = [&](size_t end) {
+    while (end > 0 && IsDigit(n[end - 1])) --end;
+    return end;
+  };
+  // Leading zeros and all: "part007" is volume 7.
+  auto number = [&](size_t from, size_t to) {
+    int64_t value = 0;
+    for (size_t i = from; i < to; ++i) {
+      value = std::min<int64_t>(value * 10 + (n[i] - '0'), kMaxVolumeNumber);
+    }
+    return static_cast<int>(value);
+  };
+  auto take = [&](VolumeForm form, ArchiveType type, size_t base, size_t from, size_t to) {
+    if (base == 0) return;  // a volume of no name
+    volume = {form, type, base, number(from, to)};
+  };
+  const size_t end = n.size();
+  if (n.ends_with(".rar")) {
+    const size_t digits = digitsStart(end - 4);
+    if (digits < end - 4 && digits >= 5 && n.substr(digits - 5, 5) == ".part") {
+      take(VolumeForm::RarPart, ArchiveType::Rar, digits - 5, digits, end - 4);
+    }
+    return volume;
+  }
+  const size_t digits = digitsStart(end);
+  if (digits == end || digits < 2) return volume;
+  const std::string_view before = n.substr(0, digits);
+  if (before.ends_with(".7z.")) {
+    take(VolumeForm::SevenZipNumbered, ArchiveType::SevenZip, digits - 4, digits, end);
+  } else if (before.ends_with(".zip.")) {
+    take(VolumeForm::ZipNumbered, ArchiveType::Zip, digits - 5, digits, end);
+  } else if (before.ends_with(".z") && end - digits >= 2) {
+    take(VolumeForm::ZipSplit, ArchiveType::Zip, digits - 2, digits, end);
+  }
+  return volume;
+}
+
 FileType FileTypeOf(std::string_view name) {
   FileType result;
+  // A volume's type whatever its extension reads (7z for game.7z.001).
+  const ArchiveVolume volume = VolumeOf(name);
+  result.type = volume.type;
   size_t dot = std::string_view::npos;
   for (size_t back = 1; back <= 5 && back <= name.size(); ++back) {
     if (name[name.size() - back] == '.') {
@@ -66,7 +155,9 @@ FileType FileTypeOf(std::string_view name) {
   if (dot == std::string_view::npos) return result;
   result.extension = AsciiLower(name.substr(dot + 1));
   const std::string& e = result.extension;
+  if (volume.form != VolumeForm::None) return result;
   if (e == "zip") result.type = ArchiveType::Zip;
+  else if (e == "7z") result.type = ArchiveType::SevenZip;
   else if (e == "rar" || (e.size() >= 2 && e[0] == 'r' && IsDigit(e[1]))) result.type = ArchiveType::Rar;
   else if (e == "ace" || (e.size() >= 2 && e[0] == 'c' && IsDigit(e[1]))) result.type = ArchiveType::Ace;
   return result;
@@ -92,9 +183,16 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
     }
   }
 
-  size_t dot = ExtensionPosition(key, lettered);
+  const ArchiveVolume volume = VolumeOf(name);
   const FileType type = FileTypeOf(name);
-  if (dot != std::string::npos) {
+  if (volume.form != VolumeForm::None) {
+    // Today's volumes: the set's name, never cut further.
+    key = AsciiLower(Cut(name.substr(0, volume.baseLength), kMaxNameChars));
+  } else if (std::string split = SplitSetKey(name); HoldsSplitSet(table, split)) {
+    // The last volume of a split zip found with its others: no volume
+    // number to strip, the set's name as it is.
+    key = std::move(split);
+  } else if (size_t dot = ExtensionPosition(key, lettered); dot != std::string::npos) {
     std::string afterDot = key.substr(dot + 1);
     if (!profile.Protected_X || ParseIntLoose(afterDot) == 0) key.resize(dot);
     if (seriesLength >= 2 && type.type != ArchiveType::Rar && type.type != ArchiveType::Ace &&
@@ -107,8 +205,9 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
   for (const auto& entry : table.entries) {
     if (!entry || entry->key != key) continue;
     FileType first = FileTypeOf(entry->files->url);
-    if (profile.Protected_X || (type.type != ArchiveType::None && type.type == first.type) ||
-        type.extension == first.extension) {
+    if ((profile.Protected_X || (type.type != ArchiveType::None && type.type == first.type) ||
+         type.extension == first.extension) &&
+        JoinsEntry(volume, name, *entry)) {
       found = entry.get();
       break;
     }
@@ -143,7 +242,22 @@ bool AddFoundLink(Context& ctx, FileCatalogue& table, std::string_view name, std
     last->nextCopy = FillFile(*found, name, cleanUrl, page);
     return false;
   }
-  lastGroup->nextGroup = FillFile(*found, name, cleanUrl, page);
+  FoundFile* file = FillFile(*found, name, cleanUrl, page);
+  if (volume.form == VolumeForm::None && VolumeOf(found->files->name).form == VolumeForm::None) {
+    lastGroup->nextGroup = file;
+    return false;
+  }
+  // A set of today's volumes keeps its volumes in order, however they come.
+  const int rank = VolumeRank(name);
+  FoundFile* before = nullptr;
+  FoundFile* after = found->files;
+  while (after != nullptr && VolumeRank(after->name) <= rank) {
+    before = after;
+    after = after->nextGroup;
+  }
+  file->nextGroup = after;  // linked before it is published
+  if (before == nullptr) found->files = file;
+  else before->nextGroup = file;
   return false;
 }
 
@@ -332,8 +446,14 @@ FileState GroupStatusOf(const FoundFile& group) {
 std::string EntryTypeText(const FoundEntry& entry) {
   if (entry.files == nullptr) return {};
   FileType type = FileTypeOf(entry.files->name);
-  if (type.type == ArchiveType::Rar) return "rar";
-  if (type.type == ArchiveType::Ace) return "ace";
+  switch (type.type) {
+    case ArchiveType::Rar: return "rar";
+    case ArchiveType::Ace: return "ace";
+    case ArchiveType::SevenZip: return "7z";
+    // A zip's volumes read z01 or 001.
+    case ArchiveType::Zip: return "zip";
+    case ArchiveType::None: break;
+  }
   return type.extension;
 }
 

@@ -44,6 +44,18 @@ void ClearCatalogue(Context& ctx);
 // Releases one entry of a page's own table.
 void FreeEntry(Context& ctx, FileCatalogue& table, int index);
 
+// The volume names of today's archivers: name.partN.rar (N with or without
+// leading zeros), name.7z.NNN, name.zip.NNN and the split zip's name.zNN,
+// whose last volume is name.zip. Letter case is ignored.
+enum class VolumeForm { None, RarPart, SevenZipNumbered, ZipNumbered, ZipSplit };
+struct ArchiveVolume {
+  VolumeForm form = VolumeForm::None;  // None: no such volume
+  ArchiveType type = ArchiveType::None;
+  size_t baseLength = 0;  // the set's name: the name's first baseLength characters
+  int number = 0;         // the volume's number (very large ones are capped)
+};
+ArchiveVolume VolumeOf(std::string_view name);
+
 // Derived values; the caller holds CatalogueLock.
 struct FileType {
   ArchiveType type = ArchiveType::None;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/cp1252.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
 
@@ -16,8 +17,8 @@ bool SameEntry(const std::weak_ptr<FoundEntry>& seen, const std::shared_ptr<Foun
 }
 
 bool Listed(const ListRow& row, const ViewToggles& t) {
-  return !(row.serverFolder && !t.showServerFolders) && !(row.singleFile && !t.showSingleFiles) &&
-         !(row.inError && !t.showErrors);
+  return row.matchesFilter && !(row.serverFolder && !t.showServerFolders) &&
+         !(row.singleFile && !t.showSingleFiles) && !(row.inError && !t.showErrors);
 }
 
 int CompareIgnoringCase(const std::string& a, const std::string& b) {
@@ -25,7 +26,38 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
   return la < lb ? -1 : la > lb ? 1 : 0;
 }
 
+// Which toggle governs the row of a live entry.
+void SetKinds(ListRow& row, const FoundEntry& entry, EntryStatus status) {
+  row.serverFolder = entry.key.find('~') != std::string::npos;
+  row.singleFile = !row.serverFolder && GroupCount(entry) == 1;
+  row.inError = status == EntryStatus::SingleFailed || status == EntryStatus::SetFailed;
+}
+
 }  // namespace
+
+KeyFilter::KeyFilter(std::string_view text) : text_(text), folded_(FoldForSearch(text)) {}
+
+bool KeyFilter::Matches(std::string_view key) const {
+  return folded_.empty() || MatchesFolded(FoldForSearch(key));
+}
+
+bool KeyFilter::MatchesFolded(std::string_view foldedKey) const {
+  return foldedKey.find(folded_) != std::string_view::npos;
+}
+
+void ResultsView::SetFilter(std::string_view text) {
+  if (text == filter_.text()) return;
+  filter_ = KeyFilter(text);
+  filterChanged_ = true;
+}
+
+bool EntryListed(const FoundEntry& entry, const ViewToggles& toggles, const KeyFilter& filter) {
+  if (entry.deleted || entry.files == nullptr) return false;
+  ListRow row;
+  SetKinds(row, entry, EntryStatusOf(entry));
+  row.matchesFilter = filter.Matches(entry.key);
+  return Listed(row, toggles);
+}
 
 int TreeImageOf(FileState state) {
   switch (state) {
@@ -62,6 +94,9 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
       rows_.emplace_back();
       seen_.emplace_back();
       rows_[i].index = static_cast<int>(i);
+      // Dead or alive: the next call must know the slot's entry, or it would
+      // take it for a replaced one and start the list over.
+      seen_[i].entry = entries[i];
     }
     ListRow& row = rows_[i];
     Seen& seen = seen_[i];
@@ -73,10 +108,10 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     }
     bool changed = false;
     if (isNew) {
-      seen.entry = entries[i];
       row.key = entry->key;
-      row.serverFolder = entry->key.find('~') != std::string::npos;
+      seen.foldedKey = FoldForSearch(row.key);
     }
+    if (isNew || filterChanged_) row.matchesFilter = filter_.MatchesFolded(seen.foldedKey);
     if (seen.first != entry->files) {
       // A removal can leave another file first, and with it another type.
       seen.first = entry->files;
@@ -87,8 +122,7 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     const EntryStatus status = EntryStatusOf(*entry);
     changed |= isNew || status != row.status;
     row.status = status;
-    row.singleFile = !row.serverFolder && GroupCount(*entry) == 1;
-    row.inError = status == EntryStatus::SingleFailed || status == EntryStatus::SetFailed;
+    SetKinds(row, *entry, status);
 
     const bool wasListed = row.listed;
     row.listed = Listed(row, toggles);
@@ -126,6 +160,7 @@ ListChanges ResultsView::RefreshList(Context& ctx, const ViewToggles& toggles) {
     entry->typeText = row.typeText.substr(0, 3);
     if (changed) changes.changed.push_back(row.index);
   }
+  filterChanged_ = false;
   return changes;
 }
 

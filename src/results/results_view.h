@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -52,6 +53,24 @@ struct ViewToggles {
   bool showServerFolders = true;
   bool showSingleFiles = true;
   bool operator==(const ViewToggles&) const = default;
+};
+
+// The filter box over the results list: an entry shows when its key holds
+// the typed text, letter case and accents ignored (Windows-1252 letters
+// folded to their base letter, so "ete" finds "\xC9t\xE9"). An empty text
+// lets every entry show.
+class KeyFilter {
+ public:
+  KeyFilter() = default;
+  explicit KeyFilter(std::string_view text);
+  const std::string& text() const { return text_; }
+  bool Matches(std::string_view key) const;
+  // The same for a key folded already (FoldForSearch).
+  bool MatchesFolded(std::string_view foldedKey) const;
+
+ private:
+  std::string text_;
+  std::string folded_;
 };
 
 // The five columns of the results list.
@@ -74,6 +93,7 @@ struct ListRow {
   bool serverFolder = false;  // the key holds '~'
   bool singleFile = false;    // one group, not a server folder
   bool inError = false;       // SingleFailed or SetFailed
+  bool matchesFilter = true;  // the key holds the filter's text
 
   int Image() const { return static_cast<int>(status); }
 };
@@ -140,6 +160,12 @@ class ResultsView {
   // first three characters and the size last shown (the sort keys).
   ListChanges RefreshList(Context& ctx, const ViewToggles& toggles);
 
+  // The filter text, for the next RefreshList: the rows it hides or lets
+  // show again are then named as changed, as a toggle's are. A keystroke's
+  // filter and refresh together cost about one pass over the rows.
+  void SetFilter(std::string_view text);
+  const KeyFilter& Filter() const { return filter_; }
+
   // The rows of the last RefreshList, one per catalogue index.
   const std::vector<ListRow>& Rows() const { return rows_; }
   const ListRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
@@ -156,11 +182,18 @@ class ResultsView {
   struct Seen {
     std::weak_ptr<FoundEntry> entry;
     const FoundFile* first = nullptr;  // the entry's first file when typeText was made
+    std::string foldedKey;             // the key as the filter reads it
   };
   std::vector<ListRow> rows_;
   std::vector<Seen> seen_;
   EntryTree tree_;
+  KeyFilter filter_;
+  bool filterChanged_ = false;
 };
+
+// Whether the results list shows the entry with these toggles and this
+// filter, as RefreshList decides it. The caller holds CatalogueLock.
+bool EntryListed(const FoundEntry& entry, const ViewToggles& toggles, const KeyFilter& filter);
 
 // The texts of the properties pane for one file (null: all empty). The file
 // must still belong to the catalogue (the window drops its selection when the

@@ -146,7 +146,8 @@ bool DispatchSessionCommand(Context& ctx, int commandId, const SessionFrontEnd& 
 
 bool SessionCommandEnabled(Context& ctx, int commandId) {
   switch (commandId) {
-    case cmd::kSaveResults: return CatalogueCount(ctx) > 0;
+    case cmd::kSaveResults:
+    case cmd::kExportLinks: return CatalogueCount(ctx) > 0;
     case cmd::kLoadResults:
     case cmd::kResumeSearch:
     case cmd::kAnalysePage: return !SearchRunning(ctx);

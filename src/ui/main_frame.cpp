@@ -15,7 +15,9 @@
 
 #include "core/commands.h"
 #include "explore/exploration_run.h"
+#include "platform/file_io.h"
 #include "results/catalogue.h"
+#include "results/link_export.h"
 #include "results/results_file.h"
 #include "search/session.h"
 #include "ui/common.h"
@@ -34,24 +36,54 @@ namespace {
 constexpr int kSaveNoteMs = 400;
 const char kFilter[] = "Sauvegardes (*.txt)";
 
+// The export's file types; the one chosen in the dialog gives the format.
+struct ExportType {
+  const char* filter;
+  const char* suffix;
+  ExportFormat format;
+};
+constexpr ExportType kExportTypes[] = {{"Liste de liens (*.txt)", "txt", ExportFormat::List},
+                                       {"Fichier aria2 (*.aria2)", "aria2", ExportFormat::Aria2},
+                                       {"Tableau CSV (*.csv)", "csv", ExportFormat::Csv}};
+
 QString SaveFolder(const Context& ctx) { return QString::fromLocal8Bit(ctx.AppFolder.c_str()) + QStringLiteral("Save"); }
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The results files' dialog, in the Save folder: the chosen file, or an
-// empty text when the user cancelled.
-QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title, const QString& name, bool save,
-                       const QString& suggested = {}) {
+// A file dialog in the Save folder, of these types (file type filters and
+// the suffix each adds to a bare name): the chosen file and the index of its
+// type, or an empty path when the user cancelled.
+struct FileChoice {
+  QString path;
+  int type = 0;
+};
+FileChoice AskSaveFolderFile(QWidget* parent, const Context& ctx, const QString& title, const QString& name,
+                             bool save, const std::vector<std::pair<QString, QString>>& types,
+                             const QString& suggested = {}) {
   QDir().mkpath(SaveFolder(ctx));
-  QFileDialog dialog(parent, title, SaveFolder(ctx), QString::fromLatin1(kFilter));
+  QStringList filters;
+  for (const auto& type : types) filters << type.first;
+  QFileDialog dialog(parent, title, SaveFolder(ctx));
   dialog.setObjectName(name);
+  dialog.setNameFilters(filters);
   SetUpFileDialog(dialog);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  dialog.setDefaultSuffix(types.front().second);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+    dialog.setDefaultSuffix(types[static_cast<size_t>(std::max<qsizetype>(0, filters.indexOf(filter)))].second);
+  });
   if (!suggested.isEmpty()) dialog.selectFile(suggested);
   if (ExecOverParent(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  return {dialog.selectedFiles().front(), static_cast<int>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+// The results files' dialog: the chosen file, or an empty text when the user cancelled.
+QString AskResultsFile(QWidget* parent, const Context& ctx, const QString& title, const QString& name, bool save,
+                       const QString& suggested = {}) {
+  return AskSaveFolderFile(parent, ctx, title, name, save, {{QString::fromLatin1(kFilter), QStringLiteral("txt")}},
+                           suggested)
+      .path;
 }
 
 }  // namespace
@@ -107,6 +139,7 @@ void MainFrame::BuildMenu() {
   QMenu* file = popup("&Fichier");
   item(file, cmd::kSaveResults, "&Sauvegarder les résultats trouvés");
   item(file, cmd::kLoadResults, "&Charger une sauvegarde");
+  item(file, cmd::kExportLinks, "&Exporter les liens …");
   file->addSeparator();
   item(file, cmd::kAnalysePage, "&Analyser une page Web ...");
   file->addSeparator();
@@ -163,6 +196,7 @@ void MainFrame::RegisterCommands() {
   t.Add(cmd::kSaveSearchState, [this] { SaveSearchState(); }, enabled(cmd::kSaveSearchState));
   t.Add(cmd::kSaveResults, [this] { SaveResults(); }, enabled(cmd::kSaveResults));
   t.Add(cmd::kLoadResults, [this] { LoadResults(); }, enabled(cmd::kLoadResults));
+  t.Add(cmd::kExportLinks, [this] { ExportLinks(); }, enabled(cmd::kExportLinks));
   t.Add(cmd::kQuit, [this] { QTimer::singleShot(0, this, [this] { close(); }); });
   t.Add(cmd::kShowServerFolders, [this, &td] { Flip(td.showServerFolders); }, {}, [&td] { return td.showServerFolders; });
   t.Add(cmd::kShowSingleFiles, [this, &td] { Flip(td.showSingleFiles); }, {}, [&td] { return td.showSingleFiles; });
@@ -200,6 +234,23 @@ void MainFrame::LoadResults() {
   results_->RefreshViews();
   ctx.SearchText = FromQt(QFileInfo(path).completeBaseName());
   setWindowTitle(ToQt("ORVI -> " + ctx.SearchText));
+}
+
+// The files of the entries the list shows, in the format of the chosen file type.
+void MainFrame::ExportLinks() {
+  Context& ctx = env_.ctx;
+  std::vector<std::pair<QString, QString>> types;
+  for (const ExportType& type : kExportTypes) types.emplace_back(Utf8(type.filter), Utf8(type.suffix));
+  const FileChoice choice = AskSaveFolderFile(results_, ctx, Utf8("Exporter les liens"),
+                                              QStringLiteral("ExportLinksDialog"), true, types, ToQt(ctx.SearchText));
+  if (choice.path.isEmpty()) return;
+  const std::string links =
+      orvi::ExportLinks(ctx, results_->Toggles(), results_->Filter(), kExportTypes[choice.type].format);
+  if (!WriteWholeFile(LocalPath(choice.path), links)) {
+    std::string text = "Les liens n'ont pas pu \xEAtre export\xE9s :\r\n";
+    text += FromQt(choice.path);
+    env_.port.MessageBox({text, "ORVI", MsgIcon::Warning});
+  }
 }
 
 void MainFrame::SaveSearchState() {

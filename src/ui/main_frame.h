@@ -43,6 +43,7 @@ class MainFrame : public QMainWindow {
   void RegisterCommands();
   void SaveResults();
   void LoadResults();
+  void ExportLinks();
   void SaveSearchState();
   void Flip(bool& toggle);
 

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTreeWidget>
@@ -94,6 +95,21 @@ class KeyboardMenu final : public QObject {
   QMenu* menu_;
 };
 
+// Escape in the filter box clears it.
+class ClearOnEscape final : public QObject {
+ public:
+  explicit ClearOnEscape(QLineEdit* edit) : QObject(edit), edit_(edit) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+    edit_->clear();
+    return true;
+  }
+
+ private:
+  QLineEdit* edit_;
+};
+
 // The line shown for a page being fetched: its address, or for a search
 // engine's cached copy "[cache] " and the copy's key.
 std::string ConnectionText(const std::string& url) {
@@ -111,7 +127,8 @@ std::string OneDecimal(double value) {
 constexpr uint32_t kKey = kNoAutoDefault | kHand;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 constexpr ControlRow kControls[] = {
-    {.id = td::kFileList, .kind = Kind::Custom, .place = {4, 36, 236, 112}},
+    {.id = td::kFilter, .kind = Kind::Edit, .place = {4, 36, 236, 12}},
+    {.id = td::kFileList, .kind = Kind::Custom, .place = {4, 49, 236, 99}},
     {.id = td::kTreeTitle, .text = "  Détails fichiers", .place = {244, 36, 237, 9}},
     {.id = td::kFileTree, .kind = Kind::Tree, .place = {244, 46, 237, 162}},
     {.id = td::kDelete, .kind = Kind::Button, .text = "Supprimer", .place = {156, 150, 40, 13}, .flags = kKey,
@@ -214,7 +231,7 @@ constexpr LayoutRule kLayoutTable[] = {
     {20000, 0, 0, 1, 0},      {20100, 1, 0, 0, 0},      {20200, 0, 1, 0, 0},     {20250, 0, 1, 0, 0},
     {20300, 0.5, 0.75, 0, 0}, {20500, 0.5, 1, 0, 0},    {20600, 0, 1, 1, 0},     {20700, 1, 1, 0, 0},
     {20800, 0, 0.75, 0.5, 0}, {9100, 0, 0, 0.5, 0.75},  {20900, 0, 0.75, 0, 0},  {9140, 0, 0.75, 0.5, 0.25},
-    {9200, 0.5, 0, 0.5, 1},   {9210, 0.5, 0, 0.5, 0},
+    {9200, 0.5, 0, 0.5, 1},   {9210, 0.5, 0, 0.5, 0},   {9110, 0, 0, 0.5, 0},
     // The speed frame's contents go down with their frame (20204); left
     // out, they would stay behind on the lists when the window grows.
     {20208, 0, 1, 0, 0},
@@ -271,6 +288,7 @@ void ResultsWindow::BuildControls() {
   tree_->setIconSize(QSize(16, 16));
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  filter_ = Control<QLineEdit>(td::kFilter);
   connections_ = Control<QListWidget>(td::kConnections);
   connections_->setUniformItemSizes(true);
   reference_ = Control<QPushButton>(td::kReferencePage);
@@ -331,6 +349,13 @@ void ResultsWindow::WireControls() {
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnTreeCurrent(current); });
   connect(tree_, &QTreeWidget::itemActivated, this, [this] { commands_.Execute(td::kOpenFile); });
   connect(connections_, &QListWidget::itemActivated, this, [this] { commands_.Execute(td::kOpenPage); });
+  filter_->installEventFilter(new ClearOnEscape(filter_));
+  connect(filter_, &QLineEdit::textChanged, this, [this] { OnFilterText(); });
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, [this] {
+    filter_->setFocus(Qt::ShortcutFocusReason);
+    filter_->selectAll();
+  });
   connect(slider_, &QSlider::valueChanged, this, [this](int position) { SetThrottle(env_.ctx, position); });
 }
 
@@ -355,7 +380,11 @@ void ResultsWindow::RegisterCommands() {
   t.Add(cmd::kStatistics, [] {});
 }
 
-void ResultsWindow::SetViewToggles() { showErrors = showServerFolders = showSingleFiles = true; }
+// A new search shows everything again, the filter too.
+void ResultsWindow::SetViewToggles() {
+  showErrors = showServerFolders = showSingleFiles = true;
+  filter_->clear();
+}
 
 void ResultsWindow::AddTickHook(std::function<void()> hook) { tickHooks_.push_back(std::move(hook)); }
 
@@ -467,6 +496,15 @@ void ResultsWindow::RefreshList() {
   }
   // New rows go at the end, unsorted, until the next column click.
   if (!added.isEmpty()) list_->addTopLevelItems(added);
+}
+
+// Live while typing: the list follows each keystroke; the entry in the tree
+// stays while its row does.
+void ResultsWindow::OnFilterText() {
+  view_.SetFilter(FromQt(filter_->text()));
+  RefreshList();
+  const auto shown = static_cast<size_t>(selectedEntry_);
+  if (selectedEntry_ >= 0 && (shown >= rows_.size() || rows_[shown] == nullptr)) RefreshViews();
 }
 
 std::vector<int> ResultsWindow::RowOrder() const {

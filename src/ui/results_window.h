@@ -34,6 +34,7 @@ class AnimationClip;
 // The controls and commands of the results window.
 namespace td {
 constexpr int kFileList = 9100;
+constexpr int kFilter = 9110;         // the filter box over the list; Ctrl+F, Escape clears it
 constexpr int kTreeTitle = 9210;
 constexpr int kFileTree = 9200;
 constexpr int kDelete = 20300;        // "Supprimer", list menu "&Supprimer", the Delete key
@@ -140,6 +141,9 @@ class ResultsWindow : public QWidget, public ControlSet {
   bool showServerFolders = true;
   bool showSingleFiles = true;
   void SetViewToggles();
+  // What the list shows: the toggles, and the filter box's text.
+  ViewToggles Toggles() const;
+  const KeyFilter& Filter() const { return view_.Filter(); }
 
   // Runs on every tick, after the window's own work.
   void AddTickHook(std::function<void()> hook);
@@ -193,7 +197,7 @@ class ResultsWindow : public QWidget, public ControlSet {
   void OnListSelection();
   void OnTreeCurrent(QTreeWidgetItem* item);
   void ClearTree();
-  ViewToggles Toggles() const;
+  void OnFilterText();
   std::vector<int> SelectedRows() const;
   // The commands of the window.
   void DeleteRows();
@@ -223,6 +227,7 @@ class ResultsWindow : public QWidget, public ControlSet {
   QTreeWidget* list_ = nullptr;
   QTreeWidget* tree_ = nullptr;
   QListWidget* connections_ = nullptr;
+  QLineEdit* filter_ = nullptr;
   QPushButton* reference_ = nullptr;
   QPushButton* develop_ = nullptr;
   QSlider* slider_ = nullptr;

@@ -49,6 +49,11 @@ TEST(CliResults, PrintsTheListAndRewritesTheFile) {
   rewritten.replace(rewritten.find(",-1,"), 4, ",0,");  // a probe in progress is read as waiting
   EXPECT_EQ(dir.Read("o.txt"), rewritten);
 
+  // The valid files for a download manager.
+  EXPECT_EQ(Cli({"results", dir.File("r.txt"), "--export", "list"}).out,
+            "http://a/setup1.zip\nhttp://b/setup1.zip\n");
+  EXPECT_EQ(Cli({"results", dir.File("r.txt"), "--export", "html"}).code, 2);
+
   EXPECT_EQ(Cli({"results", dir.File("absent.txt")}).code, 1);
   EXPECT_EQ(Cli({"results"}).code, 2);
   EXPECT_EQ(Cli({"results", "a", "b"}).code, 2);

@@ -92,8 +92,9 @@ TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSite) {
 }
 
 // nginx's own folder listings (autoindex) over a three-level tree, with a
-// 5 GiB file, and a page of links to pyftpdlib files; nginx redirects folder
-// addresses without their "/", with an absolute or a relative Location.
+// 5 GiB file, today's archive volumes beside the old forms, and a page of
+// links to pyftpdlib files; nginx redirects folder addresses without their
+// "/", with an absolute or a relative Location.
 class ListingScanTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
@@ -102,6 +103,9 @@ class ListingScanTest : public ::testing::TestWithParam<bool> {
     ftp.AddFile("anon/my dir/space name.zip", std::string(4000, 's'));
     ASSERT_TRUE(ftp.Start("bob", "s3cret")) << ftp.error();
     nginx.AddFile("a.zip", std::string(1000, 'a'));
+    for (const char* volume : {"movie.part1.rar", "movie.part2.rar", "movie.part3.rar", "game.7z.001", "game.7z.002",
+                               "arch.zip.001", "arch.zip.002", "split.z01", "split.z02", "split.zip", "old.rar", "old.r00"})
+      nginx.AddFile(volume, std::string(1000, 'v'));
     nginx.AddFile("sub/b.zip", std::string(2000, 'b'));
     nginx.AddFile("sub/deeper/c.zip", std::string(3000, 'c'));
     nginx.AddFile("sub/deeper/big.zip", "");
@@ -136,10 +140,13 @@ TEST_P(ListingScanTest, TheWholeTreeOnceWithRealSizesAndASinglePageRedirected) {
                            "c\tzip\t1\t1\t3.0k\tSingleValid\n",
                            "big\tzip\t1\t1\t5368709k\tSingleValid\n",
                            "ftphuge\tzip\t1\t1\t5368709k\tSingleValid\n",
-                           "space name\tzip\t1\t1\t4.0k\tSingleValid\n"}) {
+                           "space name\tzip\t1\t1\t4.0k\tSingleValid\n",
+                           "movie\trar\t3\t1\t3.0k\tSetValid\n", "game\t7z\t2\t1\t2.0k\tSetValid\n",
+                           "arch\tzip\t2\t1\t2.0k\tSetValid\n", "split\tzip\t3\t1\t3.0k\tSetValid\n",
+                           "old\trar\t2\t1\t2.0k\tSetValid\n"}) {
     EXPECT_NE(table.find(line), std::string::npos) << line << "in:\n" << table;
   }
-  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 6) << table;
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 11) << table;
   std::string results = home.Read("r.txt");
   EXPECT_NE(results.find("," + nginx.Url("/sub/deeper/big.zip") + ",") , std::string::npos);
   EXPECT_NE(results.find(",1,5368709120,"), std::string::npos) << results;

@@ -128,10 +128,15 @@ TEST(IsNumberedSeries, ConsecutiveNumbersWithTheSameExtension) {
   EXPECT_TRUE(Series("<a href=\"part1.rar\">1</a> <a href=\"part2.rar\">2</a>", flag));
   EXPECT_TRUE(flag);
   EXPECT_TRUE(Series("<a href=\"get.php?f=cd1.zip\">1</a><a href=\"/x/cd2.zip\">", flag));
+  // Today's volumes: the same kind, whatever their extensions read.
+  for (const char* page : {"<a href=\"movie.part1.rar\"></a><a href=\"movie.part2.rar\">",
+                           "<a href=\"game.7z.001\"></a><a href=\"game.7z.002\">", "<a href=\"split.z01\"><a href=\"split.z02\">"})
+    EXPECT_TRUE(Series(page, flag)) << page;
 
   flag = false;
   for (const char* page : {
            "<a href=\"part1.rar\">1</a> <a href=\"part2.zip\">2</a>",
+           "<a href=\"game.7z.001\">1</a> <a href=\"game.zip.002\">2</a>",
            "<a href=\"file9.zip\">1</a> <a href=\"file10.zip\">2</a>",
            "<a href=\"page1.html\">1</a> <a href=\"page2.html\">2</a>",
            "<a href=\"part1.rar\">only one</a>",

@@ -248,6 +248,29 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   EXPECT_EQ(sink.links, Texts{"\xE9t\xE9.zip http://site.example/dir/%C3%A9t%C3%A9.zip 0 1"});
 }
 
+// Today's volumes come with their kind, as .r00 with rar: .zNN and .zip.NNN with zip, .7z and
+// .7z.NNN with 7z (with rar and ace, or by name), .partN.rar with rar; never explored as pages.
+// S.A.D knows a run of 7z volumes for a series.
+TEST_F(PageAnalysisTest, TodaysVolumesComeWithTheirKind) {
+  ctx.activeProfile.ExtractAll = ctx.activeProfile.SiteScan = true;
+  const std::string page = Html(Link("a.zip.001") + Link("b.z01") + Link("c.7z") + Link("d.7z.001") +
+                                Link("e.part1.rar") + Link("next.html"));
+  const std::tuple<Texts, bool, bool, std::string, Texts> cases[] = {  // extensions, Archiv, SAD
+      {{}, false, false, page, {}},
+      {{"zip"}, false, false, page, {"a.zip.001", "b.z01"}},
+      {{}, true, false, page, {"c.7z", "d.7z.001", "e.part1.rar"}},
+      {{"7z"}, false, false, page, {"c.7z", "d.7z.001"}},
+      {{}, false, true, Html(Link("f.7z.001") + Link("f.7z.002")), {"f.7z.001", "f.7z.002"}}};
+  for (const auto& [extensions, archiv, sad, html, names] : cases) {
+    std::tie(ctx.run.Extensions, ctx.activeProfile.Archiv, ctx.activeProfile.SAD) = std::tie(extensions, archiv, sad);
+    Analyse(html);
+    Texts found;
+    for (const std::string& link : sink.links) found.push_back(link.substr(0, link.find(' ')));
+    EXPECT_EQ(found, names) << archiv << sad;
+    EXPECT_EQ(sink.offers.size(), sad ? 0u : 1u);
+  }
+}
+
 // Workers analyse their pages at once into the one queue and catalogue.
 TEST_F(PageAnalysisTest, ConcurrentAnalysesShareTheQueueAndTheCatalogue) {
   ctx.run.collecting = true;

@@ -14,6 +14,8 @@ TEST(Cp1252, EveryByteSurvivesUtf8AndTheHighRowIsNotLatin1) {
   EXPECT_EQ(Cp1252ToUnicode(0x8D), U'\u008D');
   EXPECT_EQ(UnicodeToCp1252(U'\u0080'), std::nullopt);
   EXPECT_EQ(Utf8ToCp1252("\xC5\x93uvre \xE4\xB8\xAD \xF0\x9F\x98\x80"), "\x9Cuvre ? ?");
+  // Folded for a search: lower case, no accents.
+  EXPECT_EQ(FoldForSearch("\xC9T\xE9 \x8Cuvre Stra\xDF" "e \x8A\x9F\xFF \xD7\xF7 1-Z"), "ete oeuvre strasse syy \xD7\xF7 1-z");
 }
 
 TEST(Cp1252, BytesThatAreNotUtf8AreKept) {

@@ -5,8 +5,20 @@
 #include <iterator>
 #include <thread>
 
+#include "results/results_file.h"
+
 namespace orvi {
 namespace {
+
+// "key: name name | name" — groups separated by "|".
+std::string ShapeOf(const FoundEntry& entry) {
+  std::string out = entry.key + ":";
+  for (FoundFile* g : GroupsOf(entry)) {
+    if (g != entry.files) out += " |";
+    for (FoundFile* f : CopiesOf(g)) out += " " + f->name;
+  }
+  return out;
+}
 
 class CatalogueTest : public ::testing::Test {
  protected:
@@ -15,15 +27,7 @@ class CatalogueTest : public ::testing::Test {
     return AddFoundLink(ctx, ctx.catalogue, name, url, page, false, series);
   }
   FoundEntry& Entry(int i) { return *ctx.catalogue.entries.at(i); }
-  // "key: name name | name" — groups separated by "|".
-  std::string Shape(int i) {
-    std::string out = Entry(i).key + ":";
-    for (FoundFile* g : GroupsOf(Entry(i))) {
-      if (g != Entry(i).files) out += " |";
-      for (FoundFile* f : CopiesOf(g)) out += " " + f->name;
-    }
-    return out;
-  }
+  std::string Shape(int i) { return ShapeOf(Entry(i)); }
 
   Context ctx{ContextOptions{.appFolder = "/tmp"}};
 };
@@ -56,6 +60,45 @@ TEST_F(CatalogueTest, SeriesShareOneEntryAndSizesFollowTheColumns) {
   EXPECT_EQ(Shape(3), "movie: movie.rar | movie.r00 | Movie.R01");
   EXPECT_EQ(Shape(5), "readme: readme.zip");
   EXPECT_EQ(EntryTypeText(Entry(0)) + EntryTypeText(Entry(3)), "ziprar");
+}
+
+// Today's volumes make one set each, keyed by the set's name, one group per
+// volume in volume order whatever order they come in; the old forms beside
+// them keep their own entries. A results file gives the same sets back.
+TEST_F(CatalogueTest, TodaysVolumesMakeOneSetEach) {
+  using Names = std::vector<std::string>;
+  const std::pair<std::vector<std::pair<const char*, int>>, Names> cases[] = {  // name, series
+      {{{"movie.part2.rar", 3}, {"movie.part01.rar", 3}, {"Movie.Part010.rar", 3}},
+       {"rar movie: movie.part01.rar | movie.part2.rar | Movie.Part010.rar"}},
+      {{{"game.7z.001", 2}, {"game.7z.002", 2}, {"game.7z", 0}}, {"7z game: game.7z.001 | game.7z.002", "7z game: game.7z"}},
+      {{{"arch.zip.002", 2}, {"arch.zip.001", 2}}, {"zip arch: arch.zip.001 | arch.zip.002"}},
+      // The split zip, its last volume found first and alone.
+      {{{"split.zip", 0}, {"split.z02", 2}, {"split.z01", 2}}, {"zip split: split.z01 | split.z02 | split.zip"}},
+      // Beside rar volumes of the old form, of another name and of the same.
+      {{{"movie.part1.rar", 2}, {"other.r00", 0}, {"movie.part2.rar", 2}, {"other.rar", 0}},
+       {"rar movie: movie.part1.rar | movie.part2.rar", "rar other: other.r00 | other.rar"}},
+      {{{"movie.part1.rar", 2}, {"movie.rar", 0}, {"movie.r00", 0}},
+       {"rar movie: movie.part1.rar", "rar movie: movie.rar | movie.r00"}},
+      // Beside a zip series and single archives of a close name.
+      {{{"name.zip.001", 2}, {"name1.zip", 0}, {"name.zip.002", 2}},
+       {"zip name: name.zip.001 | name.zip.002", "zip name1: name1.zip"}},
+  };
+  auto shapes = [](const FileCatalogue& table) {
+    Names out;
+    for (const auto& entry : table.entries) out.push_back(EntryTypeText(*entry) + " " + ShapeOf(*entry));
+    return out;
+  };
+  for (const auto& [links, entries] : cases) {
+    Context fresh{ContextOptions{.appFolder = "/tmp"}}, loaded{ContextOptions{.appFolder = "/tmp"}};
+    for (const auto& [name, series] : links) {
+      AddFoundLink(fresh, fresh.catalogue, name, std::string("http://h/") + name, "p", false, series);
+    }
+    EXPECT_EQ(shapes(fresh.catalogue), entries) << links[0].first;
+    const FoundEntry& first = *fresh.catalogue.entries[0];
+    EXPECT_EQ(EntryStatusOf(first), first.files->nextGroup ? EntryStatus::SetPending : EntryStatus::SinglePending);
+    ParseResults(loaded, loaded.catalogue, ComposeResults(fresh, fresh.catalogue));
+    EXPECT_EQ(shapes(loaded.catalogue), entries);
+  }
 }
 
 TEST_F(CatalogueTest, KeysAndVolumeNumbers) {
@@ -167,8 +210,10 @@ TEST(Catalogue, ListSizeFormatAndFileTypes) {
   const std::pair<int64_t, const char*> sizes[] = {
       {999, "999"}, {1000, "1.0k"}, {1234567, "1234k"}, {INT64_C(5368709120), "5368709k"}};
   for (const auto& [size, text] : sizes) EXPECT_EQ(ListSizeText(size), text);
-  EXPECT_EQ(FileTypeOf("x.c01").type, ArchiveType::Ace);
-  EXPECT_EQ(FileTypeOf("x.r9").type, ArchiveType::Rar);
+  const std::pair<const char*, ArchiveType> types[] = {{"x.c01", ArchiveType::Ace}, {"x.r9", ArchiveType::Rar},
+      {"x.7Z", ArchiveType::SevenZip}, {"x.7z.1234567", ArchiveType::SevenZip}, {"x.z01", ArchiveType::Zip},
+      {"x.z1", ArchiveType::None}};
+  for (const auto& [name, type] : types) EXPECT_EQ(FileTypeOf(name).type, type) << name;
   EXPECT_EQ(FileTypeOf("x.jpeg").extension + FileTypeOf("x.jpegs").extension + FileTypeOf("x.").extension,
             "jpeg");
 }

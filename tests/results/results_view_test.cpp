@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "results/catalogue.h"
 
 namespace orvi {
@@ -33,7 +35,9 @@ class ResultsViewTest : public ::testing::Test {
   ResultsView view;
 };
 
-TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
+// The toggles hide their kind of row, the filter the rows whose key does not
+// hold its text (letter case and accents ignored); the window's test sees the rows come and go.
+TEST_F(ResultsViewTest, TheTogglesAndTheFilterHideTheirRows) {
   Add("ok.zip", "http://a/ok.zip");                        // 0 single, valid
   Add("bad.zip", "http://a/bad.zip");                      // 1 single, failed
   Add("set1.zip", "http://a/set1.zip", "http://p/", 2);    // 2 set, one volume failed
@@ -41,16 +45,21 @@ TEST_F(ResultsViewTest, TheTogglesHideTheirKindOfRow) {
   Add("@srv~1", "http://s/folder1");                       // 3 server folder
   Add("@srv~1", "http://s/folder2");
   Add("gone.zip", "http://a/gone.zip");                    // 4 deleted
+  Add("\xC9T\xC9 Ok.zip", "http://a/ete.zip");           // 5 "ÉTÉ ok"
   File(0).SetState(FileState::Valid);
   File(1).SetState(FileState::Failed);
   File(2, 1).SetState(FileState::TimedOut);
   MarkEntryDeleted(ctx, 4);
-  // Errors, server folders, single files; the errors toggle is the window's test.
-  const std::pair<ViewToggles, Ints> cases[] = {
-      {{true, true, true}, {0, 1, 2, 3}}, {{true, false, true}, {0, 1, 2}}, {{true, true, false}, {2, 3}}};
-  for (const auto& [toggles, listed] : cases) {
+  // Server folders, single files, then the filter; the errors toggle is the window's test.
+  const std::tuple<ViewToggles, const char*, Ints> cases[] = {
+      {{true, true, true}, "", {0, 1, 2, 3, 5}}, {{true, false, true}, "", {0, 1, 2, 5}},
+      {{true, true, false}, "", {2, 3}},         {{true, true, true}, "OK", {0, 5}},
+      {{true, true, true}, "\xE9te o", {5}},    {{true, false, true}, "s", {2}},
+      {{true, true, true}, "", {0, 1, 2, 3, 5}}};
+  for (const auto& [toggles, filter, listed] : cases) {
+    view.SetFilter(filter);
     view.RefreshList(ctx, toggles);
-    EXPECT_EQ(Listed(), listed) << toggles.showServerFolders << toggles.showSingleFiles;
+    EXPECT_EQ(Listed(), listed) << toggles.showServerFolders << toggles.showSingleFiles << filter;
   }
   EXPECT_EQ(view.Row(3).nbText + view.Row(2).nbText, "?2");
   EXPECT_EQ(view.Row(2).status, EntryStatus::SetFailed);

@@ -89,7 +89,7 @@ TEST_F(SessionTest, MenuCommandsFollowTheirEnablingRules) {
   const std::tuple<int, bool, bool> rules[] = {  // enabled while idle, while running
       {cmd::kSaveResults, false, false}, {cmd::kLoadResults, true, false},   {cmd::kResumeSearch, true, false},
       {cmd::kAnalysePage, true, false},  {cmd::kStopSearch, false, true},    {cmd::kSaveSearchState, false, true},
-      {cmd::kPauseContinue, false, true}, {4003, true, true}};
+      {cmd::kPauseContinue, false, true}, {4003, true, true},          {cmd::kExportLinks, false, false}};
   for (const auto& [id, idle, running] : rules) {
     ctx.run.collecting = false;
     const bool enabledIdle = SessionCommandEnabled(ctx, id);

@@ -96,6 +96,12 @@ TEST_F(ResultsWindowTest, SelectionFillsThePaneAndDevelop) {
   Select({"mix"});  // volumes from two pages
   w->Commands().UpdateButtons();  // the tick's enabling agrees
   EXPECT_FALSE(reference->isEnabled());
+  // The filter box: the list follows each keystroke; Escape shows every row again.
+  auto* filter = w->Control<QLineEdit>(td::kFilter);
+  QTest::keyClicks(filter, "VO");
+  EXPECT_EQ(Column(), Texts{"vol"});
+  QTest::keyClick(filter, Qt::Key_Escape);
+  EXPECT_EQ(Column(), (Texts{"vol", "solo", "mix"}));
   // A sort keeps the chosen entries chosen.
   Select({"solo", "mix"});
   w->SortByColumn(0);
