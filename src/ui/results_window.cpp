@@ -289,6 +289,8 @@ void ResultsWindow::BuildControls() {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   filter_ = Control<QLineEdit>(td::kFilter);
+  // An empty field says what it does, so the user needs no label beside it.
+  filter_->setPlaceholderText(QStringLiteral("Filtrer les fichiers trouvés (Ctrl+F)"));
   connections_ = Control<QListWidget>(td::kConnections);
   connections_->setUniformItemSizes(true);
   reference_ = Control<QPushButton>(td::kReferencePage);
