@@ -55,6 +55,13 @@ void AppendCsvRow(std::string& out, std::initializer_list<std::string_view> fiel
   out += "\r\n";
 }
 
+// A date the server never gave is an empty cell, which a spreadsheet sorts
+// and filters as missing, not as the text the results list shows for it.
+std::string CsvDate(const FoundFile& f) {
+  const std::string date = f.Date();
+  return date == kUnknownDate ? std::string() : Cp1252ToPrintableUtf8(date);
+}
+
 void ExportEntry(const FoundEntry& entry, ExportFormat format, std::string& out) {
   const std::string key = Cp1252ToUtf8(entry.key);
   for (const FoundFile* group : GroupsOf(entry)) {
@@ -66,7 +73,7 @@ void ExportEntry(const FoundEntry& entry, ExportFormat format, std::string& out)
       for (const FoundFile* f : CopiesOf(group)) {
         AppendCsvRow(out, {shownKey, type, Cp1252ToPrintableUtf8(f->name), PortableUrl(f->url),
                            PortableUrl(f->page), FileStateName(f->State()), FormatInt(f->size),
-                           Cp1252ToPrintableUtf8(f->Date())});
+                           CsvDate(*f)});
       }
       continue;
     }
