@@ -73,7 +73,8 @@ FileChoice AskSaveFolderFile(QWidget* parent, const Context& ctx, const QString&
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
     dialog.setDefaultSuffix(types[static_cast<size_t>(std::max<qsizetype>(0, filters.indexOf(filter)))].second);
   });
-  if (!suggested.isEmpty()) dialog.selectFile(suggested);
+  // A search text such as "AC/DC" names a file, not a folder under Save.
+  if (!suggested.isEmpty()) dialog.selectFile(QString(suggested).replace(QLatin1Char('/'), QLatin1Char('_')));
   if (ExecOverParent(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return {dialog.selectedFiles().front(), static_cast<int>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())))};
 }
@@ -241,8 +242,11 @@ void MainFrame::ExportLinks() {
   Context& ctx = env_.ctx;
   std::vector<std::pair<QString, QString>> types;
   for (const ExportType& type : kExportTypes) types.emplace_back(Utf8(type.filter), Utf8(type.suffix));
+  // Not the search text alone: that is the results save's name in the same
+  // folder, and a list saved over it would lose the results.
   const FileChoice choice = AskSaveFolderFile(results_, ctx, Utf8("Exporter les liens"),
-                                              QStringLiteral("ExportLinksDialog"), true, types, ToQt(ctx.SearchText));
+                                              QStringLiteral("ExportLinksDialog"), true, types,
+                                              ToQt(ctx.SearchText) + QStringLiteral(" liens"));
   if (choice.path.isEmpty()) return;
   const std::string links =
       orvi::ExportLinks(ctx, results_->Toggles(), results_->Filter(), kExportTypes[choice.type].format);

@@ -1,6 +1,8 @@
 // The windows end to end on 127.0.0.1: a whole search against the sandbox
 // web as orvilane-cli search gives it; the program's end during a scan.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -96,6 +98,19 @@ TEST_F(PrepSandbox, AWholeSearchGivesTheResultsOfTheCommandLine) {
   const std::string saved = home.Read("Save/gui.txt");  // the default extension is added
   const std::string log = home.Read("Log.txt");
   EXPECT_NE(saved.find("[mozart-requiem-lacrimosa,"), std::string::npos) << saved;
+  // The export offers its own name, neither the results save's nor a folder; the file type gives the format.
+  ctx->SearchText = "mozart/live";
+  QString offered;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    offered = dialog->findChild<QLineEdit*>()->text();
+    QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_End);  // CSV
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  Commands().Execute(cmd::kExportLinks);
+  EXPECT_EQ(offered, QStringLiteral("mozart_live liens"));
+  EXPECT_TRUE(home.Read("Save/mozart_live liens.csv").starts_with("key,type,name,url,page,state,size,date\r\n"));
 
   TempDir cliHome;
   cliHome.Write("ORVI.ini", home.Read("ORVI.ini"));
