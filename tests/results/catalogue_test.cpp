@@ -71,7 +71,6 @@ TEST_F(CatalogueTest, TodaysVolumesMakeOneSetEach) {
       {{{"movie.part2.rar", 3}, {"movie.part01.rar", 3}, {"Movie.Part010.rar", 3}},
        {"rar movie: movie.part01.rar | movie.part2.rar | Movie.Part010.rar"}},
       {{{"game.7z.001", 2}, {"game.7z.002", 2}, {"game.7z", 0}}, {"7z game: game.7z.001 | game.7z.002", "7z game: game.7z"}},
-      {{{"arch.zip.002", 2}, {"arch.zip.001", 2}}, {"zip arch: arch.zip.001 | arch.zip.002"}},
       // The split zip, its last volume found first and alone.
       {{{"split.zip", 0}, {"split.z02", 2}, {"split.z01", 2}}, {"zip split: split.z01 | split.z02 | split.zip"}},
       // Beside rar volumes of the old form, of another name and of the same.
