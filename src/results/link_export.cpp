@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "net/http_request.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
 #include "results/catalogue.h"
@@ -12,24 +13,10 @@ namespace {
 bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
 
 // The address as a download manager must send it: the catalogue keeps the
-// bytes a page gave, which may be Windows-1252 or UTF-8; encoded, they reach
-// the server unchanged whatever the tool does with text.
-std::string PortableUrl(std::string_view url) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(url.size());
-  for (char c : url) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b > 0x7E || b <= 0x20) {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+// bytes a page gave, which may be Windows-1252 or UTF-8; encoded as a request
+// line carries them, they reach the server unchanged whatever the tool does
+// with text.
+std::string PortableUrl(std::string_view url) { return EncodeRequestTarget(url); }
 
 // One CSV field (RFC 4180): quoted when it holds a comma, a quote, CR or LF.
 void AppendCsvField(std::string& out, std::string_view field) {
