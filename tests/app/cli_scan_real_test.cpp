@@ -91,10 +91,9 @@ TEST_F(SiteScanTest, FindsGroupsAndVerifiesTheFilesOfTheSite) {
 
 }
 
-// nginx's own folder listings (autoindex) over a three-level tree, with a
-// 5 GiB file, today's archive volumes beside the old forms, and a page of
-// links to pyftpdlib files; nginx redirects folder addresses without their
-// "/", with an absolute or a relative Location.
+// nginx's own folder listings (autoindex) over a three-level tree, with a 5 GiB file, today's
+// archive volumes beside the old forms, and a page of links to pyftpdlib files; nginx redirects
+// folder addresses without their "/", with an absolute or a relative Location.
 class ListingScanTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {

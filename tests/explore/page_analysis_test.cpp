@@ -248,9 +248,8 @@ TEST_F(PageAnalysisTest, WhatCountsAsAFile) {
   EXPECT_EQ(sink.links, Texts{"\xE9t\xE9.zip http://site.example/dir/%C3%A9t%C3%A9.zip 0 1"});
 }
 
-// Today's volumes come with their kind, as .r00 with rar: .zNN and .zip.NNN with zip, .7z and
-// .7z.NNN with 7z (with rar and ace, or by name), .partN.rar with rar; never explored as pages.
-// S.A.D knows a run of 7z volumes for a series.
+// Today's volumes come with their kind, as .r00 with rar: .zNN and .zip.NNN with zip, .7z(.NNN) with
+// 7z (with rar and ace, or by name), .partN.rar with rar; never explored as pages; S.A.D takes 7z runs.
 TEST_F(PageAnalysisTest, TodaysVolumesComeWithTheirKind) {
   ctx.activeProfile.ExtractAll = ctx.activeProfile.SiteScan = true;
   const std::string page = Html(Link("a.zip.001") + Link("b.z01") + Link("c.7z") + Link("d.7z.001") +
