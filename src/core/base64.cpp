@@ -29,4 +29,28 @@ std::string Base64Encode(std::string_view bytes) {
   return out;
 }
 
+std::optional<std::string> Base64Decode(std::string_view text) {
+  std::string out;
+  uint32_t bits = 0;
+  int count = 0;
+  for (char c : text) {
+    int v = c >= 'A' && c <= 'Z'   ? c - 'A'
+            : c >= 'a' && c <= 'z' ? c - 'a' + 26
+            : c >= '0' && c <= '9' ? c - '0' + 52
+            : c == '-' || c == '+' ? 62
+            : c == '_' || c == '/' ? 63
+            : c == '='             ? -2
+                                   : -1;
+    if (v == -2) break;
+    if (v < 0) return std::nullopt;
+    bits = (bits << 6) | static_cast<uint32_t>(v);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out += static_cast<char>((bits >> count) & 0xFF);
+    }
+  }
+  return out;
+}
+
 }  // namespace orvi

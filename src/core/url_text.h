@@ -37,6 +37,10 @@ std::string DecodeFileName(std::string_view linkName);
 // query). Nothing is cut.
 std::string ResolveReference(std::string_view base, std::string_view reference);
 
+// A value as a form body or a query string carries it: letters, digits and
+// "-._*" as they are, space as "+", any other byte as %XX.
+std::string FormEncode(std::string_view value);
+
 // Trailing spaces go, every other space is written "%20", and the result is
 // cut at kMaxLinkChars.
 void EncodeSpaces(std::string& url);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base64.h"
+#include "core/url_text.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
 

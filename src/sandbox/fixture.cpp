@@ -156,25 +156,6 @@ std::string FormDecode(std::string_view value) {
   return text;
 }
 
-std::string FormEncode(std::string_view value) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char c : value) {
-    auto byte = static_cast<unsigned char>(c);
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '-' || c == '_' ||
-        c == '.' || c == '*') {
-      out += c;
-    } else if (c == ' ') {
-      out += '+';
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    }
-  }
-  return out;
-}
-
 std::string NormalizeQuery(std::string_view decoded) {
   std::string text = AsciiLower(decoded);
   std::string out;

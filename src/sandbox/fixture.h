@@ -104,9 +104,6 @@ std::string NormalizeQuery(std::string_view decoded);
 
 // "+" as space, then %XX decoded: the value of one field of a query string.
 std::string FormDecode(std::string_view value);
-// The reverse, for the links a page makes: letters, digits and "-_.*" stay,
-// a space becomes "+", every other byte %XX.
-std::string FormEncode(std::string_view value);
 
 // A decoded path is served only when it starts with "/" and holds no "."
 // or ".." segment, no empty segment before its end and no NUL.

@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/base64.h"
 #include "core/url_text.h"
 #include "platform/text.h"
 #include "search/html_tags.h"
-#include "search/query.h"
 
 namespace orvi {
 namespace {
@@ -21,31 +21,6 @@ std::optional<std::string_view> QueryValue(std::string_view link, std::string_vi
     return link.substr(begin, link.find('&', begin) - begin);
   }
   return std::nullopt;
-}
-
-// RFC 4648's URL alphabet, padding optional; nothing for anything else.
-std::optional<std::string> Base64UrlDecode(std::string_view text) {
-  std::string out;
-  uint32_t bits = 0;
-  int count = 0;
-  for (char c : text) {
-    int v = c >= 'A' && c <= 'Z'   ? c - 'A'
-            : c >= 'a' && c <= 'z' ? c - 'a' + 26
-            : c >= '0' && c <= '9' ? c - '0' + 52
-            : c == '-' || c == '+' ? 62
-            : c == '_' || c == '/' ? 63
-            : c == '='             ? -2
-                                   : -1;
-    if (v == -2) break;
-    if (v < 0) return std::nullopt;
-    bits = (bits << 6) | static_cast<uint32_t>(v);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      out += static_cast<char>((bits >> count) & 0xFF);
-    }
-  }
-  return out;
 }
 
 bool StartsWithAny(std::string_view text, std::string_view list) {
@@ -172,18 +147,6 @@ void ReadJson(const WebEngine& row, std::string_view body, WebPage& out) {
 
 int NextPaging(const WebEngine& row, int paging) { return paging == 0 ? row.PagingFirst : paging + row.PagingStep; }
 
-std::string FormEncode(std::string_view value) {
-  std::string out;
-  for (char c : value) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '-' || c == '.' || c == '_' || c == '*';
-    if (plain) out += c;
-    else if (c == ' ') out += '+';
-    else out += "%" + HexPair(c);
-  }
-  return out;
-}
-
 std::string UnwrapLink(const WebEngine& row, std::string_view link) {
   std::string out(link);
   std::optional<std::string_view> value;
@@ -191,7 +154,7 @@ std::string UnwrapLink(const WebEngine& row, std::string_view link) {
   if (value && (row.UnwrapPrefix.empty() || value->starts_with(row.UnwrapPrefix))) {
     std::string inner(value->substr(row.UnwrapPrefix.size()));
     UrlDecode(inner);
-    if (!row.UnwrapPrefix.empty()) inner = Base64UrlDecode(inner).value_or("");
+    if (!row.UnwrapPrefix.empty()) inner = Base64Decode(inner).value_or("");
     // A result of its own that merely has such a parameter stays as it is.
     if (StartsWithIgnoreCase(inner, "http://") || StartsWithIgnoreCase(inner, "https://")) out = std::move(inner);
   }

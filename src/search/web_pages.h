@@ -39,8 +39,4 @@ int NextPaging(const WebEngine& row, int paging);
 // "//host" made https; the address itself when it wraps nothing.
 std::string UnwrapLink(const WebEngine& row, std::string_view link);
 
-// A value as a form body carries it: letters, digits and "-._*" as they are,
-// space as "+", any other byte as %XX.
-std::string FormEncode(std::string_view value);
-
 }  // namespace orvi
